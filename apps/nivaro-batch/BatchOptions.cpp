@@ -1,0 +1,97 @@
+#include "BatchOptions.h"
+
+#include "carpet/TableWriter.h"
+#include "engine/SettingKeys.h"
+
+namespace nivaro {
+namespace {
+
+class ArgumentCursor {
+public:
+    explicit ArgumentCursor(const std::vector<std::string>& arguments) : arguments_(arguments) {}
+
+    bool Done() const { return next_ >= arguments_.size(); }
+    const std::string& Take() { return arguments_[next_++]; }
+    const std::string& TakeValueOf(const std::string& option)
+    {
+        if (Done()) {
+            throw UsageError(option + " needs a value");
+        }
+        return Take();
+    }
+
+private:
+    const std::vector<std::string>& arguments_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
+{
+    BatchOptions options;
+    ArgumentCursor cursor(arguments);
+    while (!cursor.Done()) {
+        const std::string& option = cursor.Take();
+        if (option == "--set") {
+            const std::string& assignment = cursor.TakeValueOf(option);
+            const std::size_t equals = assignment.find('=');
+            if (equals == std::string::npos) {
+                throw UsageError("--set needs KEY=VALUE, got '" + assignment + "'");
+            }
+            options.settings.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
+        } else if (option == "--density") {
+            options.densityFile = cursor.TakeValueOf(option);
+        } else if (option == "--spectrum") {
+            options.spectrumFile = cursor.TakeValueOf(option);
+        } else if (option == "--trajectories") {
+            options.trajectoriesFile = cursor.TakeValueOf(option);
+        } else if (option == "--format") {
+            options.valueFormat = cursor.TakeValueOf(option);
+            if (!IsSingleRealFormat(options.valueFormat)) {
+                throw UsageError("--format needs one printf conversion of a real number such as '% .4f', got '" +
+                                 options.valueFormat + "'");
+            }
+        } else if (option == "--quiet") {
+            options.quiet = true;
+        } else if (option == "--help" || option == "-h") {
+            options.help = true;
+        } else if (option == "--version") {
+            options.version = true;
+        } else {
+            throw UsageError("unknown option '" + option + "'");
+        }
+    }
+    if (!options.help && !options.version && !options.densityFile && !options.spectrumFile &&
+        !options.trajectoriesFile) {
+        throw UsageError("nothing to write: give --density, --spectrum or --trajectories");
+    }
+    return options;
+}
+
+std::string BatchUsage()
+{
+    std::string keys;
+    for (const std::string_view key : SettingKeyNames()) {
+        keys += keys.empty() ? "" : ", ";
+        keys += key;
+    }
+    return "Usage: nivaro-batch [--set KEY=VALUE]... [--density FILE] [--format FMT]\n"
+           "                    [--spectrum FILE] [--trajectories FILE] [--quiet] [--help] [--version]\n"
+           "\n"
+           "Computes the near-field diffraction of a particle by N slits without a window.\n"
+           "\n"
+           "  --set KEY=VALUE      override one setting (applied in order); keys:\n"
+           "                       " + keys + "\n"
+           "                       scales take a ratio such as 3:1 or 1:2\n"
+           "  --density FILE       write norm(PSI) on the nx by nz grid as a tab-separated table\n"
+           "  --format FMT         printf format of one table value (default \"% .4f\")\n"
+           "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi\n"
+           "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
+           "  --quiet              no progress bar\n"
+           "  --help, --version    print this text or the version and stop\n"
+           "\n"
+           "Exit status: 0 success, 1 an output file could not be written, 2 a usage or value error.\n";
+}
+
+}  // namespace nivaro

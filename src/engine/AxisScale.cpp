@@ -1,0 +1,98 @@
+#include "AxisScale.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace nivaro {
+namespace {
+
+bool IsScanBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// One "%d" conversion: leading blanks, optional sign, decimal digits.
+// A number outside the int range counts as no number.
+std::optional<int> ScanInteger(std::string_view& text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && IsScanBlank(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    unsigned long long magnitude = 0;
+    const char* begin = text.data() + pos;
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), magnitude);
+    const unsigned long long limit = negative ? 2147483648ULL : 2147483647ULL;
+    if (error != std::errc{} || magnitude > limit) {
+        return std::nullopt;
+    }
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    return static_cast<int>(negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude));
+}
+
+}  // namespace
+
+bool AxisScale::ParseFactor(std::string_view text, double& factor)
+{
+    const std::optional<int> p = ScanInteger(text);
+    if (!p) {
+        return false;
+    }
+    std::optional<int> q;
+    if (!text.empty() && text.front() == ':') {
+        text.remove_prefix(1);
+        q = ScanInteger(text);
+    }
+    const double candidate = (!q || *q < *p) ? static_cast<double>(*p) : 1.0 / *q;
+    if (!(candidate > 0.0) || !std::isfinite(candidate)) {
+        return false;
+    }
+    factor = candidate;
+    return true;
+}
+
+bool AxisScale::Parse(std::string_view text)
+{
+    double factor = 0.0;
+    if (!ParseFactor(text, factor)) {
+        return false;
+    }
+    Set(factor);
+    return true;
+}
+
+void AxisScale::Step(ScaleDirection direction)
+{
+    switch (direction) {
+    case ScaleDirection::Up:
+        Set(factor_ >= 1.0 ? factor_ + 1.0 : 1.0 / std::floor(1.0 / factor_ - 1.0 + 0.1));
+        break;
+    case ScaleDirection::Down:
+        Set(factor_ > 1.0 ? factor_ - 1.0 : 1.0 / std::floor(1.0 / factor_ + 1.0 + 0.1));
+        break;
+    case ScaleDirection::None:
+        break;
+    }
+}
+
+std::string AxisScale::Display(double factor)
+{
+    if (factor >= 1.0) {
+        return std::to_string(static_cast<long long>(std::trunc(factor + 0.1))) + ":1";
+    }
+    return "1:" + std::to_string(static_cast<long long>(std::trunc(1.0 / factor + 0.1)));
+}
+
+void AxisScale::Set(double factor)
+{
+    factor_ = factor;
+    text_ = Display(factor);
+}
+
+}  // namespace nivaro

@@ -1,0 +1,11 @@
+#include "GridSettings.h"
+
+namespace nivaro {
+
+void GridSettings::DeriveDecimation()
+{
+    decimationX = DecimationFor(nx);
+    decimationZ = DecimationFor(nz);
+}
+
+}  // namespace nivaro

@@ -1,0 +1,24 @@
+#pragma once
+
+namespace nivaro {
+
+struct GridSettings {
+    int nx = 300;
+    int nz = 300;
+    int nxb = 150;
+    double dxb = 0.5;
+    // The built-in step is never seen by a user: start-up always replaces it,
+    // by the configuration default kConfiguredStep when the key is absent.
+    double step = 0.5;
+    int decimationX = 4;
+    int decimationZ = 4;
+    double dx = 2e-10;
+    double dz = 2e-10;
+
+    // Rows and columns per 3D surface cell: 4 up to 300 samples, n / 64 above.
+    void DeriveDecimation();
+    static constexpr double kConfiguredStep = 1.0;
+    static int DecimationFor(int samples) { return samples > 300 ? samples / 64 : 4; }
+};
+
+}  // namespace nivaro

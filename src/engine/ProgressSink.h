@@ -1,0 +1,47 @@
+#pragma once
+
+namespace nivaro {
+
+enum class ProgressKind {
+    DensityColumns,        // density grid, with elapsed time
+    CarpetDataFileStarts,  // carpet trajectories read from the data file, with elapsed time
+    CarpetRegularStarts,   // carpet trajectories on the regular comb, percent only
+};
+
+struct ProgressReport {
+    ProgressKind kind;
+    int percent;
+    long elapsedSeconds;
+};
+
+// Where long computations report progress. Like a progress bar it remembers
+// its position, and a report reaches Show only when the percentage differs
+// from that position; Show is also the front end's chance to process
+// pending events.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+
+    void Advance(const ProgressReport& report)
+    {
+        if (report.percent == position_) {
+            return;
+        }
+        position_ = report.percent;
+        Show(report);
+    }
+    int Position() const { return position_; }
+
+protected:
+    virtual void Show(const ProgressReport& report) = 0;
+
+private:
+    int position_ = 0;
+};
+
+class SilentProgress final : public ProgressSink {
+protected:
+    void Show(const ProgressReport&) override {}
+};
+
+}  // namespace nivaro

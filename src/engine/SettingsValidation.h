@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/SimulationState.h"
+
+namespace nivaro {
+
+// Bytes the grids need per grid point: psi 16, density 8, trajectory
+// starts 8, the three carpet planes 3.
+inline constexpr std::uint64_t kGridBytesPerPoint = 35;
+
+// Memory of all grids at nx by nz; saturates instead of overflowing.
+std::uint64_t GridBytes(int nx, int nz);
+
+struct SettingProblem {
+    std::string key;
+    std::string value;
+    std::string reason;
+
+    std::string Message() const;  // "key=value: reason"
+};
+
+// Every setting the computations cannot use: fewer than one slit, a mass,
+// wavelength, period or packet width that is not positive and finite, a
+// slit width or z0 that is not finite, a grid smaller than 1 by 1 or larger
+// than the state's grid memory limit, a start spacing or trajectory step that is not
+// positive and finite, and a scale that is not positive and finite.
+std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state);
+
+// Thrown by the computations when FindUnusableSettings is not empty; the
+// message lists every problem on its own line.
+class UnusableSettingsError : public std::runtime_error {
+public:
+    explicit UnusableSettingsError(const std::vector<SettingProblem>& problems);
+};
+
+void RequireUsableSettings(const SimulationState& state);
+
+// Shortest text that reads back as the same double ("1e-08", "0.5").
+std::string ShortestText(double value);
+
+}  // namespace nivaro

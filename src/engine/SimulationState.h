@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <climits>
+#include <cstdint>
+#include <limits>
+
+#include "engine/AxisScale.h"
+#include "engine/GridSettings.h"
+#include "engine/SimulationParameters.h"
+#include "numeric/Matrices.h"
+
+namespace nivaro {
+
+inline constexpr int kNoHoveredStart = INT_MAX;
+
+// Everything one simulation works on. The front end owns one instance and
+// passes it to the engine; tests build their own. The grids are declared in
+// creation order so that they are destroyed in reverse.
+struct SimulationState {
+    static constexpr int kInitialGridSize = 300;
+
+    SimulationParameters parameters;
+    GridSettings grid;
+    AxisScale scaleX;
+    AxisScale scaleZ;
+    AxisScale scaleP;
+
+    ComplexMatrixT psiField{kInitialGridSize, kInitialGridSize};
+    RealMatrixT densityField{kInitialGridSize, kInitialGridSize};
+    UcharMatrix carpetRed{kInitialGridSize, kInitialGridSize};
+    UcharMatrix carpetGreen{kInitialGridSize, kInitialGridSize};
+    UcharMatrix carpetBlue{kInitialGridSize, kInitialGridSize};
+    RealMatrixT trajectoryStartGrid{kInitialGridSize, kInitialGridSize};
+
+    // Set by a close request, never cleared; polled by the long loops.
+    std::atomic<bool> stopRequested{false};
+    int hoveredStart = kNoHoveredStart;
+
+    // Grids needing more bytes than this are refused before anything is
+    // allocated; front ends set it to the memory the machine has.
+    std::uint64_t gridMemoryLimit = std::numeric_limits<std::uint64_t>::max();
+};
+
+}  // namespace nivaro

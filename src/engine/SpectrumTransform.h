@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine/SimulationState.h"
+
+namespace nivaro {
+
+inline constexpr int kSpectrumSize = 256;
+inline constexpr double kSpectrumCap = 1e6;
+
+// Replaces psiField by its 2D Fourier transform on the top-left 256 by 256
+// block (zero-padded where the grid is smaller) and densityField by the
+// magnitudes, each capped at 1e6. Always transforms.
+void TransformPsiToSpectrum(SimulationState& state);
+
+// The spectrum view's guard: when densityField already has 256 rows (the
+// transform was done since the last density computation, or nx is 256)
+// nothing happens and false is returned; otherwise transforms.
+bool ApplySpectrumView(SimulationState& state);
+
+}  // namespace nivaro

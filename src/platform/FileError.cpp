@@ -1,0 +1,12 @@
+#include "FileError.h"
+
+#include <cstring>
+
+namespace nivaro {
+
+FileError::FileError(const std::string& path, int errorNumber)
+    : std::runtime_error(path + ": " + std::strerror(errorNumber))
+{
+}
+
+}  // namespace nivaro
