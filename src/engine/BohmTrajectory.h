@@ -32,6 +32,10 @@ private:
     long double velocityFactor_;  // (hbar / m) * (-2)
 };
 
+// The shortest trajectory step accepted, in pixels. A trace needs at least
+// nz / step steps, so anything shorter would keep the program busy for hours.
+inline constexpr double kMinimumTraceStep = 1e-4;
+
 // Rounds to nearest, ties to even; values beyond the int range (and NaN)
 // saturate, so a non-finite position fails the bounds test.
 int RoundToGridIndex(double value);
@@ -60,7 +64,8 @@ public:
 
     // Calls visit(const TracePosition&) at every position that passes the
     // stop rules, inside the grid or in the tolerated rows -1, nx, nx + 1.
-    // Throws std::invalid_argument when stepLength is not positive and finite.
+    // Throws std::invalid_argument when stepLength is not finite or below
+    // kMinimumTraceStep.
     template <typename Visitor>
     void Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag = nullptr) const;
 
@@ -77,8 +82,8 @@ private:
 template <typename Visitor>
 void TrajectoryTracer::Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag) const
 {
-    if (!(stepLength > 0.0) || !std::isfinite(stepLength)) {
-        throw std::invalid_argument("the trajectory step must be a positive finite number of pixels");
+    if (!(stepLength >= kMinimumTraceStep) || !std::isfinite(stepLength)) {
+        throw std::invalid_argument("the trajectory step must be a finite number of pixels, at least 0.0001");
     }
     double row = startRow;
     double column = 0.0;

@@ -1,5 +1,7 @@
 #include "SettingsValidation.h"
 
+#include "BohmTrajectory.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -27,10 +29,6 @@ public:
     void RequireFinite(const char* key, double value)
     {
         Require(std::isfinite(value), key, ShortestText(value), "must be a finite number");
-    }
-    void RequireScale(const char* key, const AxisScale& scale)
-    {
-        Require(IsPositiveFinite(scale.Factor()), key, scale.Text(), "must be a positive ratio");
     }
     std::vector<SettingProblem> Take() { return std::move(problems_); }
 
@@ -74,10 +72,8 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
                          "the grids would need more memory than this machine has");
     }
     problems.RequirePositive("dxb", g.dxb);
-    problems.RequirePositive("step", g.step);
-    problems.RequireScale("X-scale", state.scaleX);
-    problems.RequireScale("Z-scale", state.scaleZ);
-    problems.RequireScale("P-scale", state.scaleP);
+    problems.Require(g.step >= kMinimumTraceStep && std::isfinite(g.step), "step", ShortestText(g.step),
+                     "must be a finite number of pixels, at least 0.0001");
     if (IsPositiveFinite(p.mass) && IsPositiveFinite(p.lambda)) {
         SimulationParameters derived = p;
         derived.UpdateMomentumAndVelocity();

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "engine/SettingKeys.h"
+#include "engine/SettingsValidation.h"
+
+namespace nivaro {
+namespace {
+
+TEST(SimulationParameters, DerivedQuantitiesFollowTheirFormulas)
+{
+    SimulationParameters parameters;
+    EXPECT_DOUBLE_EQ(parameters.TalbotLength(), 2e-8);
+    parameters.z0 = 1.0;
+    parameters.lambda = 5e-8;
+    parameters.UpdateDerived();
+    EXPECT_EQ(parameters.zOffset, 2 * 1e-8 * 1e-8 / 5e-8 * 1.0);
+    EXPECT_EQ(parameters.momentum, 1.054571628e-34 * 2 * 3.141592653589793 / 5e-8);
+    EXPECT_EQ(parameters.velocity, parameters.momentum / 9.1095e-31);
+
+    const GridSettings grid;
+    EXPECT_EQ(grid.dx, 2e-10);
+    EXPECT_EQ(grid.dz, 2e-10);
+}
+
+TEST(GridSettings, DecimationIsFourUpTo300AndOneSixtyFourthAbove)
+{
+    const std::pair<int, int> cases[] = {{1, 4},   {300, 4}, {301, 4},  {319, 4},
+                                         {320, 5}, {400, 6}, {640, 10}, {1000, 15}};
+    for (const auto& [samples, decimation] : cases) {
+        EXPECT_EQ(GridSettings::DecimationFor(samples), decimation) << samples;
+    }
+    GridSettings grid;
+    grid.nx = 640;
+    grid.DeriveDecimation();
+    EXPECT_EQ(grid.decimationX, 10);
+    EXPECT_EQ(grid.decimationZ, 4);
+}
+
+TEST(SettingKeys, ApplySettingReadsEachKindStrictly)
+{
+    SimulationState state;
+    EXPECT_FALSE(ApplySetting(state, "slits", "5"));
+    EXPECT_FALSE(ApplySetting(state, "MASS", "1.674927e-27"));
+    EXPECT_FALSE(ApplySetting(state, "slite width", "+2E-9"));
+    EXPECT_FALSE(ApplySetting(state, "Z-scale", "3:2"));
+    EXPECT_FALSE(ApplySetting(state, "nx", "-4"));
+    EXPECT_EQ(state.parameters.slits, 5);
+    EXPECT_EQ(state.parameters.mass, 1.674927e-27);
+    EXPECT_EQ(state.parameters.slitWidth, 2e-9);
+    EXPECT_EQ(state.scaleZ.Text(), "3:1");
+    EXPECT_EQ(state.grid.nx, -4);
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"nx", "1.5"}, {"nx", ""},      {"nx", "12abc"},   {"lambda", "1e-8x"}, {"lambda", "abc"},
+        {"d", "1,5"},  {"step", " 1"},  {"X-scale", "x"},  {"P-scale", "0"},    {"slits", "99999999999"},
+    };
+    for (const auto& [key, value] : refused) {
+        const std::optional<std::string> problem = ApplySetting(state, key, value);
+        ASSERT_TRUE(problem) << key << "=" << value;
+        EXPECT_NE(problem->find(std::string(key) + "=" + value), std::string::npos) << *problem;
+    }
+    EXPECT_EQ(ApplySetting(state, "colour", "1").value_or(""), "unknown setting 'colour'");
+    EXPECT_EQ(state.parameters.lambda, 1e-8);
+}
+
+TEST(SettingsValidation, TheDefaultsAreUsable)
+{
+    EXPECT_TRUE(FindUnusableSettings(SimulationState{}).empty());
+}
+
+TEST(SettingsValidation, EachUnusableSettingIsNamed)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<const char*, std::function<void(SimulationState&)>> cases[] = {
+        {"slits", [](SimulationState& s) { s.parameters.slits = 0; }},
+        {"mass", [](SimulationState& s) { s.parameters.mass = 0.0; }},
+        {"mass", [](SimulationState& s) { s.parameters.mass = s.parameters.lambda = 1e-300; }},  // v overflows
+        {"step", [](SimulationState& s) { s.grid.step = 1e-5; }},
+        {"lambda", [](SimulationState& s) { s.parameters.lambda = -1e-8; }},
+        {"d", [inf](SimulationState& s) { s.parameters.d = inf; }},
+        {"sigma0", [nan](SimulationState& s) { s.parameters.sigma0 = nan; }},
+        {"slite width", [nan](SimulationState& s) { s.parameters.slitWidth = nan; }},
+        {"z0", [inf](SimulationState& s) { s.parameters.z0 = -inf; }},
+        {"nx", [](SimulationState& s) { s.grid.nx = 0; }},
+        {"nz", [](SimulationState& s) { s.grid.nz = -3; }},
+        {"nx", [](SimulationState& s) { s.grid.nx = s.grid.nz = 2000000000; }},
+        {"dxb", [](SimulationState& s) { s.grid.dxb = 0.0; }},
+        {"step", [](SimulationState& s) { s.grid.step = -1.0; }},
+        {"step", [inf](SimulationState& s) { s.grid.step = inf; }},
+    };
+    for (const auto& [key, spoil] : cases) {
+        SimulationState state;
+        state.gridMemoryLimit = 1ULL << 36;
+        spoil(state);
+        const std::vector<SettingProblem> problems = FindUnusableSettings(state);
+        ASSERT_EQ(problems.size(), 1u) << key;
+        EXPECT_EQ(problems[0].key, key);
+        EXPECT_THROW(RequireUsableSettings(state), UnusableSettingsError);
+    }
+}
+
+TEST(SettingsValidation, GridBytesSaturateInsteadOfOverflowing)
+{
+    EXPECT_EQ(GridBytes(300, 300), 300u * 300u * 35u);
+    EXPECT_EQ(GridBytes(0, 300), 0u);
+    EXPECT_GT(GridBytes(2147483647, 2147483647), GridBytes(1 << 20, 1 << 20));
+}
+
+}  // namespace
+}  // namespace nivaro

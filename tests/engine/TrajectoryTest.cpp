@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/BohmTrajectory.h"
+#include "engine/DensityGrid.h"
+#include "engine/TrajectoryStarts.h"
+
+namespace nivaro {
+namespace {
+
+// The state as a density computation leaves it: derived quantities current.
+struct PreparedState : SimulationState {
+    explicit PreparedState(int slits = 2)
+    {
+        parameters.slits = slits;
+        parameters.UpdateDerived();
+    }
+};
+
+std::vector<TracePosition> TraceAll(const SimulationState& state, double startRow, double step = 1.0,
+                                    const std::atomic<bool>* stop = nullptr)
+{
+    std::vector<TracePosition> positions;
+    TrajectoryTracer(state).Trace(startRow, step, [&](const TracePosition& p) { positions.push_back(p); }, stop);
+    return positions;
+}
+
+TEST(BohmVelocity, VanishesAtTheGratingAndIsOddInX)
+{
+    const PreparedState state;
+    const BohmVelocityField field(state);
+    EXPECT_EQ(field.BohmVelocity(0.0, 110.0), 0.0L);
+    for (const double row : {10.0, 101.3, 140.0}) {
+        const long double w = field.BohmVelocity(80.0, row);
+        EXPECT_NE(w, 0.0L);
+        EXPECT_NEAR(static_cast<double>(field.BohmVelocity(80.0, 300.0 - row) / w), -1.0, 1e-12) << row;
+    }
+}
+
+TEST(TraceTrajectory, FirstStepAtTheEntranceIsStraightAlongZ)
+{
+    const PreparedState state;
+    const std::vector<TracePosition> positions = TraceAll(state, 110.5);
+    ASSERT_GT(positions.size(), 2u);
+    EXPECT_EQ(positions[0].step, 0);
+    EXPECT_EQ(positions[1].row, 110.5);
+    EXPECT_EQ(positions[1].column, 1.0);
+    EXPECT_NE(positions[2].row, 110.5);
+}
+
+TEST(TraceTrajectory, WithAnOffsetWindowTheVelocityIsTakenAtTheAbsoluteColumn)
+{
+    PreparedState state;
+    state.parameters.z0 = 1.0;
+    state.parameters.UpdateDerived();
+    const std::vector<TracePosition> positions = TraceAll(state, 110.5);
+    const double w = static_cast<double>(BohmVelocityField(state).BohmVelocity(state.parameters.zOffset / state.grid.dz, 110.5));
+    const double length = std::hypot(w, state.parameters.velocity);
+    EXPECT_EQ(positions[1].row, 110.5 - w / length);
+    EXPECT_NE(positions[1].row, 110.5);
+}
+
+TEST(TraceTrajectory, OddSlitCountKeepsTheAxisTrajectoryOnTheAxis)
+{
+    const PreparedState state(3);
+    const std::vector<TracePosition> positions = TraceAll(state, 150.0);
+    ASSERT_EQ(positions.size(), 300u);
+    for (const TracePosition& p : positions) {
+        ASSERT_EQ(p.row, 150.0) << p.step;
+    }
+}
+
+// Relative deviation of the trace's last point from the analytic path
+// x(z) = x0 sqrt(1 + (lambda z / (4 pi sigma0^2))^2) of a single slit.
+double SingleSlitDeviation(const SimulationState& state, double startRow, double step)
+{
+    const SimulationParameters& p = state.parameters;
+    const TracePosition last = TraceAll(state, startRow, step).back();
+    const double spread = p.lambda * ColumnPosition(state, last.column) / (4 * 3.141592653589793 * p.sigma0 * p.sigma0);
+    const double expected = RowPosition(state, startRow) * std::sqrt(1 + spread * spread);
+    return RowPosition(state, last.row) / expected - 1.0;
+}
+
+TEST(TraceTrajectory, SingleSlitFollowsTheSpreadingPacketUpToTheEulerError)
+{
+    const PreparedState state(1);
+    const double coarse = SingleSlitDeviation(state, 140.0, 1.0);
+    const double fine = SingleSlitDeviation(state, 140.0, 0.1);
+    EXPECT_LT(std::abs(coarse), 0.02);
+    EXPECT_LT(std::abs(fine), std::abs(coarse) / 5) << "the error shrinks with the step";
+    EXPECT_LT(TraceAll(state, 140.0).back().row, 140.0) << "bends away from the axis";
+}
+
+TEST(TraceTrajectory, StopRulesAndTheToleratedRowsOutsideTheGrid)
+{
+    PreparedState state;
+    state.grid.nz = 40;
+    EXPECT_TRUE(TraceAll(state, -1.6).empty()) << "row -2 stops at once";
+    EXPECT_TRUE(TraceAll(state, 301.6).empty()) << "row nx + 2 stops at once";
+
+    const std::vector<TracePosition> outside = TraceAll(state, -1.4);
+    ASSERT_FALSE(outside.empty());
+    EXPECT_EQ(outside[0].roundedRow, -1);
+    EXPECT_FALSE(outside[0].inGrid);
+
+    const std::vector<TracePosition> bent = TraceAll(state, 120.0);
+    EXPECT_GE(bent.size(), 40u) << "z grows by at most one step length";
+    for (const TracePosition& p : bent) {
+        EXPECT_LT(p.roundedColumn, 40);
+        EXPECT_TRUE(p.inGrid);
+    }
+    PreparedState axis(3);
+    axis.grid.nz = 40;
+    EXPECT_EQ(TraceAll(axis, 150.0).size(), 40u) << "straight along z: one position per column";
+    EXPECT_EQ(TraceAll(axis, 150.0, 0.5).size(), 79u) << "column 39.5 rounds to 40 and ends the trace";
+}
+
+TEST(TraceTrajectory, PollingTracesStopAfterTheFirstStepOnceAStopIsRequested)
+{
+    const PreparedState state(3);
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(TraceAll(state, 150.0, 1.0, &stop).size(), 1u);
+    EXPECT_EQ(TraceAll(state, 150.0, 1.0, nullptr).size(), 300u);
+}
+
+TEST(TraceTrajectory, StepsThatCouldNeverEndAreRefused)
+{
+    const PreparedState state;
+    const TrajectoryTracer tracer(state);
+    int visited = 0;
+    for (const double step : {0.0, -1.0, 1e-5, std::numeric_limits<double>::infinity(), std::nan("")}) {
+        EXPECT_THROW(tracer.Trace(120.0, step, [&](const TracePosition&) { ++visited; }), std::invalid_argument) << step;
+    }
+    EXPECT_EQ(visited, 0);
+
+    SimulationState unprepared;
+    unprepared.parameters.velocity = std::numeric_limits<double>::infinity();
+    EXPECT_THROW(TrajectoryTracer{unprepared}, std::invalid_argument);
+}
+
+TEST(TraceTrajectory, CellActionsSeeOnlyRowsInsideTheGrid)
+{
+    PreparedState state;
+    state.grid.nz = 10;
+    int cells = 0;
+    TrajectoryTracer(state).Trace(-1.0, 1.0, OnGridCells([&](int row, int) {
+                                      EXPECT_GE(row, 0);
+                                      ++cells;
+                                  }));
+    EXPECT_EQ(cells, 0);
+}
+
+TEST(RoundToGridIndex, RoundsHalfToEvenAndSaturates)
+{
+    const std::pair<double, int> cases[] = {
+        {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {149.49, 149},
+        {1e12, INT_MAX}, {-1e12, INT_MIN}, {std::numeric_limits<double>::infinity(), INT_MAX},
+        {-std::numeric_limits<double>::infinity(), INT_MIN}, {std::nan(""), INT_MAX},
+    };
+    for (const auto& [value, expected] : cases) {
+        EXPECT_EQ(RoundToGridIndex(value), expected) << value;
+    }
+}
+
+TEST(TrajectoryStarts, RegularStartsLieInsideTheOpenings)
+{
+    const SimulationState state;
+    const std::vector<double> carpet = RegularStartRows(state, state.grid.dxb);
+    ASSERT_EQ(carpet.size(), 99u);
+    EXPECT_EQ(carpet.front(), 100.5);
+    EXPECT_EQ(carpet.back(), 149.5);
+
+    const std::vector<double> surface = RegularStartRows(state, state.grid.decimationX * state.grid.dxb);
+    ASSERT_EQ(surface.size(), 24u);
+    EXPECT_EQ(surface.front(), 102.0);
+    EXPECT_EQ(surface.back(), 148.0);
+
+    SimulationState closed;
+    closed.parameters.slitWidth = 0.0;
+    EXPECT_TRUE(RegularStartRows(closed, 0.5).empty());
+    EXPECT_THROW(RegularStartRows(state, 0.0), std::invalid_argument);
+}
+
+TEST(TrajectoryStarts, SlitTestUsesTheIntegerHalfOfTheGrid)
+{
+    SimulationState state;
+    state.grid.nx = 301;  // x of row 150 is 0 for the test, not -0.5 dx
+    state.parameters.slits = 1;
+    state.parameters.slitWidth = 4e-10;  // open from row 149 to row 151, not 149.5 to 151.5
+    EXPECT_TRUE(PassesSlitTest(state, 150.0));
+    EXPECT_TRUE(PassesSlitTest(state, 149.2));
+    EXPECT_FALSE(PassesSlitTest(state, 151.0));
+    EXPECT_FALSE(PassesSlitTest(state, 151.2));
+}
+
+TEST(TrajectoryStarts, DataFilePositionsInUnitsOfD)
+{
+    SimulationState state;
+    EXPECT_EQ(StartRowOfPosition(state, 0.5), 175.0);
+    EXPECT_EQ(StartRowOfPosition(state, -1.5), 75.0);
+    EXPECT_EQ(StartRowOfPosition(state, 0.0), 150.0);
+    ASSERT_TRUE(state.scaleX.Parse("2:1"));
+    EXPECT_EQ(StartRowOfPosition(state, 0.5), 200.0);
+}
+
+}  // namespace
+}  // namespace nivaro
