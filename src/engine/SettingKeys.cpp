@@ -80,10 +80,13 @@ const std::vector<std::string_view>& SettingKeyNames()
     return names;
 }
 
-std::optional<int> ParseWholeInteger(std::string_view text)
+namespace {
+
+template <typename Number>
+std::optional<Number> ParseWhole(std::string_view text)
 {
     text = WithoutPlus(text);
-    int value = 0;
+    Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
         return std::nullopt;
@@ -91,15 +94,16 @@ std::optional<int> ParseWholeInteger(std::string_view text)
     return value;
 }
 
+}  // namespace
+
+std::optional<int> ParseWholeInteger(std::string_view text)
+{
+    return ParseWhole<int>(text);
+}
+
 std::optional<double> ParseWholeReal(std::string_view text)
 {
-    text = WithoutPlus(text);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseWhole<double>(text);
 }
 
 std::optional<std::string> ApplySetting(SimulationState& state, std::string_view key, std::string_view value)
