@@ -3,7 +3,7 @@
 # they are already there.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev)
+packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev libpng-dev libjpeg-dev locales)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -12,10 +12,17 @@ for package in "${packages[@]}"; do
   fi
 done
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update
   $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The tests check that files keep "." as decimal point under a German locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $sudo sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  $sudo locale-gen
 fi

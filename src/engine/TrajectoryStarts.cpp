@@ -36,4 +36,9 @@ double StartRowOfPosition(const SimulationState& state, double positionInD)
     return state.parameters.d / state.grid.dx * positionInD * state.scaleX.Factor() + state.grid.nx * 0.5;
 }
 
+double PositionOfStartRow(const SimulationState& state, int startRow)
+{
+    return (startRow - state.grid.nx * 0.5) * state.grid.dx / state.scaleX.Factor() / state.parameters.d;
+}
+
 }  // namespace nivaro

@@ -19,4 +19,8 @@ std::vector<double> RegularStartRows(const SimulationState& state, double spacin
 // d / dx * position * Xs + nx / 2.
 double StartRowOfPosition(const SimulationState& state, double positionInD);
 
+// The inverse for a whole start row, as the data file records it:
+// (row - nx / 2) * dx / Xs / d.
+double PositionOfStartRow(const SimulationState& state, int startRow);
+
 }  // namespace nivaro

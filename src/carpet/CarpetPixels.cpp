@@ -1,0 +1,88 @@
+#include "CarpetPixels.h"
+
+#include <cctype>
+#include <cmath>
+
+namespace nivaro {
+
+std::uint8_t ChannelsClearedBy(char letter)
+{
+    switch (std::toupper(static_cast<unsigned char>(letter))) {
+    case 'B':
+        return kRedChannel | kGreenChannel;
+    case 'C':
+        return kRedChannel;
+    case 'G':
+        return kRedChannel | kBlueChannel;
+    case 'R':
+        return kGreenChannel | kBlueChannel;
+    case 'X':
+        return kRedChannel | kGreenChannel | kBlueChannel;
+    case 'Y':
+        return kBlueChannel;
+    default:
+        return kGreenChannel;
+    }
+}
+
+void ClearChannels(CarpetPlanesRef planes, int row, int column, std::uint8_t channels)
+{
+    if ((channels & kRedChannel) != 0) {
+        planes.red[row][column] = 0;
+    }
+    if ((channels & kGreenChannel) != 0) {
+        planes.green[row][column] = 0;
+    }
+    if ((channels & kBlueChannel) != 0) {
+        planes.blue[row][column] = 0;
+    }
+}
+
+void PaintColour(CarpetPlanesRef planes, int row, int column, std::uint32_t colour)
+{
+    planes.red[row][column] = static_cast<std::uint8_t>(colour & 0xFF);
+    planes.green[row][column] = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+    planes.blue[row][column] = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
+}
+
+void ApplyContrast(RealMatrixT& density, int contrast)
+{
+    for (int pass = 0; pass < contrast; ++pass) {
+        for (int i = 0; i < density.Rows(); ++i) {
+            double* row = density[i];
+            for (int j = 0; j < density.Cols(); ++j) {
+                row[j] = std::sqrt(row[j]);
+            }
+        }
+    }
+}
+
+namespace {
+
+std::uint8_t GreyLevel(double scaled)
+{
+    const double h = std::floor(scaled);
+    return h < 255.0 ? static_cast<std::uint8_t>(255.0 - h) : 0;
+}
+
+}  // namespace
+
+void FillGreyCarpet(RealMatrixT& workingCopy, double scaleP, CarpetPlanesRef planes, int rows, int columns)
+{
+    const double maximum = workingCopy.MaxElement();
+    const bool blank = !(maximum > 0.0);
+    if (!blank) {
+        workingCopy.Scale(255 * scaleP / maximum);
+    }
+    for (int i = 0; i < rows; ++i) {
+        const double* values = workingCopy[i];
+        for (int j = 0; j < columns; ++j) {
+            const std::uint8_t level = blank ? 255 : GreyLevel(values[j]);
+            planes.red[i][j] = level;
+            planes.green[i][j] = level;
+            planes.blue[i][j] = level;
+        }
+    }
+}
+
+}  // namespace nivaro

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+#include "numeric/Matrices.h"
+
+namespace nivaro {
+
+// The red, green and blue planes of the carpet picture; element (i, j) is
+// picture line i (x index) and column j (z index).
+struct CarpetPlanesRef {
+    UcharMatrix& red;
+    UcharMatrix& green;
+    UcharMatrix& blue;
+};
+
+// Channels a trajectory clears at each pixel it crosses; the grey level stays
+// in the others, so on white it shows the pure hue.
+enum ChannelMask : std::uint8_t {
+    kRedChannel = 1,
+    kGreenChannel = 2,
+    kBlueChannel = 4,
+};
+
+// The channels of a data-file colour letter (case-insensitive): B blue,
+// C cyan, G green, R red, X black, Y yellow, anything else magenta.
+std::uint8_t ChannelsClearedBy(char letter);
+inline constexpr std::uint8_t kRegularTrajectoryChannels = kGreenChannel;  // magenta
+
+void ClearChannels(CarpetPlanesRef planes, int row, int column, std::uint8_t channels);
+
+// Writes a colour given as 0x00BBGGRR (red in the low byte) into all planes.
+void PaintColour(CarpetPlanesRef planes, int row, int column, std::uint32_t colour);
+
+// Contrast: takes the square root of every element n times (n < 1: none).
+void ApplyContrast(RealMatrixT& density, int contrast);
+
+// Scales the working copy by 255 * Ps / max and fills rows x columns of the
+// planes with the negative grey level: h = floor(value), level 255 - h below
+// 255, else 0. A copy whose maximum is not positive is all white.
+void FillGreyCarpet(RealMatrixT& workingCopy, double scaleP, CarpetPlanesRef planes, int rows, int columns);
+
+}  // namespace nivaro

@@ -1,0 +1,105 @@
+#include "CarpetPass.h"
+
+#include <chrono>
+#include <vector>
+
+#include "BohmTrajectory.h"
+#include "TrajectoryStarts.h"
+#include "carpet/CarpetPixels.h"
+#include "carpet/DataFile.h"
+
+namespace nivaro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long SecondsSince(Clock::time_point start)
+{
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count());
+}
+
+CarpetPlanesRef Planes(SimulationState& state)
+{
+    return {state.carpetRed, state.carpetGreen, state.carpetBlue};
+}
+
+void FillGreyLevels(SimulationState& state, int contrast)
+{
+    RealMatrixT workingCopy(state.grid.nx, state.grid.nz);
+    workingCopy.Resize(state.densityField.Rows(), state.densityField.Cols());
+    state.densityField.CopyTo(workingCopy);
+    ApplyContrast(workingCopy, contrast);
+    FillGreyCarpet(workingCopy, state.scaleP.Factor(), Planes(state), state.grid.nx, state.grid.nz);
+}
+
+// Each crossed pixel remembers the start row and loses the given channels.
+auto MarkCells(SimulationState& state, double startRow, std::uint8_t channels)
+{
+    return OnGridCells([&state, startRow, channels](int row, int column) {
+        state.trajectoryStartGrid[row][column] = startRow;
+        ClearChannels(Planes(state), row, column, channels);
+    });
+}
+
+void DrawDataFileTrajectories(SimulationState& state, const std::vector<DataFileRecord>& records, ProgressSink& progress,
+                              Clock::time_point start)
+{
+    const TrajectoryTracer tracer(state);
+    const long long total = static_cast<long long>(records.size()) * state.grid.nz;
+    long long done = 0;
+    for (const DataFileRecord& record : records) {
+        const double startRow = StartRowOfPosition(state, record.position);
+        auto mark = MarkCells(state, startRow, ChannelsClearedBy(record.letter));
+        tracer.Trace(
+            startRow, state.grid.step,
+            [&](const TracePosition& position) {
+                mark(position);
+                progress.Advance({ProgressKind::CarpetDataFileStarts,
+                                  static_cast<int>((done + position.roundedColumn) * 100 / total), SecondsSince(start)});
+            },
+            &state.stopRequested);
+        done += state.grid.nz;
+    }
+}
+
+void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, Clock::time_point start)
+{
+    const TrajectoryTracer tracer(state);
+    for (const double startRow : RegularStartRows(state, state.grid.dxb)) {
+        tracer.Trace(startRow, state.grid.step, MarkCells(state, startRow, kRegularTrajectoryChannels));
+        progress.Advance({ProgressKind::CarpetRegularStarts, static_cast<int>(100 * startRow / state.grid.nxb),
+                          SecondsSince(start)});
+        if (state.stopRequested.load()) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+StaleDensityError::StaleDensityError()
+    : std::runtime_error("The density grid holds the Fourier spectrum; apply the 3D view again before drawing the carpet.")
+{
+}
+
+void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress)
+{
+    if (state.densityField.Rows() < state.grid.nx || state.densityField.Cols() < state.grid.nz) {
+        throw StaleDensityError();
+    }
+    FillGreyLevels(state, options.contrast);
+    if (!options.showTrajectories) {
+        return;
+    }
+    const Clock::time_point start = Clock::now();
+    state.trajectoryStartGrid.Clear();
+    const std::optional<std::vector<DataFileRecord>> records =
+        options.dataFile ? ReadDataFile(*options.dataFile) : std::nullopt;
+    if (records) {
+        DrawDataFileTrajectories(state, *records, progress, start);
+    } else {
+        DrawRegularTrajectories(state, progress, start);
+    }
+}
+
+}  // namespace nivaro

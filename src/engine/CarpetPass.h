@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "engine/ProgressSink.h"
+#include "engine/SimulationState.h"
+
+namespace nivaro {
+
+struct CarpetOptions {
+    int contrast = 1;              // square roots taken of the density (0 .. 5 in the window)
+    bool showTrajectories = true;
+    // The data file of trajectory starts, when its use is asked for; a file
+    // that cannot be opened falls back to the regular starts.
+    std::optional<std::string> dataFile;
+};
+
+// Thrown when the density grid is smaller than nx by nz (after the
+// spectrum view replaced it): the carpet needs a fresh density computation.
+class StaleDensityError : public std::runtime_error {
+public:
+    StaleDensityError();
+};
+
+// Turns the density left by the last density computation into the carpet
+// planes: a working copy gets the contrast, the P-scale and the grey levels;
+// then, when asked, Bohmian trajectories are drawn over it, from the data
+// file in the colours of its letters or from the regular starts in magenta,
+// and each crossed pixel records its trajectory's start row in
+// trajectoryStartGrid (cleared first). Uses p, v and zoff as the density
+// computation left them. Progress and the stop flag follow the trajectories:
+// per changed percentage and after each regular trajectory, or per step for
+// data-file starts.
+void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress);
+
+}  // namespace nivaro
