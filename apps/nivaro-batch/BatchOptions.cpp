@@ -1,7 +1,12 @@
 #include "BatchOptions.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
 #include "carpet/TableWriter.h"
-#include "engine/SettingKeys.h"
+#include "configuration/SettingKeys.h"
+#include "platform/NumberText.h"
 
 namespace nivaro {
 namespace {
@@ -26,6 +31,23 @@ private:
 };
 
 }  // namespace
+
+PictureFormat PictureFormatOf(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".bmp") {
+        return PictureFormat::Bmp;
+    }
+    if (extension == ".png") {
+        return PictureFormat::Png;
+    }
+    if (extension == ".jpg" || extension == ".jpeg") {
+        return PictureFormat::Jpeg;
+    }
+    throw UsageError("--carpet needs a file ending in .bmp, .png or .jpg, got '" + path + "'");
+}
 
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
 {
@@ -52,6 +74,24 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
                 throw UsageError("--format needs one printf conversion of a real number such as '% .4f', got '" +
                                  options.valueFormat + "'");
             }
+        } else if (option == "--config") {
+            options.configFile = cursor.TakeValueOf(option);
+        } else if (option == "--write-config") {
+            options.writeConfigFile = cursor.TakeValueOf(option);
+        } else if (option == "--carpet") {
+            options.carpetFile = cursor.TakeValueOf(option);
+            PictureFormatOf(*options.carpetFile);
+        } else if (option == "--dat") {
+            options.dataFile = cursor.TakeValueOf(option);
+        } else if (option == "--contrast") {
+            const std::string& value = cursor.TakeValueOf(option);
+            const std::optional<int> contrast = ParseWholeInteger(value);
+            if (!contrast || *contrast < 0 || *contrast > 5) {
+                throw UsageError("--contrast needs a whole number from 0 to 5, got '" + value + "'");
+            }
+            options.contrast = *contrast;
+        } else if (option == "--no-trajectories") {
+            options.carpetTrajectories = false;
         } else if (option == "--quiet") {
             options.quiet = true;
         } else if (option == "--help" || option == "-h") {
@@ -63,8 +103,8 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         }
     }
     if (!options.help && !options.version && !options.densityFile && !options.spectrumFile &&
-        !options.trajectoriesFile) {
-        throw UsageError("nothing to write: give --density, --spectrum or --trajectories");
+        !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile) {
+        throw UsageError("nothing to write: give --density, --carpet, --spectrum, --trajectories or --write-config");
     }
     return options;
 }
@@ -76,18 +116,26 @@ std::string BatchUsage()
         keys += keys.empty() ? "" : ", ";
         keys += key;
     }
-    return "Usage: nivaro-batch [--set KEY=VALUE]... [--density FILE] [--format FMT]\n"
-           "                    [--spectrum FILE] [--trajectories FILE] [--quiet] [--help] [--version]\n"
+    return "Usage: nivaro-batch [--config FILE] [--set KEY=VALUE]... [--density FILE] [--format FMT]\n"
+           "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
+           "                    [--spectrum FILE] [--trajectories FILE] [--write-config FILE]\n"
+           "                    [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
            "\n"
-           "  --set KEY=VALUE      override one setting (applied in order); keys:\n"
+           "  --config FILE        read the settings from a configuration file (a missing file gives the defaults)\n"
+           "  --set KEY=VALUE      override one setting (applied in order, after --config); keys:\n"
            "                       " + keys + "\n"
            "                       scales take a ratio such as 3:1 or 1:2\n"
            "  --density FILE       write norm(PSI) on the nx by nz grid as a tab-separated table\n"
            "  --format FMT         printf format of one table value (default \"% .4f\")\n"
+           "  --carpet FILE        draw the carpet picture with its trajectories (.bmp, .png or .jpg)\n"
+           "  --contrast N         square roots taken of the density for the carpet, 0 to 5 (default 1)\n"
+           "  --no-trajectories    draw the carpet without trajectories\n"
+           "  --dat FILE           draw the trajectories listed in this data file (missing: the regular ones)\n"
            "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi\n"
            "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
+           "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"
            "  --quiet              no progress bar\n"
            "  --help, --version    print this text or the version and stop\n"
            "\n"

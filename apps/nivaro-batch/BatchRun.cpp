@@ -7,39 +7,54 @@
 #include "BatchOptions.h"
 #include "TerminalProgress.h"
 #include "TrajectoryCsv.h"
+#include "carpet/BmpWriter.h"
 #include "carpet/TableWriter.h"
+#include "configuration/Configuration.h"
+#include "configuration/SettingKeys.h"
+#include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
-#include "engine/SettingKeys.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
+#include "platform/RasterImageFile.h"
 #include "platform/SystemMemory.h"
 
 namespace nivaro {
 namespace {
 
-// The settings the window starts with when there is no configuration file,
-// overridden by the --set options in order.
-void ApplySettings(SimulationState& state, const BatchOptions& options)
+constexpr int kCarpetJpegQuality = 90;
+constexpr int kCarpetPngCompression = 9;
+
+// The settings as the window starts with them (from the configuration file,
+// or the defaults without one), then the --set options in order.
+PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, std::ostream& err)
 {
-    state.grid.step = GridSettings::kConfiguredStep;
+    state.gridMemoryLimit = PhysicalMemoryBytes();
+    const IniFile configuration = options.configFile ? IniFile::Load(*options.configFile) : IniFile{};
+    LoadedConfiguration loaded = LoadConfiguration(configuration, state);
+    for (const std::string& message : loaded.replacedValues) {
+        err << "nivaro-batch: " << message << '\n';
+    }
+    if (HasObsoleteDzb(configuration)) {
+        err << kDzbWarning << '\n';
+    }
     for (const auto& [key, value] : options.settings) {
-        if (const std::optional<std::string> problem = ApplySetting(state, key, value)) {
+        if (const std::optional<std::string> problem = ApplySetting(state, loaded.panel, key, value)) {
             throw UsageError(*problem);
         }
     }
     state.grid.DeriveDecimation();
-    state.gridMemoryLimit = PhysicalMemoryBytes();
     const std::vector<SettingProblem> problems = FindUnusableSettings(state);
     if (!problems.empty()) {
         throw UnusableSettingsError(problems);
     }
+    return loaded.panel;
 }
 
-std::unique_ptr<AtomicFile> OpenOutput(const std::optional<std::string>& path)
+std::unique_ptr<AtomicFile> OpenOutput(const std::optional<std::string>& path, bool binary = false)
 {
-    return path ? std::make_unique<AtomicFile>(*path) : nullptr;
+    return path ? std::make_unique<AtomicFile>(*path, binary) : nullptr;
 }
 
 void WriteTableTo(AtomicFile& file, const RealMatrixT& table, const std::string& format)
@@ -48,28 +63,62 @@ void WriteTableTo(AtomicFile& file, const RealMatrixT& table, const std::string&
     file.Commit();
 }
 
+RgbRowSource CarpetRows(const SimulationState& state)
+{
+    return {state.grid.nz, state.grid.nx, [&state](int row, std::uint8_t* rgb) {
+                for (int column = 0; column < state.grid.nz; ++column) {
+                    rgb[3 * column] = state.carpetRed[row][column];
+                    rgb[3 * column + 1] = state.carpetGreen[row][column];
+                    rgb[3 * column + 2] = state.carpetBlue[row][column];
+                }
+            }};
+}
+
+void WriteCarpet(const std::string& path, const SimulationState& state)
+{
+    switch (PictureFormatOf(path)) {
+    case PictureFormat::Bmp: {
+        AtomicFile file(path, true);
+        WriteBitmap(file.Stream(), state.carpetRed, state.carpetGreen, state.carpetBlue);
+        file.Commit();
+        break;
+    }
+    case PictureFormat::Png:
+        WritePngFile(path, CarpetRows(state), kCarpetPngCompression);
+        break;
+    case PictureFormat::Jpeg:
+        WriteJpegFile(path, CarpetRows(state), kCarpetJpegQuality);
+        break;
+    }
+}
+
 void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
 {
     SimulationState state;
-    ApplySettings(state, options);
+    const PanelTexts panel = ApplySettings(state, options, err);
 
-    // Every output is opened before the computation, so that a folder that
-    // cannot be written is reported at once, not after minutes of work.
+    // The text outputs are opened before the computation, so that a folder
+    // that cannot be written is reported at once, not after minutes of work.
     const std::unique_ptr<AtomicFile> density = OpenOutput(options.densityFile);
     const std::unique_ptr<AtomicFile> trajectories = OpenOutput(options.trajectoriesFile);
     const std::unique_ptr<AtomicFile> spectrum = OpenOutput(options.spectrumFile);
 
-    if (density || spectrum) {
-        TerminalProgress terminal(err);
-        SilentProgress silent;
-        ComputeDensityGrid(state, showProgress ? static_cast<ProgressSink&>(terminal) : silent);
-        terminal.Finish();
+    TerminalProgress terminal(err);
+    SilentProgress silent;
+    ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
+    if (density || spectrum || options.carpetFile) {
+        ComputeDensityGrid(state, progress);
     } else {
         state.parameters.UpdateDerived();
     }
     if (density) {
         WriteTableTo(*density, state.densityField, options.valueFormat);
     }
+    if (options.carpetFile) {
+        RenderCarpet(state, {options.contrast, options.carpetTrajectories, options.dataFile}, progress);
+        WriteCarpet(*options.carpetFile, state);
+    }
+    terminal.Finish();
     if (trajectories) {
         WriteTrajectoryCsv(trajectories->Stream(), state);
         trajectories->Commit();
@@ -79,6 +128,11 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
         // otherwise leave the density in place when nx is 256.
         TransformPsiToSpectrum(state);
         WriteTableTo(*spectrum, state.densityField, options.valueFormat);
+    }
+    if (options.writeConfigFile) {
+        IniFile configuration = IniFile::Load(*options.writeConfigFile);
+        WriteBackConfiguration(configuration, panel, state.grid);
+        configuration.Save(*options.writeConfigFile);
     }
 }
 
@@ -106,6 +160,9 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         err << "nivaro-batch: not enough memory for the grids; choose a smaller nx or nz\n";
     } catch (const FileError& error) {
         err << "nivaro-batch: cannot write " << error.what() << '\n';
+        return kExitFileError;
+    } catch (const std::runtime_error& error) {
+        err << "nivaro-batch: " << error.what() << '\n';
         return kExitFileError;
     }
     return kExitUsageError;

@@ -7,8 +7,13 @@ namespace nivaro {
 void TerminalProgress::Show(const ProgressReport& report)
 {
     constexpr int kWidth = 40;
+    if (drawn_ && report.kind != shownKind_) {
+        stream_ << '\n';
+    }
+    shownKind_ = report.kind;
     const int filled = report.percent * kWidth / 100;
-    stream_ << "\rdensity [" << std::string(static_cast<std::size_t>(filled), '#')
+    const char* label = report.kind == ProgressKind::DensityColumns ? "density" : "carpet ";
+    stream_ << '\r' << label << " [" << std::string(static_cast<std::size_t>(filled), '#')
             << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << report.percent << "%  "
             << report.elapsedSeconds << " s" << std::flush;
     drawn_ = true;

@@ -19,6 +19,7 @@ protected:
 private:
     std::ostream& stream_;
     bool drawn_ = false;
+    ProgressKind shownKind_ = ProgressKind::DensityColumns;
 };
 
 }  // namespace nivaro

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <set>
 #include <sstream>
@@ -108,6 +109,11 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
         EXPECT_FALSE(std::filesystem::exists(table)) << shown;
     }
     EXPECT_EQ(Batch({}).status, 2) << "nothing to write";
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--carpet", "x.gif"}, {"--carpet", "x"}, {"--contrast", "6", "--carpet", "x.bmp"},
+                                               {"--contrast", "-1", "--carpet", "x.bmp"}}) {
+        EXPECT_EQ(Batch(arguments).status, 2) << arguments[1];
+    }
 }
 
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)
@@ -158,6 +164,82 @@ TEST(Batch, TrajectoriesOfTheRegularCarpetStarts)
     ASSERT_EQ(starts.size(), 99u);
     EXPECT_EQ(*starts.begin(), 100.5);
     EXPECT_EQ(*starts.rbegin(), 149.5);
+}
+
+// Pixel (line, column) of a 24-bit bottom-up BMP as red, green, blue.
+std::array<int, 3> BmpPixel(const std::string& bytes, int width, int height, int line, int column)
+{
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(width) + static_cast<std::size_t>(width % 4);
+    const std::size_t at = 54 + rowBytes * static_cast<std::size_t>(height - 1 - line) + 3 * static_cast<std::size_t>(column);
+    const auto byte = [&](std::size_t k) { return static_cast<int>(static_cast<unsigned char>(bytes[k])); };
+    return {byte(at + 2), byte(at + 1), byte(at)};
+}
+
+TEST(Batch, CarpetPicturesInEachFormat)
+{
+    const ScratchFolder folder;
+    const auto bmp = folder / "carpet.bmp";
+    ASSERT_EQ(Batch({"--carpet", bmp.string()}).status, 0);
+    const std::string bytes = ReadWholeFile(bmp);
+    ASSERT_EQ(bytes.size(), 270054u);
+    EXPECT_EQ(BmpPixel(bytes, 300, 300, 0, 0), (std::array<int, 3>{255, 255, 255})) << "no density: white";
+    const std::array<int, 3> trajectory = BmpPixel(bytes, 300, 300, 111, 0);
+    EXPECT_EQ(trajectory[1], 0) << "a magenta trajectory starts at row 111";
+    EXPECT_EQ(trajectory[0], trajectory[2]);
+
+    const auto plain = folder / "plain.bmp";
+    ASSERT_EQ(Batch({"--no-trajectories", "--contrast", "0", "--carpet", plain.string()}).status, 0);
+    const std::array<int, 3> grey = BmpPixel(ReadWholeFile(plain), 300, 300, 111, 0);
+    EXPECT_EQ(grey[0], grey[1]);
+
+    const auto png = folder / "carpet.PNG";
+    const auto jpg = folder / "carpet.jpg";
+    ASSERT_EQ(Batch({"--set", "nz=40", "--carpet", png.string()}).status, 0);
+    ASSERT_EQ(Batch({"--set", "nz=40", "--carpet", jpg.string()}).status, 0);
+    const std::string pngBytes = ReadWholeFile(png);
+    EXPECT_EQ(pngBytes.substr(1, 3), "PNG");
+    EXPECT_EQ(pngBytes.substr(16, 8), std::string("\0\0\0\x28\0\0\x01\x2c", 8)) << "40 wide, 300 high";
+    EXPECT_EQ(ReadWholeFile(jpg).substr(0, 3), "\xff\xd8\xff");
+}
+
+TEST(Batch, DataFileTrajectoriesAndTheFallback)
+{
+    const ScratchFolder folder;
+    const auto dat = folder / "nivaro.dat";
+    std::ofstream(dat) << "-1.5 Y\n";
+    const auto carpet = folder / "carpet.bmp";
+    ASSERT_EQ(Batch({"--dat", dat.string(), "--carpet", carpet.string()}).status, 0);
+    const std::string bytes = ReadWholeFile(carpet);
+    EXPECT_EQ(BmpPixel(bytes, 300, 300, 75, 0), (std::array<int, 3>{255, 255, 0}));
+    EXPECT_EQ(BmpPixel(bytes, 300, 300, 111, 0)[1], BmpPixel(bytes, 300, 300, 111, 0)[0]) << "no regular starts";
+
+    ASSERT_EQ(Batch({"--dat", (folder / "none.dat").string(), "--carpet", carpet.string()}).status, 0);
+    EXPECT_EQ(BmpPixel(ReadWholeFile(carpet), 300, 300, 111, 0)[1], 0) << "a missing file falls back";
+}
+
+TEST(Batch, ConfigurationIsReadAndWrittenBackLikeTheWindow)
+{
+    const ScratchFolder folder;
+    const auto ini = folder / "nivaro.ini";
+    std::ofstream(ini) << "[PARAMETERS]\nmass=1.674927e-27\n[AXIS]\nz0=1\nX-scale=3:2\n[2D]\nnx=40\nnz=30\ndzb=5\n";
+    const auto table = folder / "density.txt";
+    const BatchResult result = Batch({"--config", ini.string(), "--set", "lambda=2e-8", "--density", table.string(),
+                                      "--write-config", ini.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("Please, delete parameter 'dzb' from INI-file!"), std::string::npos);
+    EXPECT_EQ(Lines(ReadWholeFile(table)).size(), 41u);
+    EXPECT_EQ(ReadWholeFile(ini),
+              "[PARAMETERS]\nmass=1.674927E-27\nslits=2\nlambda=2e-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n"
+              "[AXIS]\nz0=1\nX-scale=3:1\nZ-scale=1:1\nP-scale=1:1\n"
+              "[2D]\nnx=40\nnz=30\ndzb=5\nnxb=20\ndxb=0.5\nstep=1\n");
+    EXPECT_NE(result.err.find("nxb=150 in nivaro.ini cannot be used; the default 20"), std::string::npos) << result.err;
+
+    const auto fresh = folder / "fresh.ini";
+    ASSERT_EQ(Batch({"--config", (folder / "missing.ini").string(), "--write-config", fresh.string()}).status, 0);
+    EXPECT_EQ(Lines(ReadWholeFile(fresh)).size(), 3u + 14u);
+
+    const BatchResult unwritable = Batch({"--write-config", (folder / "missing" / "x.ini").string()});
+    EXPECT_EQ(unwritable.status, 1);
 }
 
 }  // namespace

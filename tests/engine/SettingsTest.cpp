@@ -4,7 +4,6 @@
 #include <functional>
 #include <limits>
 
-#include "engine/SettingKeys.h"
 #include "engine/SettingsValidation.h"
 
 namespace nivaro {
@@ -38,33 +37,6 @@ TEST(GridSettings, DecimationIsFourUpTo300AndOneSixtyFourthAbove)
     grid.DeriveDecimation();
     EXPECT_EQ(grid.decimationX, 10);
     EXPECT_EQ(grid.decimationZ, 4);
-}
-
-TEST(SettingKeys, ApplySettingReadsEachKindStrictly)
-{
-    SimulationState state;
-    EXPECT_FALSE(ApplySetting(state, "slits", "5"));
-    EXPECT_FALSE(ApplySetting(state, "MASS", "1.674927e-27"));
-    EXPECT_FALSE(ApplySetting(state, "slite width", "+2E-9"));
-    EXPECT_FALSE(ApplySetting(state, "Z-scale", "3:2"));
-    EXPECT_FALSE(ApplySetting(state, "nx", "-4"));
-    EXPECT_EQ(state.parameters.slits, 5);
-    EXPECT_EQ(state.parameters.mass, 1.674927e-27);
-    EXPECT_EQ(state.parameters.slitWidth, 2e-9);
-    EXPECT_EQ(state.scaleZ.Text(), "3:1");
-    EXPECT_EQ(state.grid.nx, -4);
-
-    const std::pair<const char*, const char*> refused[] = {
-        {"nx", "1.5"}, {"nx", ""},      {"nx", "12abc"},   {"lambda", "1e-8x"}, {"lambda", "abc"},
-        {"d", "1,5"},  {"step", " 1"},  {"X-scale", "x"},  {"P-scale", "0"},    {"slits", "99999999999"},
-    };
-    for (const auto& [key, value] : refused) {
-        const std::optional<std::string> problem = ApplySetting(state, key, value);
-        ASSERT_TRUE(problem) << key << "=" << value;
-        EXPECT_NE(problem->find(std::string(key) + "=" + value), std::string::npos) << *problem;
-    }
-    EXPECT_EQ(ApplySetting(state, "colour", "1").value_or(""), "unknown setting 'colour'");
-    EXPECT_EQ(state.parameters.lambda, 1e-8);
 }
 
 TEST(SettingsValidation, TheDefaultsAreUsable)

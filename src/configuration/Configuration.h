@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "configuration/PanelTexts.h"
+#include "engine/SimulationState.h"
+#include "platform/IniFile.h"
+
+namespace nivaro {
+
+inline constexpr const char* kConfigurationFileName = "nivaro.ini";
+inline constexpr const char* kDzbWarning = "Please, delete parameter 'dzb' from INI-file!";
+
+struct LoadedConfiguration {
+    PanelTexts panel;
+    // One message for each value that the computations cannot use and that
+    // was replaced by its default.
+    std::vector<std::string> replacedValues;
+};
+
+// Reads the settings as start-up does: PARAMETERS into the state and the
+// panel texts (reals shown in the FloatToStr style), the AXIS scale texts
+// through the p:q rule (a text that does not parse keeps the scale and is
+// shown as read), z0, the 2D grid keys, then the decimation. Values are
+// converted as the C library does, with "." as decimal point; missing keys
+// take their defaults. Grid values the computations cannot use (nx or nz
+// below 1 or beyond the state's memory limit, nxb above nx, a start spacing
+// or step that is not positive) are replaced by their defaults.
+LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& state);
+
+// Writes the panel texts (PARAMETERS, then AXIS) and the grid values (2D: nx,
+// nz, nxb as integers, dxb and step in the FloatToStr style) in this order.
+// z0 and every other key keep their place and value.
+void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const GridSettings& grid);
+
+// The legend's title lines: the key=value entries of PARAMETERS, then AXIS.
+std::vector<std::string> LegendEcho(const IniFile& file);
+
+// Whether the obsolete key dzb of section 2D holds a value.
+bool HasObsoleteDzb(const IniFile& file);
+
+}  // namespace nivaro

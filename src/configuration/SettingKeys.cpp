@@ -1,0 +1,91 @@
+#include "SettingKeys.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/NumberText.h"
+
+namespace nivaro {
+namespace {
+
+struct Target {
+    SimulationState& state;
+    PanelTexts& panel;
+};
+
+using Apply = void (*)(Target, std::string_view);  // throws ConversionError
+
+struct SettingKey {
+    std::string_view name;
+    Apply apply;
+};
+
+void SetScale(AxisScale& scale, std::string& text, std::string_view value)
+{
+    if (!scale.Parse(value)) {
+        throw ConversionError("'" + std::string(value) + "' is not a positive ratio p:q");
+    }
+    text = scale.Text();
+}
+
+const std::vector<SettingKey>& SettingKeys()
+{
+    using V = std::string_view;
+    static const std::vector<SettingKey> keys = {
+        {"slits", [](Target t, V v) { t.state.parameters.slits = StrToInt(v); t.panel.slits = v; }},
+        {"mass", [](Target t, V v) { t.state.parameters.mass = StrToFloat(v); t.panel.mass = v; }},
+        {"lambda", [](Target t, V v) { t.state.parameters.lambda = StrToFloat(v); t.panel.lambda = v; }},
+        {"d", [](Target t, V v) { t.state.parameters.d = StrToFloat(v); t.panel.d = v; }},
+        {"slite width", [](Target t, V v) { t.state.parameters.slitWidth = StrToFloat(v); t.panel.slitWidth = v; }},
+        {"sigma0", [](Target t, V v) { t.state.parameters.sigma0 = StrToFloat(v); t.panel.sigma0 = v; }},
+        {"X-scale", [](Target t, V v) { SetScale(t.state.scaleX, t.panel.scaleX, v); }},
+        {"Z-scale", [](Target t, V v) { SetScale(t.state.scaleZ, t.panel.scaleZ, v); }},
+        {"P-scale", [](Target t, V v) { SetScale(t.state.scaleP, t.panel.scaleP, v); }},
+        {"z0", [](Target t, V v) { t.state.parameters.z0 = StrToFloat(v); }},
+        {"nx", [](Target t, V v) { t.state.grid.nx = StrToInt(v); }},
+        {"nz", [](Target t, V v) { t.state.grid.nz = StrToInt(v); }},
+        {"nxb", [](Target t, V v) { t.state.grid.nxb = StrToInt(v); }},
+        {"dxb", [](Target t, V v) { t.state.grid.dxb = StrToFloat(v); }},
+        {"step", [](Target t, V v) { t.state.grid.step = StrToFloat(v); }},
+    };
+    return keys;
+}
+
+bool SameKey(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+const std::vector<std::string_view>& SettingKeyNames()
+{
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> result;
+        for (const SettingKey& key : SettingKeys()) {
+            result.push_back(key.name);
+        }
+        return result;
+    }();
+    return names;
+}
+
+std::optional<std::string> ApplySetting(SimulationState& state, PanelTexts& panel, std::string_view key,
+                                        std::string_view value)
+{
+    const auto& keys = SettingKeys();
+    const auto found = std::find_if(keys.begin(), keys.end(), [key](const SettingKey& k) { return SameKey(k.name, key); });
+    if (found == keys.end()) {
+        return "unknown setting '" + std::string(key) + "'";
+    }
+    try {
+        found->apply({state, panel}, value);
+        return std::nullopt;
+    } catch (const ConversionError& error) {
+        return std::string(found->name) + "=" + std::string(value) + ": " + error.what();
+    }
+}
+
+}  // namespace nivaro

@@ -1,0 +1,133 @@
+#include "RasterImageFile.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include "AtomicFile.h"
+#include "FileError.h"
+
+namespace nivaro {
+namespace {
+
+// The C libraries report errors by longjmp; these functions keep only plain
+// data between setjmp and longjmp and hand the message back as text.
+struct EncoderFailure {
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX > 256 ? JMSG_LENGTH_MAX : 256];
+};
+
+void PngError(png_structp png, png_const_charp message)
+{
+    auto* failure = static_cast<EncoderFailure*>(png_get_error_ptr(png));
+    std::snprintf(failure->message, sizeof failure->message, "%s", message);
+    std::longjmp(failure->jump, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+bool EncodePng(std::FILE* stream, const RgbRowSource& image, int compressionLevel, std::uint8_t* row,
+               EncoderFailure& failure)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, PngError, PngWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (png == nullptr || info == nullptr) {
+        std::snprintf(failure.message, sizeof failure.message, "out of memory");
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(failure.jump) != 0) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, stream);
+    png_set_compression_level(png, compressionLevel);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < image.height; ++y) {
+        image.fillRow(y, row);
+        png_write_row(png, row);
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+struct JpegErrorManager {
+    jpeg_error_mgr base;
+    EncoderFailure* failure;
+};
+
+void JpegError(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->failure->message);
+    std::longjmp(manager->failure->jump, 1);
+}
+
+bool EncodeJpeg(std::FILE* stream, const RgbRowSource& image, int quality, std::uint8_t* row, EncoderFailure& failure)
+{
+    jpeg_compress_struct info{};
+    JpegErrorManager errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = JpegError;
+    errors.failure = &failure;
+    if (setjmp(failure.jump) != 0) {
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, stream);
+    info.image_width = static_cast<JDIMENSION>(image.width);
+    info.image_height = static_cast<JDIMENSION>(image.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    for (int y = 0; y < image.height; ++y) {
+        image.fillRow(y, row);
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
+using Encoder = bool (*)(std::FILE*, const RgbRowSource&, int, std::uint8_t*, EncoderFailure&);
+
+void WriteEncoded(const std::string& path, const RgbRowSource& image, int setting, Encoder encode)
+{
+    if (image.width <= 0 || image.height <= 0) {
+        throw std::invalid_argument(path + ": an image needs at least one pixel");
+    }
+    AtomicFile file(path, true);
+    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(image.width));
+    EncoderFailure failure{};
+    if (!encode(file.Stream(), image, setting, row.data(), failure)) {
+        throw std::runtime_error(path + ": " + failure.message);
+    }
+    file.Commit();
+}
+
+}  // namespace
+
+void WritePngFile(const std::string& path, const RgbRowSource& image, int compressionLevel)
+{
+    WriteEncoded(path, image, compressionLevel, EncodePng);
+}
+
+void WriteJpegFile(const std::string& path, const RgbRowSource& image, int quality)
+{
+    WriteEncoded(path, image, quality, EncodeJpeg);
+}
+
+}  // namespace nivaro

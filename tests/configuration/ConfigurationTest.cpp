@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+#include "configuration/Configuration.h"
+
+namespace nivaro {
+namespace {
+
+IniFile ProfileOf(const std::string& text)
+{
+    const ScratchFolder folder;
+    const auto path = folder / "nivaro.ini";
+    std::ofstream(path) << text;
+    return IniFile::Load(path.string());
+}
+
+std::string SavedText(const IniFile& file)
+{
+    const ScratchFolder folder;
+    const auto path = folder / "nivaro.ini";
+    file.Save(path.string());
+    return ReadWholeFile(path);
+}
+
+TEST(Configuration, NoFileGivesTheDefaults)
+{
+    SimulationState state;
+    const LoadedConfiguration loaded = LoadConfiguration(IniFile{}, state);
+    const PanelTexts& panel = loaded.panel;
+    EXPECT_EQ(panel.slits, "2");
+    EXPECT_EQ(panel.mass, "9.1095E-31");
+    EXPECT_EQ(panel.lambda, "1E-8");
+    EXPECT_EQ(panel.d, "1E-8");
+    EXPECT_EQ(panel.slitWidth, "1E-8");
+    EXPECT_EQ(panel.sigma0, "2E-9");
+    EXPECT_EQ(panel.scaleX, "1:1");
+    EXPECT_EQ(panel.scaleP, "1:1");
+    EXPECT_EQ(state.grid.nx, 300);
+    EXPECT_EQ(state.grid.nz, 300);
+    EXPECT_EQ(state.grid.nxb, 150);
+    EXPECT_EQ(state.grid.dxb, 0.5);
+    EXPECT_EQ(state.grid.step, 1.0) << "the file's default, not the built-in 0.5";
+    EXPECT_EQ(state.parameters.z0, 0.0);
+    EXPECT_EQ(state.grid.decimationX, 4);
+    EXPECT_TRUE(loaded.replacedValues.empty());
+}
+
+TEST(Configuration, ValuesAreReadLikeTheCLibraryAndShownInGeneralFormat)
+{
+    SimulationState state;
+    const IniFile file = ProfileOf(
+        "[parameters]\nMASS = 1.674927e-27\nlambda=1.5e\nslits=3abc\nsigma0=abc\n"
+        "slite width=1.6749271234567890123456789012345678901E-27\n"
+        "[Axis]\nX-scale=3:2\nZ-scale=letters\nz0=1\n[2D]\nnx=640\n");
+    const LoadedConfiguration loaded = LoadConfiguration(file, state);
+    EXPECT_EQ(loaded.panel.mass, "1.674927E-27");
+    EXPECT_EQ(state.parameters.lambda, 1.5);
+    EXPECT_EQ(state.parameters.slits, 3);
+    EXPECT_EQ(state.parameters.sigma0, 0.0);
+    EXPECT_EQ(loaded.panel.sigma0, "0");
+    EXPECT_DOUBLE_EQ(state.parameters.slitWidth, 1.6749271234567890e-27) << "read whole, exponent included";
+    EXPECT_EQ(loaded.panel.scaleX, "3:1");
+    EXPECT_EQ(state.scaleX.Factor(), 3.0);
+    EXPECT_EQ(loaded.panel.scaleZ, "letters") << "a text that does not parse stays as read";
+    EXPECT_EQ(state.scaleZ.Factor(), 1.0);
+    EXPECT_EQ(state.parameters.z0, 1.0);
+    EXPECT_EQ(state.grid.nx, 640);
+    EXPECT_EQ(state.grid.decimationX, 10);
+    EXPECT_EQ(state.grid.decimationZ, 4);
+}
+
+TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
+{
+    SimulationState state;
+    state.gridMemoryLimit = 1ULL << 30;
+    const IniFile file = ProfileOf("[2D]\nnx=0\nnz=300\nnxb=900\ndxb=-1\nstep=0\n");
+    const LoadedConfiguration loaded = LoadConfiguration(file, state);
+    EXPECT_EQ(state.grid.nx, 300);
+    EXPECT_EQ(state.grid.nxb, 150);
+    EXPECT_EQ(state.grid.dxb, 0.5);
+    EXPECT_EQ(state.grid.step, 1.0);
+    ASSERT_EQ(loaded.replacedValues.size(), 4u);
+    EXPECT_EQ(loaded.replacedValues[0],
+              "The setting nx=0 in nivaro.ini cannot be used; the default 300 is used instead.");
+
+    SimulationState huge;
+    huge.gridMemoryLimit = 1ULL << 30;
+    LoadConfiguration(ProfileOf("[2D]\nnx=100000\nnz=100000\nnxb=10\n"), huge);
+    EXPECT_EQ(huge.grid.nx, 300);
+    EXPECT_EQ(huge.grid.nz, 300);
+    EXPECT_EQ(huge.grid.nxb, 10);
+}
+
+TEST(Configuration, WriteBackKeepsOtherKeysAndAppendsNewOnesInOrder)
+{
+    IniFile file = ProfileOf("; comment\n[AXIS]\nz0=1\nX-scale=3:2\n\n[Other]\nkeep=me\n[2D]\ndzb=\n");
+    PanelTexts panel;
+    panel.mass = "1.674927e-27";
+    panel.scaleX = "3:1";
+    GridSettings grid;
+    grid.step = 0.25;
+    WriteBackConfiguration(file, panel, grid);
+    EXPECT_EQ(SavedText(file),
+              "; comment\n[AXIS]\nz0=1\nX-scale=3:1\nZ-scale=1:1\nP-scale=1:1\n\n[Other]\nkeep=me\n"
+              "[2D]\ndzb=\nnx=300\nnz=300\nnxb=150\ndxb=0.5\nstep=0.25\n"
+              "[PARAMETERS]\nslits=2\nmass=1.674927e-27\nlambda=1E-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n");
+}
+
+TEST(Configuration, AFreshFileHoldsEveryKeyButZ0AndDzb)
+{
+    IniFile file;
+    WriteBackConfiguration(file, PanelTexts{}, GridSettings{});
+    EXPECT_EQ(SavedText(file),
+              "[PARAMETERS]\nslits=2\nmass=9.1095E-31\nlambda=1E-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n"
+              "[AXIS]\nX-scale=1:1\nZ-scale=1:1\nP-scale=1:1\n"
+              "[2D]\nnx=300\nnz=300\nnxb=150\ndxb=0.5\nstep=0.5\n");
+}
+
+TEST(Configuration, LegendEchoListsParametersThenAxis)
+{
+    const IniFile file = ProfileOf("[AXIS]\nX-scale=1:1\nz0=0\n[2D]\nnx=300\n[PARAMETERS]\nslits=2\nmass=9.1095E-31\n");
+    EXPECT_EQ(LegendEcho(file), (std::vector<std::string>{"slits=2", "mass=9.1095E-31", "X-scale=1:1", "z0=0"}));
+}
+
+TEST(Configuration, ObsoleteDzbIsDetectedOnlyWithAValue)
+{
+    EXPECT_FALSE(HasObsoleteDzb(ProfileOf("[2D]\ndzb=\n")));
+    EXPECT_FALSE(HasObsoleteDzb(IniFile{}));
+    EXPECT_TRUE(HasObsoleteDzb(ProfileOf("[2d]\nDZB=5\n")));
+}
+
+}  // namespace
+}  // namespace nivaro
