@@ -74,8 +74,8 @@ template <typename Value>
 void ReplaceUnless(bool usable, const char* key, Value& value, Value defaultValue, std::vector<std::string>& messages)
 {
     if (!usable) {
-        messages.push_back(std::string("The setting ") + key + "=" + ShortestText(static_cast<double>(value)) +
-                           " in " + kConfigurationFileName + " cannot be used; the default " +
+        messages.push_back(std::string("The configuration value ") + key + "=" +
+                           ShortestText(static_cast<double>(value)) + " cannot be used; " +
                            ShortestText(static_cast<double>(defaultValue)) + " is used instead.");
         value = defaultValue;
     }

@@ -232,7 +232,7 @@ TEST(Batch, ConfigurationIsReadAndWrittenBackLikeTheWindow)
               "[PARAMETERS]\nmass=1.674927E-27\nslits=2\nlambda=2e-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n"
               "[AXIS]\nz0=1\nX-scale=3:1\nZ-scale=1:1\nP-scale=1:1\n"
               "[2D]\nnx=40\nnz=30\ndzb=5\nnxb=20\ndxb=0.5\nstep=1\n");
-    EXPECT_NE(result.err.find("nxb=150 in nivaro.ini cannot be used; the default 20"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("nxb=150 cannot be used; 20 is used instead"), std::string::npos) << result.err;
 
     const auto fresh = folder / "fresh.ini";
     ASSERT_EQ(Batch({"--config", (folder / "missing.ini").string(), "--write-config", fresh.string()}).status, 0);

@@ -81,7 +81,7 @@ TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
     EXPECT_EQ(state.grid.step, 1.0);
     ASSERT_EQ(loaded.replacedValues.size(), 4u);
     EXPECT_EQ(loaded.replacedValues[0],
-              "The setting nx=0 in nivaro.ini cannot be used; the default 300 is used instead.");
+              "The configuration value nx=0 cannot be used; 300 is used instead.");
 
     SimulationState huge;
     huge.gridMemoryLimit = 1ULL << 30;
