@@ -96,9 +96,8 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state, std::ve
     ReplaceUnless(fits, "nx", grid.nx, kGridDefaults.nx, messages);
     ReplaceUnless(fits, "nz", grid.nz, kGridDefaults.nz, messages);
     ReplaceUnless(grid.nxb <= grid.nx, "nxb", grid.nxb, std::min(kGridDefaults.nxb, grid.nx / 2), messages);
-    ReplaceUnless(grid.dxb > 0.0 && std::isfinite(grid.dxb), "dxb", grid.dxb, kGridDefaults.dxb, messages);
-    ReplaceUnless(grid.step >= kMinimumTraceStep && std::isfinite(grid.step), "step", grid.step, kGridDefaults.step,
-                  messages);
+    ReplaceUnless(IsPositiveFinite(grid.dxb), "dxb", grid.dxb, kGridDefaults.dxb, messages);
+    ReplaceUnless(IsTraceableStep(grid.step), "step", grid.step, kGridDefaults.step, messages);
     grid.DeriveDecimation();
 }
 

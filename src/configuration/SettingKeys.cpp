@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/NumberText.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 namespace {
@@ -51,13 +52,6 @@ const std::vector<SettingKey>& SettingKeys()
     return keys;
 }
 
-bool SameKey(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 }  // namespace
 
 const std::vector<std::string_view>& SettingKeyNames()
@@ -76,7 +70,7 @@ std::optional<std::string> ApplySetting(SimulationState& state, PanelTexts& pane
                                         std::string_view value)
 {
     const auto& keys = SettingKeys();
-    const auto found = std::find_if(keys.begin(), keys.end(), [key](const SettingKey& k) { return SameKey(k.name, key); });
+    const auto found = std::find_if(keys.begin(), keys.end(), [key](const SettingKey& k) { return EqualsIgnoringCase(k.name, key); });
     if (found == keys.end()) {
         return "unknown setting '" + std::string(key) + "'";
     }

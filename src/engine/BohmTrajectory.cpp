@@ -3,17 +3,9 @@
 #include <limits>
 
 #include "PhysicalConstants.h"
+#include "SettingsValidation.h"
 
 namespace nivaro {
-namespace {
-
-bool IsPositiveFinite(double value)
-{
-    return value > 0.0 && std::isfinite(value);
-}
-
-}  // namespace
-
 BohmVelocityField::BohmVelocityField(const SimulationState& state)
     : parameters_(state.parameters),
       nx_(state.grid.nx),

@@ -36,6 +36,11 @@ private:
 // nz / step steps, so anything shorter would keep the program busy for hours.
 inline constexpr double kMinimumTraceStep = 1e-4;
 
+inline bool IsTraceableStep(double stepLength)
+{
+    return stepLength >= kMinimumTraceStep && std::isfinite(stepLength);
+}
+
 // Rounds to nearest, ties to even; values beyond the int range (and NaN)
 // saturate, so a non-finite position fails the bounds test.
 int RoundToGridIndex(double value);
@@ -82,7 +87,7 @@ private:
 template <typename Visitor>
 void TrajectoryTracer::Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag) const
 {
-    if (!(stepLength >= kMinimumTraceStep) || !std::isfinite(stepLength)) {
+    if (!IsTraceableStep(stepLength)) {
         throw std::invalid_argument("the trajectory step must be a finite number of pixels, at least 0.0001");
     }
     double row = startRow;

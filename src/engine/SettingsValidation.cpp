@@ -9,11 +9,6 @@
 namespace nivaro {
 namespace {
 
-bool IsPositiveFinite(double value)
-{
-    return value > 0.0 && std::isfinite(value);
-}
-
 class ProblemList {
 public:
     void Require(bool usable, const char* key, const std::string& value, const char* reason)
@@ -72,7 +67,7 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
                          "the grids would need more memory than this machine has");
     }
     problems.RequirePositive("dxb", g.dxb);
-    problems.Require(g.step >= kMinimumTraceStep && std::isfinite(g.step), "step", ShortestText(g.step),
+    problems.Require(IsTraceableStep(g.step), "step", ShortestText(g.step),
                      "must be a finite number of pixels, at least 0.0001");
     if (IsPositiveFinite(p.mass) && IsPositiveFinite(p.lambda)) {
         SimulationParameters derived = p;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -8,6 +9,11 @@
 #include "engine/SimulationState.h"
 
 namespace nivaro {
+
+inline bool IsPositiveFinite(double value)
+{
+    return value > 0.0 && value <= std::numeric_limits<double>::max();
+}
 
 // Bytes the grids need per grid point: psi 16, density 8, trajectory
 // starts 8, the three carpet planes 3.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "SettingsValidation.h"
+
 namespace nivaro {
 
 bool PassesSlitTest(const SimulationState& state, double startRow)
@@ -19,7 +21,7 @@ bool PassesSlitTest(const SimulationState& state, double startRow)
 
 std::vector<double> RegularStartRows(const SimulationState& state, double spacing)
 {
-    if (!(spacing > 0.0) || !std::isfinite(spacing)) {
+    if (!IsPositiveFinite(spacing)) {
         throw std::invalid_argument("the spacing of trajectory starts must be a positive finite number of rows");
     }
     std::vector<double> rows;

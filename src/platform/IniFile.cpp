@@ -8,30 +8,12 @@
 
 #include "AtomicFile.h"
 #include "FileError.h"
+#include "TextMatching.h"
 
 namespace nivaro {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // The section name of a "[name]" line, or nothing.
 bool SectionName(std::string_view line, std::string_view& name)
@@ -94,7 +76,7 @@ IniFile::SectionRange IniFile::FindSection(std::string_view section) const
 {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         std::string_view name;
-        if (SectionName(lines_[i], name) && SameName(name, section)) {
+        if (SectionName(lines_[i], name) && EqualsIgnoringCase(name, section)) {
             std::size_t end = i + 1;
             std::string_view next;
             while (end < lines_.size() && !SectionName(lines_[end], next)) {
@@ -112,7 +94,7 @@ std::size_t IniFile::FindKey(const SectionRange& range, std::string_view key) co
         return kNone;
     }
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        if (IsEntry(lines_[i]) && SameName(EntryKey(lines_[i]), key)) {
+        if (IsEntry(lines_[i]) && EqualsIgnoringCase(EntryKey(lines_[i]), key)) {
             return i;
         }
     }

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <locale.h>
 
+#include "TextMatching.h"
+
 namespace nivaro {
 namespace {
 
@@ -16,17 +18,6 @@ locale_t CLocale()
 {
     static const locale_t c = ::newlocale(LC_ALL_MASK, "C", nullptr);
     return c;
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())) != 0) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 template <typename Number>
