@@ -1,0 +1,57 @@
+#include "TChartValueList.h"
+
+#include <cmath>
+
+namespace nivaro {
+
+void TChartValueList::MakeRoom()
+{
+    if (values_.size() == values_.capacity()) {
+        values_.reserve(values_.capacity() + kChartDefaultCapacity);
+    }
+}
+
+int TChartValueList::AddChartValue()
+{
+    MakeRoom();
+    values_.push_back(staged_);
+    stale_ = true;
+    return Count() - 1;
+}
+
+void TChartValueList::InsertChartValue(int index, double value)
+{
+    MakeRoom();
+    values_.insert(values_.begin() + index, value);
+    stale_ = true;
+}
+
+void TChartValueList::Clear()
+{
+    std::vector<double>().swap(values_);
+    stale_ = true;
+}
+
+const TChartValueList::Summary& TChartValueList::Statistics() const
+{
+    if (!stale_) {
+        return summary_;
+    }
+    summary_ = Summary{};
+    if (!values_.empty()) {
+        summary_.min = summary_.max = values_.front();
+        for (const double value : values_) {
+            if (value < summary_.min) {
+                summary_.min = value;
+            } else if (value > summary_.max) {
+                summary_.max = value;
+            }
+            summary_.total += value;
+            summary_.totalAbs += std::abs(value);
+        }
+    }
+    stale_ = false;
+    return summary_;
+}
+
+}  // namespace nivaro

@@ -1,0 +1,52 @@
+#include "SurfaceData.h"
+
+#include <algorithm>
+
+#include "BohmTrajectory.h"
+#include "TrajectoryStarts.h"
+
+namespace nivaro {
+
+std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state)
+{
+    const GridSettings& grid = state.grid;
+    const RealMatrixT& density = state.densityField;
+    const double cap = density.MaxElement() / state.scaleP.Factor();
+    const int blocksX = grid.nx / grid.decimationX;
+    const int blocksZ = grid.nz / grid.decimationZ;
+    std::vector<SurfacePoint> points;
+    points.reserve(static_cast<std::size_t>(blocksX) * static_cast<std::size_t>(blocksZ));
+    for (int k = 0; k < blocksX; ++k) {
+        for (int s = 0; s < blocksZ; ++s) {
+            double largest = 0.0;
+            for (int i = k * grid.decimationX; i < (k + 1) * grid.decimationX; ++i) {
+                const double* row = density[i];
+                for (int j = s * grid.decimationZ; j < (s + 1) * grid.decimationZ; ++j) {
+                    largest = std::max(largest, row[j]);
+                }
+            }
+            points.push_back({static_cast<double>(k - blocksX / 2), largest > cap ? cap : largest, static_cast<double>(s)});
+        }
+    }
+    return points;
+}
+
+std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state)
+{
+    const GridSettings& grid = state.grid;
+    const TrajectoryTracer tracer(state);
+    std::vector<std::vector<SurfacePoint>> trajectories;
+    for (const double startRow : RegularStartRows(state, grid.decimationX * grid.dxb)) {
+        std::vector<SurfacePoint>& points = trajectories.emplace_back();
+        tracer.Trace(startRow, 1.0, [&](const TracePosition& p) {
+            if (p.inGrid && p.roundedColumn % grid.decimationZ == 0) {
+                points.push_back({(p.row - grid.nx / 2) / grid.decimationX,
+                                  state.densityField[p.roundedRow][p.roundedColumn] * 1.001,
+                                  p.column / grid.decimationZ});
+            }
+        });
+    }
+    return trajectories;
+}
+
+}  // namespace nivaro

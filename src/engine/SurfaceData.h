@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/SimulationState.h"
+
+namespace nivaro {
+
+// A point of the 3D view in surface block units: X across (centred on the
+// grating axis), Y the density, Z along.
+struct SurfacePoint {
+    double x;
+    double y;
+    double z;
+};
+
+// The density surface: for every block of decimationX rows by decimationZ
+// columns, X = k - KX / 2 and Z = s with the block's largest density (at
+// least 0), cut at the largest density over the P-scale. X varies slowest.
+std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state);
+
+// The Bohmian trajectories over the surface: starts every decimationX * dxb
+// rows below nxb that pass the slit test, traced with one-pixel steps; a point
+// at each visited cell inside the grid whose column is a multiple of
+// decimationZ, 0.1 % above the density there. Needs the density grid of the
+// last computation.
+std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state);
+
+}  // namespace nivaro
