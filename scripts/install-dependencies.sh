@@ -3,7 +3,8 @@
 # they are already there.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev libpng-dev libjpeg-dev locales)
+packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev libpng-dev libjpeg-dev locales
+          qt6-base-dev fonts-liberation2)
 
 missing=()
 for package in "${packages[@]}"; do

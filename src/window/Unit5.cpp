@@ -1,0 +1,746 @@
+#include "Unit5.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <new>
+
+#include "ChartHost.h"
+#include "UpDown.h"
+#include "UserDialogs.h"
+#include "carpet/BmpWriter.h"
+#include "carpet/DataFile.h"
+#include "configuration/Configuration.h"
+#include "engine/CarpetPass.h"
+#include "engine/DensityGrid.h"
+#include "engine/PhysicalConstants.h"
+#include "engine/SettingsValidation.h"
+#include "engine/SurfaceData.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
+#include "platform/NumberText.h"
+
+namespace nivaro {
+namespace {
+
+constexpr const char* kImageFileName = "out.bmp";
+constexpr int kDelayedApplyMilliseconds = 1000;
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string Text(const QLineEdit* field)
+{
+    return field->text().toStdString();
+}
+
+struct NamedColour {
+    const char* name;
+    TColor colour;
+};
+
+// The standard colours without silver and gray.
+constexpr NamedColour kCarpetColours[] = {
+    {"Black", RgbColor(0, 0, 0)},       {"Maroon", RgbColor(128, 0, 0)},   {"Green", RgbColor(0, 128, 0)},
+    {"Olive", RgbColor(128, 128, 0)},   {"Navy", RgbColor(0, 0, 128)},     {"Purple", RgbColor(128, 0, 128)},
+    {"Teal", RgbColor(0, 128, 128)},    {"Red", RgbColor(255, 0, 0)},      {"Lime", RgbColor(0, 255, 0)},
+    {"Yellow", RgbColor(255, 255, 0)},  {"Blue", RgbColor(0, 0, 255)},     {"Fuchsia", RgbColor(255, 0, 255)},
+    {"Aqua", RgbColor(0, 255, 255)},    {"White", RgbColor(255, 255, 255)},
+};
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+}  // namespace
+
+// Reports progress in the progress view and the status line, and lets the
+// window handle pending events.
+class TForm5::WindowProgress final : public ProgressSink {
+public:
+    explicit WindowProgress(TForm5& form) : form_(form) {}
+
+protected:
+    void Show(const ProgressReport& report) override
+    {
+        form_.ProgressBar1->setValue(report.percent);
+        const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);
+        const QString time = QStringLiteral("time = %1 sec (%2 min)").arg(report.elapsedSeconds).arg(minutes);
+        switch (report.kind) {
+        case ProgressKind::DensityColumns:
+            form_.Label16->setText(QStringLiteral("Loading...  %1%").arg(report.percent));
+            form_.Label1->setText(time);
+            break;
+        case ProgressKind::CarpetDataFileStarts:
+            form_.Label16->setText(QStringLiteral("Loading... %1%").arg(report.percent));
+            form_.Label1->setText(time + QLatin1Char('\n'));
+            break;
+        case ProgressKind::CarpetRegularStarts:
+            form_.Label16->setText(QStringLiteral("Loading... %1%").arg(report.percent));
+            break;
+        }
+        QCoreApplication::processEvents();
+    }
+
+private:
+    TForm5& form_;
+};
+
+// The busy state of a computation: panel disabled, hourglass, progress view.
+// Always left, also when an exception passes through; nested computations
+// (the carpet started by the page rule) leave it only at the outermost level.
+class TForm5::BusyState {
+public:
+    BusyState(TForm5& form, bool clearStatus) : form_(form)
+    {
+        if (form_.busyDepth_++ == 0) {
+            form_.Panel1->setEnabled(false);
+            form_.setFocus();
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+        if (clearStatus) {
+            form_.Label1->clear();
+        }
+        form_.SetView(ViewMode::Progress);
+    }
+    BusyState(const BusyState&) = delete;
+    BusyState& operator=(const BusyState&) = delete;
+    ~BusyState()
+    {
+        form_.ShowViewOfPage();
+        if (--form_.busyDepth_ == 0) {
+            QApplication::restoreOverrideCursor();
+            form_.Panel1->setEnabled(true);
+        }
+    }
+
+private:
+    TForm5& form_;
+};
+
+TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), progress_(std::make_unique<WindowProgress>(*this))
+{
+    setObjectName(QStringLiteral("Form5"));
+    setFocusPolicy(Qt::StrongFocus);
+    QFont formFont(QStringLiteral("MS Sans Serif"));
+    formFont.setPixelSize(11);
+    setFont(formFont);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::white);
+    setPalette(background);
+    resize(1032, 796);
+
+    BuildViews();
+    BuildPanel();
+    Panel2 = Named(new QWidget(this), "Panel2");
+    Panel2->setFixedHeight(29);
+    Label1 = Named(new QLabel(Panel2), "Label1");
+    Label1->setAlignment(Qt::AlignCenter);
+    auto* statusLayout = new QHBoxLayout(Panel2);
+    statusLayout->setContentsMargins(2, 2, 2, 2);
+    statusLayout->addWidget(Label1);
+
+    auto* clientArea = new QWidget(this);
+    auto* views = new QGridLayout(clientArea);
+    views->setContentsMargins(0, 0, 0, 0);
+    views->addWidget(progressView_, 0, 0);
+    views->addWidget(Chart1, 0, 0);
+    views->addWidget(ScrollBox1, 0, 0);
+
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    top->addWidget(clientArea, 1);
+    top->addWidget(Panel1);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    root->addLayout(top, 1);
+    root->addWidget(Panel2);
+
+    Timer1 = Named(new QTimer(this), "Timer1");
+    Timer1->setInterval(kDelayedApplyMilliseconds);
+
+    chart_.AddSeries(Series1);
+    SetView(ViewMode::Chart);
+    ConnectHandlers();
+}
+
+TForm5::~TForm5()
+{
+    RemoveTrajectorySeries();
+    chart_.RemoveSeries(Series1);
+}
+
+void TForm5::BuildViews()
+{
+    progressView_ = new QWidget(this);
+    Label16 = Named(new QLabel(QStringLiteral("Loading..."), progressView_), "Label16");
+    QFont big(QStringLiteral("Arial"));
+    big.setPixelSize(32);
+    Label16->setFont(big);
+    Label16->setAlignment(Qt::AlignCenter);
+    ProgressBar1 = Named(new QProgressBar(progressView_), "ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setFixedHeight(20);
+    auto* layout = new QVBoxLayout(progressView_);
+    layout->setContentsMargins(48, 0, 48, 0);
+    layout->addStretch(363);
+    layout->addWidget(Label16);
+    layout->addSpacing(48);
+    layout->addWidget(ProgressBar1);
+    layout->addStretch(300);
+
+    Chart1 = Named(new ChartHost(chart_, this), "Chart1");
+    Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
+    Viewlegend1 = PopupMenu1->addAction(QStringLiteral("View Legend"));
+    Viewlegend1->setObjectName(QStringLiteral("Viewlegend1"));
+    Viewlegend1->setCheckable(true);
+    Viewlegend1->setChecked(true);
+
+    ScrollBox1 = Named(new QScrollArea(this), "ScrollBox1");
+    ScrollBox1->setBackgroundRole(QPalette::Base);
+    ScrollBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu2 = Named(new QMenu(this), "PopupMenu2");
+    Image1 = Named(new QLabel, "Image1");
+    Image1->setCursor(Qt::CrossCursor);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox1->setWidget(Image1);
+    ScrollBox1->setWidgetResizable(false);
+}
+
+void TForm5::BuildPanel()
+{
+    Panel1 = Named(new QWidget(this), "Panel1");
+    Panel1->setFixedWidth(192 * logicalDpiX() / 96);
+    auto* layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(6, 7, 6, 7);
+    layout->addWidget(BuildParameterGroup());
+    layout->addWidget(BuildAxisGroup());
+    layout->addWidget(BuildPages());
+    layout->addStretch(1);
+}
+
+QGroupBox* TForm5::BuildParameterGroup()
+{
+    auto* group = Named(new QGroupBox(QStringLiteral("Parameters:"), Panel1), "GroupBox1");
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(3);
+    const auto addRow = [&](int row, const char* label, QWidget* field, QWidget* side) {
+        grid->addWidget(new QLabel(QString::fromLatin1(label), group), row, 0, Qt::AlignRight);
+        grid->addWidget(field, row, 1);
+        if (side != nullptr) {
+            grid->addWidget(side, row, 2);
+        }
+    };
+    const auto unit = [group](const char* text) { return new QLabel(QString::fromLatin1(text), group); };
+    Edit1 = Named(new QLineEdit(QStringLiteral("1"), group), "Edit1");
+    UpDown1 = Named(new UpDown(group), "UpDown1");
+    ComboBox1 = Named(new QComboBox(group), "ComboBox1");
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setEditText(QStringLiteral("9.1095E-31"));
+    Edit2 = Named(new QLineEdit(QStringLiteral("1E-8"), group), "Edit2");
+    Edit3 = Named(new QLineEdit(QStringLiteral("1E-8"), group), "Edit3");
+    Edit7 = Named(new QLineEdit(QStringLiteral("1E-8"), group), "Edit7");
+    Edit6 = Named(new QLineEdit(QStringLiteral("2E-9"), group), "Edit6");
+    addRow(0, "slits:", Edit1, UpDown1);
+    addRow(1, "mass:", ComboBox1, unit("kg"));
+    addRow(2, "lambda:", Edit2, unit("m"));
+    addRow(3, "d:", Edit3, unit("m"));
+    addRow(4, "slit width:", Edit7, unit("m"));
+    addRow(5, "sigma0:", Edit6, unit("m"));
+    Button4 = Named(new QPushButton(QStringLiteral("Apply"), group), "Button4");
+    grid->addWidget(Button4, 6, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    setTabOrder(Button4, Edit1);
+    setTabOrder(Edit1, ComboBox1);
+    setTabOrder(ComboBox1, Edit2);
+    setTabOrder(Edit2, Edit3);
+    setTabOrder(Edit3, Edit7);
+    setTabOrder(Edit7, Edit6);
+    return group;
+}
+
+QGroupBox* TForm5::BuildAxisGroup()
+{
+    auto* group = Named(new QGroupBox(QStringLiteral("Axis:"), Panel1), "GroupBox2");
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(3);
+    const auto addScale = [&](int row, const char* label, QLineEdit*& field, const char* fieldName, UpDown*& upDown,
+                              const char* upDownName) {
+        grid->addWidget(new QLabel(QString::fromLatin1(label), group), row, 0, Qt::AlignRight);
+        field = Named(new QLineEdit(QStringLiteral("1:1"), group), fieldName);
+        upDown = Named(new UpDown(group), upDownName);
+        grid->addWidget(field, row, 1);
+        grid->addWidget(upDown, row, 2);
+        field->installEventFilter(this);
+    };
+    addScale(0, "X-scale:", Edit4, "Edit4", UpDown2, "UpDown2");
+    addScale(1, "Z-scale:", Edit5, "Edit5", UpDown3, "UpDown3");
+    addScale(2, "P-scale:", Edit8, "Edit8", UpDown4, "UpDown4");
+    grid->setColumnStretch(1, 1);
+    return group;
+}
+
+QTabWidget* TForm5::BuildPages()
+{
+    PageControl1 = Named(new QTabWidget(Panel1), "PageControl1");
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
+    // The padded captions fit the narrow panel only with slim tabs.
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 0px; }"));
+    auto* page3D = Named(new QWidget, "TabSheet1");
+    CheckBox1 = Named(new QCheckBox(QStringLiteral("Show trajectories:"), page3D), "CheckBox1");
+    auto* layout3D = new QVBoxLayout(page3D);
+    layout3D->addWidget(CheckBox1);
+    layout3D->addStretch(1);
+
+    auto* page2D = Named(new QWidget, "TabSheet2");
+    CheckBox2 = Named(new QCheckBox(QStringLiteral("Show trajectories:"), page2D), "CheckBox2");
+    CheckBox2->setChecked(true);
+    CheckBox4 = Named(new QCheckBox(QStringLiteral("Use DAT-file:"), page2D), "CheckBox4");
+    Edit9 = Named(new QLineEdit(QStringLiteral("1"), page2D), "Edit9");
+    UpDown5 = Named(new UpDown(page2D), "UpDown5");
+    ColorBox1 = Named(new QComboBox(page2D), "ColorBox1");
+    Button1 = Named(new QPushButton(QStringLiteral("Apply"), page2D), "Button1");
+    auto* layout2D = new QGridLayout(page2D);
+    layout2D->addWidget(CheckBox2, 0, 0, 1, 3);
+    layout2D->addWidget(CheckBox4, 1, 0, 1, 3);
+    layout2D->addWidget(Named(new QLabel(QStringLiteral("Contrast:"), page2D), "Label18"), 2, 0);
+    layout2D->addWidget(Edit9, 2, 1);
+    layout2D->addWidget(UpDown5, 2, 2);
+    layout2D->addWidget(Named(new QLabel(QStringLiteral("Change color:"), page2D), "Label17"), 3, 0, 1, 3);
+    layout2D->addWidget(ColorBox1, 4, 0, 1, 3);
+    layout2D->addWidget(Button1, 5, 0, 1, 3);
+    layout2D->setRowStretch(6, 1);
+    FillColorBox();
+
+    const QString padding(9, QLatin1Char(' '));
+    PageControl1->addTab(page3D, padding + QStringLiteral("3D") + padding);
+    PageControl1->addTab(page2D, padding + QStringLiteral("2D") + padding);
+    PageControl1->setCurrentIndex(1);  // the form's design page; start-up selects the 3D page
+    return PageControl1;
+}
+
+void TForm5::FillColorBox()
+{
+    for (const NamedColour& entry : kCarpetColours) {
+        QPixmap swatch(16, 12);
+        swatch.fill(QColor(entry.colour & 0xFF, (entry.colour >> 8) & 0xFF, (entry.colour >> 16) & 0xFF));
+        ColorBox1->addItem(QIcon(swatch), QString::fromLatin1(entry.name), QVariant::fromValue(entry.colour));
+    }
+    ColorBox1->setCurrentText(QStringLiteral("Blue"));
+}
+
+void TForm5::ConnectHandlers()
+{
+    connect(Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
+    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm5::ComboBox1CloseUp);
+    connect(PageControl1, &QTabWidget::tabBarClicked, this, [this](int index) {
+        if (index != PageControl1->currentIndex()) {
+            PageControl1->setCurrentIndex(index);
+            PageControl1Change();
+        }
+    });
+    connect(CheckBox1, &QCheckBox::clicked, this, &TForm5::CheckBox1Click);
+    connect(CheckBox2, &QCheckBox::clicked, this, &TForm5::CheckBox2Click);
+    connect(CheckBox4, &QCheckBox::clicked, this, &TForm5::CheckBox2Click);
+    connect(Edit9, &QLineEdit::textChanged, this, &TForm5::Edit9Change);
+    connect(Timer1, &QTimer::timeout, this, &TForm5::Timer1Timer);
+    UpDown1->Bind(Edit1, 1, 100);
+    UpDown5->Bind(Edit9, 0, 5);
+    connect(UpDown2, &UpDown::changing, this, [this](ScaleDirection d) { ScaleStep(state_.scaleX, Edit4, d); });
+    connect(UpDown3, &UpDown::changing, this, [this](ScaleDirection d) { ScaleStep(state_.scaleZ, Edit5, d); });
+    connect(UpDown4, &UpDown::changing, this, [this](ScaleDirection d) { ScaleStep(state_.scaleP, Edit8, d); });
+    connect(Viewlegend1, &QAction::triggered, this, &TForm5::Viewlegend1Click);
+    connect(Chart1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(Chart1->mapToGlobal(at)); });
+    connect(ScrollBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (!PopupMenu2->isEmpty()) {
+            PopupMenu2->popup(ScrollBox1->mapToGlobal(at));
+        }
+    });
+}
+
+bool TForm5::FormCreate(const QString& exeDirectory)
+{
+    exeDirectory_ = exeDirectory.endsWith(QLatin1Char('/')) ? exeDirectory : exeDirectory + QLatin1Char('/');
+    ComboBox1->addItem(Text(FloatToStr(kElectronMass)));
+    ComboBox1->addItem(Text(FloatToStr(kNeutronMass)));
+    PageControl1->setCurrentIndex(0);
+
+    const std::string configurationPath = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
+    IniFile configuration;
+    try {
+        configuration = IniFile::Load(configurationPath);
+    } catch (const FileError& error) {
+        dialogs_.ShowError(QString::fromUtf8(error.what()));
+    }
+    const LoadedConfiguration loaded = LoadConfiguration(configuration, state_);
+    const PanelTexts& panel = loaded.panel;
+    Edit1->setText(Text(panel.slits));
+    ComboBox1->setEditText(Text(panel.mass));
+    Edit2->setText(Text(panel.lambda));
+    Edit3->setText(Text(panel.d));
+    Edit7->setText(Text(panel.slitWidth));
+    Edit6->setText(Text(panel.sigma0));
+    Edit4->setText(Text(panel.scaleX));
+    Edit5->setText(Text(panel.scaleZ));
+    Edit8->setText(Text(panel.scaleP));
+    if (!loaded.replacedValues.empty()) {
+        QStringList messages;
+        for (const std::string& message : loaded.replacedValues) {
+            messages << Text(message);
+        }
+        dialogs_.ShowError(messages.join(QLatin1Char('\n')));
+    }
+
+    Chart1->hide();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    for (;;) {
+        if (!HasObsoleteDzb(configuration)) {
+            break;
+        }
+        const UserDialogs::DzbAnswer answer = dialogs_.AskAboutDzb();
+        if (answer == UserDialogs::DzbAnswer::Abort) {
+            return false;
+        }
+        if (answer == UserDialogs::DzbAnswer::Ignore) {
+            break;
+        }
+        try {
+            configuration = IniFile::Load(configurationPath);
+        } catch (const FileError&) {
+            configuration = IniFile{};
+        }
+    }
+    setWindowTitle(QStringLiteral("Nivaro v. 1.26"));
+    // The first Apply waits until start-up has finished.
+    Timer1->start();
+    return true;
+}
+
+void TForm5::SetView(ViewMode mode)
+{
+    view_ = mode;
+    progressView_->setVisible(mode == ViewMode::Progress);
+    Chart1->setVisible(mode == ViewMode::Chart);
+    ScrollBox1->setVisible(mode == ViewMode::Image);
+}
+
+void TForm5::ShowViewOfPage()
+{
+    SetView(PageControl1->currentIndex() == 0 ? ViewMode::Chart : ViewMode::Image);
+}
+
+void TForm5::PageControl1Change()
+{
+    ShowViewOfPage();
+    if (PageControl1->currentIndex() == 1 && Button1->isEnabled() && Image1->pixmap().isNull()) {
+        Button1Click();
+    }
+}
+
+void TForm5::ArmDelayedApply()
+{
+    if (!Timer1->isActive()) {
+        Timer1->start();
+    }
+}
+
+void TForm5::Timer1Timer()
+{
+    Timer1->stop();
+    QMetaObject::invokeMethod(Button4, &QPushButton::click, Qt::QueuedConnection);
+}
+
+void TForm5::ComboBox1CloseUp(int index)
+{
+    if (index < 0 || index >= static_cast<int>(std::size(kParticlePresets))) {
+        return;
+    }
+    const ParticlePreset& preset = kParticlePresets[index];
+    Edit2->setText(Text(FloatToStr(preset.lambda)));
+    Edit3->setText(Text(FloatToStr(preset.d)));
+    Edit7->setText(Text(FloatToStr(preset.slitWidth)));
+    Edit6->setText(Text(FloatToStr(preset.sigma0)));
+}
+
+void TForm5::CheckBox1Click()
+{
+    ArmDelayedApply();
+}
+
+void TForm5::CheckBox2Click()
+{
+    Button1->click();
+}
+
+void TForm5::Edit9Change()
+{
+    QMetaObject::invokeMethod(Button1, &QPushButton::click, Qt::QueuedConnection);
+}
+
+void TForm5::ScaleFieldExit(AxisScale& scale, QLineEdit* field, bool byUser)
+{
+    if (!scale.Parse(Text(field))) {
+        return;
+    }
+    field->setText(Text(scale.Text()));
+    if (byUser) {
+        ArmDelayedApply();
+    }
+}
+
+void TForm5::ScaleStep(AxisScale& scale, QLineEdit* field, ScaleDirection direction)
+{
+    if (direction == ScaleDirection::None) {
+        return;
+    }
+    scale.Step(direction);
+    field->setText(Text(scale.Text()));
+    ArmDelayedApply();
+}
+
+bool TForm5::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == Edit4) {
+            ScaleFieldExit(state_.scaleX, Edit4, true);
+        } else if (watched == Edit5) {
+            ScaleFieldExit(state_.scaleZ, Edit5, true);
+        } else if (watched == Edit8) {
+            ScaleFieldExit(state_.scaleP, Edit8, true);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm5::Viewlegend1Click()
+{
+    chart_.SetLegendVisible(Viewlegend1->isChecked());
+}
+
+void TForm5::closeEvent(QCloseEvent* event)
+{
+    state_.stopRequested = true;
+    event->accept();
+}
+
+// The panel's values are converted all together and taken over only when
+// every field converts and the computation can use them; otherwise the
+// previous values stay and the user is told why.
+bool TForm5::TakeOverParameters()
+{
+    SimulationParameters taken = state_.parameters;
+    try {
+        taken.slits = StrToInt(Text(Edit1));
+        taken.mass = StrToFloat(ComboBox1->currentText().toStdString());
+        taken.lambda = StrToFloat(Text(Edit2));
+        taken.d = StrToFloat(Text(Edit3));
+        taken.sigma0 = StrToFloat(Text(Edit6));
+        taken.slitWidth = StrToFloat(Text(Edit7));
+    } catch (const ConversionError& error) {
+        dialogs_.ShowError(QString::fromUtf8(error.what()));
+        return false;
+    }
+    const SimulationParameters previous = state_.parameters;
+    state_.parameters = taken;
+    const std::vector<SettingProblem> problems = FindUnusableSettings(state_);
+    if (!problems.empty()) {
+        state_.parameters = previous;
+        dialogs_.ShowError(QString::fromUtf8(UnusableSettingsError(problems).what()));
+        return false;
+    }
+    return true;
+}
+
+void TForm5::Button4Click()
+{
+    if (Busy() || !Button4->isEnabled()) {
+        return;
+    }
+    Button4->setEnabled(false);
+    if (TakeOverParameters()) {
+        try {
+            ComputeDensityGrid();
+        } catch (const std::bad_alloc&) {
+            dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
+                                   .arg(state_.grid.nx)
+                                   .arg(state_.grid.nz));
+        } catch (const std::exception& error) {
+            dialogs_.ShowError(QString::fromUtf8(error.what()));
+        }
+    }
+    Button4->setEnabled(true);
+}
+
+void TForm5::ComputeDensityGrid()
+{
+    {
+        const BusyState busy(*this, true);
+        nivaro::ComputeDensityGrid(state_, *progress_);
+        FillSurface();
+        if (CheckBox1->isChecked()) {
+            AddTrajectorySeries();
+        }
+        WriteBackAndEchoConfiguration();
+        Image1->setPixmap(QPixmap());
+    }
+    PageControl1Change();
+}
+
+void TForm5::FillSurface()
+{
+    Series1.Clear();
+    Series1.SetNumXValues(state_.grid.nx);
+    Series1.SetNumZValues(state_.grid.nz);
+    RemoveTrajectorySeries();
+    for (const SurfacePoint& point : SurfaceBlockMaxima(state_)) {
+        Series1.AddXYZ(point.x, point.y, point.z);
+    }
+}
+
+void TForm5::RemoveTrajectorySeries()
+{
+    while (!trajectorySeries_.empty()) {
+        chart_.RemoveSeries(*trajectorySeries_.back());
+        trajectorySeries_.pop_back();
+    }
+}
+
+void TForm5::AddTrajectorySeries()
+{
+    for (const std::vector<SurfacePoint>& points : SurfaceTrajectories(state_)) {
+        auto series = std::make_unique<TPoint3DSeries>();
+        series->LinePenWidth = 1;
+        series->MarksVisible = false;
+        series->PointerInflateMargins = true;
+        series->PointerStyle = TSeriesPointerStyle::psSmallDot;
+        series->PointerVisible = true;
+        chart_.AddSeries(*series);
+        for (const SurfacePoint& point : points) {
+            series->AddXYZ(point.x, point.y, point.z);
+        }
+        trajectorySeries_.push_back(std::move(series));
+    }
+}
+
+PanelTexts TForm5::CurrentPanelTexts() const
+{
+    return {Text(Edit1), ComboBox1->currentText().toStdString(), Text(Edit2), Text(Edit3), Text(Edit7), Text(Edit6),
+            Text(Edit4), Text(Edit5), Text(Edit8)};
+}
+
+// The automatic write-back stays silent when the file cannot be written; the
+// legend then echoes the settings as they would have been written.
+void TForm5::WriteBackAndEchoConfiguration()
+{
+    const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
+    IniFile configuration;
+    try {
+        configuration = IniFile::Load(path);
+    } catch (const FileError&) {
+    }
+    WriteBackConfiguration(configuration, CurrentPanelTexts(), state_.grid);
+    try {
+        configuration.Save(path);
+    } catch (const FileError&) {
+    }
+    chart_.SetLegendTitle(LegendEcho(configuration));
+}
+
+void TForm5::Button1Click()
+{
+    if (Busy() || !Button1->isEnabled()) {
+        return;
+    }
+    Button1->setEnabled(false);
+    try {
+        RenderCarpetImage();
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(QString::fromUtf8(error.what()));
+    }
+    Button1->setEnabled(true);
+}
+
+void TForm5::RenderCarpetImage()
+{
+    {
+        const BusyState busy(*this, false);
+        CarpetOptions options;
+        try {
+            options.contrast = StrToInt(Text(Edit9));
+        } catch (const ConversionError& error) {
+            dialogs_.ShowError(QString::fromUtf8(error.what()));
+            return;
+        }
+        options.showTrajectories = CheckBox2->isChecked();
+        if (CheckBox4->isChecked()) {
+            options.dataFile = kDataFileName;
+        }
+        try {
+            nivaro::RenderCarpet(state_, options, *progress_);
+        } catch (const StaleDensityError& error) {
+            Label1->setText(QString::fromUtf8(error.what()));
+            return;
+        }
+        try {
+            AtomicFile image(kImageFileName, true);
+            WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
+            image.Commit();
+        } catch (const FileError& error) {
+            Label1->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
+        }
+        ShowCarpetPicture();
+    }
+    PageControl1Change();
+}
+
+// The picture comes straight from the planes, so it shows even when
+// "out.bmp" could not be written.
+void TForm5::ShowCarpetPicture()
+{
+    const int rows = state_.grid.nx;
+    const int columns = state_.grid.nz;
+    QImage picture(columns, rows, QImage::Format_RGB888);
+    for (int row = 0; row < rows; ++row) {
+        uchar* line = picture.scanLine(row);
+        for (int column = 0; column < columns; ++column) {
+            line[3 * column] = state_.carpetRed[row][column];
+            line[3 * column + 1] = state_.carpetGreen[row][column];
+            line[3 * column + 2] = state_.carpetBlue[row][column];
+        }
+    }
+    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->resize(picture.size());
+}
+
+}  // namespace nivaro

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <unistd.h>
+
+#include "TestFiles.h"
+#include "window/Unit5.h"
+#include "window/UpDown.h"
+#include "window/UserDialogs.h"
+
+namespace nivaro {
+namespace {
+
+class RecordingDialogs final : public UserDialogs {
+public:
+    void ShowError(const QString& text) override { errors << text; }
+    DzbAnswer AskAboutDzb() override
+    {
+        ++dzbQuestions;
+        if (onDzbQuestion) {
+            onDzbQuestion();
+        }
+        const DzbAnswer answer = answers.empty() ? DzbAnswer::Ignore : answers.front();
+        if (!answers.empty()) {
+            answers.erase(answers.begin());
+        }
+        return answer;
+    }
+
+    QStringList errors;
+    std::vector<DzbAnswer> answers;
+    std::function<void()> onDzbQuestion;
+    int dzbQuestions = 0;
+};
+
+// A window started in a scratch folder that serves as its executable folder
+// and its current folder.
+class Form5Test : public testing::Test {
+protected:
+    Form5Test() : previousFolder_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder.Path());
+    }
+    ~Form5Test() override { std::filesystem::current_path(previousFolder_); }
+
+    TForm5& Start(const std::string& configuration = {})
+    {
+        if (!configuration.empty()) {
+            std::ofstream(folder / "nivaro.ini") << configuration;
+        }
+        form = std::make_unique<TForm5>(state, dialogs);
+        started = form->FormCreate(QString::fromStdString(folder.Path().string()));
+        return *form;
+    }
+
+    template <typename Widget>
+    Widget* Find(const char* name) const
+    {
+        Widget* widget = form->findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    void Apply()
+    {
+        Find<QPushButton>("Button4")->click();
+        QCoreApplication::processEvents();
+    }
+
+    ScratchFolder folder;
+    SimulationState state;
+    RecordingDialogs dialogs;
+    std::unique_ptr<TForm5> form;
+    bool started = false;
+
+private:
+    std::filesystem::path previousFolder_;
+};
+
+TEST_F(Form5Test, StartUpWithoutAFileShowsTheDefaults)
+{
+    Start();
+    ASSERT_TRUE(started);
+    EXPECT_EQ(form->windowTitle(), "Nivaro v. 1.26");
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "2");
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), "9.1095E-31");
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->itemText(1), "1.674927E-27");
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "1E-8");
+    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), "2E-9");
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "1:1");
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 0);
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "         2D         ");
+    EXPECT_EQ(Find<QComboBox>("ColorBox1")->count(), 14);
+    EXPECT_EQ(Find<QComboBox>("ColorBox1")->currentText(), "Blue");
+    EXPECT_TRUE(Find<QTimer>("Timer1")->isActive()) << "the first Apply is armed";
+    EXPECT_EQ(form->Chart().LegendTitle(), (std::vector<std::string>{"Waiting...", "Waiting...", "Waiting..."}));
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(Form5Test, TheFirstApplyComputesWritesBackAndShowsTheChart)
+{
+    Start("[AXIS]\nX-scale=3:2\nz0=0\n");
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "3:1");
+    QTest::qWait(1300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->CurrentView(), ViewMode::Chart);
+    const TSurfaceSeries& surface = dynamic_cast<TSurfaceSeries&>(form->Chart().GetSeries(0));
+    EXPECT_EQ(surface.Count(), 75 * 75);
+    EXPECT_EQ(form->Chart().SeriesCount(), 1);
+    EXPECT_EQ(form->Chart().LegendTitle().front(), "slits=2");
+    EXPECT_EQ(form->Chart().LegendTitle().back(), "P-scale=1:1");
+    EXPECT_NE(ReadWholeFile(folder / "nivaro.ini").find("X-scale=3:1\nz0=0"), std::string::npos)
+        << ReadWholeFile(folder / "nivaro.ini");
+    EXPECT_TRUE(Find<QLabel>("Label1")->text().startsWith("time = "));
+    EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 99);
+    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form5Test, AFieldThatDoesNotConvertComputesNothing)
+{
+    Start();
+    Find<QLineEdit>("Edit1")->setText("2.5");
+    Find<QLineEdit>("Edit2")->setText("3E-8");
+    Apply();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors.front(), "'2.5' is not a valid integer value");
+    EXPECT_EQ(state.parameters.lambda, 1e-8) << "no field is taken over";
+    EXPECT_EQ(form->Chart().GetSeries(0).Count(), 0);
+    EXPECT_TRUE(Find<QPushButton>("Button4")->isEnabled());
+
+    Find<QLineEdit>("Edit1")->setText("0");
+    Apply();
+    ASSERT_EQ(dialogs.errors.size(), 2);
+    EXPECT_TRUE(dialogs.errors.back().contains("slits=0")) << dialogs.errors.back().toStdString();
+}
+
+TEST_F(Form5Test, MassPresetsFillTheLengths)
+{
+    Start();
+    auto* masses = Find<QComboBox>("ComboBox1");
+    masses->setCurrentIndex(1);
+    emit masses->activated(1);
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("Edit7")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), "8E-10");
+    EXPECT_EQ(state.parameters.lambda, 1e-8) << "nothing is taken over before Apply";
+    masses->setCurrentIndex(0);
+    emit masses->activated(0);
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "1E-8");
+    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), "2E-9");
+}
+
+TEST_F(Form5Test, TrajectorySeriesComeAndGoWithTheCheckBox)
+{
+    Start();
+    Find<QCheckBox>("CheckBox1")->click();
+    EXPECT_TRUE(Find<QTimer>("Timer1")->isActive());
+    Apply();
+    ASSERT_EQ(form->Chart().SeriesCount(), 25);
+    const auto& first = dynamic_cast<TPoint3DSeries&>(form->Chart().GetSeries(1));
+    EXPECT_EQ(first.PointerStyle, TSeriesPointerStyle::psSmallDot);
+    EXPECT_FALSE(first.MarksVisible);
+    EXPECT_GT(first.Count(), 0);
+    Apply();
+    EXPECT_EQ(form->Chart().SeriesCount(), 25) << "the old series are replaced, not added to";
+    Find<QCheckBox>("CheckBox1")->click();
+    Apply();
+    EXPECT_EQ(form->Chart().SeriesCount(), 1);
+}
+
+TEST_F(Form5Test, TheTwoDimensionalPageComputesTheCarpetOncePerDensity)
+{
+    Start();
+    Apply();
+    auto* pages = Find<QTabWidget>("PageControl1");
+    pages->setCurrentIndex(1);
+    form->PageControl1Change();
+    EXPECT_EQ(form->CurrentView(), ViewMode::Image);
+    auto* image = Find<QLabel>("Image1");
+    ASSERT_FALSE(image->pixmap().isNull());
+    EXPECT_EQ(image->pixmap().size(), QSize(300, 300));
+    EXPECT_EQ(std::filesystem::file_size(folder / "out.bmp"), 270054u);
+    const qint64 picture = image->pixmap().cacheKey();
+    pages->setCurrentIndex(0);
+    form->PageControl1Change();
+    EXPECT_EQ(form->CurrentView(), ViewMode::Chart);
+    pages->setCurrentIndex(1);
+    form->PageControl1Change();
+    EXPECT_EQ(image->pixmap().cacheKey(), picture) << "the stored picture is only shown again";
+
+    Apply();
+    EXPECT_NE(image->pixmap().cacheKey(), picture) << "on the 2D page Apply recomputes the carpet too";
+    EXPECT_EQ(form->CurrentView(), ViewMode::Image);
+}
+
+TEST_F(Form5Test, CarpetFailuresLeaveTheBusyState)
+{
+    Start();
+    Apply();
+    std::filesystem::create_directory(folder / "out.bmp");  // cannot be replaced by a file
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    form->PageControl1Change();
+    EXPECT_TRUE(Find<QLabel>("Label1")->text().contains("out.bmp")) << Find<QLabel>("Label1")->text().toStdString();
+    EXPECT_FALSE(Find<QLabel>("Image1")->pixmap().isNull()) << "the picture is shown all the same";
+    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+
+    Find<QLineEdit>("Edit9")->setText("abc");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.errors.back(), "'abc' is not a valid integer value");
+    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(form->CurrentView(), ViewMode::Image);
+}
+
+TEST_F(Form5Test, ScaleControlsArmOneDelayedApply)
+{
+    Start();
+    auto* timer = Find<QTimer>("Timer1");
+    timer->stop();
+    auto* up = Find<UpDown>("UpDown2");
+    emit up->changing(ScaleDirection::Up);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "2:1");
+    QTest::qWait(300);
+    emit up->changing(ScaleDirection::Up);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "3:1");
+    EXPECT_EQ(state.scaleX.Factor(), 3.0);
+    EXPECT_LT(timer->remainingTime(), 800) << "arming an armed timer does not restart it";
+
+    emit Find<UpDown>("UpDown4")->changing(ScaleDirection::Down);
+    EXPECT_EQ(Find<QLineEdit>("Edit8")->text(), "1:2");
+
+    timer->stop();
+    auto* zField = Find<QLineEdit>("Edit5");
+    form->show();
+    zField->setFocus();
+    zField->setText("letters");
+    Find<QLineEdit>("Edit2")->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(zField->text(), "letters");
+    EXPECT_FALSE(timer->isActive()) << "a text that does not parse changes nothing";
+    zField->setFocus();
+    zField->setText("2:3");
+    Find<QLineEdit>("Edit2")->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(zField->text(), "1:3");
+    EXPECT_TRUE(timer->isActive());
+}
+
+TEST_F(Form5Test, BoundUpDownsKeepTheirRange)
+{
+    Start();
+    auto* slits = Find<QLineEdit>("Edit1");
+    slits->setText("100");
+    emit Find<UpDown>("UpDown1")->changing(ScaleDirection::Up);
+    EXPECT_EQ(slits->text(), "100");
+    slits->setText("1");
+    emit Find<UpDown>("UpDown1")->changing(ScaleDirection::Down);
+    EXPECT_EQ(slits->text(), "1");
+    emit Find<UpDown>("UpDown5")->changing(ScaleDirection::Up);
+    EXPECT_EQ(Find<QLineEdit>("Edit9")->text(), "2");
+}
+
+TEST_F(Form5Test, ObsoleteDzbAsksUntilIgnoredOrRemoved)
+{
+    dialogs.answers = {UserDialogs::DzbAnswer::Abort};
+    Start("[2D]\ndzb=5\n");
+    EXPECT_FALSE(started) << "Abort ends the program";
+
+    dialogs.answers = {UserDialogs::DzbAnswer::Retry, UserDialogs::DzbAnswer::Retry};
+    dialogs.dzbQuestions = 0;
+    dialogs.onDzbQuestion = [this] {
+        if (dialogs.dzbQuestions == 2) {
+            std::ofstream(folder / "nivaro.ini") << "[2D]\ndzb=\n";
+        }
+    };
+    Start("[2D]\ndzb=5\n");
+    EXPECT_TRUE(started);
+    EXPECT_EQ(dialogs.dzbQuestions, 2) << "Retry reads the file again";
+}
+
+TEST_F(Form5Test, UnusableGridValuesAreReportedOnceAtStartUp)
+{
+    Start("[2D]\nnx=0\n");
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.front().contains("nx=0"));
+    EXPECT_EQ(state.grid.nx, 300);
+}
+
+TEST_F(Form5Test, ClosingRequestsAStopAndTheLegendCanBeHidden)
+{
+    Start();
+    form->findChild<QAction*>("Viewlegend1")->trigger();
+    EXPECT_FALSE(form->Chart().LegendVisible());
+    form->findChild<QAction*>("Viewlegend1")->trigger();
+    EXPECT_TRUE(form->Chart().LegendVisible());
+    form->show();
+    form->close();
+    EXPECT_TRUE(state.stopRequested.load());
+}
+
+}  // namespace
+}  // namespace nivaro
