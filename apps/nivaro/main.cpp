@@ -1,12 +1,35 @@
 #include <QApplication>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/SystemMemory.h"
 #include "window/Unit5.h"
 #include "window/UserDialogs.h"
 
+namespace {
+
+// Without a display Qt would abort with a terse message; say what to do.
+bool HasDisplay()
+{
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    if (!HasDisplay()) {
+        std::fputs("nivaro: no display found. Start it from a desktop session, or without one under a virtual\n"
+                   "display: xvfb-run -s '-screen 0 1400x900x24' build/release/apps/nivaro/nivaro\n"
+                   "For results without a window, use nivaro-batch.\n",
+                   stderr);
+        return 1;
+    }
     QApplication application(argc, argv);
     // Qt switched the numeric locale to the user's; files keep "." whatever it is.
     std::setlocale(LC_NUMERIC, "C");

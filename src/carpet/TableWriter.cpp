@@ -2,14 +2,39 @@
 
 #include <cctype>
 #include <cstring>
+#include <locale.h>
 
 namespace nivaro {
+namespace {
+
+// printf follows LC_NUMERIC, which a GUI toolkit may have set to the user's
+// comma locale; tables always use the decimal point.
+class CNumericScope {
+public:
+    CNumericScope() : c_(::newlocale(LC_NUMERIC_MASK, "C", nullptr)), previous_(c_ ? ::uselocale(c_) : nullptr) {}
+    CNumericScope(const CNumericScope&) = delete;
+    CNumericScope& operator=(const CNumericScope&) = delete;
+    ~CNumericScope()
+    {
+        if (c_ != nullptr) {
+            ::uselocale(previous_);
+            ::freelocale(c_);
+        }
+    }
+
+private:
+    locale_t c_;
+    locale_t previous_;
+};
+
+}  // namespace
 
 bool WriteTable(std::FILE* stream, const RealMatrixT& matrix, const char* header, const char* format)
 {
     if (stream == nullptr) {
         return false;
     }
+    const CNumericScope decimalPoint;
     if (header != nullptr) {
         std::fprintf(stream, "%s", header);
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "TestFiles.h"
 #include "carpet/TableWriter.h"
 
@@ -43,6 +45,20 @@ TEST(WriteTable, HeaderAndFormatAreUsedAndAMissingStreamWritesNothing)
     matrix[0][0] = 0.125;
     EXPECT_EQ(TableText(matrix, "# norm\n", "%.2e"), "# norm\n1.25e-01\t0.00e+00\t\n\n");
     EXPECT_FALSE(WriteTable(nullptr, matrix));
+}
+
+TEST(WriteTable, KeepsTheDecimalPointUnderACommaLocale)
+{
+    RealMatrixT matrix(1, 1);
+    matrix[0][0] = 0.5;
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the set-up script generates this locale";
+    const std::string text = TableText(matrix);
+    char check[16];
+    std::snprintf(check, sizeof check, "%.1f", 0.5);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_STREQ(check, "0,5") << "the locale is in force";
+    EXPECT_EQ(text, " 0.5000\t\n\n");
 }
 
 TEST(IsSingleRealFormat, AcceptsOneRealConversionOnly)

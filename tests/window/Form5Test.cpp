@@ -10,10 +10,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <clocale>
+#include <cstdio>
 #include <functional>
 #include <unistd.h>
 
 #include "TestFiles.h"
+#include "carpet/TableWriter.h"
 #include "window/Unit5.h"
 #include "window/UpDown.h"
 #include "window/UserDialogs.h"
@@ -297,6 +300,42 @@ TEST_F(Form5Test, UnusableGridValuesAreReportedOnceAtStartUp)
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors.front().contains("nx=0"));
     EXPECT_EQ(state.grid.nx, 300);
+}
+
+TEST_F(Form5Test, ClosingDuringAComputationStopsItAndStillWritesBack)
+{
+    Start();
+    form->show();
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    Apply();
+    EXPECT_TRUE(state.stopRequested.load());
+    EXPECT_GT(state.densityField[150][0], 0.0);
+    EXPECT_EQ(state.densityField[150][299], 0.0) << "the column loop ended at the first progress report";
+    EXPECT_TRUE(std::filesystem::exists(folder / "nivaro.ini"));
+    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+}
+
+TEST_F(Form5Test, NumbersKeepTheDecimalPointUnderACommaLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the set-up script generates this locale";
+    Start("[PARAMETERS]\nlambda=1.5E-8\n");
+    Apply();
+    const std::string configuration = ReadWholeFile(folder / "nivaro.ini");
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* table = ::open_memstream(&buffer, &size);
+    WriteTable(table, state.densityField);
+    std::fclose(table);
+    const std::string text(buffer, size);
+    std::free(buffer);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "1.5E-8");
+    EXPECT_NE(configuration.find("lambda=1.5E-8\n"), std::string::npos) << configuration;
+    EXPECT_NE(configuration.find("d=1E-8\n"), std::string::npos) << configuration;
+    EXPECT_NE(configuration.find("dxb=0.5"), std::string::npos);
+    EXPECT_EQ(text.substr(0, 8), " 0.0000\t");
+    EXPECT_EQ(text.find(','), std::string::npos);
 }
 
 TEST_F(Form5Test, ClosingRequestsAStopAndTheLegendCanBeHidden)
