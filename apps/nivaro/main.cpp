@@ -25,7 +25,7 @@ int main(int argc, char** argv)
 {
     if (!HasDisplay()) {
         std::fputs("nivaro: no display found. Start it from a desktop session, or without one under a virtual\n"
-                   "display: xvfb-run -s '-screen 0 1400x900x24' build/release/apps/nivaro/nivaro\n"
+                   "display: xvfb-run -a -s '-screen 0 1400x900x24' build/release/apps/nivaro/nivaro\n"
                    "For results without a window, use nivaro-batch.\n",
                    stderr);
         return 1;
