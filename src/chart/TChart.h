@@ -4,15 +4,27 @@
 #include <string>
 #include <vector>
 
+#include "chart/TChartAxis.h"
+#include "chart/TChartCanvas3D.h"
 #include "chart/TChartSeries.h"
+#include "chart/TView3DOptions.h"
 
 namespace nivaro {
 
-// The chart: the list of its series (owned elsewhere), the legend and the
-// repaint requests. A repaint request only tells the host to invalidate its
-// window, and is ignored while AutoRepaint is off.
+// The chart: the list of its series (owned elsewhere), the view, the axes,
+// the legend, and the full paint onto a drawing device. A repaint request
+// only tells the host to invalidate its window, and is ignored while
+// AutoRepaint is off (as it is during a paint).
 class TChart {
 public:
+    // The classic palette, red in the low byte: blue, lime, aqua, red,
+    // fuchsia, yellow, navy, green, teal, maroon, purple, olive.
+    static const std::vector<TColor>& ClassicPalette();
+
+    TChart();
+
+    // A series with the automatic colour gets the first palette colour that
+    // no other series uses and that differs from the chart's colour.
     void AddSeries(TChartSeries& series);
     void RemoveSeries(TChartSeries& series);
     int SeriesCount() const { return static_cast<int>(series_.size()); }
@@ -28,11 +40,49 @@ public:
     bool LegendVisible() const { return legendVisible_; }
     void SetLegendVisible(bool visible);
 
+    TView3DOptions& View3DOptions() { return view_; }
+    const TView3DOptions& View3DOptions() const { return view_; }
+    TChartAxis BottomAxis{AxisKind::Bottom};
+    TChartAxis LeftAxis{AxisKind::Left};
+    TChartAxis DepthAxis{AxisKind::Depth};
+    TColor Color = RgbColor(255, 255, 255);
+    DevicePen BorderPen{RgbColor(0, 0, 255), 1, PenStyle::Solid};
+    bool BorderVisible = true;
+    int MarginLeft = 3;
+    int MarginTop = 4;
+    int MarginRight = 3;
+    int MarginBottom = 4;
+    int Chart3DPercent = 100;
+    DeviceFont LegendTitleFont{"Arial", 11, true, 0};
+
+    // The full paint, in the chart's fixed order.
+    void Draw(DrawingDevice& device);
+
+    // Geometry of the last paint.
+    const DeviceRect& ChartRect() const { return chartRect_; }
+    int ChartDepth() const { return chartDepth_; }
+    bool InvertedRotation() const { return invertedRotation_; }
+    TChartCanvas3D& Canvas() { return canvas_; }
+    SeriesPaintContext PaintContext();
+
 private:
+    std::vector<TChartSeries*> ActiveSeries() const;
+    TColor FreeSeriesColor(const TChartSeries& series) const;
+    void CalcChartRect(const DeviceRect& panel);
+    void PaintPanel(const DeviceRect& panel);
+    void DrawLegend(const DeviceRect& panel);
+    void CalcDepth(const std::vector<TChartSeries*>& active);
+    void CalcAxes(const std::vector<TChartSeries*>& active);
+
     std::vector<TChartSeries*> series_;
     std::function<void()> invalidate_;
     std::vector<std::string> legendTitle_{"Waiting...", "Waiting...", "Waiting..."};
     bool legendVisible_ = true;
+    TView3DOptions view_;
+    TChartCanvas3D canvas_;
+    DeviceRect chartRect_{0, 0, 0, 0};
+    int chartDepth_ = 0;
+    bool invertedRotation_ = false;
 };
 
 }  // namespace nivaro

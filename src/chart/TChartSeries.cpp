@@ -68,6 +68,12 @@ TColor TChartSeries::ValueColor(int index) const
     return colours_ ? (*colours_)[static_cast<std::size_t>(index)] : clAutomatic;
 }
 
+TColor TChartSeries::GetValueColor(int index) const
+{
+    const TColor own = ValueColor(index);
+    return own == clAutomatic ? seriesColor_ : own;
+}
+
 void TChartSeries::EndUpdate()
 {
     if (updateCount_ > 0 && --updateCount_ == 0) {
@@ -99,67 +105,6 @@ int TCustom3DSeries::AddXYZ(double x, double y, double z)
 {
     ZValues().SetStaged(z);
     return AddXY(x, y);
-}
-
-TCustom3DGridSeries::TCustom3DGridSeries()
-{
-    ResetGridIndex();
-}
-
-void TCustom3DGridSeries::SetNumXValues(int count)
-{
-    if (count != numXValues_) {
-        numXValues_ = count;
-        Clear();
-    }
-}
-
-void TCustom3DGridSeries::SetNumZValues(int count)
-{
-    if (count != numZValues_) {
-        numZValues_ = count;
-        Clear();
-    }
-}
-
-void TCustom3DGridSeries::Clear()
-{
-    TCustom3DSeries::Clear();
-    ResetGridIndex();
-}
-
-void TCustom3DGridSeries::ResetGridIndex()
-{
-    gridIndex_.assign(static_cast<std::size_t>(numXValues_ + 1) * static_cast<std::size_t>(numZValues_ + 1), -1);
-}
-
-void TCustom3DGridSeries::DoBeforeDrawChart()
-{
-    if (Count() > 0) {
-        FillGridIndex(0);
-    }
-}
-
-void TCustom3DGridSeries::FillGridIndex(int firstIndex)
-{
-    const auto round = [](double value) { return static_cast<int>(std::nearbyint(value)); };
-    const int xOffset = round(XValues().MinValue()) - 1;
-    const int zOffset = round(ZValues().MinValue()) - 1;
-    numXValues_ = round(XValues().MaxValue()) - xOffset;
-    numZValues_ = round(ZValues().MaxValue()) - zOffset;
-    ResetGridIndex();
-    for (int i = firstIndex; i < Count(); ++i) {
-        const int row = round(XValues()[i]) - xOffset;
-        const int column = round(ZValues()[i]) - zOffset;
-        gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(numZValues_ + 1) +
-                   static_cast<std::size_t>(column)] = i;
-    }
-}
-
-int TCustom3DGridSeries::GridIndex(int row, int column) const
-{
-    return gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(numZValues_ + 1) +
-                      static_cast<std::size_t>(column)];
 }
 
 }  // namespace nivaro

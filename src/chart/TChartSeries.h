@@ -5,11 +5,25 @@
 #include <vector>
 
 #include "chart/TChartValueList.h"
-#include "chart/TColor.h"
+#include "platform/DrawingDevice.h"
+#include "platform/TColor.h"
 
 namespace nivaro {
 
 class TChart;
+class TChartAxis;
+class TChartCanvas3D;
+
+// What a series needs from the chart to draw itself.
+struct SeriesPaintContext {
+    TChartCanvas3D& canvas;
+    const TChartAxis& horizontal;
+    const TChartAxis& vertical;
+    const TChartAxis& depth;
+    int rotation;          // the view's rotation in whole degrees
+    int perspective;
+    bool invertedRotation;
+};
 
 // A chart series: its points as parallel value lists (X first, Y second,
 // further lists after them), optional per-point colours, and the link to
@@ -52,6 +66,12 @@ public:
 
     // Called by the chart before every paint.
     virtual void DoBeforeDrawChart() {}
+    virtual void DrawAllValues(const SeriesPaintContext&) {}
+    // The colour a point is drawn in: its own colour when one was set,
+    // otherwise the series colour.
+    virtual TColor GetValueColor(int index) const;
+    // Pixels the series asks the chart to keep free around its points.
+    virtual int MarginPixels() const { return 0; }
 
     // Asks the parent chart to repaint (ignored while its AutoRepaint is off).
     void Repaint() const;
@@ -89,52 +109,6 @@ public:
 
 private:
     int timesZOrder_ = kDefaultTimesZOrder;
-};
-
-// A series coloured by value; the palette itself comes with the drawing.
-class TCustom3DPaletteSeries : public TCustom3DSeries {};
-
-// A 3D series whose points sit on the nodes of a regular grid. The grid
-// index tells which point sits at node (row, column); row and column 0 are
-// never used and -1 means no point.
-class TCustom3DGridSeries : public TCustom3DPaletteSeries {
-public:
-    TCustom3DGridSeries();
-
-    int NumXValues() const { return numXValues_; }
-    int NumZValues() const { return numZValues_; }
-    // A changed size empties the series and its grid index.
-    void SetNumXValues(int count);
-    void SetNumZValues(int count);
-
-    void Clear() override;
-    // Rebuilds the grid shape and index from the points (when there are any).
-    void DoBeforeDrawChart() override;
-    // Nodes from the rounded values (halves to even): row r(X) - r(min X) + 1,
-    // column r(Z) - r(min Z) + 1; a later point replaces an earlier one.
-    void FillGridIndex(int firstIndex);
-    int GridIndex(int row, int column) const;
-
-private:
-    void ResetGridIndex();
-
-    int numXValues_ = 10;
-    int numZValues_ = 10;
-    std::vector<int> gridIndex_;
-};
-
-class TSurfaceSeries : public TCustom3DGridSeries {};
-
-enum class TSeriesPointerStyle { psRectangle, psSmallDot };
-
-// A trajectory in the 3D view: points joined by a line.
-class TPoint3DSeries : public TCustom3DSeries {
-public:
-    int LinePenWidth = 1;
-    bool MarksVisible = true;
-    bool PointerInflateMargins = true;
-    TSeriesPointerStyle PointerStyle = TSeriesPointerStyle::psRectangle;
-    bool PointerVisible = true;
 };
 
 }  // namespace nivaro

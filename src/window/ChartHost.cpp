@@ -1,13 +1,18 @@
 #include "ChartHost.h"
 
-#include <QFont>
 #include <QPainter>
+
+#include "platform/QPainterDevice.h"
 
 namespace nivaro {
 
 ChartHost::ChartHost(TChart& chart, QWidget* parent) : QWidget(parent), chart_(chart)
 {
-    chart_.SetInvalidateHandler([this] { update(); });
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    chart_.SetInvalidateHandler([this] {
+        dirty_ = true;
+        update();
+    });
 }
 
 ChartHost::~ChartHost()
@@ -17,28 +22,13 @@ ChartHost::~ChartHost()
 
 void ChartHost::paintEvent(QPaintEvent*)
 {
-    for (int i = 0; i < chart_.SeriesCount(); ++i) {
-        chart_.GetSeries(i).DoBeforeDrawChart();
+    if (dirty_ || image_.size() != size()) {
+        image_ = QImage(size(), QImage::Format_RGB32);
+        QPainterDevice device(image_);
+        chart_.Draw(device);
+        dirty_ = false;
     }
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    painter.setPen(Qt::blue);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (!chart_.LegendVisible()) {
-        return;
-    }
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPixelSize(13);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    const int lineHeight = painter.fontMetrics().height();
-    int y = 8;
-    for (const std::string& line : chart_.LegendTitle()) {
-        const QString text = QString::fromStdString(line);
-        painter.drawText(width() - 10 - painter.fontMetrics().horizontalAdvance(text), y + painter.fontMetrics().ascent(),
-                         text);
-        y += lineHeight;
-    }
+    QPainter(this).drawImage(0, 0, image_);
 }
 
 }  // namespace nivaro

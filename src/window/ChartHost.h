@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include "chart/TChart.h"
 
 namespace nivaro {
 
-// The widget that shows a chart. Until the chart engine draws the series it
-// paints the chart's background, frame and legend title.
+// The widget that shows a chart: it paints the chart into an off-screen
+// image when the chart has changed and copies the image to the screen in
+// one block.
 class ChartHost : public QWidget {
     Q_OBJECT
 
@@ -20,6 +22,8 @@ protected:
 
 private:
     TChart& chart_;
+    QImage image_;
+    bool dirty_ = true;
 };
 
 }  // namespace nivaro

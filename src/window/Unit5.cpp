@@ -182,6 +182,7 @@ TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kDelayedApplyMilliseconds);
 
+    ConfigureChart();
     chart_.AddSeries(Series1);
     SetView(ViewMode::Chart);
     ConnectHandlers();
@@ -230,6 +231,42 @@ void TForm5::BuildViews()
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox1->setWidget(Image1);
     ScrollBox1->setWidgetResizable(false);
+}
+
+// The chart as the form lays it out: the view, the margins, the two drawn
+// axes and the surface's colours and stored palette.
+void TForm5::ConfigureChart()
+{
+    TView3DOptions& view = chart_.View3DOptions();
+    view.SetElevation(304);
+    view.SetRotation(334);
+    view.SetZoom(80);
+    view.SetOrthogonal(false);
+    view.SetZoomText(false);
+    chart_.MarginLeft = 0;
+    chart_.MarginTop = 5;
+    chart_.MarginRight = 0;
+    chart_.MarginBottom = 25;
+    chart_.BottomAxis.Title = "X";
+    chart_.BottomAxis.Increment = 10;
+    chart_.DepthAxis.Title = "Z";
+    chart_.DepthAxis.Increment = 10;
+    chart_.LeftAxis.Visible = false;
+    chart_.LeftAxis.LabelsVisible = false;
+
+    Series1.Pen = {RgbColor(192, 192, 192), 1, PenStyle::Solid};
+    Series1.SetColors(RgbColor(128, 0, 0), RgbColor(255, 0, 0), RgbColor(0, 255, 0));
+    Series1.PaletteStyle = TChartPaletteStyle::psCustom;
+    constexpr TColor kRisingRed[] = {0x00FE01, 0x00F30C, 0x00E916, 0x00DF20, 0x00D42B, 0x00CA35, 0x00BF40, 0x00B54A,
+                                     0x00AB54, 0x00A05F, 0x009669, 0x008B74, 0x00817E, 0x007788, 0x006C93, 0x00629D,
+                                     0x0057A8, 0x004DB2, 0x0042BD, 0x0038C7, 0x002ED1, 0x0023DC, 0x0019E6, 0x000EF1,
+                                     0x0004FB, 0x0000FC, 0x0000F7, 0x0000F1, 0x0000EC, 0x0000E7};
+    std::vector<TGridPalette> palette;
+    for (int i = 0; i < 50; ++i) {
+        const TColor colour = i < 20 ? TColor{0x00FF00} : kRisingRed[i - 20];
+        palette.push_back({-0.814983718064483 + i * 0.04156353761699742, colour});
+    }
+    Series1.SetPalette(std::move(palette));
 }
 
 void TForm5::BuildPanel()
@@ -640,7 +677,7 @@ void TForm5::AddTrajectorySeries()
 {
     for (const std::vector<SurfacePoint>& points : SurfaceTrajectories(state_)) {
         auto series = std::make_unique<TPoint3DSeries>();
-        series->LinePenWidth = 1;
+        series->LinePen.width = 1;
         series->MarksVisible = false;
         series->PointerInflateMargins = true;
         series->PointerStyle = TSeriesPointerStyle::psSmallDot;

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "chart/TChart.h"
+#include "chart/TPoint3DSeries.h"
+#include "chart/TSurfaceSeries.h"
 #include "configuration/PanelTexts.h"
 #include "engine/ProgressSink.h"
 #include "engine/SimulationState.h"
@@ -66,6 +68,7 @@ private:
     friend class BusyState;
     friend class WindowProgress;
 
+    void ConfigureChart();
     void BuildPanel();
     QGroupBox* BuildParameterGroup();
     QGroupBox* BuildAxisGroup();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "chart/TChart.h"
+#include "chart/TPoint3DSeries.h"
+#include "chart/TSurfaceSeries.h"
 
 namespace nivaro {
 namespace {

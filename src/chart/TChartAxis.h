@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "chart/TChartCanvas3D.h"
+
+namespace nivaro {
+
+class TChartSeries;
+
+enum class AxisKind { Bottom, Left, Depth };
+
+// One axis of the chart: it scales automatically to the values of the
+// active series, maps values to pixels (the fast, unchecked functions) and
+// draws its line, ticks, labels and title.
+class TChartAxis {
+public:
+    static constexpr double kMinAxisIncrement = 1e-12;
+
+    explicit TChartAxis(AxisKind kind) : kind_(kind) {}
+
+    AxisKind Kind() const { return kind_; }
+    bool Visible = true;
+    bool LabelsVisible = true;
+    bool Inverted = false;
+    double Increment = 0.0;
+    int LabelsSeparation = 10;
+    int TickLength = 4;
+    std::string Title;
+    DeviceFont LabelsFont{"Times New Roman", 13, false, 0};
+    DeviceFont TitleFont{"Times New Roman", 11, true, 0};
+
+    // The minimum and maximum of the series values on this axis (X for the
+    // bottom axis, Y for the left one, Z for the depth axis); 0 and 0 without
+    // points.
+    void AdjustMaxMin(const std::vector<TChartSeries*>& series);
+    double Minimum() const { return minimum_; }
+    double Maximum() const { return maximum_; }
+
+    // The pixel span from the chart rectangle (or the chart depth), inset by
+    // the margins the series ask for.
+    void CalcPositions(const DeviceRect& chartRect, int chartDepth, int margin);
+    int StartPos() const { return start_; }
+    int EndPos() const { return end_; }
+    int CalcPosValue(double value) const;
+
+    // Takes the space of the title, the labels and the ticks off the chart
+    // rectangle on the axis' side and remembers where they go.
+    void ReduceChartRect(TChartCanvas3D& canvas, DeviceRect& chartRect);
+
+    double CalcIncrement(TChartCanvas3D& canvas);
+    std::vector<double> LabelValues(double step) const;
+    // "#,##0.###": thousands grouped, up to three decimals.
+    static std::string FormatValue(double value);
+
+    void Draw(TChartCanvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
+
+private:
+    int LabelSize(TChartCanvas3D& canvas);
+    int WidestLabel(TChartCanvas3D& canvas);
+
+    AxisKind kind_;
+    double minimum_ = 0.0;
+    double maximum_ = 0.0;
+    int start_ = 0;
+    int end_ = 0;
+    double pixelsPerUnit_ = 0.0;
+    int linePosition_ = 0;
+    int labelsPosition_ = 0;
+    int titlePosition_ = 0;
+};
+
+}  // namespace nivaro

@@ -1,0 +1,60 @@
+#include "TPoint3DSeries.h"
+
+#include <cstdint>
+
+#include "TChartAxis.h"
+#include "TChartCanvas3D.h"
+
+namespace nivaro {
+
+int TPoint3DSeries::MarginPixels() const
+{
+    return PointerVisible && PointerInflateMargins ? kPointerSize + 1 : 0;
+}
+
+void TPoint3DSeries::DrawAllValues(const SeriesPaintContext& context)
+{
+    const bool forward = context.horizontal.Inverted == context.invertedRotation;
+    bool first = true;
+    for (int k = 0; k < Count(); ++k) {
+        const int index = forward ? k : Count() - 1 - k;
+        if (static_cast<std::int32_t>(GetValueColor(index)) >= static_cast<std::int32_t>(clNone)) {
+            continue;  // not drawn, and the line joins the next drawn point to the last one
+        }
+        DrawValue(context, index, first);
+        first = false;
+    }
+}
+
+void TPoint3DSeries::DrawValue(const SeriesPaintContext& context, int index, bool first)
+{
+    TChartCanvas3D& canvas = context.canvas;
+    const TColor colour = GetValueColor(index);
+    const int middleZ = context.depth.CalcPosValue(ZValues()[index]);
+    const int x = context.horizontal.CalcPosValue(XValues()[index]);
+    const int y = context.vertical.CalcPosValue(YValues()[index]);
+    if (PointerVisible) {
+        canvas.SetBrush({colour, BrushStyle::Solid});
+        if (PointerStyle == TSeriesPointerStyle::psSmallDot) {
+            canvas.SetPixel3D(x, y, middleZ, colour);
+        } else {
+            canvas.SetPen({0, 1, PenStyle::Solid});
+            const DevicePoint corners[4] = {
+                canvas.Calc3DPos(x - kPointerSize, y - kPointerSize, middleZ),
+                canvas.Calc3DPos(x + kPointerSize, y - kPointerSize, middleZ),
+                canvas.Calc3DPos(x + kPointerSize, y + kPointerSize, middleZ),
+                canvas.Calc3DPos(x - kPointerSize, y + kPointerSize, middleZ),
+            };
+            canvas.Polygon(corners, 4);
+        }
+    }
+    if (!first && LinePen.style != PenStyle::Clear) {
+        canvas.SetPen(LinePen);
+        canvas.MoveTo3D(previous_.x, previous_.y, previousZ_);
+        canvas.LineTo3D(x, y, middleZ);
+    }
+    previous_ = {x, y};
+    previousZ_ = middleZ;
+}
+
+}  // namespace nivaro

@@ -1,0 +1,314 @@
+#include "TSurfaceSeries.h"
+
+#include <cmath>
+
+#include "TChartAxis.h"
+#include "TChartCanvas3D.h"
+
+namespace nivaro {
+namespace {
+
+int Round(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+TColor Compose(int red, int green, int blue)
+{
+    return static_cast<TColor>(red + 256 * green + 65536 * blue);
+}
+
+}  // namespace
+
+TCustom3DPaletteSeries::Channels TCustom3DPaletteSeries::Split(TColor colour)
+{
+    return {static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+            static_cast<int>((colour >> 16) & 0xFF)};
+}
+
+void TCustom3DPaletteSeries::SetColors(TColor start, TColor middle, TColor end)
+{
+    start_ = start;
+    middle_ = middle;
+    end_ = end;
+    Repaint();
+}
+
+TColor TCustom3DPaletteSeries::GetValueColor(int index) const
+{
+    const TColor own = ValueColor(index);
+    if (own != clAutomatic) {
+        return own;
+    }
+    if (!UseColorRange && !UsePalette) {
+        return SeriesColor();
+    }
+    return GetValueColorValue(YValues()[index]);
+}
+
+TColor TCustom3DPaletteSeries::GetValueColorValue(double y) const
+{
+    if (UseColorRange) {
+        if (rangeInverse_ == 0.0) {
+            return end_;
+        }
+        const double offset = y - minimumY_;
+        if (offset < 0) {
+            return end_;
+        }
+        if (y > maximumY_) {
+            return start_;
+        }
+        return RangePercent(std::min(offset * rangeInverse_, 1.0));
+    }
+    if (UsePalette && !palette_.empty()) {
+        return GetSurfacePaletteColor(y);
+    }
+    return SeriesColor();
+}
+
+TColor TCustom3DPaletteSeries::RangePercent(double fraction) const
+{
+    const Channels e = Split(end_);
+    const Channels s = Split(start_);
+    if (middle_ == clNone) {
+        return Compose(e.red + Round(fraction * (s.red - e.red)), e.green + Round(fraction * (s.green - e.green)),
+                       e.blue + Round(fraction * (s.blue - e.blue)));
+    }
+    const Channels m = Split(middle_);
+    if (fraction < 0.5) {
+        const double f = 2 * fraction;
+        return Compose(e.red + Round(f * (m.red - e.red)), e.green + Round(f * (m.green - e.green)),
+                       e.blue + Round(f * (m.blue - e.blue)));
+    }
+    const double f = (fraction - 0.5) * 2;
+    return Compose(m.red + Round(f * (s.red - m.red)), m.green + Round(f * (s.green - m.green)),
+                   m.blue + Round(f * (s.blue - m.blue)));
+}
+
+TColor TCustom3DPaletteSeries::GetSurfacePaletteColor(double y) const
+{
+    for (const TGridPalette& entry : palette_) {
+        if (entry.UpToValue > y) {
+            return entry.Color;
+        }
+    }
+    return palette_.back().Color;
+}
+
+int TCustom3DPaletteSeries::CountLegendItems() const
+{
+    if (Count() == 0 || (!UseColorRange && !UsePalette)) {
+        return Count();
+    }
+    const int entries = static_cast<int>(palette_.size());
+    return LegendEvery > 1 ? entries / LegendEvery + 1 : entries;
+}
+
+int TCustom3DPaletteSeries::LegendPaletteIndex(int item) const
+{
+    return static_cast<int>(palette_.size()) - item * LegendEvery - 1;
+}
+
+std::string TCustom3DPaletteSeries::LegendString(int item) const
+{
+    if (!UseColorRange && !UsePalette) {
+        return item < Count() ? TChartAxis::FormatValue(YValues()[item]) : std::string();
+    }
+    const int entry = LegendPaletteIndex(item);
+    if (item < 0 || item >= CountLegendItems() || entry < 0) {
+        return {};
+    }
+    return TChartAxis::FormatValue(palette_[static_cast<std::size_t>(entry)].UpToValue);
+}
+
+TColor TCustom3DPaletteSeries::LegendItemColor(int item) const
+{
+    const int entry = LegendPaletteIndex(item);
+    if (entry < 0 || entry >= static_cast<int>(palette_.size())) {
+        return SeriesColor();
+    }
+    if (UseColorRange) {
+        return GetValueColorValue(palette_[static_cast<std::size_t>(entry)].UpToValue);
+    }
+    return UsePalette ? palette_[static_cast<std::size_t>(entry)].Color : SeriesColor();
+}
+
+void TCustom3DPaletteSeries::Clear()
+{
+    TCustom3DSeries::Clear();
+    if (UsePalette && PaletteStyle != TChartPaletteStyle::psCustom) {
+        palette_.clear();
+    }
+}
+
+void TCustom3DPaletteSeries::DoBeforeDrawChart()
+{
+    minimumY_ = YValues().MinValue();
+    maximumY_ = YValues().MaxValue();
+    const double range = maximumY_ - minimumY_;
+    rangeInverse_ = range == 0.0 ? 0.0 : 1.0 / range;
+}
+
+TCustom3DGridSeries::TCustom3DGridSeries()
+{
+    ResetGridIndex();
+}
+
+void TCustom3DGridSeries::SetNumXValues(int count)
+{
+    if (count != numXValues_) {
+        numXValues_ = count;
+        Clear();
+    }
+}
+
+void TCustom3DGridSeries::SetNumZValues(int count)
+{
+    if (count != numZValues_) {
+        numZValues_ = count;
+        Clear();
+    }
+}
+
+void TCustom3DGridSeries::Clear()
+{
+    TCustom3DPaletteSeries::Clear();
+    ResetGridIndex();
+}
+
+void TCustom3DGridSeries::ResetGridIndex()
+{
+    gridIndex_.assign(static_cast<std::size_t>(numXValues_ + 1) * static_cast<std::size_t>(numZValues_ + 1), -1);
+}
+
+void TCustom3DGridSeries::DoBeforeDrawChart()
+{
+    TCustom3DPaletteSeries::DoBeforeDrawChart();
+    if (Count() > 0) {
+        FillGridIndex(0);
+    }
+}
+
+void TCustom3DGridSeries::FillGridIndex(int firstIndex)
+{
+    const int xOffset = Round(XValues().MinValue()) - 1;
+    const int zOffset = Round(ZValues().MinValue()) - 1;
+    numXValues_ = Round(XValues().MaxValue()) - xOffset;
+    numZValues_ = Round(ZValues().MaxValue()) - zOffset;
+    ResetGridIndex();
+    for (int i = firstIndex; i < Count(); ++i) {
+        const int row = Round(XValues()[i]) - xOffset;
+        const int column = Round(ZValues()[i]) - zOffset;
+        gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(numZValues_ + 1) +
+                   static_cast<std::size_t>(column)] = i;
+    }
+}
+
+int TCustom3DGridSeries::GridIndex(int row, int column) const
+{
+    return gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(NumZValues() + 1) +
+                      static_cast<std::size_t>(column)];
+}
+
+CellsOrientation TSurfaceSeries::Orientation(const SeriesPaintContext& context) const
+{
+    const int rotation = context.rotation;
+    const bool backFaced = context.depth.Inverted != (rotation > 90 && rotation < 270);
+    const bool forward = context.horizontal.Inverted == context.invertedRotation;
+    CellsOrientation orientation{};
+    if (backFaced) {
+        orientation = {0, 1, 0, 0, 1, NumZValues() - 1, false};
+    } else {
+        orientation = {0, -1, 0, 0, NumZValues(), 2, false};
+    }
+    if (forward) {
+        orientation.dx = -1;
+        orientation.firstRow = 2;
+        orientation.lastRow = NumXValues();
+    } else {
+        orientation.dx = 1;
+        orientation.firstRow = NumXValues() - 1;
+        orientation.lastRow = 1;
+    }
+    orientation.headOn = context.perspective > 0 && (rotation % 360 == 0 || rotation % 360 == 180);
+    return orientation;
+}
+
+std::vector<int> TSurfaceSeries::RowOrder(const CellsOrientation& orientation)
+{
+    std::vector<int> ordinary;
+    const int step = orientation.firstRow <= orientation.lastRow ? 1 : -1;
+    for (int row = orientation.firstRow; row != orientation.lastRow + step; row += step) {
+        ordinary.push_back(row);
+    }
+    if (!orientation.headOn || ordinary.empty()) {
+        return ordinary;
+    }
+    std::vector<int> fromBothEnds;
+    std::size_t low = 0;
+    std::size_t high = ordinary.size();
+    while (low < high) {
+        fromBothEnds.push_back(ordinary[low++]);
+        if (low < high) {
+            fromBothEnds.push_back(ordinary[--high]);
+        }
+    }
+    return fromBothEnds;
+}
+
+int TSurfaceSeries::ColorCorner(int dx, int dz)
+{
+    if (dx > 0) {
+        return dz > 0 ? 3 : 0;
+    }
+    return dz > 0 ? 2 : 1;
+}
+
+void TSurfaceSeries::DrawAllValues(const SeriesPaintContext& context)
+{
+    if (Count() == 0) {
+        return;
+    }
+    TChartCanvas3D& canvas = context.canvas;
+    canvas.SetPen(Pen);
+    canvas.SetBrush({SeriesColor(), BrushStyle::Solid});
+    const CellsOrientation orientation = Orientation(context);
+    const int columnStep = orientation.firstColumn <= orientation.lastColumn ? 1 : -1;
+    for (const int row : RowOrder(orientation)) {
+        for (int column = orientation.firstColumn; column != orientation.lastColumn + columnStep; column += columnStep) {
+            DrawCell(context, orientation, row, column);
+        }
+    }
+}
+
+void TSurfaceSeries::DrawCell(const SeriesPaintContext& context, const CellsOrientation& orientation, int row,
+                              int column)
+{
+    const int corners[4] = {GridIndex(row, column), GridIndex(row + orientation.dx, column),
+                            GridIndex(row + orientation.dx, column + orientation.dz),
+                            GridIndex(row, column + orientation.dz)};
+    for (const int corner : corners) {
+        if (corner < 0) {
+            return;
+        }
+    }
+    DevicePoint points[4];
+    for (int k = 0; k < 4; ++k) {
+        points[k] = {context.horizontal.CalcPosValue(XValues()[corners[k]]),
+                     context.vertical.CalcPosValue(YValues()[corners[k]])};
+    }
+    const TColor colour = GetValueColor(corners[ColorCorner(orientation.dx, orientation.dz)]);
+    if (colour == clNone) {
+        return;
+    }
+    const int z0 = context.depth.CalcPosValue(ZValues()[corners[0]]);
+    const int z1 = context.depth.CalcPosValue(ZValues()[corners[2]]);
+    TChartCanvas3D& canvas = context.canvas;
+    if (canvas.Brush().style != BrushStyle::Clear) {
+        canvas.SetBrush({colour, canvas.Brush().style});
+    }
+    canvas.PlaneFour3D(points[0], points[1], points[2], points[3], z0, z1);
+}
+
+}  // namespace nivaro

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <vector>
+
+#include "chart/TChartSeries.h"
+
+namespace nivaro {
+
+struct TGridPalette {
+    double UpToValue;
+    TColor Color;
+};
+
+enum class TChartPaletteStyle { psPale, psStrong, psGrayScale, psInvGray, psRainbow, psCustom };
+
+// A 3D series coloured by value: a continuous range from EndColor at the
+// smallest Y through MidColor to StartColor at the largest, or a stepped
+// palette of (upper bound, colour) entries.
+class TCustom3DPaletteSeries : public TCustom3DSeries {
+public:
+    bool UseColorRange = true;
+    bool UsePalette = false;
+    TChartPaletteStyle PaletteStyle = TChartPaletteStyle::psPale;
+    int LegendEvery = 1;
+
+    void SetColors(TColor start, TColor middle, TColor end);
+    TColor StartColor() const { return start_; }
+    TColor MidColor() const { return middle_; }
+    TColor EndColor() const { return end_; }
+    void SetPalette(std::vector<TGridPalette> palette) { palette_ = std::move(palette); }
+    const std::vector<TGridPalette>& Palette() const { return palette_; }
+
+    TColor GetValueColor(int index) const override;
+    TColor GetValueColorValue(double y) const;
+    TColor RangePercent(double fraction) const;
+    TColor GetSurfacePaletteColor(double y) const;
+
+    int CountLegendItems() const;
+    int LegendPaletteIndex(int item) const;
+    std::string LegendString(int item) const;
+    TColor LegendItemColor(int item) const;
+
+    void Clear() override;
+    // Refreshes the range of Y that the colours span.
+    void DoBeforeDrawChart() override;
+
+private:
+    struct Channels {
+        int red;
+        int green;
+        int blue;
+    };
+    static Channels Split(TColor colour);
+
+    TColor start_ = 0x800000;
+    TColor middle_ = clNone;
+    TColor end_ = 0xFFFFFF;
+    std::vector<TGridPalette> palette_;
+    double minimumY_ = 0.0;
+    double maximumY_ = 0.0;
+    double rangeInverse_ = 0.0;
+};
+
+// A 3D series whose points sit on the nodes of a regular grid. The grid
+// index tells which point sits at node (row, column); row and column 0 are
+// never used and -1 means no point.
+class TCustom3DGridSeries : public TCustom3DPaletteSeries {
+public:
+    TCustom3DGridSeries();
+
+    int NumXValues() const { return numXValues_; }
+    int NumZValues() const { return numZValues_; }
+    // A changed size empties the series and its grid index.
+    void SetNumXValues(int count);
+    void SetNumZValues(int count);
+
+    void Clear() override;
+    // Refreshes the colours and rebuilds the grid shape and index from the
+    // points (when there are any).
+    void DoBeforeDrawChart() override;
+    // Nodes from the rounded values (halves to even): row r(X) - r(min X) + 1,
+    // column r(Z) - r(min Z) + 1; a later point replaces an earlier one.
+    void FillGridIndex(int firstIndex);
+    int GridIndex(int row, int column) const;
+
+private:
+    void ResetGridIndex();
+
+    int numXValues_ = 10;
+    int numZValues_ = 10;
+    std::vector<int> gridIndex_;
+};
+
+// The visiting order of the cells for a view: dx and dz step from a cell's
+// base node to its other corners.
+struct CellsOrientation {
+    int dx;
+    int dz;
+    int firstRow;
+    int lastRow;
+    int firstColumn;
+    int lastColumn;
+    bool headOn;  // rows from both ends towards the middle
+};
+
+// The surface: one filled quadrilateral per grid cell, drawn back to front
+// for the view so that nearer cells cover farther ones.
+class TSurfaceSeries : public TCustom3DGridSeries {
+public:
+    DevicePen Pen{0, 1, PenStyle::Solid};
+
+    CellsOrientation Orientation(const SeriesPaintContext& context) const;
+    // The rows of an orientation in drawing order.
+    static std::vector<int> RowOrder(const CellsOrientation& orientation);
+    // The corner whose colour paints the cell: the one with the smaller row
+    // and the larger column.
+    static int ColorCorner(int dx, int dz);
+
+    void DrawAllValues(const SeriesPaintContext& context) override;
+
+private:
+    void DrawCell(const SeriesPaintContext& context, const CellsOrientation& orientation, int row, int column);
+};
+
+}  // namespace nivaro

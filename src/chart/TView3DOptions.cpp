@@ -1,0 +1,21 @@
+#include "TView3DOptions.h"
+
+#include <cmath>
+
+namespace nivaro {
+
+int TView3DOptions::Rounded(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+double TView3DOptions::CalcOrthoRatio() const
+{
+    if (!orthogonal_) {
+        return 1.0;
+    }
+    const int angle = orthoAngle_ > 90 ? 180 - orthoAngle_ : orthoAngle_;
+    return std::tan(angle * 0.017453292519943295);
+}
+
+}  // namespace nivaro

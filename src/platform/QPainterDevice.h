@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include "platform/DrawingDevice.h"
+
+namespace nivaro {
+
+// The drawing device on a QImage, without antialiasing, so that every
+// primitive lands on whole pixels as the chart computed them.
+class QPainterDevice final : public DrawingDevice {
+public:
+    explicit QPainterDevice(QImage& image);
+
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+
+    void SetPen(const DevicePen& pen) override;
+    void SetBrush(const DeviceBrush& brush) override;
+    void SetFont(const DeviceFont& font) override;
+
+    void Polygon(const DevicePoint* points, int count) override;
+    void Polyline(const DevicePoint* points, int count) override;
+    void SetPixel(int x, int y, TColor color) override;
+    void Text(int x, int y, const std::string& text) override;
+    int TextWidth(const std::string& text) override;
+    int TextHeight(const std::string& text) override;
+
+    void ClipRect(const DeviceRect& rect) override;
+    void ClipPolygon(const DevicePoint* points, int count) override;
+    void Unclip() override;
+
+private:
+    QImage& image_;
+    QPainter painter_;
+    QColor textColor_;
+};
+
+QColor ToQColor(TColor color);
+
+}  // namespace nivaro

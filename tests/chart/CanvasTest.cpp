@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "RecordingDevice.h"
+#include "chart/TChartCanvas3D.h"
+
+namespace nivaro {
+namespace {
+
+TView3DOptions WindowView()
+{
+    TView3DOptions options;
+    options.SetElevation(304);
+    options.SetRotation(334);
+    options.SetZoom(80);
+    options.SetOrthogonal(false);
+    options.SetZoomText(false);
+    return options;
+}
+
+TEST(TChartCanvas3D, ProjectsTheWindowViewExactly)
+{
+    RecordingDevice device(800, 600);
+    const TView3DOptions options = WindowView();
+    TChartCanvas3D canvas;
+    canvas.InitWindow(device, options, true);
+    canvas.Projection(160, {0, 0, 800, 600});
+    EXPECT_EQ(canvas.CentreZ(), 80);
+    const struct {
+        TPoint3D in;
+        DevicePoint out;
+    } cases[] = {
+        {{400, 300, 80}, {400, 300}}, {{600, 300, 0}, {517, 407}}, {{600, 300, 160}, {572, 310}},
+        {{200, 500, 0}, {231, 378}},  {{400, 100, 160}, {428, 161}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(canvas.Calc3DPos(c.in.x, c.in.y, c.in.z), c.out) << c.in.x << "," << c.in.y << "," << c.in.z;
+        EXPECT_EQ(canvas.Calc3DPoint(c.in.x, c.in.y, c.in.z), c.out);
+    }
+}
+
+TEST(TChartCanvas3D, HeadOnWithoutPerspectiveOnlyShifts)
+{
+    RecordingDevice device(800, 600);
+    TView3DOptions options;
+    options.SetElevation(360);
+    options.SetRotation(360);
+    options.SetPerspective(0);
+    options.SetOrthogonal(false);
+    TChartCanvas3D canvas;
+    canvas.InitWindow(device, options, true);
+    canvas.Projection(100, {0, 0, 300, 200});
+    for (const int z : {0, 50, 100}) {
+        EXPECT_EQ(canvas.Calc3DPos(10, 20, z), (DevicePoint{10, 20}));
+    }
+    EXPECT_EQ(canvas.Calculate2DPosition(10, 20, 50), (DevicePoint{10, 20}));
+}
+
+TEST(TChartCanvas3D, FrontPlaneDisablesTheProjectionUntilTheLastEnd)
+{
+    RecordingDevice device(800, 600);
+    const TView3DOptions options = WindowView();
+    TChartCanvas3D canvas;
+    canvas.InitWindow(device, options, true);
+    canvas.Projection(160, {0, 0, 800, 600});
+    canvas.FrontPlaneBegin();
+    canvas.FrontPlaneBegin();
+    canvas.FrontPlaneEnd();
+    EXPECT_EQ(canvas.Calc3DPos(600, 300, 0), (DevicePoint{600, 300}));
+    canvas.FrontPlaneEnd();
+    EXPECT_EQ(canvas.Calc3DPos(600, 300, 0), (DevicePoint{517, 407}));
+}
+
+TEST(TView3DOptions, SettersClampCompareAndRepaint)
+{
+    int repaints = 0;
+    TView3DOptions options([&] { ++repaints; });
+    options.SetPerspective(150);
+    EXPECT_EQ(options.Perspective(), 100);
+    options.SetPerspective(100);
+    EXPECT_EQ(repaints, 1) << "an unchanged value asks for nothing";
+    options.SetRotation(333.6);
+    EXPECT_EQ(options.Rotation(), 334);
+    options.SetPerspective(-5);
+    EXPECT_EQ(options.Perspective(), -5);
+    EXPECT_EQ(options.CalcOrthoRatio(), std::tan(45 * 0.017453292519943295));
+    options.SetOrthogonal(false);
+    EXPECT_EQ(options.CalcOrthoRatio(), 1.0);
+}
+
+}  // namespace
+}  // namespace nivaro
