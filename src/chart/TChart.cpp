@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace nivaro {
 
@@ -56,6 +57,17 @@ void TChart::Invalidate() const
 {
     if (AutoRepaint && invalidate_) {
         invalidate_();
+    }
+}
+
+void TChart::SetChart3DPercent(int percent)
+{
+    if (percent < 1 || percent > 100) {
+        throw std::invalid_argument("3D effect percent must be between 1 and 100");
+    }
+    if (percent != chart3DPercent_) {
+        chart3DPercent_ = percent;
+        Invalidate();
     }
 }
 
@@ -152,7 +164,7 @@ void TChart::CalcDepth(const std::vector<TChartSeries*>& active)
             maxZOrder = series3D->TimesZOrder();
         }
     }
-    const double percent = Chart3DPercent * 0.001;
+    const double percent = chart3DPercent_ * 0.001;
     const double ratio = view_.CalcOrthoRatio();
     int seriesDepth = static_cast<int>(std::nearbyint(chartRect_.Width() * (view_.Orthogonal() ? percent : 2 * percent)));
     if (ratio > 1) {

@@ -52,7 +52,9 @@ public:
     int MarginTop = 4;
     int MarginRight = 3;
     int MarginBottom = 4;
-    int Chart3DPercent = 100;
+    int Chart3DPercent() const { return chart3DPercent_; }
+    // Throws std::invalid_argument outside 1 .. 100; the value stays.
+    void SetChart3DPercent(int percent);
     DeviceFont LegendTitleFont{"Arial", 11, true, 0};
 
     // The full paint, in the chart's fixed order.
@@ -83,6 +85,7 @@ private:
     DeviceRect chartRect_{0, 0, 0, 0};
     int chartDepth_ = 0;
     bool invertedRotation_ = false;
+    int chart3DPercent_ = 100;
 };
 
 }  // namespace nivaro

@@ -17,6 +17,7 @@
 
 #include "TestFiles.h"
 #include "carpet/TableWriter.h"
+#include "platform/QPainterDevice.h"
 #include "window/Unit5.h"
 #include "window/UpDown.h"
 #include "window/UserDialogs.h"
@@ -336,6 +337,44 @@ TEST_F(Form5Test, NumbersKeepTheDecimalPointUnderACommaLocale)
     EXPECT_NE(configuration.find("dxb=0.5"), std::string::npos);
     EXPECT_EQ(text.substr(0, 8), " 0.0000\t");
     EXPECT_EQ(text.find(','), std::string::npos);
+}
+
+// Counts pixels of a picture that a predicate accepts within a rectangle.
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& accept)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += accept(image.pixelColor(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST_F(Form5Test, TheDefaultSurfaceIsDrawnAsAPersonWouldSeeIt)
+{
+    Start();
+    Apply();
+    QImage picture(832, 740, QImage::Format_RGB32);
+    {
+        QPainterDevice device(picture);
+        form->Chart().Draw(device);
+    }
+    const QRect middle(832 / 4, 740 / 4, 832 / 2, 740 / 2);
+    const int coloured = CountPixels(picture, middle, [](QColor c) { return c != Qt::white; });
+    EXPECT_GT(coloured, middle.width() * middle.height() / 2) << "the surface fills the middle of the chart";
+    const auto lime = [](QColor c) { return c.green() > 200 && c.red() < 60 && c.blue() < 60; };
+    const auto maroon = [](QColor c) { return c.red() > 100 && c.red() < 170 && c.green() < 40 && c.blue() < 40; };
+    EXPECT_GT(CountPixels(picture, picture.rect(), lime), 1000) << "the low density is lime";
+    EXPECT_GT(CountPixels(picture, picture.rect(), maroon), 50) << "the peaks are maroon";
+    const QRect legend(832 - 200, 0, 200, 120);
+    EXPECT_GT(CountPixels(picture, legend, [](QColor c) { return c.value() < 100; }), 100)
+        << "the legend's parameter lines are at the top right";
+
+    const auto& surface = dynamic_cast<const TSurfaceSeries&>(form->Chart().GetSeries(0));
+    EXPECT_EQ(surface.CountLegendItems(), 50);
+    EXPECT_EQ(surface.LegendString(49), "-0.815");
+    EXPECT_EQ(surface.LegendString(0), "1.222");
 }
 
 TEST_F(Form5Test, ClosingRequestsAStopAndTheLegendCanBeHidden)

@@ -1,0 +1,120 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <clocale>
+#include <cstdlib>
+#include <memory>
+
+#include "chart/TSurfaceSeries.h"
+#include "platform/QPainterDevice.h"
+#include "window/Unit5.h"
+#include "window/UserDialogs.h"
+
+namespace nivaro {
+namespace {
+
+class SilentDialogs final : public UserDialogs {
+public:
+    void ShowError(const QString&) override {}
+    DzbAnswer AskAboutDzb() override { return DzbAnswer::Ignore; }
+};
+
+// The window after its first Apply with the 3D trajectories on: the default
+// surface and its 24 trajectories.
+struct PaintedWindow {
+    PaintedWindow()
+    {
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        form.FormCreate(folder.path());
+        form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
+        form.findChild<QPushButton*>(QStringLiteral("Button4"))->click();
+        QDir::setCurrent(previous);
+    }
+    QTemporaryDir folder;
+    SimulationState state;
+    SilentDialogs dialogs;
+    TForm5 form{state, dialogs};
+};
+
+// Built after the application object and destroyed before it.
+std::unique_ptr<PaintedWindow> paintedWindow;
+
+PaintedWindow& Window()
+{
+    return *paintedWindow;
+}
+
+void BM_ChartPaint(benchmark::State& run)
+{
+    TChart& chart = Window().form.Chart();
+    QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
+    for (auto _ : run) {
+        QPainterDevice device(image);
+        chart.Draw(device);
+        benchmark::DoNotOptimize(image.bits());
+    }
+    run.counters["series"] = chart.SeriesCount();
+}
+
+// Baseline: the same surface cells projected by the same canvas and drawn
+// one by one straight through QPainter, without the chart's machinery.
+void BM_ChartPaintBaseline(benchmark::State& run)
+{
+    TChart& chart = Window().form.Chart();
+    QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
+    {
+        QPainterDevice device(image);
+        chart.Draw(device);
+    }
+    auto& surface = dynamic_cast<TSurfaceSeries&>(chart.GetSeries(0));
+    const SeriesPaintContext context = chart.PaintContext();
+    for (auto _ : run) {
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), Qt::white);
+        painter.setPen(QColor(192, 192, 192));
+        for (int row = 1; row < surface.NumXValues(); ++row) {
+            for (int column = 1; column < surface.NumZValues(); ++column) {
+                const int corners[4] = {surface.GridIndex(row, column), surface.GridIndex(row + 1, column),
+                                        surface.GridIndex(row + 1, column + 1), surface.GridIndex(row, column + 1)};
+                QPolygon quad(4);
+                for (int k = 0; k < 4; ++k) {
+                    const int i = corners[k];
+                    const DevicePoint p = context.canvas.Calc3DPoint(
+                        context.horizontal.CalcPosValue(surface.XValues()[i]),
+                        context.vertical.CalcPosValue(surface.YValues()[i]),
+                        context.depth.CalcPosValue(surface.ZValues()[i]));
+                    quad.setPoint(k, p.x, p.y);
+                }
+                painter.setBrush(ToQColor(surface.GetValueColor(corners[1])));
+                painter.drawPolygon(quad);
+            }
+        }
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+
+BENCHMARK(BM_ChartPaint)->Args({832, 740})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartPaintBaseline)->Args({832, 740})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace nivaro
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    nivaro::paintedWindow = std::make_unique<nivaro::PaintedWindow>();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    nivaro::paintedWindow.reset();
+    return 0;
+}
