@@ -193,11 +193,14 @@ void TChart::CalcAxes(const std::vector<TChartSeries*>& active)
 void TChart::Draw(DrawingDevice& device)
 {
     const DeviceRect panel = canvas_.InitWindow(device, view_, true);
+    width_ = panel.Width();
+    height_ = panel.Height();
     CalcChartRect(panel);
     const bool autoRepaint = AutoRepaint;
     AutoRepaint = false;
     invertedRotation_ = !view_.Orthogonal() ? view_.Rotation() <= 179 : view_.OrthoAngle() > 90;
     PaintPanel(panel);
+    NotifyTools(TChartToolEvent::cteBeforeDraw);
     const std::vector<TChartSeries*> active = ActiveSeries();
     for (TChartSeries* series : active) {
         series->DoBeforeDrawChart();
@@ -206,15 +209,75 @@ void TChart::Draw(DrawingDevice& device)
     CalcDepth(active);
     CalcAxes(active);
     canvas_.Projection(chartDepth_, chartRect_);
+    NotifyTools(TChartToolEvent::cteBeforeDrawAxes);
     for (TChartAxis* axis : {&BottomAxis, &DepthAxis}) {
         axis->Draw(canvas_, chartRect_, chartDepth_);
     }
+    NotifyTools(TChartToolEvent::cteBeforeDrawSeries);
     const SeriesPaintContext context = PaintContext();
     for (TChartSeries* series : active) {
         series->DrawAllValues(context);
     }
+    NotifyTools(TChartToolEvent::cteAfterDrawSeries);
+    NotifyTools(TChartToolEvent::cteAfterDraw);
     canvas_.ResetState();
     AutoRepaint = autoRepaint;
+}
+
+void TChart::NotifyTools(TChartToolEvent event)
+{
+    for (TChartCustomTool* tool : tools_) {
+        if (tool->Active) {
+            tool->ChartEvent(*this, event);
+        }
+    }
+}
+
+void TChart::PassMouse(TChartMouseEvent kind, TMouseButton button, int x, int y)
+{
+    for (TChartCustomTool* tool : tools_) {
+        if (CancelMouse) {
+            return;
+        }
+        if (tool->Active) {
+            tool->ChartMouseEvent(*this, kind, button, x, y);
+        }
+    }
+}
+
+void TChart::MouseDown(TMouseButton button, int x, int y)
+{
+    CancelMouse = false;
+    PassMouse(TChartMouseEvent::cmeDown, button, x, y);
+    CancelMouse = false;
+}
+
+void TChart::MouseMove(int x, int y)
+{
+    CancelMouse = false;
+    PassMouse(TChartMouseEvent::cmeMove, TMouseButton::mbLeft, x, y);
+}
+
+void TChart::MouseUp(TMouseButton button, int x, int y)
+{
+    CancelMouse = false;
+    PassMouse(TChartMouseEvent::cmeUp, button, x, y);
+}
+
+void TChart::DrawOverlay(const OverlayPainter& paint)
+{
+    if (!overlay_) {
+        return;
+    }
+    overlay_([this, &paint](DrawingDevice& device) {
+        canvas_.Attach(device);
+        paint(canvas_);
+    });
+}
+
+void TChart::PrepareRotatedCanvas()
+{
+    canvas_.Rotate(view_, chartRect_);
 }
 
 }  // namespace nivaro

@@ -7,6 +7,7 @@
 #include "chart/TChartAxis.h"
 #include "chart/TChartCanvas3D.h"
 #include "chart/TChartSeries.h"
+#include "chart/TChartTools.h"
 #include "chart/TView3DOptions.h"
 
 namespace nivaro {
@@ -60,6 +61,28 @@ public:
     // The full paint, in the chart's fixed order.
     void Draw(DrawingDevice& device);
 
+    // Tools see the mouse in list order; one that sets CancelMouse keeps the
+    // event from the tools after it.
+    void AddTool(TChartCustomTool& tool) { tools_.push_back(&tool); }
+    bool CancelMouse = false;
+    void MouseDown(TMouseButton button, int x, int y);
+    void MouseMove(int x, int y);
+    void MouseUp(TMouseButton button, int x, int y);
+    // The size of the last paint, which is the control's.
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    // Drawing straight onto the shown image between paints (the rotate
+    // tool's XOR outline); the host supplies the device.
+    using OverlayPainter = std::function<void(TChartCanvas3D&)>;
+    void SetOverlayHandler(std::function<void(const std::function<void(DrawingDevice&)>&)> handler)
+    {
+        overlay_ = std::move(handler);
+    }
+    void DrawOverlay(const OverlayPainter& paint);
+    // New angles for the canvas without a full paint.
+    void PrepareRotatedCanvas();
+
     // Geometry of the last paint.
     const DeviceRect& ChartRect() const { return chartRect_; }
     int ChartDepth() const { return chartDepth_; }
@@ -75,9 +98,15 @@ private:
     void DrawLegend(const DeviceRect& panel);
     void CalcDepth(const std::vector<TChartSeries*>& active);
     void CalcAxes(const std::vector<TChartSeries*>& active);
+    void NotifyTools(TChartToolEvent event);
+    void PassMouse(TChartMouseEvent kind, TMouseButton button, int x, int y);
 
     std::vector<TChartSeries*> series_;
+    std::vector<TChartCustomTool*> tools_;
     std::function<void()> invalidate_;
+    std::function<void(const std::function<void(DrawingDevice&)>&)> overlay_;
+    int width_ = 0;
+    int height_ = 0;
     std::vector<std::string> legendTitle_{"Waiting...", "Waiting...", "Waiting..."};
     bool legendVisible_ = true;
     TView3DOptions view_;

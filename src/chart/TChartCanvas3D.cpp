@@ -97,6 +97,15 @@ void TChartCanvas3D::Projection(int maxDepth, const DeviceRect& chartRect)
     }
 }
 
+void TChartCanvas3D::Rotate(const TView3DOptions& options, const DeviceRect& chartRect)
+{
+    CalcTrigValues(options);
+    hasPerspective_ = perspective_ > 0;
+    if (hasPerspective_) {
+        perspectiveScale_ = perspective_ * zoom_ * (1.0 / 150) / std::max(1, chartRect.right - chartRect.left);
+    }
+}
+
 DevicePoint TChartCanvas3D::Calc3DPos(int x, int y, int z) const
 {
     if (!is3D_) {

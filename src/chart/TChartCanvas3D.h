@@ -32,6 +32,11 @@ public:
     // Fixes the centre and scale for this paint.
     void Projection(int maxDepth, const DeviceRect& chartRect);
 
+    // Draws on another device with the projection of the last paint.
+    void Attach(DrawingDevice& device) { device_ = &device; }
+    // New angles and perspective for the chart rectangle, without InitWindow.
+    void Rotate(const TView3DOptions& options, const DeviceRect& chartRect);
+
     DevicePoint Calc3DPos(int x, int y, int z) const;
     // The floating form for fractional chart positions.
     DevicePoint Calc3DPoint(double x, double y, int z) const;

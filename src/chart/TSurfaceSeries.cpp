@@ -1,6 +1,8 @@
 #include "TSurfaceSeries.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "TChartAxis.h"
 #include "TChartCanvas3D.h"
@@ -207,6 +209,9 @@ void TCustom3DGridSeries::FillGridIndex(int firstIndex)
 
 int TCustom3DGridSeries::GridIndex(int row, int column) const
 {
+    if (row < 0 || column < 0 || row > NumXValues() || column > NumZValues()) {
+        return -1;
+    }
     return gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(NumZValues() + 1) +
                       static_cast<std::size_t>(column)];
 }
@@ -267,7 +272,7 @@ int TSurfaceSeries::ColorCorner(int dx, int dz)
 
 void TSurfaceSeries::DrawAllValues(const SeriesPaintContext& context)
 {
-    if (Count() == 0) {
+    if (Count() == 0 || NumXValues() < 2 || NumZValues() < 2) {
         return;
     }
     TChartCanvas3D& canvas = context.canvas;
@@ -282,16 +287,81 @@ void TSurfaceSeries::DrawAllValues(const SeriesPaintContext& context)
     }
 }
 
+bool TSurfaceSeries::CellCorners(const CellsOrientation& orientation, int row, int column, int (&corners)[4]) const
+{
+    corners[0] = GridIndex(row, column);
+    corners[1] = GridIndex(row + orientation.dx, column);
+    corners[2] = GridIndex(row + orientation.dx, column + orientation.dz);
+    corners[3] = GridIndex(row, column + orientation.dz);
+    return std::all_of(std::begin(corners), std::end(corners), [](int corner) { return corner >= 0; });
+}
+
+void TSurfaceSeries::ProjectCell(const SeriesPaintContext& context, const int (&corners)[4],
+                                 DevicePoint (&points)[4]) const
+{
+    const int z0 = context.depth.CalcPosValue(ZValues()[corners[0]]);
+    const int z1 = context.depth.CalcPosValue(ZValues()[corners[2]]);
+    for (int k = 0; k < 4; ++k) {
+        points[k] = context.canvas.Calc3DPos(context.horizontal.CalcPosValue(XValues()[corners[k]]),
+                                             context.vertical.CalcPosValue(YValues()[corners[k]]), k < 2 ? z0 : z1);
+    }
+}
+
+bool TSurfaceSeries::InsideQuadrilateral(const DevicePoint (&corners)[4], int x, int y)
+{
+    bool inside = false;
+    for (int k = 0; k < 4; ++k) {
+        const DevicePoint& a = corners[(k + 3) % 4];
+        const DevicePoint& b = corners[k];
+        const bool spans = (a.y <= y && y < b.y) || (b.y <= y && y < a.y);
+        if (spans && x < a.x + static_cast<double>(b.x - a.x) * (y - a.y) / (b.y - a.y)) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+int TSurfaceSeries::Clicked(const SeriesPaintContext& context, int x, int y) const
+{
+    if (Count() == 0 || NumXValues() < 2 || NumZValues() < 2) {
+        return -1;
+    }
+    // The paint's columns in reverse order (nearest first), each cell now
+    // based on its other column.
+    CellsOrientation orientation = Orientation(context);
+    if (orientation.dz == -1) {
+        orientation.dz = 1;
+        orientation.firstColumn = 1;
+        orientation.lastColumn = NumZValues() - 1;
+    } else {
+        orientation.dz = -1;
+        orientation.firstColumn = NumZValues();
+        orientation.lastColumn = 2;
+    }
+    const int columnStep = orientation.firstColumn <= orientation.lastColumn ? 1 : -1;
+    const std::vector<int> rows = RowOrder(orientation);
+    for (int column = orientation.firstColumn; column != orientation.lastColumn + columnStep; column += columnStep) {
+        for (const int row : rows) {
+            int corners[4];
+            if (!CellCorners(orientation, row, column, corners)) {
+                continue;
+            }
+            DevicePoint points[4];
+            ProjectCell(context, corners, points);
+            if (InsideQuadrilateral(points, x, y)) {
+                return corners[0];
+            }
+        }
+    }
+    return -1;
+}
+
 void TSurfaceSeries::DrawCell(const SeriesPaintContext& context, const CellsOrientation& orientation, int row,
                               int column)
 {
-    const int corners[4] = {GridIndex(row, column), GridIndex(row + orientation.dx, column),
-                            GridIndex(row + orientation.dx, column + orientation.dz),
-                            GridIndex(row, column + orientation.dz)};
-    for (const int corner : corners) {
-        if (corner < 0) {
-            return;
-        }
+    int corners[4];
+    if (!CellCorners(orientation, row, column, corners)) {
+        return;
     }
     DevicePoint points[4];
     for (int k = 0; k < 4; ++k) {

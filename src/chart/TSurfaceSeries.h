@@ -117,9 +117,19 @@ public:
     static int ColorCorner(int dx, int dz);
 
     void DrawAllValues(const SeriesPaintContext& context) override;
+    // The value index of the base corner of the first cell whose projected
+    // quadrilateral holds the device point: columns nearest first, rows in
+    // paint order; -1 when none does.
+    int Clicked(const SeriesPaintContext& context, int x, int y) const;
+    // Even-odd rule over the edges P3-P0, P0-P1, P1-P2, P2-P3.
+    static bool InsideQuadrilateral(const DevicePoint (&corners)[4], int x, int y);
 
 private:
     void DrawCell(const SeriesPaintContext& context, const CellsOrientation& orientation, int row, int column);
+    // The four corner indices of a cell; false when one of them is missing.
+    bool CellCorners(const CellsOrientation& orientation, int row, int column, int (&corners)[4]) const;
+    // The projected corners, as a paint draws them.
+    void ProjectCell(const SeriesPaintContext& context, const int (&corners)[4], DevicePoint (&points)[4]) const;
 };
 
 }  // namespace nivaro

@@ -28,6 +28,7 @@ struct DevicePen {
     TColor color = 0;
     int width = 1;
     PenStyle style = PenStyle::Solid;
+    bool xorMode = false;  // drawing the same line twice removes it
 };
 
 struct DeviceBrush {

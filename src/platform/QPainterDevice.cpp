@@ -31,6 +31,8 @@ QPainterDevice::QPainterDevice(QImage& image) : image_(image), painter_(&image_)
 
 void QPainterDevice::SetPen(const DevicePen& pen)
 {
+    painter_.setCompositionMode(pen.xorMode ? QPainter::RasterOp_SourceXorDestination
+                                            : QPainter::CompositionMode_SourceOver);
     if (pen.style == PenStyle::Clear) {
         painter_.setPen(Qt::NoPen);
         return;
