@@ -102,4 +102,12 @@ void RenderCarpet(SimulationState& state, const CarpetOptions& options, Progress
     }
 }
 
+void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour)
+{
+    const TrajectoryTracer tracer(state);
+    tracer.Trace(startRow, state.grid.step,
+                 OnGridCells([&state, colour](int row, int column) { PaintColour(Planes(state), row, column, colour); }),
+                 &state.stopRequested);
+}
+
 }  // namespace nivaro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,5 +35,10 @@ public:
 // per changed percentage and after each regular trajectory, or per step for
 // data-file starts.
 void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress);
+
+// Traces the trajectory from startRow again with the carpet's step, polling
+// the stop flag, and paints every crossed pixel in colour (0x00BBGGRR).
+// trajectoryStartGrid is not touched.
+void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour);
 
 }  // namespace nivaro

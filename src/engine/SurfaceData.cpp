@@ -31,6 +31,23 @@ std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state)
     return points;
 }
 
+std::vector<SurfacePoint> SpectrumSurfacePoints(const SimulationState& state)
+{
+    const RealMatrixT& magnitudes = state.densityField;
+    const double cap = magnitudes.MaxElement() / state.scaleP.Factor();
+    const int blocks = std::min(magnitudes.Rows(), magnitudes.Cols()) / 2;
+    std::vector<SurfacePoint> points;
+    points.reserve(static_cast<std::size_t>(blocks) * static_cast<std::size_t>(blocks));
+    for (int j = 0; j < blocks; ++j) {
+        for (int k = 0; k < blocks; ++k) {
+            const double largest = std::max({0.0, magnitudes[2 * j][2 * k], magnitudes[2 * j][2 * k + 1],
+                                             magnitudes[2 * j + 1][2 * k], magnitudes[2 * j + 1][2 * k + 1]});
+            points.push_back({static_cast<double>(j), largest > cap ? cap : largest, static_cast<double>(k)});
+        }
+    }
+    return points;
+}
+
 std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state)
 {
     const GridSettings& grid = state.grid;

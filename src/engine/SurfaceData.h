@@ -19,6 +19,11 @@ struct SurfacePoint {
 // least 0), cut at the largest density over the P-scale. X varies slowest.
 std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state);
 
+// The spectrum surface after the Fourier view: 128 by 128 points, X = j and
+// Z = k with the largest of 0 and the 2 by 2 block of magnitudes at
+// (2j, 2k), cut at the largest magnitude over the P-scale.
+std::vector<SurfacePoint> SpectrumSurfacePoints(const SimulationState& state);
+
 // The Bohmian trajectories over the surface: starts every decimationX * dxb
 // rows below nxb that pass the slit test, traced with one-pixel steps; a point
 // at each visited cell inside the grid whose column is a multiple of

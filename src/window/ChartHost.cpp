@@ -1,23 +1,85 @@
 #include "ChartHost.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <optional>
 
 #include "platform/QPainterDevice.h"
 
 namespace nivaro {
 
-ChartHost::ChartHost(TChart& chart, QWidget* parent) : QWidget(parent), chart_(chart)
+namespace {
+
+std::optional<TMouseButton> ChartButton(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return TMouseButton::mbLeft;
+    case Qt::RightButton:
+        return TMouseButton::mbRight;
+    case Qt::MiddleButton:
+        return TMouseButton::mbMiddle;
+    default:
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+ChartHost::ChartHost(TChart& chart, const TRotateTool& rotateTool, QWidget* parent)
+    : QWidget(parent), chart_(chart), rotateTool_(rotateTool)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     chart_.SetInvalidateHandler([this] {
         dirty_ = true;
         update();
+    });
+    chart_.SetOverlayHandler([this](const std::function<void(DrawingDevice&)>& paint) {
+        if (!image_.isNull()) {
+            QPainterDevice device(image_);
+            paint(device);
+            update();
+        }
     });
 }
 
 ChartHost::~ChartHost()
 {
     chart_.SetInvalidateHandler(nullptr);
+    chart_.SetOverlayHandler(nullptr);
+}
+
+void ChartHost::ShowDragCursor()
+{
+    if (rotateTool_.Dragging()) {
+        setCursor(Qt::ClosedHandCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void ChartHost::mousePressEvent(QMouseEvent* event)
+{
+    if (const std::optional<TMouseButton> button = ChartButton(event->button())) {
+        chart_.MouseDown(*button, event->position().toPoint().x(), event->position().toPoint().y());
+        ShowDragCursor();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void ChartHost::mouseMoveEvent(QMouseEvent* event)
+{
+    chart_.MouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+    QWidget::mouseMoveEvent(event);
+}
+
+void ChartHost::mouseReleaseEvent(QMouseEvent* event)
+{
+    const TMouseButton button = ChartButton(event->button()).value_or(TMouseButton::mbLeft);
+    chart_.MouseUp(button, event->position().toPoint().x(), event->position().toPoint().y());
+    ShowDragCursor();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void ChartHost::paintEvent(QPaintEvent*)

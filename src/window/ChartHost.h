@@ -14,14 +14,21 @@ class ChartHost : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ChartHost(TChart& chart, QWidget* parent = nullptr);
+    // The rotate tool's drag shows the hand cursor.
+    ChartHost(TChart& chart, const TRotateTool& rotateTool, QWidget* parent = nullptr);
     ~ChartHost() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void ShowDragCursor();
+
     TChart& chart_;
+    const TRotateTool& rotateTool_;
     QImage image_;
     bool dirty_ = true;
 };

@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +20,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
 #include <new>
 
 #include "ChartHost.h"
@@ -30,6 +34,7 @@
 #include "engine/DensityGrid.h"
 #include "engine/PhysicalConstants.h"
 #include "engine/SettingsValidation.h"
+#include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
@@ -184,6 +189,9 @@ TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
 
     ConfigureChart();
     chart_.AddSeries(Series1);
+    ChartTool1.PenColor = RgbColor(255, 255, 255);
+    ChartTool1.ScheduleTick = [this] { QTimer::singleShot(1, this, [this] { ChartTool1.TimerTick(chart_); }); };
+    chart_.AddTool(ChartTool1);
     SetView(ViewMode::Chart);
     ConnectHandlers();
 }
@@ -214,7 +222,7 @@ void TForm5::BuildViews()
     layout->addWidget(ProgressBar1);
     layout->addStretch(300);
 
-    Chart1 = Named(new ChartHost(chart_, this), "Chart1");
+    Chart1 = Named(new ChartHost(chart_, ChartTool1, this), "Chart1");
     Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
     PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
     Viewlegend1 = PopupMenu1->addAction(QStringLiteral("View Legend"));
@@ -228,6 +236,8 @@ void TForm5::BuildViews()
     PopupMenu2 = Named(new QMenu(this), "PopupMenu2");
     Image1 = Named(new QLabel, "Image1");
     Image1->setCursor(Qt::CrossCursor);
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox1->setWidget(Image1);
     ScrollBox1->setWidgetResizable(false);
@@ -429,6 +439,9 @@ void TForm5::ConnectHandlers()
 bool TForm5::FormCreate(const QString& exeDirectory)
 {
     exeDirectory_ = exeDirectory.endsWith(QLatin1Char('/')) ? exeDirectory : exeDirectory + QLatin1Char('/');
+    nearestTool_.SetSeries(&Series1);
+    nearestTool_.OnSelectCell = [this](TSurfaceNearestTool& tool) { SurfaceHover(tool); };
+    chart_.AddTool(nearestTool_);
     ComboBox1->addItem(Text(FloatToStr(kElectronMass)));
     ComboBox1->addItem(Text(FloatToStr(kNeutronMass)));
     PageControl1->setCurrentIndex(0);
@@ -568,6 +581,13 @@ void TForm5::ScaleStep(AxisScale& scale, QLineEdit* field, ScaleDirection direct
 
 bool TForm5::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Image1 && event->type() == QEvent::MouseMove) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        Image1MouseMove(at.x(), at.y());
+    } else if (watched == Image1 && event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        Image1MouseDown(press->button(), press->position().toPoint().x(), press->position().toPoint().y());
+    }
     if (event->type() == QEvent::FocusOut) {
         if (watched == Edit4) {
             ScaleFieldExit(state_.scaleX, Edit4, true);
@@ -643,6 +663,7 @@ void TForm5::ComputeDensityGrid()
 {
     {
         const BusyState busy(*this, true);
+        spectrumShown_ = false;
         nivaro::ComputeDensityGrid(state_, *progress_);
         FillSurface();
         if (CheckBox1->isChecked()) {
@@ -749,16 +770,24 @@ void TForm5::RenderCarpetImage()
             Label1->setText(QString::fromUtf8(error.what()));
             return;
         }
-        try {
-            AtomicFile image(kImageFileName, true);
-            WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
-            image.Commit();
-        } catch (const FileError& error) {
-            Label1->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
-        }
+        WriteImageFile();
         ShowCarpetPicture();
     }
     PageControl1Change();
+}
+
+// "out.bmp" in the current folder; a failure is told in the status line.
+bool TForm5::WriteImageFile()
+{
+    try {
+        AtomicFile image(kImageFileName, true);
+        WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
+        image.Commit();
+        return true;
+    } catch (const FileError& error) {
+        Label1->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
+        return false;
+    }
 }
 
 // The picture comes straight from the planes, so it shows even when
@@ -778,6 +807,105 @@ void TForm5::ShowCarpetPicture()
     }
     Image1->setPixmap(QPixmap::fromImage(picture));
     Image1->resize(picture.size());
+}
+
+namespace {
+
+QString Formatted(const char* format, auto... values)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    return QString::fromUtf8(text);
+}
+
+}  // namespace
+
+void TForm5::SurfaceHover(TSurfaceNearestTool& tool)
+{
+    if (tool.Cell() == -1) {
+        Label1->clear();
+        return;
+    }
+    double row = 0.0;
+    double column = 0.0;
+    tool.GetRowCol(chart_, row, column);
+    const RealMatrixT& density = state_.densityField;
+    if (spectrumShown_) {
+        // The spectrum's cells are 2 by 2 blocks of the 256 by 256 magnitudes.
+        const int u = std::clamp(2 * static_cast<int>(row), 0, density.Rows() - 1);
+        const int v = std::clamp(2 * static_cast<int>(column), 0, density.Cols() - 1);
+        Label1->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
+        return;
+    }
+    const GridSettings& grid = state_.grid;
+    const SimulationParameters& p = state_.parameters;
+    const double z = grid.decimationZ * column * grid.dz / state_.scaleZ.Factor() + p.zOffset;
+    const double x = grid.decimationX * row * grid.dx / state_.scaleX.Factor();
+    const int gridRow = std::clamp(static_cast<int>(grid.decimationX * row + grid.nx / 2), 0, density.Rows() - 1);
+    const int gridColumn = std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1);
+    Label1->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", x * 1e9, x / p.d,
+                              z * 1e9, z / (2 * p.d * p.d / p.lambda), density[gridRow][gridColumn]));
+}
+
+void TForm5::Image1MouseMove(int x, int y)
+{
+    state_.hoveredStart = kNoHoveredStart;
+    if (y < 0 || y >= state_.carpetRed.Rows() || x < 0 || x >= state_.carpetRed.Cols()) {
+        return;
+    }
+    const int red = state_.carpetRed[y][x];
+    const int green = state_.carpetGreen[y][x];
+    const int blue = state_.carpetBlue[y][x];
+    const double start = state_.trajectoryStartGrid[y][x];
+    const int startRow = static_cast<int>(start);
+    if (startRow == 0) {
+        Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue));
+        return;
+    }
+    state_.hoveredStart = startRow;
+    const double xs = (startRow - state_.grid.nx * 0.5) * state_.grid.dx / state_.scaleX.Factor();
+    Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
+                              blue, start, xs * 1e9, xs / state_.parameters.d));
+}
+
+void TForm5::Image1MouseDown(Qt::MouseButton button, int x, int y)
+{
+    if (button != Qt::LeftButton || Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
+        x >= state_.trajectoryStartGrid.Cols()) {
+        return;
+    }
+    const int startRow = static_cast<int>(state_.trajectoryStartGrid[y][x]);
+    if (startRow == 0) {
+        return;
+    }
+    RepaintTrajectory(state_, startRow, ColorBox1->currentData().value<TColor>());
+    WriteImageFile();
+    ShowCarpetPicture();
+    PageControl1Change();
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event)
+{
+    FormKeyDown(event->key());
+    QWidget::keyPressEvent(event);
+}
+
+void TForm5::FormKeyDown(int key)
+{
+    if (key != Qt::Key_F11 || Busy() || !ApplySpectrumView(state_)) {
+        return;
+    }
+    spectrumShown_ = true;
+    Series1.Clear();
+    Series1.SetNumXValues(kSpectrumSize / 2);
+    Series1.SetNumZValues(kSpectrumSize / 2);
+    RemoveTrajectorySeries();
+    for (const SurfacePoint& point : SpectrumSurfacePoints(state_)) {
+        Series1.AddXYZ(point.x, point.y, point.z);
+    }
+    std::vector<std::string> legend = chart_.LegendTitle();
+    legend.push_back("FFT2");
+    chart_.SetLegendTitle(std::move(legend));
 }
 
 }  // namespace nivaro

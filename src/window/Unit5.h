@@ -57,10 +57,13 @@ public slots:
     void Button4Click();
     void Button1Click();
     void PageControl1Change();
+    // F11: the Fourier spectrum of psi on the surface, once per computation.
+    void FormKeyDown(int key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     class BusyState;
@@ -97,13 +100,20 @@ private:
     void WriteBackAndEchoConfiguration();
     PanelTexts CurrentPanelTexts() const;
     void RenderCarpetImage();
+    bool WriteImageFile();
     void ShowCarpetPicture();
+    void SurfaceHover(TSurfaceNearestTool& tool);
+    void Image1MouseMove(int x, int y);
+    void Image1MouseDown(Qt::MouseButton button, int x, int y);
 
     SimulationState& state_;
     UserDialogs& dialogs_;
     QString exeDirectory_;
     TChart chart_;
     TSurfaceSeries Series1;
+    TRotateTool ChartTool1;
+    TSurfaceNearestTool nearestTool_;
+    bool spectrumShown_ = false;
     std::vector<std::unique_ptr<TPoint3DSeries>> trajectorySeries_;
     std::unique_ptr<WindowProgress> progress_;
     ViewMode view_ = ViewMode::Chart;
