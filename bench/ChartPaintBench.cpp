@@ -100,6 +100,28 @@ void BM_ChartPaintBaseline(benchmark::State& run)
     }
 }
 
+// One drag step of the rotate tool: the mouse move and the full paint it
+// causes. Its baseline is the plain paint above at the same size.
+void BM_DragStep(benchmark::State& run)
+{
+    TChart& chart = Window().form.Chart();
+    QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
+    {
+        QPainterDevice device(image);
+        chart.Draw(device);
+    }
+    chart.MouseDown(TMouseButton::mbLeft, 500, 500);
+    int step = 0;
+    for (auto _ : run) {
+        chart.MouseMove(500 + (step++ % 2 == 0 ? 4 : 0), 500);
+        QPainterDevice device(image);
+        chart.Draw(device);
+        benchmark::DoNotOptimize(image.bits());
+    }
+    chart.MouseUp(TMouseButton::mbLeft, 500, 500);
+}
+
+BENCHMARK(BM_DragStep)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChartPaint)->Args({832, 740})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChartPaintBaseline)->Args({832, 740})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 

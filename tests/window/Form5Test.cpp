@@ -17,6 +17,7 @@
 
 #include "TestFiles.h"
 #include "carpet/TableWriter.h"
+#include "chart/TSurfaceSeries.h"
 #include "platform/QPainterDevice.h"
 #include "window/Unit5.h"
 #include "window/UpDown.h"
@@ -375,6 +376,114 @@ TEST_F(Form5Test, TheDefaultSurfaceIsDrawnAsAPersonWouldSeeIt)
     EXPECT_EQ(surface.CountLegendItems(), 50);
     EXPECT_EQ(surface.LegendString(49), "-0.815");
     EXPECT_EQ(surface.LegendString(0), "1.222");
+}
+
+class InteractionTest : public Form5Test {
+protected:
+    // The window shown at a fixed size after its first computation, with the
+    // chart painted once.
+    void StartShown()
+    {
+        Start();
+        form->resize(1200, 800);
+        form->show();
+        Apply();
+        chart = Find<QWidget>("Chart1");
+        chart->repaint();
+    }
+
+    // The screen point in the middle of the surface cell whose smallest X is x0
+    // and whose smallest Z is z0.
+    QPoint CellCentre(double x0, double z0)
+    {
+        const auto& surface = dynamic_cast<const TSurfaceSeries&>(form->Chart().GetSeries(0));
+        const SeriesPaintContext context = form->Chart().PaintContext();
+        long sx = 0;
+        long sy = 0;
+        for (const double x : {x0, x0 + 1}) {
+            for (const double z : {z0, z0 + 1}) {
+                double y = 0;
+                for (int k = 0; k < surface.Count(); ++k) {
+                    if (surface.XValues()[k] == x && surface.ZValues()[k] == z) {
+                        y = surface.YValues()[k];
+                    }
+                }
+                const DevicePoint p = context.canvas.Calc3DPos(context.horizontal.CalcPosValue(x),
+                                                               context.vertical.CalcPosValue(y),
+                                                               context.depth.CalcPosValue(z));
+                sx += p.x;
+                sy += p.y;
+            }
+        }
+        return {static_cast<int>(sx / 4), static_cast<int>(sy / 4)};
+    }
+
+    QWidget* chart = nullptr;
+};
+
+TEST_F(InteractionTest, DraggingHalfTheChartWidthTurnsTheViewBy45Degrees)
+{
+    StartShown();
+    const int y = chart->height() / 2;
+    QTest::mousePress(chart, Qt::LeftButton, {}, QPoint(10, y));
+    QTest::mouseMove(chart, QPoint(10 + chart->width() / 2, y));
+    QTest::mouseRelease(chart, Qt::LeftButton, {}, QPoint(10 + chart->width() / 2, y));
+    EXPECT_EQ(form->Chart().View3DOptions().Rotation(), 19);
+    EXPECT_EQ(form->Chart().View3DOptions().Elevation(), 304);
+}
+
+TEST_F(InteractionTest, HoveringTheMiddleRowReadsNearlyZeroNanometres)
+{
+    StartShown();
+    QTest::mouseMove(chart, CellCentre(0, 30));
+    const QString readout = Find<QLabel>("Label1")->text();
+    EXPECT_TRUE(readout.startsWith("x = 0 nm (0.000 d), z = 25 nm (1.240 zt), norm(PSI) = ")) << readout.toStdString();
+}
+
+TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
+{
+    StartShown();
+    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    form->PageControl1Change();
+    auto* image = Find<QLabel>("Image1");
+    QTest::mouseMove(image, QPoint(0, 111));
+    EXPECT_EQ(state.hoveredStart, 111);
+    EXPECT_TRUE(Find<QLabel>("Label1")->text().startsWith("x = 111, z = 0, RGB = ")) << Find<QLabel>("Label1")->text().toStdString();
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(0, 111));
+    int blue = 0;
+    for (int i = 0; i < 300; ++i) {
+        for (int j = 0; j < 300; ++j) {
+            blue += state.carpetRed[i][j] == 0 && state.carpetGreen[i][j] == 0 && state.carpetBlue[i][j] == 255;
+        }
+    }
+    EXPECT_GT(blue, 150) << "the whole trajectory, not only the clicked pixel";
+    EXPECT_EQ(state.trajectoryStartGrid[111][0], 111.0) << "the start grid is not touched";
+    EXPECT_EQ(image->pixmap().toImage().pixelColor(0, 111), QColor(0, 0, 255));
+    QTest::mouseMove(image, QPoint(299, 0));
+    EXPECT_EQ(state.hoveredStart, kNoHoveredStart) << "no trajectory in the corner";
+}
+
+TEST_F(InteractionTest, F11ShowsTheSpectrumOnceAndApplyRestoresTheSurface)
+{
+    StartShown();
+    Find<QCheckBox>("CheckBox1")->setChecked(true);
+    Apply();
+    ASSERT_EQ(form->Chart().SeriesCount(), 25);
+    QTest::keyClick(form.get(), Qt::Key_F11);
+    const auto& surface = dynamic_cast<const TSurfaceSeries&>(form->Chart().GetSeries(0));
+    EXPECT_EQ(surface.Count(), 128 * 128);
+    EXPECT_EQ(form->Chart().SeriesCount(), 1) << "the trajectories go";
+    EXPECT_EQ(form->Chart().LegendTitle().back(), "FFT2");
+    const std::size_t lines = form->Chart().LegendTitle().size();
+    QTest::keyClick(form.get(), Qt::Key_F11);
+    EXPECT_EQ(form->Chart().LegendTitle().size(), lines) << "the second press does nothing";
+    chart->repaint();
+    QTest::mouseMove(chart, CellCentre(60, 60));
+    EXPECT_TRUE(Find<QLabel>("Label1")->text().startsWith("FFT2: u = ")) << Find<QLabel>("Label1")->text().toStdString();
+
+    Apply();
+    EXPECT_EQ(surface.Count(), 75 * 75);
+    EXPECT_NE(form->Chart().LegendTitle().back(), "FFT2");
 }
 
 TEST_F(Form5Test, ClosingRequestsAStopAndTheLegendCanBeHidden)
