@@ -23,6 +23,7 @@ class SilentDialogs final : public UserDialogs {
 public:
     void ShowError(const QString&) override {}
     DzbAnswer AskAboutDzb() override { return DzbAnswer::Ignore; }
+    std::optional<QString> AskSaveFileName(const SaveRequest&) override { return std::nullopt; }
 };
 
 // The window after its first Apply with the 3D trajectories on: the default

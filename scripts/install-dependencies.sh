@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev libpng-dev libjpeg-dev locales
-          qt6-base-dev fonts-liberation2 xvfb xauth xdotool)
+          qt6-base-dev qt6-svg-dev fonts-liberation2 xvfb xauth xdotool)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -23,7 +23,12 @@ QColor ToQColor(TColor color)
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-QPainterDevice::QPainterDevice(QImage& image) : image_(image), painter_(&image_)
+QPainterDevice::QPainterDevice(QImage& image) : QPainterDevice(image, image.size())
+{
+    image_ = &image;
+}
+
+QPainterDevice::QPainterDevice(QPaintDevice& target, QSize size) : image_(nullptr), size_(size), painter_(&target)
 {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -69,8 +74,9 @@ void QPainterDevice::Polyline(const DevicePoint* points, int count)
 
 void QPainterDevice::SetPixel(int x, int y, TColor color)
 {
-    if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height() && painter_.clipRegion().isEmpty()) {
-        image_.setPixelColor(x, y, ToQColor(color));
+    if (image_ != nullptr && x >= 0 && y >= 0 && x < image_->width() && y < image_->height() &&
+        !painter_.hasClipping()) {
+        image_->setPixelColor(x, y, ToQColor(color));
         return;
     }
     const QPen saved = painter_.pen();

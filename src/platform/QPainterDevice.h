@@ -8,14 +8,16 @@
 
 namespace nivaro {
 
-// The drawing device on a QImage, without antialiasing, so that every
-// primitive lands on whole pixels as the chart computed them.
+// The drawing device on a QImage (or any Qt paint target, such as an SVG
+// generator), without antialiasing, so that every primitive lands on whole
+// pixels as the chart computed them.
 class QPainterDevice final : public DrawingDevice {
 public:
     explicit QPainterDevice(QImage& image);
+    QPainterDevice(QPaintDevice& target, QSize size);
 
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    int Width() const override { return size_.width(); }
+    int Height() const override { return size_.height(); }
 
     void SetPen(const DevicePen& pen) override;
     void SetBrush(const DeviceBrush& brush) override;
@@ -33,7 +35,8 @@ public:
     void Unclip() override;
 
 private:
-    QImage& image_;
+    QImage* image_;  // direct pixel access when the target is an image
+    QSize size_;
     QPainter painter_;
     QColor textColor_;
 };

@@ -1,6 +1,10 @@
 #include "Unit5.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,6 +32,9 @@
 #include "UpDown.h"
 #include "UserDialogs.h"
 #include "carpet/BmpWriter.h"
+#include "carpet/TableWriter.h"
+#include "chart/export/ChartExport.h"
+#include "engine/TrajectoryStarts.h"
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
@@ -187,8 +194,6 @@ TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kDelayedApplyMilliseconds);
 
-    ConfigureChart();
-    chart_.AddSeries(Series1);
     ChartTool1.PenColor = RgbColor(255, 255, 255);
     ChartTool1.ScheduleTick = [this] { QTimer::singleShot(1, this, [this] { ChartTool1.TimerTick(chart_); }); };
     chart_.AddTool(ChartTool1);
@@ -196,11 +201,7 @@ TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
     ConnectHandlers();
 }
 
-TForm5::~TForm5()
-{
-    RemoveTrajectorySeries();
-    chart_.RemoveSeries(Series1);
-}
+TForm5::~TForm5() = default;
 
 void TForm5::BuildViews()
 {
@@ -225,58 +226,141 @@ void TForm5::BuildViews()
     Chart1 = Named(new ChartHost(chart_, ChartTool1, this), "Chart1");
     Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
     PopupMenu1 = Named(new QMenu(this), "PopupMenu1");
-    Viewlegend1 = PopupMenu1->addAction(QStringLiteral("View Legend"));
-    Viewlegend1->setObjectName(QStringLiteral("Viewlegend1"));
-    Viewlegend1->setCheckable(true);
-    Viewlegend1->setChecked(true);
 
     ScrollBox1 = Named(new QScrollArea(this), "ScrollBox1");
     ScrollBox1->setBackgroundRole(QPalette::Base);
     ScrollBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     PopupMenu2 = Named(new QMenu(this), "PopupMenu2");
+    BuildMenus();
     Image1 = Named(new QLabel, "Image1");
     Image1->setCursor(Qt::CrossCursor);
     Image1->setMouseTracking(true);
+    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
     Image1->installEventFilter(this);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox1->setWidget(Image1);
     ScrollBox1->setWidgetResizable(false);
 }
 
-// The chart as the form lays it out: the view, the margins, the two drawn
-// axes and the surface's colours and stored palette.
-void TForm5::ConfigureChart()
+void TForm5::BuildMenus()
 {
-    TView3DOptions& view = chart_.View3DOptions();
-    view.SetElevation(304);
-    view.SetRotation(334);
-    view.SetZoom(80);
-    view.SetOrthogonal(false);
-    view.SetZoomText(false);
-    chart_.MarginLeft = 0;
-    chart_.MarginTop = 5;
-    chart_.MarginRight = 0;
-    chart_.MarginBottom = 25;
-    chart_.BottomAxis.Title = "X";
-    chart_.BottomAxis.Increment = 10;
-    chart_.DepthAxis.Title = "Z";
-    chart_.DepthAxis.Increment = 10;
-    chart_.LeftAxis.Visible = false;
-    chart_.LeftAxis.LabelsVisible = false;
+    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+        QAction* action = menu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    const auto chartSave = [this](const char* suffix, const char* filter, auto save) {
+        return [this, suffix, filter, save] {
+            SaveWithDialog(suffix, filter, [this, save](const std::string& path) { save(chart_, path); });
+        };
+    };
+    const auto pictureSave = [this](const char* suffix, const char* filter, auto save) {
+        return [this, suffix, filter, save] {
+            SaveWithDialog(suffix, filter, [this, save](const std::string& path) { save(CarpetPicture(), path); });
+        };
+    };
+    constexpr const char* kJpg = "JPG files (*.jpg)";
+    constexpr const char* kPng = "PNG files (*.png)";
+    constexpr const char* kBmp = "BMP files (*.bmp)";
 
-    Series1.Pen = {RgbColor(192, 192, 192), 1, PenStyle::Solid};
-    Series1.SetColors(RgbColor(128, 0, 0), RgbColor(255, 0, 0), RgbColor(0, 255, 0));
-    Series1.PaletteStyle = TChartPaletteStyle::psCustom;
-    constexpr TColor kRisingRed[] = {0x00FE01, 0x00F30C, 0x00E916, 0x00DF20, 0x00D42B, 0x00CA35, 0x00BF40, 0x00B54A,
-                                     0x00AB54, 0x00A05F, 0x009669, 0x008B74, 0x00817E, 0x007788, 0x006C93, 0x00629D,
-                                     0x0057A8, 0x004DB2, 0x0042BD, 0x0038C7, 0x002ED1, 0x0023DC, 0x0019E6, 0x000EF1,
-                                     0x0004FB, 0x0000FC, 0x0000F7, 0x0000F1, 0x0000EC, 0x0000E7};
-    std::vector<TGridPalette> palette;
-    for (int i = 0; i < 50; ++i) {
-        const TColor colour = i < 20 ? TColor{0x00FF00} : kRisingRed[i - 20];
-        palette.push_back({-0.814983718064483 + i * 0.04156353761699742, colour});
+    Viewlegend1 = item(PopupMenu1, "Viewlegend1", "View Legend", &TForm5::Viewlegend1Click);
+    Viewlegend1->setCheckable(true);
+    Viewlegend1->setChecked(true);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    item(PopupMenu1, "Copy1", "Copy to Clipboard", &TForm5::Copy1Click);
+    item(PopupMenu1, "SavetoFileJpg1", "Save to File (*.jpg)",
+         chartSave("jpg", kJpg, [this](TChart& chart, const std::string& path) {
+             ChartSaveToJPEGFile(chart, path, 75, Chart1->width(), Chart1->height());
+         }));
+    item(PopupMenu1, "SavetoFilePng1", "Save to File (*.png)",
+         chartSave("png", kPng, [this](TChart& chart, const std::string& path) {
+             ChartSaveToPNG(chart, path, Chart1->width(), Chart1->height());
+         }));
+    item(PopupMenu1, "SavetoFileBmp1", "Save to File (*.bmp)",
+         chartSave("bmp", kBmp, [](TChart& chart, const std::string& path) {
+             ChartSaveToBitmap(chart, path, chart.Width(), chart.Height());
+         }));
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    item(PopupMenu1, "norm1", "norm(PSI) to File", &TForm5::norm1Click);
+
+    item(PopupMenu2, "N2DtoClipboard1", "Copy to Clipboard",
+         [this] { QGuiApplication::clipboard()->setImage(CarpetPicture()); });
+    item(PopupMenu2, "N2DtoJPG1", "Save to File (*.jpg)",
+         pictureSave("jpg", kJpg, [](const QImage& picture, const std::string& path) {
+             SaveImageAsJpeg(picture, path, 90);
+         }));
+    item(PopupMenu2, "N2DtoPNG1", "Save to File (*.png)", pictureSave("png", kPng, SaveImageAsPng));
+    item(PopupMenu2, "N2DtoBMP1", "Save to File (*.bmp)", pictureSave("bmp", kBmp, SaveImageAsBmp));
+    item(PopupMenu2, "Openwith1", "Open with...", &TForm5::Openwith1Click);
+    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N2"));
+    item(PopupMenu2, "normPSItoFile1", "norm(PSI) to File", &TForm5::norm1Click);
+    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N4"));
+    ClearDATfile1 = item(PopupMenu2, "ClearDATfile1", "Clear DAT-file", &TForm5::ClearDATfile1Click);
+    AddtoDATfile1 = item(PopupMenu2, "AddtoDATfile1", "Add to DAT-file", &TForm5::AddtoDATfile1Click);
+    connect(PopupMenu2, &QMenu::aboutToShow, this, &TForm5::PopupMenu2Popup);
+}
+
+void TForm5::SaveWithDialog(const char* suffix, const char* filter,
+                            const std::function<void(const std::string&)>& save)
+{
+    if (Busy()) {
+        return;
     }
-    Series1.SetPalette(std::move(palette));
+    const std::optional<QString> name =
+        dialogs_.AskSaveFileName({QString::fromLatin1(suffix), QString::fromLatin1(filter), exeDirectory_});
+    if (!name) {
+        return;
+    }
+    try {
+        save(name->toStdString());
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(QStringLiteral("The file could not be saved.\n%1").arg(QString::fromUtf8(error.what())));
+    }
+}
+
+QImage TForm5::CarpetPicture() const
+{
+    return Image1->pixmap().toImage();
+}
+
+void TForm5::Copy1Click()
+{
+    CopyToClipboardMetafile(chart_, Chart1->width(), Chart1->height());
+}
+
+void TForm5::norm1Click()
+{
+    SaveWithDialog("txt", "Text files (*.txt)", [this](const std::string& path) {
+        AtomicFile table(path);
+        WriteTable(table.Stream(), state_.densityField);
+        table.Commit();
+    });
+}
+
+void TForm5::PopupMenu2Popup()
+{
+    ClearDATfile1->setEnabled(DataFileIsWritable(kDataFileName));
+    AddtoDATfile1->setEnabled(state_.hoveredStart != kNoHoveredStart);
+}
+
+// The automatic data file stays silent when it cannot be written.
+void TForm5::AddtoDATfile1Click()
+{
+    if (state_.hoveredStart != kNoHoveredStart) {
+        AppendToDataFile(kDataFileName, PositionOfStartRow(state_, state_.hoveredStart));
+    }
+}
+
+void TForm5::ClearDATfile1Click()
+{
+    DeleteDataFile(kDataFileName);
+    Button1->click();
+}
+
+void TForm5::Openwith1Click()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(kImageFileName))));
 }
 
 void TForm5::BuildPanel()
@@ -426,14 +510,12 @@ void TForm5::ConnectHandlers()
     connect(UpDown2, &UpDown::changing, this, [this](ScaleDirection d) { ScaleStep(state_.scaleX, Edit4, d); });
     connect(UpDown3, &UpDown::changing, this, [this](ScaleDirection d) { ScaleStep(state_.scaleZ, Edit5, d); });
     connect(UpDown4, &UpDown::changing, this, [this](ScaleDirection d) { ScaleStep(state_.scaleP, Edit8, d); });
-    connect(Viewlegend1, &QAction::triggered, this, &TForm5::Viewlegend1Click);
     connect(Chart1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(Chart1->mapToGlobal(at)); });
-    connect(ScrollBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (!PopupMenu2->isEmpty()) {
-            PopupMenu2->popup(ScrollBox1->mapToGlobal(at));
-        }
-    });
+    for (QWidget* owner : {static_cast<QWidget*>(ScrollBox1), static_cast<QWidget*>(Image1)}) {
+        connect(owner, &QWidget::customContextMenuRequested, this,
+                [this, owner](const QPoint& at) { PopupMenu2->popup(owner->mapToGlobal(at)); });
+    }
 }
 
 bool TForm5::FormCreate(const QString& exeDirectory)
@@ -665,50 +747,14 @@ void TForm5::ComputeDensityGrid()
         const BusyState busy(*this, true);
         spectrumShown_ = false;
         nivaro::ComputeDensityGrid(state_, *progress_);
-        FillSurface();
+        mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
         if (CheckBox1->isChecked()) {
-            AddTrajectorySeries();
+            mainChart_.AddTrajectories(SurfaceTrajectories(state_));
         }
         WriteBackAndEchoConfiguration();
         Image1->setPixmap(QPixmap());
     }
     PageControl1Change();
-}
-
-void TForm5::FillSurface()
-{
-    Series1.Clear();
-    Series1.SetNumXValues(state_.grid.nx);
-    Series1.SetNumZValues(state_.grid.nz);
-    RemoveTrajectorySeries();
-    for (const SurfacePoint& point : SurfaceBlockMaxima(state_)) {
-        Series1.AddXYZ(point.x, point.y, point.z);
-    }
-}
-
-void TForm5::RemoveTrajectorySeries()
-{
-    while (!trajectorySeries_.empty()) {
-        chart_.RemoveSeries(*trajectorySeries_.back());
-        trajectorySeries_.pop_back();
-    }
-}
-
-void TForm5::AddTrajectorySeries()
-{
-    for (const std::vector<SurfacePoint>& points : SurfaceTrajectories(state_)) {
-        auto series = std::make_unique<TPoint3DSeries>();
-        series->LinePen.width = 1;
-        series->MarksVisible = false;
-        series->PointerInflateMargins = true;
-        series->PointerStyle = TSeriesPointerStyle::psSmallDot;
-        series->PointerVisible = true;
-        chart_.AddSeries(*series);
-        for (const SurfacePoint& point : points) {
-            series->AddXYZ(point.x, point.y, point.z);
-        }
-        trajectorySeries_.push_back(std::move(series));
-    }
 }
 
 PanelTexts TForm5::CurrentPanelTexts() const
@@ -896,13 +942,7 @@ void TForm5::FormKeyDown(int key)
         return;
     }
     spectrumShown_ = true;
-    Series1.Clear();
-    Series1.SetNumXValues(kSpectrumSize / 2);
-    Series1.SetNumZValues(kSpectrumSize / 2);
-    RemoveTrajectorySeries();
-    for (const SurfacePoint& point : SpectrumSurfacePoints(state_)) {
-        Series1.AddXYZ(point.x, point.y, point.z);
-    }
+    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(state_));
     std::vector<std::string> legend = chart_.LegendTitle();
     legend.push_back("FFT2");
     chart_.SetLegendTitle(std::move(legend));

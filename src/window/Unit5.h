@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "chart/MainChart.h"
 #include "chart/TChart.h"
 #include "chart/TPoint3DSeries.h"
 #include "chart/TSurfaceSeries.h"
@@ -71,7 +74,6 @@ private:
     friend class BusyState;
     friend class WindowProgress;
 
-    void ConfigureChart();
     void BuildPanel();
     QGroupBox* BuildParameterGroup();
     QGroupBox* BuildAxisGroup();
@@ -94,14 +96,22 @@ private:
 
     bool TakeOverParameters();
     void ComputeDensityGrid();
-    void FillSurface();
-    void RemoveTrajectorySeries();
-    void AddTrajectorySeries();
     void WriteBackAndEchoConfiguration();
     PanelTexts CurrentPanelTexts() const;
     void RenderCarpetImage();
     bool WriteImageFile();
     void ShowCarpetPicture();
+    void BuildMenus();
+    // Asks for a file name and runs save with it; a failure is reported with
+    // the file and the reason.
+    void SaveWithDialog(const char* suffix, const char* filter, const std::function<void(const std::string&)>& save);
+    QImage CarpetPicture() const;
+    void Copy1Click();
+    void norm1Click();
+    void PopupMenu2Popup();
+    void AddtoDATfile1Click();
+    void ClearDATfile1Click();
+    void Openwith1Click();
     void SurfaceHover(TSurfaceNearestTool& tool);
     void Image1MouseMove(int x, int y);
     void Image1MouseDown(Qt::MouseButton button, int x, int y);
@@ -109,12 +119,12 @@ private:
     SimulationState& state_;
     UserDialogs& dialogs_;
     QString exeDirectory_;
-    TChart chart_;
-    TSurfaceSeries Series1;
+    MainChart mainChart_;
+    TChart& chart_ = mainChart_.Chart();
+    TSurfaceSeries& Series1 = mainChart_.Surface();
     TRotateTool ChartTool1;
     TSurfaceNearestTool nearestTool_;
     bool spectrumShown_ = false;
-    std::vector<std::unique_ptr<TPoint3DSeries>> trajectorySeries_;
     std::unique_ptr<WindowProgress> progress_;
     ViewMode view_ = ViewMode::Chart;
     int busyDepth_ = 0;
@@ -154,6 +164,8 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
     QAction* Viewlegend1 = nullptr;
+    QAction* ClearDATfile1 = nullptr;
+    QAction* AddtoDATfile1 = nullptr;
 };
 
 }  // namespace nivaro

@@ -1,5 +1,6 @@
 #include "UserDialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include "configuration/Configuration.h"
@@ -24,6 +25,21 @@ UserDialogs::DzbAnswer MessageBoxDialogs::AskAboutDzb()
     default:
         return DzbAnswer::Retry;
     }
+}
+
+std::optional<QString> MessageBoxDialogs::AskSaveFileName(const SaveRequest& request)
+{
+    QFileDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(request.folder);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setNameFilter(request.filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front();
 }
 
 }  // namespace nivaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -12,9 +13,19 @@ class UserDialogs {
 public:
     enum class DzbAnswer { Abort, Retry, Ignore };
 
+    // What the one save dialog shows for a command.
+    struct SaveRequest {
+        QString defaultSuffix;  // "jpg"
+        QString filter;         // "JPG files (*.jpg)"
+        QString folder;
+    };
+
     virtual ~UserDialogs() = default;
     virtual void ShowError(const QString& text) = 0;
     virtual DzbAnswer AskAboutDzb() = 0;
+    // The chosen file name with the default suffix added when none was
+    // typed, or nothing when the user cancels.
+    virtual std::optional<QString> AskSaveFileName(const SaveRequest& request) = 0;
 };
 
 class MessageBoxDialogs final : public UserDialogs {
@@ -24,6 +35,7 @@ public:
 
     void ShowError(const QString& text) override;
     DzbAnswer AskAboutDzb() override;
+    std::optional<QString> AskSaveFileName(const SaveRequest& request) override;
 
 private:
     QWidget* parent_;

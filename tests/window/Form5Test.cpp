@@ -42,8 +42,16 @@ public:
         return answer;
     }
 
+    std::optional<QString> AskSaveFileName(const SaveRequest& request) override
+    {
+        lastSaveRequest = request;
+        return saveName;
+    }
+
     QStringList errors;
     std::vector<DzbAnswer> answers;
+    std::optional<QString> saveName;
+    SaveRequest lastSaveRequest;
     std::function<void()> onDzbQuestion;
     int dzbQuestions = 0;
 };

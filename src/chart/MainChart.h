@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "chart/TChart.h"
+#include "chart/TPoint3DSeries.h"
+#include "chart/TSurfaceSeries.h"
+
+namespace nivaro {
+
+// The density chart as the main window lays it out: the view, the margins,
+// the two drawn axes, and the surface's pen, colour range and stored palette.
+// The window and the batch program draw the same chart with it.
+void ConfigureMainChart(TChart& chart, TSurfaceSeries& surface);
+
+inline constexpr int kMainChartWidth = 832;
+inline constexpr int kMainChartHeight = 740;
+
+// The density chart with its surface (Series1) and the trajectory series it
+// owns, filled from points with x, y and z members.
+class MainChart {
+public:
+    MainChart();
+    ~MainChart();
+    MainChart(const MainChart&) = delete;
+    MainChart& operator=(const MainChart&) = delete;
+
+    TChart& Chart() { return chart_; }
+    TSurfaceSeries& Surface() { return surface_; }
+
+    // Clears the surface, sets its grid size, drops the trajectory series
+    // and adds the points, X varying slowest.
+    template <typename Points>
+    void FillSurface(int numX, int numZ, const Points& points)
+    {
+        surface_.Clear();
+        surface_.SetNumXValues(numX);
+        surface_.SetNumZValues(numZ);
+        RemoveTrajectories();
+        for (const auto& point : points) {
+            surface_.AddXYZ(point.x, point.y, point.z);
+        }
+    }
+
+    // One point series per trajectory: small dots in the series colour joined
+    // by a black line.
+    template <typename Trajectories>
+    void AddTrajectories(const Trajectories& trajectories)
+    {
+        for (const auto& points : trajectories) {
+            TPoint3DSeries& series = NewTrajectorySeries();
+            for (const auto& point : points) {
+                series.AddXYZ(point.x, point.y, point.z);
+            }
+        }
+    }
+
+    void RemoveTrajectories();
+
+private:
+    TPoint3DSeries& NewTrajectorySeries();
+
+    TChart chart_;
+    TSurfaceSeries surface_;
+    std::vector<std::unique_ptr<TPoint3DSeries>> trajectories_;
+};
+
+}  // namespace nivaro
