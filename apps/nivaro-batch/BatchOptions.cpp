@@ -30,9 +30,23 @@ private:
     std::size_t next_ = 0;
 };
 
+void ParseSize(const std::string& text, BatchOptions& options)
+{
+    const std::size_t by = text.find('x');
+    const std::optional<int> width = by == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(0, by));
+    const std::optional<int> height = by == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(by + 1));
+    const auto usable = [](const std::optional<int>& side) { return side && *side >= 1 && *side <= kLargestChartSide; };
+    if (!usable(width) || !usable(height)) {
+        throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kLargestChartSide) +
+                         ", got '" + text + "'");
+    }
+    options.chartWidth = *width;
+    options.chartHeight = *height;
+}
+
 }  // namespace
 
-PictureFormat PictureFormatOf(const std::string& path)
+PictureFormat PictureFormatOf(const std::string& path, bool allowSvg)
 {
     std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -46,7 +60,11 @@ PictureFormat PictureFormatOf(const std::string& path)
     if (extension == ".jpg" || extension == ".jpeg") {
         return PictureFormat::Jpeg;
     }
-    throw UsageError("--carpet needs a file ending in .bmp, .png or .jpg, got '" + path + "'");
+    if (extension == ".svg" && allowSvg) {
+        return PictureFormat::Svg;
+    }
+    throw UsageError("the picture '" + path + "' needs a name ending in .bmp, .png, .jpg" +
+                     (allowSvg ? " or .svg" : ""));
 }
 
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
@@ -81,6 +99,13 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else if (option == "--carpet") {
             options.carpetFile = cursor.TakeValueOf(option);
             PictureFormatOf(*options.carpetFile);
+        } else if (option == "--chart") {
+            options.chartFile = cursor.TakeValueOf(option);
+            PictureFormatOf(*options.chartFile, true);
+        } else if (option == "--size") {
+            ParseSize(cursor.TakeValueOf(option), options);
+        } else if (option == "--show-trajectories") {
+            options.chartTrajectories = true;
         } else if (option == "--dat") {
             options.dataFile = cursor.TakeValueOf(option);
         } else if (option == "--contrast") {
@@ -103,8 +128,9 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         }
     }
     if (!options.help && !options.version && !options.densityFile && !options.spectrumFile &&
-        !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile) {
-        throw UsageError("nothing to write: give --density, --carpet, --spectrum, --trajectories or --write-config");
+        !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile && !options.chartFile) {
+        throw UsageError(
+            "nothing to write: give --density, --carpet, --chart, --spectrum, --trajectories or --write-config");
     }
     return options;
 }
@@ -118,6 +144,7 @@ std::string BatchUsage()
     }
     return "Usage: nivaro-batch [--config FILE] [--set KEY=VALUE]... [--density FILE] [--format FMT]\n"
            "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
+           "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
            "                    [--spectrum FILE] [--trajectories FILE] [--write-config FILE]\n"
            "                    [--quiet] [--help] [--version]\n"
            "\n"
@@ -133,6 +160,9 @@ std::string BatchUsage()
            "  --contrast N         square roots taken of the density for the carpet, 0 to 5 (default 1)\n"
            "  --no-trajectories    draw the carpet without trajectories\n"
            "  --dat FILE           draw the trajectories listed in this data file (missing: the regular ones)\n"
+           "  --chart FILE         draw the 3D chart of the density as the window shows it (.png, .jpg, .bmp, .svg)\n"
+           "  --size WxH           size of the chart picture in pixels (default 832x740)\n"
+           "  --show-trajectories  draw the Bohmian trajectories over the chart's surface\n"
            "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi\n"
            "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
            "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"

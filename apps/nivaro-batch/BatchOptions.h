@@ -19,6 +19,10 @@ struct BatchOptions {
     std::optional<std::string> dataFile;
     int contrast = 1;
     bool carpetTrajectories = true;
+    std::optional<std::string> chartFile;
+    int chartWidth = 832;
+    int chartHeight = 740;
+    bool chartTrajectories = false;
     std::string valueFormat = "% .4f";
     bool quiet = false;
     bool help = false;
@@ -30,11 +34,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class PictureFormat { Bmp, Png, Jpeg };
+enum class PictureFormat { Bmp, Png, Jpeg, Svg };
+
+inline constexpr int kLargestChartSide = 16384;
 
 // The picture format of a file name's extension (case-insensitive .bmp,
-// .png, .jpg, .jpeg); throws UsageError for any other.
-PictureFormat PictureFormatOf(const std::string& path);
+// .png, .jpg, .jpeg, and .svg where allowed); throws UsageError for any other.
+PictureFormat PictureFormatOf(const std::string& path, bool allowSvg = false);
 
 // Throws UsageError for an unknown option, a missing argument, a --set
 // without "=", an unsafe --format, a contrast outside 0 to 5, a carpet file

@@ -9,12 +9,15 @@
 #include "TrajectoryCsv.h"
 #include "carpet/BmpWriter.h"
 #include "carpet/TableWriter.h"
+#include "chart/MainChart.h"
+#include "chart/export/ChartExport.h"
 #include "configuration/Configuration.h"
 #include "configuration/SettingKeys.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
+#include "engine/SurfaceData.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/RasterImageFile.h"
@@ -24,6 +27,7 @@ namespace nivaro {
 namespace {
 
 constexpr int kCarpetJpegQuality = 90;
+constexpr int kChartJpegQuality = 75;
 constexpr int kCarpetPngCompression = 9;
 
 // The settings as the window starts with them (from the configuration file,
@@ -89,6 +93,43 @@ void WriteCarpet(const std::string& path, const SimulationState& state)
     case PictureFormat::Jpeg:
         WriteJpegFile(path, CarpetRows(state), kCarpetJpegQuality);
         break;
+    case PictureFormat::Svg:
+        break;  // refused when the options were read
+    }
+}
+
+// The legend shows the settings as the window's write-back would store them.
+std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTexts& panel, const GridSettings& grid)
+{
+    IniFile configuration = options.configFile ? IniFile::Load(*options.configFile) : IniFile{};
+    WriteBackConfiguration(configuration, panel, grid);
+    return LegendEcho(configuration);
+}
+
+void WriteChart(const BatchOptions& options, const SimulationState& state, std::vector<std::string> legend)
+{
+    MainChart chart;
+    chart.FillSurface(state.grid.nx, state.grid.nz, SurfaceBlockMaxima(state));
+    if (options.chartTrajectories) {
+        chart.AddTrajectories(SurfaceTrajectories(state));
+    }
+    chart.Chart().SetLegendTitle(std::move(legend));
+    const std::string& path = *options.chartFile;
+    const int width = options.chartWidth;
+    const int height = options.chartHeight;
+    switch (PictureFormatOf(path, true)) {
+    case PictureFormat::Bmp:
+        ChartSaveToBitmap(chart.Chart(), path, width, height);
+        break;
+    case PictureFormat::Png:
+        ChartSaveToPNG(chart.Chart(), path, width, height);
+        break;
+    case PictureFormat::Jpeg:
+        ChartSaveToJPEGFile(chart.Chart(), path, kChartJpegQuality, width, height);
+        break;
+    case PictureFormat::Svg:
+        ChartSaveToSvg(chart.Chart(), path, width, height);
+        break;
     }
 }
 
@@ -106,7 +147,7 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     TerminalProgress terminal(err);
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
-    if (density || spectrum || options.carpetFile) {
+    if (density || spectrum || options.carpetFile || options.chartFile) {
         ComputeDensityGrid(state, progress);
     } else {
         state.parameters.UpdateDerived();
@@ -119,6 +160,9 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
         WriteCarpet(*options.carpetFile, state);
     }
     terminal.Finish();
+    if (options.chartFile) {
+        WriteChart(options, state, LegendLines(options, panel, state.grid));
+    }
     if (trajectories) {
         WriteTrajectoryCsv(trajectories->Stream(), state);
         trajectories->Commit();

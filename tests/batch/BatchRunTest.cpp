@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include <QImage>
+
 #include "BatchRun.h"
 #include "TestFiles.h"
 
@@ -200,6 +202,40 @@ TEST(Batch, CarpetPicturesInEachFormat)
     EXPECT_EQ(pngBytes.substr(1, 3), "PNG");
     EXPECT_EQ(pngBytes.substr(16, 8), std::string("\0\0\0\x28\0\0\x01\x2c", 8)) << "40 wide, 300 high";
     EXPECT_EQ(ReadWholeFile(jpg).substr(0, 3), "\xff\xd8\xff");
+}
+
+TEST(Batch, ChartPicturesAsTheWindowDrawsThem)
+{
+    const ScratchFolder folder;
+    const auto png = folder / "chart.png";
+    const BatchResult result = Batch({"--show-trajectories", "--chart", png.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const QImage chart(QString::fromStdString(png.string()));
+    ASSERT_EQ(chart.size(), QSize(832, 740));
+    EXPECT_EQ(chart.pixelColor(400, 0), QColor(0, 0, 255)) << "the blue frame on the top row";
+    int lime = 0;
+    for (int y = 0; y < chart.height(); y += 4) {
+        for (int x = 0; x < chart.width(); x += 4) {
+            const QColor c = chart.pixelColor(x, y);
+            lime += c.green() > 200 && c.red() < 60 && c.blue() < 60;
+        }
+    }
+    EXPECT_GT(lime, 1000) << "the surface is drawn";
+
+    const auto svg = folder / "chart.svg";
+    ASSERT_EQ(Batch({"--size", "400x300", "--chart", svg.string()}).status, 0);
+    const std::string vector = ReadWholeFile(svg);
+    EXPECT_NE(vector.find("<svg"), std::string::npos);
+    EXPECT_NE(vector.find("slits=2"), std::string::npos) << "the legend lists the settings";
+
+    const auto jpg = folder / "small.jpg";
+    ASSERT_EQ(Batch({"--size", "200x100", "--chart", jpg.string()}).status, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(jpg.string())).size(), QSize(200, 100));
+
+    for (const char* size : {"0x10", "10", "99999x10", "axb"}) {
+        EXPECT_EQ(Batch({"--size", size, "--chart", png.string()}).status, 2) << size;
+    }
+    EXPECT_EQ(Batch({"--chart", (folder / "chart.gif").string()}).status, 2);
 }
 
 TEST(Batch, DataFileTrajectoriesAndTheFallback)

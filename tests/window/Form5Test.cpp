@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -492,6 +495,140 @@ TEST_F(InteractionTest, F11ShowsTheSpectrumOnceAndApplyRestoresTheSurface)
     Apply();
     EXPECT_EQ(surface.Count(), 75 * 75);
     EXPECT_NE(form->Chart().LegendTitle().back(), "FFT2");
+}
+
+class ExportTest : public InteractionTest {
+protected:
+    void Trigger(const char* action)
+    {
+        QAction* item = form->findChild<QAction*>(QString::fromLatin1(action));
+        ASSERT_NE(item, nullptr) << action;
+        item->trigger();
+    }
+    void SaveAs(const std::string& name, const char* action)
+    {
+        dialogs.saveName = QString::fromStdString((folder / name).string());
+        Trigger(action);
+    }
+    void ShowCarpet()
+    {
+        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        form->PageControl1Change();
+    }
+};
+
+std::vector<QString> Captions(const QMenu* menu)
+{
+    std::vector<QString> captions;
+    for (const QAction* action : menu->actions()) {
+        captions.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return captions;
+}
+
+TEST_F(ExportTest, MenusHoldEveryItemInOrder)
+{
+    StartShown();
+    EXPECT_EQ(Captions(Find<QMenu>("PopupMenu1")),
+              (std::vector<QString>{"View Legend", "-", "Copy to Clipboard", "Save to File (*.jpg)",
+                                    "Save to File (*.png)", "Save to File (*.bmp)", "-", "norm(PSI) to File"}));
+    EXPECT_EQ(Captions(Find<QMenu>("PopupMenu2")),
+              (std::vector<QString>{"Copy to Clipboard", "Save to File (*.jpg)", "Save to File (*.png)",
+                                    "Save to File (*.bmp)", "Open with...", "-", "norm(PSI) to File", "-",
+                                    "Clear DAT-file", "Add to DAT-file"}));
+}
+
+TEST_F(ExportTest, ChartFilesHaveTheChartsSizeAndPicture)
+{
+    StartShown();
+    const QSize size = chart->size();
+    SaveAs("chart", "SavetoFileJpg1");
+    EXPECT_EQ(dialogs.lastSaveRequest.defaultSuffix, "jpg");
+    EXPECT_EQ(dialogs.lastSaveRequest.filter, "JPG files (*.jpg)");
+    EXPECT_EQ(dialogs.lastSaveRequest.folder, form->ExeDirectory());
+    EXPECT_EQ(QImage(QString::fromStdString((folder / "chart.jpg").string())).size(), size) << "\".jpg\" appended";
+
+    SaveAs("chart.png", "SavetoFilePng1");
+    const QImage png(QString::fromStdString((folder / "chart.png").string()));
+    ASSERT_EQ(png.size(), size);
+    EXPECT_EQ(png.pixelColor(size.width() / 2, 0), QColor(0, 0, 255)) << "the first row is the top frame";
+    EXPECT_EQ(png.pixelColor(size.width() / 2, size.height() - 2), QColor(255, 255, 255));
+
+    SaveAs("chart.bmp", "SavetoFileBmp1");
+    const std::string bmp = ReadWholeFile(folder / "chart.bmp");
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    const auto read32 = [&bmp](std::size_t at) {
+        return static_cast<int>(static_cast<unsigned char>(bmp[at]) | static_cast<unsigned char>(bmp[at + 1]) << 8 |
+                                static_cast<unsigned char>(bmp[at + 2]) << 16);
+    };
+    EXPECT_EQ(read32(18), size.width());
+    EXPECT_EQ(read32(22), size.height());
+    EXPECT_EQ(static_cast<int>(bmp[28]), 24);
+
+    Trigger("Copy1");
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(clipboard, nullptr);
+    EXPECT_TRUE(clipboard->hasFormat("image/svg+xml"));
+    EXPECT_TRUE(clipboard->hasImage());
+    EXPECT_EQ(Find<QWidget>("Chart1")->size(), size) << "the screen does not change";
+}
+
+TEST_F(ExportTest, CarpetFilesAndClipboardHoldThePicture)
+{
+    StartShown();
+    ShowCarpet();
+    SaveAs("carpet.jpg", "N2DtoJPG1");
+    EXPECT_EQ(QImage(QString::fromStdString((folder / "carpet.jpg").string())).size(), QSize(300, 300));
+    SaveAs("carpet.png", "N2DtoPNG1");
+    const QImage png(QString::fromStdString((folder / "carpet.png").string()));
+    ASSERT_EQ(png.size(), QSize(300, 300));
+    EXPECT_EQ(png.pixelColor(0, 0), QColor(255, 255, 255));
+    EXPECT_EQ(png.pixelColor(0, 111).green(), 0) << "a magenta trajectory";
+    SaveAs("carpet.bmp", "N2DtoBMP1");
+    EXPECT_EQ(QImage(QString::fromStdString((folder / "carpet.bmp").string())).size(), QSize(300, 300));
+    Trigger("N2DtoClipboard1");
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(300, 300));
+}
+
+TEST_F(ExportTest, FailedSavesAreReportedAndCancelledOnesWriteNothing)
+{
+    StartShown();
+    SaveAs("missing/chart.png", "SavetoFilePng1");
+    ASSERT_FALSE(dialogs.errors.isEmpty());
+    EXPECT_TRUE(dialogs.errors.back().contains("chart.png")) << dialogs.errors.back().toStdString();
+    EXPECT_TRUE(dialogs.errors.back().contains("No such file or directory"));
+    dialogs.saveName.reset();
+    Trigger("norm1");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1) << "only nivaro.ini";
+}
+
+TEST_F(ExportTest, DensityTableAndDataFileCommands)
+{
+    StartShown();
+    SaveAs("norm.txt", "norm1");
+    EXPECT_EQ(dialogs.lastSaveRequest.filter, "Text files (*.txt)");
+    const std::string table = ReadWholeFile(folder / "norm.txt");
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 301);
+
+    ShowCarpet();
+    auto* menu = Find<QMenu>("PopupMenu2");
+    emit menu->aboutToShow();
+    EXPECT_FALSE(form->findChild<QAction*>("ClearDATfile1")->isEnabled()) << "no data file yet";
+    EXPECT_FALSE(form->findChild<QAction*>("AddtoDATfile1")->isEnabled()) << "no trajectory hovered";
+    state.hoveredStart = 75;
+    emit menu->aboutToShow();
+    EXPECT_TRUE(form->findChild<QAction*>("AddtoDATfile1")->isEnabled());
+    Trigger("AddtoDATfile1");
+    EXPECT_EQ(ReadWholeFile(folder / "nivaro.dat"), "-1.500000\n");
+    emit menu->aboutToShow();
+    EXPECT_TRUE(form->findChild<QAction*>("ClearDATfile1")->isEnabled());
+
+    Find<QCheckBox>("CheckBox4")->click();
+    EXPECT_EQ(state.trajectoryStartGrid[75][0], 75.0) << "the data file's start is drawn";
+    Trigger("ClearDATfile1");
+    EXPECT_FALSE(std::filesystem::exists(folder / "nivaro.dat"));
+    EXPECT_EQ(state.trajectoryStartGrid[111][0], 111.0) << "the default trajectories are back";
 }
 
 TEST_F(Form5Test, ClosingRequestsAStopAndTheLegendCanBeHidden)
