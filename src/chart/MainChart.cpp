@@ -2,7 +2,7 @@
 
 namespace nivaro {
 
-void ConfigureMainChart(TChart& chart, TSurfaceSeries& surface)
+void ConfigureMainView(TChart& chart)
 {
     TView3DOptions& view = chart.View3DOptions();
     view.SetElevation(304);
@@ -20,7 +20,10 @@ void ConfigureMainChart(TChart& chart, TSurfaceSeries& surface)
     chart.DepthAxis.Increment = 10;
     chart.LeftAxis.Visible = false;
     chart.LeftAxis.LabelsVisible = false;
+}
 
+void ConfigureMainSurface(TSurfaceSeries& surface)
+{
     surface.Pen = {RgbColor(192, 192, 192), 1, PenStyle::Solid};
     surface.SetColors(RgbColor(128, 0, 0), RgbColor(255, 0, 0), RgbColor(0, 255, 0));
     surface.PaletteStyle = TChartPaletteStyle::psCustom;
@@ -38,7 +41,8 @@ void ConfigureMainChart(TChart& chart, TSurfaceSeries& surface)
 
 MainChart::MainChart()
 {
-    ConfigureMainChart(chart_, surface_);
+    ConfigureMainView(chart_);
+    ConfigureMainSurface(surface_);
     chart_.AddSeries(surface_);
 }
 

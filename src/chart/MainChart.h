@@ -9,16 +9,18 @@
 
 namespace nivaro {
 
-// The density chart as the main window lays it out: the view, the margins,
-// the two drawn axes, and the surface's pen, colour range and stored palette.
-// The window and the batch program draw the same chart with it.
-void ConfigureMainChart(TChart& chart, TSurfaceSeries& surface);
+// The density chart as the main window lays it out: the view, the margins
+// and the two drawn axes.
+void ConfigureMainView(TChart& chart);
+// The surface's pen, colour range and stored palette.
+void ConfigureMainSurface(TSurfaceSeries& surface);
 
 inline constexpr int kMainChartWidth = 832;
 inline constexpr int kMainChartHeight = 740;
 
 // The density chart with its surface (Series1) and the trajectory series it
-// owns, filled from points with x, y and z members.
+// owns, filled from points with x, y and z members. The window and the batch
+// program draw the same chart with it.
 class MainChart {
 public:
     MainChart();

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "RecordingDevice.h"
+#include "chart/MainChart.h"
 #include "chart/TChart.h"
 #include "chart/TPoint3DSeries.h"
 #include "chart/TSurfaceSeries.h"
@@ -13,20 +14,11 @@ namespace {
 
 using Kind = RecordingDevice::Kind;
 
-// The window's view on a chart without drawn axes, so that the chart
-// rectangle is what the margins leave.
+// The window's view; the tests hide the axes where they need the bare
+// chart rectangle.
 void UseWindowView(TChart& chart)
 {
-    TView3DOptions& view = chart.View3DOptions();
-    view.SetElevation(304);
-    view.SetRotation(334);
-    view.SetZoom(80);
-    view.SetOrthogonal(false);
-    view.SetZoomText(false);
-    chart.MarginLeft = 0;
-    chart.MarginTop = 5;
-    chart.MarginRight = 0;
-    chart.MarginBottom = 25;
+    ConfigureMainView(chart);
 }
 
 // A 3 by 3 grid (X and Z from 0 to 2) whose points carry their index + 1 as

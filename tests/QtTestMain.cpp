@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <clocale>
 #include <cstdlib>
 
+// Tests that draw or open windows need an application object; they run
+// without a display.
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
