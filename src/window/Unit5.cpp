@@ -1,10 +1,7 @@
 #include "Unit5.h"
 
+#include <algorithm>
 #include <QApplication>
-#include <QClipboard>
-#include <QDesktopServices>
-#include <QDir>
-#include <QUrl>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -12,11 +9,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,44 +20,21 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cstdio>
-#include <new>
 
 #include "ChartHost.h"
-#include "UpDown.h"
-#include "UserDialogs.h"
-#include "carpet/BmpWriter.h"
-#include "carpet/TableWriter.h"
-#include "chart/export/ChartExport.h"
-#include "engine/TrajectoryStarts.h"
-#include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
-#include "engine/CarpetPass.h"
-#include "engine/DensityGrid.h"
 #include "engine/PhysicalConstants.h"
-#include "engine/SettingsValidation.h"
-#include "engine/SpectrumTransform.h"
-#include "engine/SurfaceData.h"
-#include "platform/AtomicFile.h"
+#include "Form5Text.h"
 #include "platform/FileError.h"
 #include "platform/NumberText.h"
+#include "UpDown.h"
+#include "UserDialogs.h"
+#include "WindowProgress.h"
 
 namespace nivaro {
 namespace {
 
-constexpr const char* kImageFileName = "out.bmp";
 constexpr int kDelayedApplyMilliseconds = 1000;
-
-QString Text(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-std::string Text(const QLineEdit* field)
-{
-    return field->text().toStdString();
-}
 
 struct NamedColour {
     const char* name;
@@ -86,72 +59,8 @@ Widget* Named(Widget* widget, const char* name)
 
 }  // namespace
 
-// Reports progress in the progress view and the status line, and lets the
-// window handle pending events.
-class TForm5::WindowProgress final : public ProgressSink {
-public:
-    explicit WindowProgress(TForm5& form) : form_(form) {}
-
-protected:
-    void Show(const ProgressReport& report) override
-    {
-        form_.ProgressBar1->setValue(report.percent);
-        const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);
-        const QString time = QStringLiteral("time = %1 sec (%2 min)").arg(report.elapsedSeconds).arg(minutes);
-        switch (report.kind) {
-        case ProgressKind::DensityColumns:
-            form_.Label16->setText(QStringLiteral("Loading...  %1%").arg(report.percent));
-            form_.Label1->setText(time);
-            break;
-        case ProgressKind::CarpetDataFileStarts:
-            form_.Label16->setText(QStringLiteral("Loading... %1%").arg(report.percent));
-            form_.Label1->setText(time + QLatin1Char('\n'));
-            break;
-        case ProgressKind::CarpetRegularStarts:
-            form_.Label16->setText(QStringLiteral("Loading... %1%").arg(report.percent));
-            break;
-        }
-        QCoreApplication::processEvents();
-    }
-
-private:
-    TForm5& form_;
-};
-
-// The busy state of a computation: panel disabled, hourglass, progress view.
-// Always left, also when an exception passes through; nested computations
-// (the carpet started by the page rule) leave it only at the outermost level.
-class TForm5::BusyState {
-public:
-    BusyState(TForm5& form, bool clearStatus) : form_(form)
-    {
-        if (form_.busyDepth_++ == 0) {
-            form_.Panel1->setEnabled(false);
-            form_.setFocus();
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        }
-        if (clearStatus) {
-            form_.Label1->clear();
-        }
-        form_.SetView(ViewMode::Progress);
-    }
-    BusyState(const BusyState&) = delete;
-    BusyState& operator=(const BusyState&) = delete;
-    ~BusyState()
-    {
-        form_.ShowViewOfPage();
-        if (--form_.busyDepth_ == 0) {
-            QApplication::restoreOverrideCursor();
-            form_.Panel1->setEnabled(true);
-        }
-    }
-
-private:
-    TForm5& form_;
-};
-
 TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), progress_(std::make_unique<WindowProgress>(*this))
+    : QWidget(parent), state_(state), dialogs_(dialogs), progress_()
 {
     setObjectName(QStringLiteral("Form5"));
     setFocusPolicy(Qt::StrongFocus);
@@ -169,6 +78,7 @@ TForm5::TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent)
     Panel2->setFixedHeight(29);
     Label1 = Named(new QLabel(Panel2), "Label1");
     Label1->setAlignment(Qt::AlignCenter);
+    progress_ = std::make_unique<WindowProgress>(*ProgressBar1, *Label16, *Label1);
     auto* statusLayout = new QHBoxLayout(Panel2);
     statusLayout->setContentsMargins(2, 2, 2, 2);
     statusLayout->addWidget(Label1);
@@ -240,127 +150,6 @@ void TForm5::BuildViews()
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox1->setWidget(Image1);
     ScrollBox1->setWidgetResizable(false);
-}
-
-void TForm5::BuildMenus()
-{
-    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-        QAction* action = menu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    const auto chartSave = [this](const char* suffix, const char* filter, auto save) {
-        return [this, suffix, filter, save] {
-            SaveWithDialog(suffix, filter, [this, save](const std::string& path) { save(chart_, path); });
-        };
-    };
-    const auto pictureSave = [this](const char* suffix, const char* filter, auto save) {
-        return [this, suffix, filter, save] {
-            SaveWithDialog(suffix, filter, [this, save](const std::string& path) { save(CarpetPicture(), path); });
-        };
-    };
-    constexpr const char* kJpg = "JPG files (*.jpg)";
-    constexpr const char* kPng = "PNG files (*.png)";
-    constexpr const char* kBmp = "BMP files (*.bmp)";
-
-    Viewlegend1 = item(PopupMenu1, "Viewlegend1", "View Legend", &TForm5::Viewlegend1Click);
-    Viewlegend1->setCheckable(true);
-    Viewlegend1->setChecked(true);
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
-    item(PopupMenu1, "Copy1", "Copy to Clipboard", &TForm5::Copy1Click);
-    item(PopupMenu1, "SavetoFileJpg1", "Save to File (*.jpg)",
-         chartSave("jpg", kJpg, [this](TChart& chart, const std::string& path) {
-             ChartSaveToJPEGFile(chart, path, 75, Chart1->width(), Chart1->height());
-         }));
-    item(PopupMenu1, "SavetoFilePng1", "Save to File (*.png)",
-         chartSave("png", kPng, [this](TChart& chart, const std::string& path) {
-             ChartSaveToPNG(chart, path, Chart1->width(), Chart1->height());
-         }));
-    item(PopupMenu1, "SavetoFileBmp1", "Save to File (*.bmp)",
-         chartSave("bmp", kBmp, [](TChart& chart, const std::string& path) {
-             ChartSaveToBitmap(chart, path, chart.Width(), chart.Height());
-         }));
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
-    item(PopupMenu1, "norm1", "norm(PSI) to File", &TForm5::norm1Click);
-
-    item(PopupMenu2, "N2DtoClipboard1", "Copy to Clipboard",
-         [this] { QGuiApplication::clipboard()->setImage(CarpetPicture()); });
-    item(PopupMenu2, "N2DtoJPG1", "Save to File (*.jpg)",
-         pictureSave("jpg", kJpg, [](const QImage& picture, const std::string& path) {
-             SaveImageAsJpeg(picture, path, 90);
-         }));
-    item(PopupMenu2, "N2DtoPNG1", "Save to File (*.png)", pictureSave("png", kPng, SaveImageAsPng));
-    item(PopupMenu2, "N2DtoBMP1", "Save to File (*.bmp)", pictureSave("bmp", kBmp, SaveImageAsBmp));
-    item(PopupMenu2, "Openwith1", "Open with...", &TForm5::Openwith1Click);
-    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N2"));
-    item(PopupMenu2, "normPSItoFile1", "norm(PSI) to File", &TForm5::norm1Click);
-    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N4"));
-    ClearDATfile1 = item(PopupMenu2, "ClearDATfile1", "Clear DAT-file", &TForm5::ClearDATfile1Click);
-    AddtoDATfile1 = item(PopupMenu2, "AddtoDATfile1", "Add to DAT-file", &TForm5::AddtoDATfile1Click);
-    connect(PopupMenu2, &QMenu::aboutToShow, this, &TForm5::PopupMenu2Popup);
-}
-
-void TForm5::SaveWithDialog(const char* suffix, const char* filter,
-                            const std::function<void(const std::string&)>& save)
-{
-    if (Busy()) {
-        return;
-    }
-    const std::optional<QString> name =
-        dialogs_.AskSaveFileName({QString::fromLatin1(suffix), QString::fromLatin1(filter), exeDirectory_});
-    if (!name) {
-        return;
-    }
-    try {
-        save(name->toStdString());
-    } catch (const std::exception& error) {
-        dialogs_.ShowError(QStringLiteral("The file could not be saved.\n%1").arg(QString::fromUtf8(error.what())));
-    }
-}
-
-QImage TForm5::CarpetPicture() const
-{
-    return Image1->pixmap().toImage();
-}
-
-void TForm5::Copy1Click()
-{
-    CopyToClipboardMetafile(chart_, Chart1->width(), Chart1->height());
-}
-
-void TForm5::norm1Click()
-{
-    SaveWithDialog("txt", "Text files (*.txt)", [this](const std::string& path) {
-        AtomicFile table(path);
-        WriteTable(table.Stream(), state_.densityField);
-        table.Commit();
-    });
-}
-
-void TForm5::PopupMenu2Popup()
-{
-    ClearDATfile1->setEnabled(DataFileIsWritable(kDataFileName));
-    AddtoDATfile1->setEnabled(state_.hoveredStart != kNoHoveredStart);
-}
-
-// The automatic data file stays silent when it cannot be written.
-void TForm5::AddtoDATfile1Click()
-{
-    if (state_.hoveredStart != kNoHoveredStart) {
-        AppendToDataFile(kDataFileName, PositionOfStartRow(state_, state_.hoveredStart));
-    }
-}
-
-void TForm5::ClearDATfile1Click()
-{
-    DeleteDataFile(kDataFileName);
-    Button1->click();
-}
-
-void TForm5::Openwith1Click()
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(kImageFileName))));
 }
 
 void TForm5::BuildPanel()
@@ -691,261 +480,6 @@ void TForm5::closeEvent(QCloseEvent* event)
 {
     state_.stopRequested = true;
     event->accept();
-}
-
-// The panel's values are converted all together and taken over only when
-// every field converts and the computation can use them; otherwise the
-// previous values stay and the user is told why.
-bool TForm5::TakeOverParameters()
-{
-    SimulationParameters taken = state_.parameters;
-    try {
-        taken.slits = StrToInt(Text(Edit1));
-        taken.mass = StrToFloat(ComboBox1->currentText().toStdString());
-        taken.lambda = StrToFloat(Text(Edit2));
-        taken.d = StrToFloat(Text(Edit3));
-        taken.sigma0 = StrToFloat(Text(Edit6));
-        taken.slitWidth = StrToFloat(Text(Edit7));
-    } catch (const ConversionError& error) {
-        dialogs_.ShowError(QString::fromUtf8(error.what()));
-        return false;
-    }
-    const SimulationParameters previous = state_.parameters;
-    state_.parameters = taken;
-    const std::vector<SettingProblem> problems = FindUnusableSettings(state_);
-    if (!problems.empty()) {
-        state_.parameters = previous;
-        dialogs_.ShowError(QString::fromUtf8(UnusableSettingsError(problems).what()));
-        return false;
-    }
-    return true;
-}
-
-void TForm5::Button4Click()
-{
-    if (Busy() || !Button4->isEnabled()) {
-        return;
-    }
-    Button4->setEnabled(false);
-    if (TakeOverParameters()) {
-        try {
-            ComputeDensityGrid();
-        } catch (const std::bad_alloc&) {
-            dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
-                                   .arg(state_.grid.nx)
-                                   .arg(state_.grid.nz));
-        } catch (const std::exception& error) {
-            dialogs_.ShowError(QString::fromUtf8(error.what()));
-        }
-    }
-    Button4->setEnabled(true);
-}
-
-void TForm5::ComputeDensityGrid()
-{
-    {
-        const BusyState busy(*this, true);
-        spectrumShown_ = false;
-        nivaro::ComputeDensityGrid(state_, *progress_);
-        mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
-        if (CheckBox1->isChecked()) {
-            mainChart_.AddTrajectories(SurfaceTrajectories(state_));
-        }
-        WriteBackAndEchoConfiguration();
-        Image1->setPixmap(QPixmap());
-    }
-    PageControl1Change();
-}
-
-PanelTexts TForm5::CurrentPanelTexts() const
-{
-    return {Text(Edit1), ComboBox1->currentText().toStdString(), Text(Edit2), Text(Edit3), Text(Edit7), Text(Edit6),
-            Text(Edit4), Text(Edit5), Text(Edit8)};
-}
-
-// The automatic write-back stays silent when the file cannot be written; the
-// legend then echoes the settings as they would have been written.
-void TForm5::WriteBackAndEchoConfiguration()
-{
-    const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
-    IniFile configuration;
-    try {
-        configuration = IniFile::Load(path);
-    } catch (const FileError&) {
-    }
-    WriteBackConfiguration(configuration, CurrentPanelTexts(), state_.grid);
-    try {
-        configuration.Save(path);
-    } catch (const FileError&) {
-    }
-    chart_.SetLegendTitle(LegendEcho(configuration));
-}
-
-void TForm5::Button1Click()
-{
-    if (Busy() || !Button1->isEnabled()) {
-        return;
-    }
-    Button1->setEnabled(false);
-    try {
-        RenderCarpetImage();
-    } catch (const std::exception& error) {
-        dialogs_.ShowError(QString::fromUtf8(error.what()));
-    }
-    Button1->setEnabled(true);
-}
-
-void TForm5::RenderCarpetImage()
-{
-    {
-        const BusyState busy(*this, false);
-        CarpetOptions options;
-        try {
-            options.contrast = StrToInt(Text(Edit9));
-        } catch (const ConversionError& error) {
-            dialogs_.ShowError(QString::fromUtf8(error.what()));
-            return;
-        }
-        options.showTrajectories = CheckBox2->isChecked();
-        if (CheckBox4->isChecked()) {
-            options.dataFile = kDataFileName;
-        }
-        try {
-            nivaro::RenderCarpet(state_, options, *progress_);
-        } catch (const StaleDensityError& error) {
-            Label1->setText(QString::fromUtf8(error.what()));
-            return;
-        }
-        WriteImageFile();
-        ShowCarpetPicture();
-    }
-    PageControl1Change();
-}
-
-// "out.bmp" in the current folder; a failure is told in the status line.
-bool TForm5::WriteImageFile()
-{
-    try {
-        AtomicFile image(kImageFileName, true);
-        WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
-        image.Commit();
-        return true;
-    } catch (const FileError& error) {
-        Label1->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
-        return false;
-    }
-}
-
-// The picture comes straight from the planes, so it shows even when
-// "out.bmp" could not be written.
-void TForm5::ShowCarpetPicture()
-{
-    const int rows = state_.grid.nx;
-    const int columns = state_.grid.nz;
-    QImage picture(columns, rows, QImage::Format_RGB888);
-    for (int row = 0; row < rows; ++row) {
-        uchar* line = picture.scanLine(row);
-        for (int column = 0; column < columns; ++column) {
-            line[3 * column] = state_.carpetRed[row][column];
-            line[3 * column + 1] = state_.carpetGreen[row][column];
-            line[3 * column + 2] = state_.carpetBlue[row][column];
-        }
-    }
-    Image1->setPixmap(QPixmap::fromImage(picture));
-    Image1->resize(picture.size());
-}
-
-namespace {
-
-QString Formatted(const char* format, auto... values)
-{
-    char text[256];
-    std::snprintf(text, sizeof text, format, values...);
-    return QString::fromUtf8(text);
-}
-
-}  // namespace
-
-void TForm5::SurfaceHover(TSurfaceNearestTool& tool)
-{
-    if (tool.Cell() == -1) {
-        Label1->clear();
-        return;
-    }
-    double row = 0.0;
-    double column = 0.0;
-    tool.GetRowCol(chart_, row, column);
-    const RealMatrixT& density = state_.densityField;
-    if (spectrumShown_) {
-        // The spectrum's cells are 2 by 2 blocks of the 256 by 256 magnitudes.
-        const int u = std::clamp(2 * static_cast<int>(row), 0, density.Rows() - 1);
-        const int v = std::clamp(2 * static_cast<int>(column), 0, density.Cols() - 1);
-        Label1->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
-        return;
-    }
-    const GridSettings& grid = state_.grid;
-    const SimulationParameters& p = state_.parameters;
-    const double z = grid.decimationZ * column * grid.dz / state_.scaleZ.Factor() + p.zOffset;
-    const double x = grid.decimationX * row * grid.dx / state_.scaleX.Factor();
-    const int gridRow = std::clamp(static_cast<int>(grid.decimationX * row + grid.nx / 2), 0, density.Rows() - 1);
-    const int gridColumn = std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1);
-    Label1->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", x * 1e9, x / p.d,
-                              z * 1e9, z / (2 * p.d * p.d / p.lambda), density[gridRow][gridColumn]));
-}
-
-void TForm5::Image1MouseMove(int x, int y)
-{
-    state_.hoveredStart = kNoHoveredStart;
-    if (y < 0 || y >= state_.carpetRed.Rows() || x < 0 || x >= state_.carpetRed.Cols()) {
-        return;
-    }
-    const int red = state_.carpetRed[y][x];
-    const int green = state_.carpetGreen[y][x];
-    const int blue = state_.carpetBlue[y][x];
-    const double start = state_.trajectoryStartGrid[y][x];
-    const int startRow = static_cast<int>(start);
-    if (startRow == 0) {
-        Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue));
-        return;
-    }
-    state_.hoveredStart = startRow;
-    const double xs = (startRow - state_.grid.nx * 0.5) * state_.grid.dx / state_.scaleX.Factor();
-    Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
-                              blue, start, xs * 1e9, xs / state_.parameters.d));
-}
-
-void TForm5::Image1MouseDown(Qt::MouseButton button, int x, int y)
-{
-    if (button != Qt::LeftButton || Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
-        x >= state_.trajectoryStartGrid.Cols()) {
-        return;
-    }
-    const int startRow = static_cast<int>(state_.trajectoryStartGrid[y][x]);
-    if (startRow == 0) {
-        return;
-    }
-    RepaintTrajectory(state_, startRow, ColorBox1->currentData().value<TColor>());
-    WriteImageFile();
-    ShowCarpetPicture();
-    PageControl1Change();
-}
-
-void TForm5::keyPressEvent(QKeyEvent* event)
-{
-    FormKeyDown(event->key());
-    QWidget::keyPressEvent(event);
-}
-
-void TForm5::FormKeyDown(int key)
-{
-    if (key != Qt::Key_F11 || Busy() || !ApplySpectrumView(state_)) {
-        return;
-    }
-    spectrumShown_ = true;
-    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(state_));
-    std::vector<std::string> legend = chart_.LegendTitle();
-    legend.push_back("FFT2");
-    chart_.SetLegendTitle(std::move(legend));
 }
 
 }  // namespace nivaro

@@ -31,6 +31,7 @@ namespace nivaro {
 
 class ChartHost;
 class UpDown;
+class WindowProgress;
 class UserDialogs;
 enum class ScaleDirection;
 
@@ -70,9 +71,7 @@ protected:
 
 private:
     class BusyState;
-    class WindowProgress;
     friend class BusyState;
-    friend class WindowProgress;
 
     void BuildPanel();
     QGroupBox* BuildParameterGroup();

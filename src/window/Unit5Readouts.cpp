@@ -1,0 +1,99 @@
+#include "Unit5.h"
+
+#include <algorithm>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "ChartHost.h"
+#include "engine/CarpetPass.h"
+#include "engine/SpectrumTransform.h"
+#include "engine/SurfaceData.h"
+#include "Form5Text.h"
+#include "WindowProgress.h"
+
+namespace nivaro {
+
+void TForm5::SurfaceHover(TSurfaceNearestTool& tool)
+{
+    if (tool.Cell() == -1) {
+        Label1->clear();
+        return;
+    }
+    double row = 0.0;
+    double column = 0.0;
+    tool.GetRowCol(chart_, row, column);
+    const RealMatrixT& density = state_.densityField;
+    if (spectrumShown_) {
+        // The spectrum's cells are 2 by 2 blocks of the 256 by 256 magnitudes.
+        const int u = std::clamp(2 * static_cast<int>(row), 0, density.Rows() - 1);
+        const int v = std::clamp(2 * static_cast<int>(column), 0, density.Cols() - 1);
+        Label1->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
+        return;
+    }
+    const GridSettings& grid = state_.grid;
+    const SimulationParameters& p = state_.parameters;
+    const double z = grid.decimationZ * column * grid.dz / state_.scaleZ.Factor() + p.zOffset;
+    const double x = grid.decimationX * row * grid.dx / state_.scaleX.Factor();
+    const int gridRow = std::clamp(static_cast<int>(grid.decimationX * row + grid.nx / 2), 0, density.Rows() - 1);
+    const int gridColumn = std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1);
+    Label1->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", x * 1e9, x / p.d,
+                              z * 1e9, z / (2 * p.d * p.d / p.lambda), density[gridRow][gridColumn]));
+}
+
+void TForm5::Image1MouseMove(int x, int y)
+{
+    state_.hoveredStart = kNoHoveredStart;
+    if (y < 0 || y >= state_.carpetRed.Rows() || x < 0 || x >= state_.carpetRed.Cols()) {
+        return;
+    }
+    const int red = state_.carpetRed[y][x];
+    const int green = state_.carpetGreen[y][x];
+    const int blue = state_.carpetBlue[y][x];
+    const double start = state_.trajectoryStartGrid[y][x];
+    const int startRow = static_cast<int>(start);
+    if (startRow == 0) {
+        Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue));
+        return;
+    }
+    state_.hoveredStart = startRow;
+    const double xs = (startRow - state_.grid.nx * 0.5) * state_.grid.dx / state_.scaleX.Factor();
+    Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
+                              blue, start, xs * 1e9, xs / state_.parameters.d));
+}
+
+void TForm5::Image1MouseDown(Qt::MouseButton button, int x, int y)
+{
+    if (button != Qt::LeftButton || Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
+        x >= state_.trajectoryStartGrid.Cols()) {
+        return;
+    }
+    const int startRow = static_cast<int>(state_.trajectoryStartGrid[y][x]);
+    if (startRow == 0) {
+        return;
+    }
+    RepaintTrajectory(state_, startRow, ColorBox1->currentData().value<TColor>());
+    WriteImageFile();
+    ShowCarpetPicture();
+    PageControl1Change();
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event)
+{
+    FormKeyDown(event->key());
+    QWidget::keyPressEvent(event);
+}
+
+void TForm5::FormKeyDown(int key)
+{
+    if (key != Qt::Key_F11 || Busy() || !ApplySpectrumView(state_)) {
+        return;
+    }
+    spectrumShown_ = true;
+    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(state_));
+    std::vector<std::string> legend = chart_.LegendTitle();
+    legend.push_back("FFT2");
+    chart_.SetLegendTitle(std::move(legend));
+}
+
+}  // namespace nivaro
