@@ -1,6 +1,5 @@
 #include "Unit5.h"
 
-#include <algorithm>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,16 +19,17 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ChartHost.h"
-#include "configuration/Configuration.h"
-#include "engine/PhysicalConstants.h"
 #include "Form5Text.h"
-#include "platform/FileError.h"
-#include "platform/NumberText.h"
 #include "UpDown.h"
 #include "UserDialogs.h"
 #include "WindowProgress.h"
+#include "configuration/Configuration.h"
+#include "engine/PhysicalConstants.h"
+#include "platform/FileError.h"
+#include "platform/NumberText.h"
 
 namespace nivaro {
 namespace {

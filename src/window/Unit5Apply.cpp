@@ -1,6 +1,5 @@
 #include "Unit5.h"
 
-#include <new>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,21 +8,22 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <new>
 
+#include "ChartHost.h"
+#include "Form5Text.h"
+#include "UserDialogs.h"
+#include "WindowProgress.h"
 #include "carpet/BmpWriter.h"
 #include "carpet/DataFile.h"
-#include "ChartHost.h"
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
-#include "Form5Text.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/NumberText.h"
-#include "UserDialogs.h"
-#include "WindowProgress.h"
 
 namespace nivaro {
 

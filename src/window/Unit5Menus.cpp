@@ -10,15 +10,15 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "ChartHost.h"
+#include "Form5Text.h"
+#include "UserDialogs.h"
+#include "WindowProgress.h"
 #include "carpet/DataFile.h"
 #include "carpet/TableWriter.h"
 #include "chart/export/ChartExport.h"
-#include "ChartHost.h"
 #include "engine/TrajectoryStarts.h"
-#include "Form5Text.h"
 #include "platform/AtomicFile.h"
-#include "UserDialogs.h"
-#include "WindowProgress.h"
 
 namespace nivaro {
 

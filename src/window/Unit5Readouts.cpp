@@ -1,16 +1,16 @@
 #include "Unit5.h"
 
-#include <algorithm>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <algorithm>
 
 #include "ChartHost.h"
+#include "Form5Text.h"
+#include "WindowProgress.h"
 #include "engine/CarpetPass.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
-#include "Form5Text.h"
-#include "WindowProgress.h"
 
 namespace nivaro {
 
