@@ -93,6 +93,50 @@ TEST_F(ToolChart, DraggingTurnsTheViewAndHidesMovesFromTheNearestTool)
     EXPECT_EQ(chart.View3DOptions().Elevation(), 349) << "rotation only";
 }
 
+TEST_F(ToolChart, OutlineModeDrawsTheBoxInXorAndRepaintsOnceOnRelease)
+{
+    RecordingDevice overlay(800, 600);
+    chart.SetOverlayHandler([&overlay](const std::function<void(DrawingDevice&)>& paint) { paint(overlay); });
+    int repaints = 0;
+    chart.SetInvalidateHandler([&repaints] { ++repaints; });
+    rotate.PenVisible = true;
+    chart.MouseDown(TMouseButton::mbLeft, 100, 300);
+    chart.MouseMove(140, 300);
+    chart.MouseMove(180, 300);
+    EXPECT_FALSE(chart.AutoRepaint) << "the drag draws outlines instead of painting";
+    EXPECT_EQ(repaints, 0);
+    const auto lines = overlay.Of(RecordingDevice::Kind::Polyline);
+    ASSERT_EQ(lines.size(), 3u * 12u) << "drawn, erased and drawn again: 12 edges each";
+    for (const auto* line : lines) {
+        EXPECT_TRUE(line->pen.xorMode);
+    }
+    chart.MouseUp(TMouseButton::mbLeft, 180, 300);
+    EXPECT_TRUE(chart.AutoRepaint);
+    EXPECT_EQ(repaints, 1);
+}
+
+TEST_F(ToolChart, AfterTurningDecaysUntilTheStepsAreSmall)
+{
+    int ticks = 0;
+    rotate.Inertia = 50;
+    rotate.ScheduleTick = [&ticks] { ++ticks; };
+    chart.MouseDown(TMouseButton::mbLeft, 100, 300);
+    chart.MouseMove(108, 300);  // 0.9 degrees a step
+    chart.MouseUp(TMouseButton::mbLeft, 108, 300);
+    EXPECT_EQ(ticks, 1);
+    const double before = chart.View3DOptions().RotationValue();
+    rotate.TimerTick(chart);
+    EXPECT_NEAR(chart.View3DOptions().RotationValue() - before, 0.9, 1e-9);
+    for (int paint = 0; paint < 40; ++paint) {
+        Paint();  // five notifications a paint, each multiplying the step by 0.95
+    }
+    const int scheduled = ticks;
+    const double settled = chart.View3DOptions().RotationValue();
+    rotate.TimerTick(chart);
+    EXPECT_EQ(ticks, scheduled) << "the timer stopped once the steps fell below 0.01";
+    EXPECT_EQ(chart.View3DOptions().RotationValue(), settled);
+}
+
 TEST_F(ToolChart, NearestToolHighlightsTheCellItsRowAndItsColumn)
 {
     const DevicePoint centre = CellCentre(1, 1);
