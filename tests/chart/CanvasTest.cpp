@@ -19,13 +19,22 @@ TView3DOptions WindowView()
     return options;
 }
 
+// A canvas set up for one paint of a view.
+struct PreparedCanvas {
+    PreparedCanvas(const TView3DOptions& view, int depth, const DeviceRect& chartRect) : options(view)
+    {
+        canvas.InitWindow(device, options, true);
+        canvas.Projection(depth, chartRect);
+    }
+    RecordingDevice device{800, 600};
+    TView3DOptions options;
+    TChartCanvas3D canvas;
+};
+
 TEST(TChartCanvas3D, ProjectsTheWindowViewExactly)
 {
-    RecordingDevice device(800, 600);
-    const TView3DOptions options = WindowView();
-    TChartCanvas3D canvas;
-    canvas.InitWindow(device, options, true);
-    canvas.Projection(160, {0, 0, 800, 600});
+    PreparedCanvas prepared(WindowView(), 160, {0, 0, 800, 600});
+    const TChartCanvas3D& canvas = prepared.canvas;
     EXPECT_EQ(canvas.CentreZ(), 80);
     const struct {
         TPoint3D in;
@@ -42,15 +51,13 @@ TEST(TChartCanvas3D, ProjectsTheWindowViewExactly)
 
 TEST(TChartCanvas3D, HeadOnWithoutPerspectiveOnlyShifts)
 {
-    RecordingDevice device(800, 600);
-    TView3DOptions options;
-    options.SetElevation(360);
-    options.SetRotation(360);
-    options.SetPerspective(0);
-    options.SetOrthogonal(false);
-    TChartCanvas3D canvas;
-    canvas.InitWindow(device, options, true);
-    canvas.Projection(100, {0, 0, 300, 200});
+    TView3DOptions headOn;
+    headOn.SetElevation(360);
+    headOn.SetRotation(360);
+    headOn.SetPerspective(0);
+    headOn.SetOrthogonal(false);
+    PreparedCanvas prepared(headOn, 100, {0, 0, 300, 200});
+    const TChartCanvas3D& canvas = prepared.canvas;
     for (const int z : {0, 50, 100}) {
         EXPECT_EQ(canvas.Calc3DPos(10, 20, z), (DevicePoint{10, 20}));
     }
@@ -59,11 +66,8 @@ TEST(TChartCanvas3D, HeadOnWithoutPerspectiveOnlyShifts)
 
 TEST(TChartCanvas3D, FrontPlaneDisablesTheProjectionUntilTheLastEnd)
 {
-    RecordingDevice device(800, 600);
-    const TView3DOptions options = WindowView();
-    TChartCanvas3D canvas;
-    canvas.InitWindow(device, options, true);
-    canvas.Projection(160, {0, 0, 800, 600});
+    PreparedCanvas prepared(WindowView(), 160, {0, 0, 800, 600});
+    TChartCanvas3D& canvas = prepared.canvas;
     canvas.FrontPlaneBegin();
     canvas.FrontPlaneBegin();
     canvas.FrontPlaneEnd();
