@@ -8,6 +8,7 @@
 #include "TerminalProgress.h"
 #include "TrajectoryCsv.h"
 #include "carpet/BmpWriter.h"
+#include "carpet/CarpetPixels.h"
 #include "carpet/TableWriter.h"
 #include "chart/MainChart.h"
 #include "chart/export/ChartExport.h"
@@ -49,10 +50,7 @@ PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, st
         }
     }
     state.grid.DeriveDecimation();
-    const std::vector<SettingProblem> problems = FindUnusableSettings(state);
-    if (!problems.empty()) {
-        throw UnusableSettingsError(problems);
-    }
+    RequireUsableSettings(state);
     return loaded.panel;
 }
 
@@ -70,11 +68,7 @@ void WriteTableTo(AtomicFile& file, const RealMatrixT& table, const std::string&
 RgbRowSource CarpetRows(const SimulationState& state)
 {
     return {state.grid.nz, state.grid.nx, [&state](int row, std::uint8_t* rgb) {
-                for (int column = 0; column < state.grid.nz; ++column) {
-                    rgb[3 * column] = state.carpetRed[row][column];
-                    rgb[3 * column + 1] = state.carpetGreen[row][column];
-                    rgb[3 * column + 2] = state.carpetBlue[row][column];
-                }
+                InterleaveRgbRow(state.carpetRed, state.carpetGreen, state.carpetBlue, row, rgb);
             }};
 }
 

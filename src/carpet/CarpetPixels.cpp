@@ -45,6 +45,16 @@ void PaintColour(CarpetPlanesRef planes, int row, int column, std::uint32_t colo
     planes.blue[row][column] = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 }
 
+void InterleaveRgbRow(const UcharMatrix& red, const UcharMatrix& green, const UcharMatrix& blue, int row,
+                      std::uint8_t* rgb)
+{
+    for (int column = 0; column < red.Cols(); ++column) {
+        rgb[3 * column] = red[row][column];
+        rgb[3 * column + 1] = green[row][column];
+        rgb[3 * column + 2] = blue[row][column];
+    }
+}
+
 void ApplyContrast(RealMatrixT& density, int contrast)
 {
     for (int pass = 0; pass < contrast; ++pass) {

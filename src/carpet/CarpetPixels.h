@@ -32,6 +32,10 @@ void ClearChannels(CarpetPlanesRef planes, int row, int column, std::uint8_t cha
 // Writes a colour given as 0x00BBGGRR (red in the low byte) into all planes.
 void PaintColour(CarpetPlanesRef planes, int row, int column, std::uint32_t colour);
 
+// One picture line as interleaved red, green, blue bytes, for the encoders.
+void InterleaveRgbRow(const UcharMatrix& red, const UcharMatrix& green, const UcharMatrix& blue, int row,
+                      std::uint8_t* rgb);
+
 // Contrast: takes the square root of every element n times (n < 1: none).
 void ApplyContrast(RealMatrixT& density, int contrast);
 

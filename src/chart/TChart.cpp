@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "ChartRounding.h"
+
 namespace nivaro {
 
 const std::vector<TColor>& TChart::ClassicPalette()
@@ -166,9 +168,9 @@ void TChart::CalcDepth(const std::vector<TChartSeries*>& active)
     }
     const double percent = chart3DPercent_ * 0.001;
     const double ratio = view_.CalcOrthoRatio();
-    int seriesDepth = static_cast<int>(std::nearbyint(chartRect_.Width() * (view_.Orthogonal() ? percent : 2 * percent)));
+    int seriesDepth = Round(chartRect_.Width() * (view_.Orthogonal() ? percent : 2 * percent));
     if (ratio > 1) {
-        seriesDepth = static_cast<int>(std::nearbyint(seriesDepth / ratio));
+        seriesDepth = Round(seriesDepth / ratio);
     }
     chartDepth_ = std::max(1, maxZOrder + 1) * seriesDepth;
 }

@@ -4,15 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "ChartRounding.h"
 #include "TChartSeries.h"
 
 namespace nivaro {
 namespace {
-
-int Round(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
-}
 
 constexpr int kTickSpace = 1 + 1 + 4;  // axis line width + 1 + tick length
 

@@ -5,13 +5,10 @@
 #include <cmath>
 #include <vector>
 
+#include "ChartRounding.h"
+
 namespace nivaro {
 namespace {
-
-int Round(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
-}
 
 long double Cross(const DevicePoint& o, const DevicePoint& a, const DevicePoint& b)
 {

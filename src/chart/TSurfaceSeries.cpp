@@ -4,16 +4,12 @@
 #include <cmath>
 #include <iterator>
 
+#include "ChartRounding.h"
 #include "TChartAxis.h"
 #include "TChartCanvas3D.h"
 
 namespace nivaro {
 namespace {
-
-int Round(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
-}
 
 TColor Compose(int red, int green, int blue)
 {
@@ -179,6 +175,11 @@ void TCustom3DGridSeries::Clear()
     ResetGridIndex();
 }
 
+std::size_t TCustom3DGridSeries::Slot(int row, int column) const
+{
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(numZValues_ + 1) + static_cast<std::size_t>(column);
+}
+
 void TCustom3DGridSeries::ResetGridIndex()
 {
     gridIndex_.assign(static_cast<std::size_t>(numXValues_ + 1) * static_cast<std::size_t>(numZValues_ + 1), -1);
@@ -202,8 +203,7 @@ void TCustom3DGridSeries::FillGridIndex(int firstIndex)
     for (int i = firstIndex; i < Count(); ++i) {
         const int row = Round(XValues()[i]) - xOffset;
         const int column = Round(ZValues()[i]) - zOffset;
-        gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(numZValues_ + 1) +
-                   static_cast<std::size_t>(column)] = i;
+        gridIndex_[Slot(row, column)] = i;
     }
 }
 
@@ -212,8 +212,7 @@ int TCustom3DGridSeries::GridIndex(int row, int column) const
     if (row < 0 || column < 0 || row > NumXValues() || column > NumZValues()) {
         return -1;
     }
-    return gridIndex_[static_cast<std::size_t>(row) * static_cast<std::size_t>(NumZValues() + 1) +
-                      static_cast<std::size_t>(column)];
+    return gridIndex_[Slot(row, column)];
 }
 
 CellsOrientation TSurfaceSeries::Orientation(const SeriesPaintContext& context) const

@@ -85,6 +85,7 @@ public:
 
 private:
     void ResetGridIndex();
+    std::size_t Slot(int row, int column) const;
 
     int numXValues_ = 10;
     int numZValues_ = 10;

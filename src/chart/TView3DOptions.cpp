@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "ChartRounding.h"
+
 namespace nivaro {
 
 int TView3DOptions::Rounded(double value)
 {
-    return static_cast<int>(std::nearbyint(value));
+    return Round(value);
 }
 
 double TView3DOptions::CalcOrthoRatio() const

@@ -13,7 +13,15 @@ constexpr const char* kParameters = "PARAMETERS";
 constexpr const char* kAxis = "AXIS";
 constexpr const char* kGrid = "2D";
 
-const GridSettings kGridDefaults{.nx = 300, .nz = 300, .nxb = 150, .dxb = 0.5, .step = GridSettings::kConfiguredStep};
+// The grid as start-up has it when the file says nothing.
+GridSettings ConfiguredGridDefaults()
+{
+    GridSettings defaults;
+    defaults.step = GridSettings::kConfiguredStep;
+    return defaults;
+}
+
+const GridSettings kGridDefaults = ConfiguredGridDefaults();
 
 class ConfigurationReader {
 public:

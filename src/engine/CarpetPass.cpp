@@ -1,6 +1,5 @@
 #include "CarpetPass.h"
 
-#include <chrono>
 #include <vector>
 
 #include "BohmTrajectory.h"
@@ -10,13 +9,6 @@
 
 namespace nivaro {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-long SecondsSince(Clock::time_point start)
-{
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count());
-}
 
 CarpetPlanesRef Planes(SimulationState& state)
 {
@@ -42,7 +34,7 @@ auto MarkCells(SimulationState& state, double startRow, std::uint8_t channels)
 }
 
 void DrawDataFileTrajectories(SimulationState& state, const std::vector<DataFileRecord>& records, ProgressSink& progress,
-                              Clock::time_point start)
+                              const ElapsedSeconds& elapsed)
 {
     const TrajectoryTracer tracer(state);
     const long long total = static_cast<long long>(records.size()) * state.grid.nz;
@@ -55,20 +47,20 @@ void DrawDataFileTrajectories(SimulationState& state, const std::vector<DataFile
             [&](const TracePosition& position) {
                 mark(position);
                 progress.Advance({ProgressKind::CarpetDataFileStarts,
-                                  static_cast<int>((done + position.roundedColumn) * 100 / total), SecondsSince(start)});
+                                  static_cast<int>((done + position.roundedColumn) * 100 / total), elapsed()});
             },
             &state.stopRequested);
         done += state.grid.nz;
     }
 }
 
-void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, Clock::time_point start)
+void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, const ElapsedSeconds& elapsed)
 {
     const TrajectoryTracer tracer(state);
     for (const double startRow : RegularStartRows(state, state.grid.dxb)) {
         tracer.Trace(startRow, state.grid.step, MarkCells(state, startRow, kRegularTrajectoryChannels));
         progress.Advance({ProgressKind::CarpetRegularStarts, static_cast<int>(100 * startRow / state.grid.nxb),
-                          SecondsSince(start)});
+                          elapsed()});
         if (state.stopRequested.load()) {
             return;
         }
@@ -91,14 +83,14 @@ void RenderCarpet(SimulationState& state, const CarpetOptions& options, Progress
     if (!options.showTrajectories) {
         return;
     }
-    const Clock::time_point start = Clock::now();
+    const ElapsedSeconds elapsed;
     state.trajectoryStartGrid.Clear();
     const std::optional<std::vector<DataFileRecord>> records =
         options.dataFile ? ReadDataFile(*options.dataFile) : std::nullopt;
     if (records) {
-        DrawDataFileTrajectories(state, *records, progress, start);
+        DrawDataFileTrajectories(state, *records, progress, elapsed);
     } else {
-        DrawRegularTrajectories(state, progress, start);
+        DrawRegularTrajectories(state, progress, elapsed);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "DensityGrid.h"
 
-#include <chrono>
-
 #include "SettingsValidation.h"
 #include "WaveFunction.h"
 
@@ -62,13 +60,11 @@ void ComputeDensityGrid(SimulationState& state, ProgressSink& progress)
     state.parameters.UpdateDerived();
     ReshapeGrids(state);
 
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
+    const ElapsedSeconds elapsed;
     const int nz = state.grid.nz;
     for (int column = 0; column < nz; ++column) {
         ComputeColumn(state, column);
-        const long elapsed = static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count());
-        progress.Advance({ProgressKind::DensityColumns, static_cast<int>(column * 100LL / nz), elapsed});
+        progress.Advance({ProgressKind::DensityColumns, static_cast<int>(column * 100LL / nz), elapsed()});
         if (state.stopRequested.load()) {
             break;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace nivaro {
 
 enum class ProgressKind {
@@ -37,6 +39,19 @@ protected:
 
 private:
     int position_ = 0;
+};
+
+// Whole seconds since a computation began, for its progress reports.
+class ElapsedSeconds {
+public:
+    long operator()() const
+    {
+        return static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_).count());
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start_ = Clock::now();
 };
 
 class SilentProgress final : public ProgressSink {

@@ -31,6 +31,16 @@ std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state)
     return points;
 }
 
+SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, double column)
+{
+    const GridSettings& grid = state.grid;
+    const RealMatrixT& density = state.densityField;
+    return {grid.decimationX * row * grid.dx / state.scaleX.Factor(),
+            grid.decimationZ * column * grid.dz / state.scaleZ.Factor() + state.parameters.zOffset,
+            std::clamp(static_cast<int>(grid.decimationX * row + grid.nx / 2), 0, density.Rows() - 1),
+            std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1)};
+}
+
 std::vector<SurfacePoint> SpectrumSurfacePoints(const SimulationState& state)
 {
     const RealMatrixT& magnitudes = state.densityField;

@@ -19,6 +19,17 @@ struct SurfacePoint {
 // least 0), cut at the largest density over the P-scale. X varies slowest.
 std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state);
 
+// What the hover over a surface cell reads: the cell's smallest X block
+// (row) and largest Z block (column) as x and z in metres, and the grid
+// point inside the block whose density it shows (within the grid).
+struct SurfaceCellPosition {
+    double x;
+    double z;
+    int gridRow;
+    int gridColumn;
+};
+SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, double column);
+
 // The spectrum surface after the Fourier view: 128 by 128 points, X = j and
 // Z = k with the largest of 0 and the 2 by 2 block of magnitudes at
 // (2j, 2k), cut at the largest magnitude over the P-scale.

@@ -15,6 +15,7 @@
 #include "UserDialogs.h"
 #include "WindowProgress.h"
 #include "carpet/BmpWriter.h"
+#include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
@@ -210,12 +211,7 @@ void TForm5::ShowCarpetPicture()
     const int columns = state_.grid.nz;
     QImage picture(columns, rows, QImage::Format_RGB888);
     for (int row = 0; row < rows; ++row) {
-        uchar* line = picture.scanLine(row);
-        for (int column = 0; column < columns; ++column) {
-            line[3 * column] = state_.carpetRed[row][column];
-            line[3 * column + 1] = state_.carpetGreen[row][column];
-            line[3 * column + 2] = state_.carpetBlue[row][column];
-        }
+        InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, picture.scanLine(row));
     }
     Image1->setPixmap(QPixmap::fromImage(picture));
     Image1->resize(picture.size());

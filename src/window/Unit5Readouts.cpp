@@ -9,6 +9,7 @@
 #include "Form5Text.h"
 #include "WindowProgress.h"
 #include "engine/CarpetPass.h"
+#include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
 
@@ -31,14 +32,11 @@ void TForm5::SurfaceHover(TSurfaceNearestTool& tool)
         Label1->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
         return;
     }
-    const GridSettings& grid = state_.grid;
+    const SurfaceCellPosition cell = SurfaceCellAt(state_, row, column);
     const SimulationParameters& p = state_.parameters;
-    const double z = grid.decimationZ * column * grid.dz / state_.scaleZ.Factor() + p.zOffset;
-    const double x = grid.decimationX * row * grid.dx / state_.scaleX.Factor();
-    const int gridRow = std::clamp(static_cast<int>(grid.decimationX * row + grid.nx / 2), 0, density.Rows() - 1);
-    const int gridColumn = std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1);
-    Label1->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", x * 1e9, x / p.d,
-                              z * 1e9, z / (2 * p.d * p.d / p.lambda), density[gridRow][gridColumn]));
+    Label1->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", cell.x * 1e9,
+                              cell.x / p.d, cell.z * 1e9, cell.z / p.TalbotLength(),
+                              density[cell.gridRow][cell.gridColumn]));
 }
 
 void TForm5::Image1MouseMove(int x, int y)
@@ -57,7 +55,7 @@ void TForm5::Image1MouseMove(int x, int y)
         return;
     }
     state_.hoveredStart = startRow;
-    const double xs = (startRow - state_.grid.nx * 0.5) * state_.grid.dx / state_.scaleX.Factor();
+    const double xs = RowPosition(state_, startRow);
     Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
                               blue, start, xs * 1e9, xs / state_.parameters.d));
 }
