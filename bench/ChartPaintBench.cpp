@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "chart/TSurfaceSeries.h"
+#include "chart/SurfaceSeries.h"
 #include "platform/QPainterDevice.h"
-#include "window/Unit5.h"
+#include "window/MainWindow.h"
 #include "window/UserDialogs.h"
 
 namespace nivaro {

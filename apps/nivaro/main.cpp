@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "platform/SystemMemory.h"
-#include "window/Unit5.h"
+#include "window/MainWindow.h"
 #include "window/UserDialogs.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "chart/TChart.h"
-#include "chart/TPoint3DSeries.h"
-#include "chart/TSurfaceSeries.h"
+#include "chart/Chart.h"
+#include "chart/PointSeries3D.h"
+#include "chart/SurfaceSeries.h"
 
 namespace nivaro {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/TColor.h"
+#include "platform/Rgb.h"
 
 namespace nivaro {
 

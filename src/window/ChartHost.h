@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "chart/TChart.h"
+#include "chart/Chart.h"
 
 namespace nivaro {
 

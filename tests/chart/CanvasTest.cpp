@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "RecordingDevice.h"
-#include "chart/TChartCanvas3D.h"
+#include "chart/Canvas3D.h"
 
 namespace nivaro {
 namespace {

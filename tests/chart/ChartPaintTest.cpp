@@ -5,9 +5,9 @@
 
 #include "RecordingDevice.h"
 #include "chart/MainChart.h"
-#include "chart/TChart.h"
-#include "chart/TPoint3DSeries.h"
-#include "chart/TSurfaceSeries.h"
+#include "chart/Chart.h"
+#include "chart/PointSeries3D.h"
+#include "chart/SurfaceSeries.h"
 
 namespace nivaro {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "chart/TChart.h"
-#include "chart/TPoint3DSeries.h"
-#include "chart/TSurfaceSeries.h"
+#include "chart/Chart.h"
+#include "chart/PointSeries3D.h"
+#include "chart/SurfaceSeries.h"
 
 namespace nivaro {
 namespace {

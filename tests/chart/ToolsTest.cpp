@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "RecordingDevice.h"
-#include "chart/TChart.h"
-#include "chart/TSurfaceSeries.h"
+#include "chart/Chart.h"
+#include "chart/SurfaceSeries.h"
 
 namespace nivaro {
 namespace {

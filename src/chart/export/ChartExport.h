@@ -4,7 +4,7 @@
 #include <QImage>
 #include <string>
 
-#include "chart/TChart.h"
+#include "chart/Chart.h"
 
 namespace nivaro {
 

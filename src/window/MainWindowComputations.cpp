@@ -1,4 +1,4 @@
-#include "Unit5.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,9 +11,9 @@
 #include <new>
 
 #include "ChartHost.h"
-#include "Form5Text.h"
+#include "WindowTexts.h"
 #include "UserDialogs.h"
-#include "WindowProgress.h"
+#include "ProgressView.h"
 #include "carpet/BmpWriter.h"
 #include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"

@@ -1,9 +1,9 @@
-#include "TPoint3DSeries.h"
+#include "PointSeries3D.h"
 
 #include <cstdint>
 
-#include "TChartAxis.h"
-#include "TChartCanvas3D.h"
+#include "ChartAxis.h"
+#include "Canvas3D.h"
 
 namespace nivaro {
 

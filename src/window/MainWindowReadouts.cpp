@@ -1,4 +1,4 @@
-#include "Unit5.h"
+#include "MainWindow.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "ChartHost.h"
-#include "Form5Text.h"
-#include "WindowProgress.h"
+#include "WindowTexts.h"
+#include "ProgressView.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"

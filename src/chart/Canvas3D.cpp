@@ -1,4 +1,4 @@
-#include "TChartCanvas3D.h"
+#include "Canvas3D.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chart/TChartSeries.h"
+#include "chart/ChartSeries.h"
 
 namespace nivaro {
 

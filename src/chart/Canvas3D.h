@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "chart/TView3DOptions.h"
+#include "chart/ViewOptions3D.h"
 #include "platform/DrawingDevice.h"
 
 namespace nivaro {

@@ -1,4 +1,4 @@
-#include "WindowProgress.h"
+#include "ProgressView.h"
 
 #include <QCoreApplication>
 #include <QLabel>

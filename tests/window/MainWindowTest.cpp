@@ -20,10 +20,10 @@
 
 #include "TestFiles.h"
 #include "carpet/TableWriter.h"
-#include "chart/TSurfaceSeries.h"
+#include "chart/SurfaceSeries.h"
 #include "platform/QPainterDevice.h"
-#include "window/Unit5.h"
-#include "window/UpDown.h"
+#include "window/MainWindow.h"
+#include "window/Stepper.h"
 #include "window/UserDialogs.h"
 
 namespace nivaro {

@@ -1,12 +1,12 @@
-#include "TSurfaceSeries.h"
+#include "SurfaceSeries.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
 #include "ChartRounding.h"
-#include "TChartAxis.h"
-#include "TChartCanvas3D.h"
+#include "ChartAxis.h"
+#include "Canvas3D.h"
 
 namespace nivaro {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "chart/MainChart.h"
-#include "chart/TChart.h"
-#include "chart/TPoint3DSeries.h"
-#include "chart/TSurfaceSeries.h"
+#include "chart/Chart.h"
+#include "chart/PointSeries3D.h"
+#include "chart/SurfaceSeries.h"
 #include "configuration/PanelTexts.h"
 #include "engine/ProgressSink.h"
 #include "engine/SimulationState.h"

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "chart/TChartAxis.h"
-#include "chart/TChartCanvas3D.h"
-#include "chart/TChartSeries.h"
-#include "chart/TChartTools.h"
-#include "chart/TView3DOptions.h"
+#include "chart/ChartAxis.h"
+#include "chart/Canvas3D.h"
+#include "chart/ChartSeries.h"
+#include "chart/ChartTools.h"
+#include "chart/ViewOptions3D.h"
 
 namespace nivaro {
 

@@ -1,4 +1,4 @@
-#include "TChart.h"
+#include "Chart.h"
 
 #include <algorithm>
 #include <cmath>

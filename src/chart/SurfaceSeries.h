@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "chart/TChartSeries.h"
+#include "chart/ChartSeries.h"
 
 namespace nivaro {
 

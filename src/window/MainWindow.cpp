@@ -1,4 +1,4 @@
-#include "Unit5.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,10 +22,10 @@
 #include <algorithm>
 
 #include "ChartHost.h"
-#include "Form5Text.h"
-#include "UpDown.h"
+#include "WindowTexts.h"
+#include "Stepper.h"
 #include "UserDialogs.h"
-#include "WindowProgress.h"
+#include "ProgressView.h"
 #include "configuration/Configuration.h"
 #include "engine/PhysicalConstants.h"
 #include "platform/FileError.h"

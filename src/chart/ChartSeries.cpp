@@ -1,8 +1,8 @@
-#include "TChartSeries.h"
+#include "ChartSeries.h"
 
 #include <cmath>
 
-#include "TChart.h"
+#include "Chart.h"
 
 namespace nivaro {
 

@@ -1,4 +1,4 @@
-#include "TChartValueList.h"
+#include "ValueList.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "TView3DOptions.h"
+#include "ViewOptions3D.h"
 
 #include <cmath>
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "chart/TChartValueList.h"
+#include "chart/ValueList.h"
 #include "platform/DrawingDevice.h"
-#include "platform/TColor.h"
+#include "platform/Rgb.h"
 
 namespace nivaro {
 

@@ -1,4 +1,4 @@
-#include "UpDown.h"
+#include "Stepper.h"
 
 #include <QLineEdit>
 #include <QToolButton>

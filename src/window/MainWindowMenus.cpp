@@ -1,4 +1,4 @@
-#include "Unit5.h"
+#include "MainWindow.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -11,9 +11,9 @@
 #include <QUrl>
 
 #include "ChartHost.h"
-#include "Form5Text.h"
+#include "WindowTexts.h"
 #include "UserDialogs.h"
-#include "WindowProgress.h"
+#include "ProgressView.h"
 #include "carpet/DataFile.h"
 #include "carpet/TableWriter.h"
 #include "chart/export/ChartExport.h"

@@ -1,11 +1,11 @@
-#include "TChartAxis.h"
+#include "ChartAxis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "ChartRounding.h"
-#include "TChartSeries.h"
+#include "ChartSeries.h"
 
 namespace nivaro {
 namespace {

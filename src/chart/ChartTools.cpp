@@ -1,10 +1,10 @@
-#include "TChartTools.h"
+#include "ChartTools.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "TChart.h"
-#include "TSurfaceSeries.h"
+#include "Chart.h"
+#include "SurfaceSeries.h"
 
 namespace nivaro {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/TChartCanvas3D.h"
+#include "chart/Canvas3D.h"
 
 namespace nivaro {
 
