@@ -33,15 +33,15 @@ struct PaintedWindow {
     {
         const QString previous = QDir::currentPath();
         QDir::setCurrent(folder.path());
-        form.FormCreate(folder.path());
-        form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
-        form.findChild<QPushButton*>(QStringLiteral("Button4"))->click();
+        window.Start(folder.path());
+        window.findChild<QCheckBox*>(QStringLiteral("showTrajectories3DBox"))->setChecked(true);
+        window.findChild<QPushButton*>(QStringLiteral("applyButton"))->click();
         QDir::setCurrent(previous);
     }
     QTemporaryDir folder;
     SimulationState state;
     SilentDialogs dialogs;
-    TForm5 form{state, dialogs};
+    MainWindow window{state, dialogs};
 };
 
 // Built after the application object and destroyed before it.
@@ -54,7 +54,7 @@ PaintedWindow& Window()
 
 void BM_ChartPaint(benchmark::State& run)
 {
-    TChart& chart = Window().form.Chart();
+    Chart& chart = Window().window.DensityChart();
     QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
     for (auto _ : run) {
         QPainterDevice device(image);
@@ -68,13 +68,13 @@ void BM_ChartPaint(benchmark::State& run)
 // one by one straight through QPainter, without the chart's machinery.
 void BM_ChartPaintBaseline(benchmark::State& run)
 {
-    TChart& chart = Window().form.Chart();
+    Chart& chart = Window().window.DensityChart();
     QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
     {
         QPainterDevice device(image);
         chart.Draw(device);
     }
-    auto& surface = dynamic_cast<TSurfaceSeries&>(chart.GetSeries(0));
+    auto& surface = dynamic_cast<SurfaceSeries&>(chart.GetSeries(0));
     const SeriesPaintContext context = chart.PaintContext();
     for (auto _ : run) {
         QPainter painter(&image);
@@ -105,13 +105,13 @@ void BM_ChartPaintBaseline(benchmark::State& run)
 // causes. Its baseline is the plain paint above at the same size.
 void BM_DragStep(benchmark::State& run)
 {
-    TChart& chart = Window().form.Chart();
+    Chart& chart = Window().window.DensityChart();
     QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
     {
         QPainterDevice device(image);
         chart.Draw(device);
     }
-    chart.MouseDown(TMouseButton::mbLeft, 500, 500);
+    chart.MouseDown(MouseButton::Left, 500, 500);
     int step = 0;
     for (auto _ : run) {
         chart.MouseMove(500 + (step++ % 2 == 0 ? 4 : 0), 500);
@@ -119,7 +119,7 @@ void BM_DragStep(benchmark::State& run)
         chart.Draw(device);
         benchmark::DoNotOptimize(image.bits());
     }
-    chart.MouseUp(TMouseButton::mbLeft, 500, 500);
+    chart.MouseUp(MouseButton::Left, 500, 500);
 }
 
 BENCHMARK(BM_DragStep)->Args({1920, 1080})->Unit(benchmark::kMillisecond);

@@ -107,22 +107,22 @@ void WriteChart(const BatchOptions& options, const SimulationState& state, std::
     if (options.chartTrajectories) {
         chart.AddTrajectories(SurfaceTrajectories(state));
     }
-    chart.Chart().SetLegendTitle(std::move(legend));
+    chart.Plot().SetLegendTitle(std::move(legend));
     const std::string& path = *options.chartFile;
     const int width = options.chartWidth;
     const int height = options.chartHeight;
     switch (PictureFormatOf(path, true)) {
     case PictureFormat::Bmp:
-        ChartSaveToBitmap(chart.Chart(), path, width, height);
+        ChartSaveToBitmap(chart.Plot(), path, width, height);
         break;
     case PictureFormat::Png:
-        ChartSaveToPNG(chart.Chart(), path, width, height);
+        ChartSaveToPNG(chart.Plot(), path, width, height);
         break;
     case PictureFormat::Jpeg:
-        ChartSaveToJPEGFile(chart.Chart(), path, kChartJpegQuality, width, height);
+        ChartSaveToJPEGFile(chart.Plot(), path, kChartJpegQuality, width, height);
         break;
     case PictureFormat::Svg:
-        ChartSaveToSvg(chart.Chart(), path, width, height);
+        ChartSaveToSvg(chart.Plot(), path, width, height);
         break;
     }
 }

@@ -37,11 +37,11 @@ int main(int argc, char** argv)
     nivaro::SimulationState state;
     state.gridMemoryLimit = nivaro::PhysicalMemoryBytes();
     nivaro::MessageBoxDialogs dialogs;
-    nivaro::TForm5 form(state, dialogs);
-    dialogs.SetParent(&form);
-    if (!form.FormCreate(QCoreApplication::applicationDirPath())) {
+    nivaro::MainWindow window(state, dialogs);
+    dialogs.SetParent(&window);
+    if (!window.Start(QCoreApplication::applicationDirPath())) {
         return 1;
     }
-    form.show();
+    window.show();
     return QApplication::exec();
 }

@@ -41,7 +41,7 @@ std::vector<DevicePoint> ConvexHull(std::vector<DevicePoint> points)
 
 }  // namespace
 
-DeviceRect TChartCanvas3D::InitWindow(DrawingDevice& device, const TView3DOptions& options, bool is3D)
+DeviceRect Canvas3D::InitWindow(DrawingDevice& device, const ViewOptions3D& options, bool is3D)
 {
     device_ = &device;
     is3D_ = is3D;
@@ -56,7 +56,7 @@ DeviceRect TChartCanvas3D::InitWindow(DrawingDevice& device, const TView3DOption
     return {0, 0, device.Width(), device.Height()};
 }
 
-void TChartCanvas3D::CalcTrigValues(const TView3DOptions& options)
+void Canvas3D::CalcTrigValues(const ViewOptions3D& options)
 {
     const long double e = -options.ElevationValue() * static_cast<long double>(kChartPiStep);
     const long double r = -options.RotationValue() * static_cast<long double>(kChartPiStep);
@@ -78,7 +78,7 @@ void TChartCanvas3D::CalcTrigValues(const TView3DOptions& options)
     k6_ = cosE_ * cosT_ * sinR_ + sinE_ * sinT_;
 }
 
-void TChartCanvas3D::Projection(int maxDepth, const DeviceRect& chartRect)
+void Canvas3D::Projection(int maxDepth, const DeviceRect& chartRect)
 {
     centreX_ = (chartRect.left + chartRect.right) / 2;
     centreY_ = (chartRect.top + chartRect.bottom) / 2;
@@ -94,7 +94,7 @@ void TChartCanvas3D::Projection(int maxDepth, const DeviceRect& chartRect)
     }
 }
 
-void TChartCanvas3D::Rotate(const TView3DOptions& options, const DeviceRect& chartRect)
+void Canvas3D::Rotate(const ViewOptions3D& options, const DeviceRect& chartRect)
 {
     CalcTrigValues(options);
     hasPerspective_ = perspective_ > 0;
@@ -103,7 +103,7 @@ void TChartCanvas3D::Rotate(const TView3DOptions& options, const DeviceRect& cha
     }
 }
 
-DevicePoint TChartCanvas3D::Calc3DPos(int x, int y, int z) const
+DevicePoint Canvas3D::Calc3DPos(int x, int y, int z) const
 {
     if (!is3D_) {
         return {x, y};
@@ -111,7 +111,7 @@ DevicePoint TChartCanvas3D::Calc3DPos(int x, int y, int z) const
     return Calc3DPoint(x, y, z);
 }
 
-DevicePoint TChartCanvas3D::Calc3DPoint(double x, double y, int z) const
+DevicePoint Canvas3D::Calc3DPoint(double x, double y, int z) const
 {
     if (!is3D_) {
         return {Round(x), Round(y)};
@@ -129,7 +129,7 @@ DevicePoint TChartCanvas3D::Calc3DPoint(double x, double y, int z) const
     return {Round(a * f) + originX_, Round(b * f) + originY_};
 }
 
-DevicePoint TChartCanvas3D::Calculate2DPosition(int x, int y, int z) const
+DevicePoint Canvas3D::Calculate2DPosition(int x, int y, int z) const
 {
     if (zoom_ == 0.0 || !is3D_) {
         return {x, y};
@@ -140,37 +140,37 @@ DevicePoint TChartCanvas3D::Calculate2DPosition(int x, int y, int z) const
             Round((inverse * (y - originY_) - dz * k6_ - (x - centreX_) * k4_) / k2_) + centreY_};
 }
 
-void TChartCanvas3D::MoveTo3D(int x, int y, int z)
+void Canvas3D::MoveTo3D(int x, int y, int z)
 {
     penPosition_ = Calc3DPos(x, y, z);
 }
 
-void TChartCanvas3D::LineTo3D(int x, int y, int z)
+void Canvas3D::LineTo3D(int x, int y, int z)
 {
     const DevicePoint line[2] = {penPosition_, Calc3DPos(x, y, z)};
     Device().Polyline(line, 2);
     penPosition_ = line[1];
 }
 
-void TChartCanvas3D::HorizLine3D(int left, int right, int y, int z)
+void Canvas3D::HorizLine3D(int left, int right, int y, int z)
 {
     MoveTo3D(left, y, z);
     LineTo3D(right, y, z);
 }
 
-void TChartCanvas3D::VertLine3D(int x, int top, int bottom, int z)
+void Canvas3D::VertLine3D(int x, int top, int bottom, int z)
 {
     MoveTo3D(x, top, z);
     LineTo3D(x, bottom, z);
 }
 
-void TChartCanvas3D::ZLine3D(int x, int y, int z0, int z1)
+void Canvas3D::ZLine3D(int x, int y, int z0, int z1)
 {
     MoveTo3D(x, y, z0);
     LineTo3D(x, y, z1);
 }
 
-void TChartCanvas3D::PlaneFour3D(const DevicePoint& p1, const DevicePoint& p2, const DevicePoint& p3,
+void Canvas3D::PlaneFour3D(const DevicePoint& p1, const DevicePoint& p2, const DevicePoint& p3,
                                  const DevicePoint& p4, int z0, int z1)
 {
     const DevicePoint corners[4] = {Calc3DPoint(p1.x, p1.y, z0), Calc3DPoint(p2.x, p2.y, z0),
@@ -178,19 +178,19 @@ void TChartCanvas3D::PlaneFour3D(const DevicePoint& p1, const DevicePoint& p2, c
     Device().Polygon(corners, 4);
 }
 
-void TChartCanvas3D::SetPixel3D(int x, int y, int z, TColor color)
+void Canvas3D::SetPixel3D(int x, int y, int z, Rgb color)
 {
     const DevicePoint p = Calc3DPos(x, y, z);
     Device().SetPixel(p.x, p.y, color);
 }
 
-void TChartCanvas3D::TextOut3D(int x, int y, int z, const std::string& text)
+void Canvas3D::TextOut3D(int x, int y, int z, const std::string& text)
 {
     const DevicePoint p = Calc3DPos(x, y, z);
     TextOut(p.x, p.y, text);
 }
 
-void TChartCanvas3D::ClipCube(const DeviceRect& rect, int z0, int z1)
+void Canvas3D::ClipCube(const DeviceRect& rect, int z0, int z1)
 {
     if (!is3D_) {
         Device().ClipRect({rect.left + 1, rect.top + 1, rect.right, rect.bottom - 1});
@@ -208,12 +208,12 @@ void TChartCanvas3D::ClipCube(const DeviceRect& rect, int z0, int z1)
     Device().ClipPolygon(hull.data(), static_cast<int>(hull.size()));
 }
 
-void TChartCanvas3D::UnClipRectangle()
+void Canvas3D::UnClipRectangle()
 {
     Device().Unclip();
 }
 
-void TChartCanvas3D::FrontPlaneBegin()
+void Canvas3D::FrontPlaneBegin()
 {
     if (rotationDisabled_++ == 0) {
         saved3D_ = is3D_;
@@ -221,32 +221,32 @@ void TChartCanvas3D::FrontPlaneBegin()
     }
 }
 
-void TChartCanvas3D::FrontPlaneEnd()
+void Canvas3D::FrontPlaneEnd()
 {
     if (rotationDisabled_ > 0 && --rotationDisabled_ == 0) {
         is3D_ = saved3D_;
     }
 }
 
-void TChartCanvas3D::SetPen(const DevicePen& pen)
+void Canvas3D::SetPen(const DevicePen& pen)
 {
     pen_ = pen;
     Device().SetPen(pen);
 }
 
-void TChartCanvas3D::SetBrush(const DeviceBrush& brush)
+void Canvas3D::SetBrush(const DeviceBrush& brush)
 {
     brush_ = brush;
     Device().SetBrush(brush);
 }
 
-void TChartCanvas3D::SetFont(const DeviceFont& font)
+void Canvas3D::SetFont(const DeviceFont& font)
 {
     font_ = font;
     Device().SetFont(font);
 }
 
-void TChartCanvas3D::ResetState()
+void Canvas3D::ResetState()
 {
     SetPen({});
     SetBrush({});
@@ -254,17 +254,17 @@ void TChartCanvas3D::ResetState()
     textAlign_ = TextAlignment::Left;
 }
 
-void TChartCanvas3D::Polygon(const DevicePoint* points, int count)
+void Canvas3D::Polygon(const DevicePoint* points, int count)
 {
     Device().Polygon(points, count);
 }
 
-void TChartCanvas3D::Polyline(const DevicePoint* points, int count)
+void Canvas3D::Polyline(const DevicePoint* points, int count)
 {
     Device().Polyline(points, count);
 }
 
-void TChartCanvas3D::TextOut(int x, int y, const std::string& text)
+void Canvas3D::TextOut(int x, int y, const std::string& text)
 {
     switch (textAlign_) {
     case TextAlignment::Left:
@@ -279,17 +279,17 @@ void TChartCanvas3D::TextOut(int x, int y, const std::string& text)
     Device().Text(x, y, text);
 }
 
-int TChartCanvas3D::TextWidth(const std::string& text)
+int Canvas3D::TextWidth(const std::string& text)
 {
     return Device().TextWidth(text);
 }
 
-int TChartCanvas3D::TextHeight(const std::string& text)
+int Canvas3D::TextHeight(const std::string& text)
 {
     return Device().TextHeight(text);
 }
 
-void TChartCanvas3D::Rectangle(const DeviceRect& rect)
+void Canvas3D::Rectangle(const DeviceRect& rect)
 {
     const DevicePoint corners[4] = {{rect.left, rect.top}, {rect.right, rect.top}, {rect.right, rect.bottom},
                                     {rect.left, rect.bottom}};

@@ -9,7 +9,7 @@ namespace nivaro {
 
 // An integer chart-space point: x and y in pixels of the unrotated chart, z
 // the depth in pixels from the front.
-struct TPoint3D {
+struct Point3D {
     int x;
     int y;
     int z;
@@ -22,20 +22,20 @@ enum class TextAlignment { Left, Center, Right };
 // elevation and tilt about the centre of the chart rectangle, with an
 // optional perspective divide, the zoom and the offsets. All drawing of the
 // chart goes through it.
-class TChartCanvas3D {
+class Canvas3D {
 public:
     static constexpr double kChartPiStep = 0.017453292519943295;
 
     // Starts a paint on device: returns the rectangle to draw in, (0, 0,
     // width, height) of the device.
-    DeviceRect InitWindow(DrawingDevice& device, const TView3DOptions& options, bool is3D);
+    DeviceRect InitWindow(DrawingDevice& device, const ViewOptions3D& options, bool is3D);
     // Fixes the centre and scale for this paint.
     void Projection(int maxDepth, const DeviceRect& chartRect);
 
     // Draws on another device with the projection of the last paint.
     void Attach(DrawingDevice& device) { device_ = &device; }
     // New angles and perspective for the chart rectangle, without InitWindow.
-    void Rotate(const TView3DOptions& options, const DeviceRect& chartRect);
+    void Rotate(const ViewOptions3D& options, const DeviceRect& chartRect);
 
     DevicePoint Calc3DPos(int x, int y, int z) const;
     // The floating form for fractional chart positions.
@@ -51,7 +51,7 @@ public:
     // Points 1 and 2 at depth z0, points 3 and 4 at z1, projected in floating form.
     void PlaneFour3D(const DevicePoint& p1, const DevicePoint& p2, const DevicePoint& p3, const DevicePoint& p4,
                      int z0, int z1);
-    void SetPixel3D(int x, int y, int z, TColor color);
+    void SetPixel3D(int x, int y, int z, Rgb color);
     void TextOut3D(int x, int y, int z, const std::string& text);
     void ClipCube(const DeviceRect& rect, int z0, int z1);
     void UnClipRectangle();
@@ -84,7 +84,7 @@ public:
     int CentreZ() const { return centreZ_; }
 
 private:
-    void CalcTrigValues(const TView3DOptions& options);
+    void CalcTrigValues(const ViewOptions3D& options);
     DrawingDevice& Device() const { return *device_; }
 
     DrawingDevice* device_ = nullptr;

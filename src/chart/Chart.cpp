@@ -8,34 +8,34 @@
 
 namespace nivaro {
 
-const std::vector<TColor>& TChart::ClassicPalette()
+const std::vector<Rgb>& Chart::ClassicPalette()
 {
-    static const std::vector<TColor> palette = {0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF,
+    static const std::vector<Rgb> palette = {0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF,
                                                 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080};
     return palette;
 }
 
-TChart::TChart() : view_([this] { Invalidate(); }) {}
+Chart::Chart() : view_([this] { Invalidate(); }) {}
 
-void TChart::AddSeries(TChartSeries& series)
+void Chart::AddSeries(ChartSeries& series)
 {
     if (std::find(series_.begin(), series_.end(), &series) != series_.end()) {
         return;
     }
     series.SetParentChart(this);
     series_.push_back(&series);
-    if (series.SeriesColor() == clAutomatic) {
+    if (series.SeriesColor() == kAutomaticColour) {
         series.SetSeriesColor(FreeSeriesColor(series));
     }
     Invalidate();
 }
 
-TColor TChart::FreeSeriesColor(const TChartSeries& series) const
+Rgb Chart::FreeSeriesColor(const ChartSeries& series) const
 {
-    TColor tried = clAutomatic;
-    for (const TColor colour : ClassicPalette()) {
+    Rgb tried = kAutomaticColour;
+    for (const Rgb colour : ClassicPalette()) {
         tried = colour;
-        const bool used = std::any_of(series_.begin(), series_.end(), [&](const TChartSeries* other) {
+        const bool used = std::any_of(series_.begin(), series_.end(), [&](const ChartSeries* other) {
             return other != &series && other->SeriesColor() == colour;
         });
         if (!used && colour != Color) {
@@ -45,7 +45,7 @@ TColor TChart::FreeSeriesColor(const TChartSeries& series) const
     return tried;
 }
 
-void TChart::RemoveSeries(TChartSeries& series)
+void Chart::RemoveSeries(ChartSeries& series)
 {
     const auto found = std::find(series_.begin(), series_.end(), &series);
     if (found != series_.end()) {
@@ -55,14 +55,14 @@ void TChart::RemoveSeries(TChartSeries& series)
     }
 }
 
-void TChart::Invalidate() const
+void Chart::Invalidate() const
 {
     if (AutoRepaint && invalidate_) {
         invalidate_();
     }
 }
 
-void TChart::SetChart3DPercent(int percent)
+void Chart::SetDepthPercent(int percent)
 {
     if (percent < 1 || percent > 100) {
         throw std::invalid_argument("3D effect percent must be between 1 and 100");
@@ -73,13 +73,13 @@ void TChart::SetChart3DPercent(int percent)
     }
 }
 
-void TChart::SetLegendTitle(std::vector<std::string> lines)
+void Chart::SetLegendTitle(std::vector<std::string> lines)
 {
     legendTitle_ = std::move(lines);
     Invalidate();
 }
 
-void TChart::SetLegendVisible(bool visible)
+void Chart::SetLegendVisible(bool visible)
 {
     if (visible != legendVisible_) {
         legendVisible_ = visible;
@@ -87,20 +87,20 @@ void TChart::SetLegendVisible(bool visible)
     }
 }
 
-std::vector<TChartSeries*> TChart::ActiveSeries() const
+std::vector<ChartSeries*> Chart::ActiveSeries() const
 {
-    std::vector<TChartSeries*> active;
+    std::vector<ChartSeries*> active;
     std::copy_if(series_.begin(), series_.end(), std::back_inserter(active),
-                 [](const TChartSeries* s) { return s->Active(); });
+                 [](const ChartSeries* s) { return s->Active(); });
     return active;
 }
 
-SeriesPaintContext TChart::PaintContext()
+SeriesPaintContext Chart::PaintContext()
 {
     return {canvas_, BottomAxis, LeftAxis, DepthAxis, view_.Rotation(), view_.Perspective(), invertedRotation_};
 }
 
-void TChart::CalcChartRect(const DeviceRect& panel)
+void Chart::CalcChartRect(const DeviceRect& panel)
 {
     const int width = panel.Width();
     const int height = panel.Height();
@@ -117,7 +117,7 @@ void TChart::CalcChartRect(const DeviceRect& panel)
     }
 }
 
-void TChart::PaintPanel(const DeviceRect& panel)
+void Chart::PaintPanel(const DeviceRect& panel)
 {
     canvas_.FrontPlaneBegin();
     canvas_.SetPen({0, 1, PenStyle::Clear});
@@ -133,7 +133,7 @@ void TChart::PaintPanel(const DeviceRect& panel)
 
 // The legend serves as a text box for its title lines at the top right of
 // the plotting area; its entries use a one-pixel font and do not show.
-void TChart::DrawLegend(const DeviceRect& panel)
+void Chart::DrawLegend(const DeviceRect& panel)
 {
     if (!legendVisible_ || ActiveSeries().empty() || legendTitle_.empty()) {
         return;
@@ -157,13 +157,13 @@ void TChart::DrawLegend(const DeviceRect& panel)
     canvas_.FrontPlaneEnd();
 }
 
-void TChart::CalcDepth(const std::vector<TChartSeries*>& active)
+void Chart::CalcDepth(const std::vector<ChartSeries*>& active)
 {
     int maxZOrder = -1;
-    for (const TChartSeries* series : active) {
+    for (const ChartSeries* series : active) {
         maxZOrder += 1;
-        if (const auto* series3D = dynamic_cast<const TCustom3DSeries*>(series)) {
-            maxZOrder = series3D->TimesZOrder();
+        if (const auto* xyzSeries = dynamic_cast<const XyzSeries*>(series)) {
+            maxZOrder = xyzSeries->TimesZOrder();
         }
     }
     const double percent = chart3DPercent_ * 0.001;
@@ -175,16 +175,16 @@ void TChart::CalcDepth(const std::vector<TChartSeries*>& active)
     chartDepth_ = std::max(1, maxZOrder + 1) * seriesDepth;
 }
 
-void TChart::CalcAxes(const std::vector<TChartSeries*>& active)
+void Chart::CalcAxes(const std::vector<ChartSeries*>& active)
 {
-    for (TChartAxis* axis : {&BottomAxis, &LeftAxis, &DepthAxis}) {
+    for (ChartAxis* axis : {&BottomAxis, &LeftAxis, &DepthAxis}) {
         axis->AdjustMaxMin(active);
         axis->CalcPositions(chartRect_, chartDepth_, 0);
     }
     BottomAxis.ReduceChartRect(canvas_, chartRect_);
     DepthAxis.ReduceChartRect(canvas_, chartRect_);
     int margin = 0;
-    for (const TChartSeries* series : active) {
+    for (const ChartSeries* series : active) {
         margin = std::max(margin, series->MarginPixels());
     }
     BottomAxis.CalcPositions(chartRect_, chartDepth_, margin);
@@ -192,7 +192,7 @@ void TChart::CalcAxes(const std::vector<TChartSeries*>& active)
     DepthAxis.CalcPositions(chartRect_, chartDepth_, 0);
 }
 
-void TChart::Draw(DrawingDevice& device)
+void Chart::Draw(DrawingDevice& device)
 {
     const DeviceRect panel = canvas_.InitWindow(device, view_, true);
     width_ = panel.Width();
@@ -202,42 +202,42 @@ void TChart::Draw(DrawingDevice& device)
     AutoRepaint = false;
     invertedRotation_ = !view_.Orthogonal() ? view_.Rotation() <= 179 : view_.OrthoAngle() > 90;
     PaintPanel(panel);
-    NotifyTools(TChartToolEvent::cteBeforeDraw);
-    const std::vector<TChartSeries*> active = ActiveSeries();
-    for (TChartSeries* series : active) {
+    NotifyTools(ToolEvent::BeforeDraw);
+    const std::vector<ChartSeries*> active = ActiveSeries();
+    for (ChartSeries* series : active) {
         series->DoBeforeDrawChart();
     }
     DrawLegend(panel);
     CalcDepth(active);
     CalcAxes(active);
     canvas_.Projection(chartDepth_, chartRect_);
-    NotifyTools(TChartToolEvent::cteBeforeDrawAxes);
-    for (TChartAxis* axis : {&BottomAxis, &DepthAxis}) {
+    NotifyTools(ToolEvent::BeforeDrawAxes);
+    for (ChartAxis* axis : {&BottomAxis, &DepthAxis}) {
         axis->Draw(canvas_, chartRect_, chartDepth_);
     }
-    NotifyTools(TChartToolEvent::cteBeforeDrawSeries);
+    NotifyTools(ToolEvent::BeforeDrawSeries);
     const SeriesPaintContext context = PaintContext();
-    for (TChartSeries* series : active) {
+    for (ChartSeries* series : active) {
         series->DrawAllValues(context);
     }
-    NotifyTools(TChartToolEvent::cteAfterDrawSeries);
-    NotifyTools(TChartToolEvent::cteAfterDraw);
+    NotifyTools(ToolEvent::AfterDrawSeries);
+    NotifyTools(ToolEvent::AfterDraw);
     canvas_.ResetState();
     AutoRepaint = autoRepaint;
 }
 
-void TChart::NotifyTools(TChartToolEvent event)
+void Chart::NotifyTools(ToolEvent event)
 {
-    for (TChartCustomTool* tool : tools_) {
+    for (ChartTool* tool : tools_) {
         if (tool->Active) {
             tool->ChartEvent(*this, event);
         }
     }
 }
 
-void TChart::PassMouse(TChartMouseEvent kind, TMouseButton button, int x, int y)
+void Chart::PassMouse(MouseEventKind kind, MouseButton button, int x, int y)
 {
-    for (TChartCustomTool* tool : tools_) {
+    for (ChartTool* tool : tools_) {
         if (CancelMouse) {
             return;
         }
@@ -247,26 +247,26 @@ void TChart::PassMouse(TChartMouseEvent kind, TMouseButton button, int x, int y)
     }
 }
 
-void TChart::MouseDown(TMouseButton button, int x, int y)
+void Chart::MouseDown(MouseButton button, int x, int y)
 {
     CancelMouse = false;
-    PassMouse(TChartMouseEvent::cmeDown, button, x, y);
+    PassMouse(MouseEventKind::Down, button, x, y);
     CancelMouse = false;
 }
 
-void TChart::MouseMove(int x, int y)
+void Chart::MouseMove(int x, int y)
 {
     CancelMouse = false;
-    PassMouse(TChartMouseEvent::cmeMove, TMouseButton::mbLeft, x, y);
+    PassMouse(MouseEventKind::Move, MouseButton::Left, x, y);
 }
 
-void TChart::MouseUp(TMouseButton button, int x, int y)
+void Chart::MouseUp(MouseButton button, int x, int y)
 {
     CancelMouse = false;
-    PassMouse(TChartMouseEvent::cmeUp, button, x, y);
+    PassMouse(MouseEventKind::Up, button, x, y);
 }
 
-void TChart::DrawOverlay(const OverlayPainter& paint)
+void Chart::DrawOverlay(const OverlayPainter& paint)
 {
     if (!overlay_) {
         return;
@@ -277,7 +277,7 @@ void TChart::DrawOverlay(const OverlayPainter& paint)
     });
 }
 
-void TChart::PrepareRotatedCanvas()
+void Chart::PrepareRotatedCanvas()
 {
     canvas_.Rotate(view_, chartRect_);
 }

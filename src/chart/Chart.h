@@ -16,20 +16,20 @@ namespace nivaro {
 // the legend, and the full paint onto a drawing device. A repaint request
 // only tells the host to invalidate its window, and is ignored while
 // AutoRepaint is off (as it is during a paint).
-class TChart {
+class Chart {
 public:
     // The classic palette, red in the low byte: blue, lime, aqua, red,
     // fuchsia, yellow, navy, green, teal, maroon, purple, olive.
-    static const std::vector<TColor>& ClassicPalette();
+    static const std::vector<Rgb>& ClassicPalette();
 
-    TChart();
+    Chart();
 
     // A series with the automatic colour gets the first palette colour that
     // no other series uses and that differs from the chart's colour.
-    void AddSeries(TChartSeries& series);
-    void RemoveSeries(TChartSeries& series);
+    void AddSeries(ChartSeries& series);
+    void RemoveSeries(ChartSeries& series);
     int SeriesCount() const { return static_cast<int>(series_.size()); }
-    TChartSeries& GetSeries(int index) const { return *series_[static_cast<std::size_t>(index)]; }
+    ChartSeries& GetSeries(int index) const { return *series_[static_cast<std::size_t>(index)]; }
 
     bool AutoRepaint = true;
     void Invalidate() const;
@@ -41,21 +41,21 @@ public:
     bool LegendVisible() const { return legendVisible_; }
     void SetLegendVisible(bool visible);
 
-    TView3DOptions& View3DOptions() { return view_; }
-    const TView3DOptions& View3DOptions() const { return view_; }
-    TChartAxis BottomAxis{AxisKind::Bottom};
-    TChartAxis LeftAxis{AxisKind::Left};
-    TChartAxis DepthAxis{AxisKind::Depth};
-    TColor Color = RgbColor(255, 255, 255);
+    ViewOptions3D& View3DOptions() { return view_; }
+    const ViewOptions3D& View3DOptions() const { return view_; }
+    ChartAxis BottomAxis{AxisKind::Bottom};
+    ChartAxis LeftAxis{AxisKind::Left};
+    ChartAxis DepthAxis{AxisKind::Depth};
+    Rgb Color = RgbColor(255, 255, 255);
     DevicePen BorderPen{RgbColor(0, 0, 255), 1, PenStyle::Solid};
     bool BorderVisible = true;
     int MarginLeft = 3;
     int MarginTop = 4;
     int MarginRight = 3;
     int MarginBottom = 4;
-    int Chart3DPercent() const { return chart3DPercent_; }
+    int DepthPercent() const { return chart3DPercent_; }
     // Throws std::invalid_argument outside 1 .. 100; the value stays.
-    void SetChart3DPercent(int percent);
+    void SetDepthPercent(int percent);
     DeviceFont LegendTitleFont{"Arial", 11, true, 0};
 
     // The full paint, in the chart's fixed order.
@@ -63,18 +63,18 @@ public:
 
     // Tools see the mouse in list order; one that sets CancelMouse keeps the
     // event from the tools after it.
-    void AddTool(TChartCustomTool& tool) { tools_.push_back(&tool); }
+    void AddTool(ChartTool& tool) { tools_.push_back(&tool); }
     bool CancelMouse = false;
-    void MouseDown(TMouseButton button, int x, int y);
+    void MouseDown(MouseButton button, int x, int y);
     void MouseMove(int x, int y);
-    void MouseUp(TMouseButton button, int x, int y);
+    void MouseUp(MouseButton button, int x, int y);
     // The size of the last paint, which is the control's.
     int Width() const { return width_; }
     int Height() const { return height_; }
 
     // Drawing straight onto the shown image between paints (the rotate
     // tool's XOR outline); the host supplies the device.
-    using OverlayPainter = std::function<void(TChartCanvas3D&)>;
+    using OverlayPainter = std::function<void(Canvas3D&)>;
     void SetOverlayHandler(std::function<void(const std::function<void(DrawingDevice&)>&)> handler)
     {
         overlay_ = std::move(handler);
@@ -87,30 +87,30 @@ public:
     const DeviceRect& ChartRect() const { return chartRect_; }
     int ChartDepth() const { return chartDepth_; }
     bool InvertedRotation() const { return invertedRotation_; }
-    TChartCanvas3D& Canvas() { return canvas_; }
+    Canvas3D& Canvas() { return canvas_; }
     SeriesPaintContext PaintContext();
 
 private:
-    std::vector<TChartSeries*> ActiveSeries() const;
-    TColor FreeSeriesColor(const TChartSeries& series) const;
+    std::vector<ChartSeries*> ActiveSeries() const;
+    Rgb FreeSeriesColor(const ChartSeries& series) const;
     void CalcChartRect(const DeviceRect& panel);
     void PaintPanel(const DeviceRect& panel);
     void DrawLegend(const DeviceRect& panel);
-    void CalcDepth(const std::vector<TChartSeries*>& active);
-    void CalcAxes(const std::vector<TChartSeries*>& active);
-    void NotifyTools(TChartToolEvent event);
-    void PassMouse(TChartMouseEvent kind, TMouseButton button, int x, int y);
+    void CalcDepth(const std::vector<ChartSeries*>& active);
+    void CalcAxes(const std::vector<ChartSeries*>& active);
+    void NotifyTools(ToolEvent event);
+    void PassMouse(MouseEventKind kind, MouseButton button, int x, int y);
 
-    std::vector<TChartSeries*> series_;
-    std::vector<TChartCustomTool*> tools_;
+    std::vector<ChartSeries*> series_;
+    std::vector<ChartTool*> tools_;
     std::function<void()> invalidate_;
     std::function<void(const std::function<void(DrawingDevice&)>&)> overlay_;
     int width_ = 0;
     int height_ = 0;
     std::vector<std::string> legendTitle_{"Waiting...", "Waiting...", "Waiting..."};
     bool legendVisible_ = true;
-    TView3DOptions view_;
-    TChartCanvas3D canvas_;
+    ViewOptions3D view_;
+    Canvas3D canvas_;
     DeviceRect chartRect_{0, 0, 0, 0};
     int chartDepth_ = 0;
     bool invertedRotation_ = false;

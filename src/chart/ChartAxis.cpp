@@ -28,25 +28,25 @@ double NextStep(double step)
 
 }  // namespace
 
-void TChartAxis::AdjustMaxMin(const std::vector<TChartSeries*>& series)
+void ChartAxis::AdjustMaxMin(const std::vector<ChartSeries*>& series)
 {
     bool found = false;
     minimum_ = maximum_ = 0.0;
-    for (const TChartSeries* s : series) {
-        const auto* series3D = dynamic_cast<const TCustom3DSeries*>(s);
-        if (!s->Active() || s->Count() == 0 || (kind_ == AxisKind::Depth && series3D == nullptr)) {
+    for (const ChartSeries* s : series) {
+        const auto* xyzSeries = dynamic_cast<const XyzSeries*>(s);
+        if (!s->Active() || s->Count() == 0 || (kind_ == AxisKind::Depth && xyzSeries == nullptr)) {
             continue;
         }
-        const TChartValueList& values = kind_ == AxisKind::Bottom ? s->XValues()
+        const ValueList& values = kind_ == AxisKind::Bottom ? s->XValues()
                                         : kind_ == AxisKind::Left ? s->YValues()
-                                                                  : series3D->ZValues();
+                                                                  : xyzSeries->ZValues();
         minimum_ = found ? std::min(minimum_, values.MinValue()) : values.MinValue();
         maximum_ = found ? std::max(maximum_, values.MaxValue()) : values.MaxValue();
         found = true;
     }
 }
 
-void TChartAxis::CalcPositions(const DeviceRect& chartRect, int chartDepth, int margin)
+void ChartAxis::CalcPositions(const DeviceRect& chartRect, int chartDepth, int margin)
 {
     switch (kind_) {
     case AxisKind::Bottom:
@@ -66,7 +66,7 @@ void TChartAxis::CalcPositions(const DeviceRect& chartRect, int chartDepth, int 
     pixelsPerUnit_ = range == 0.0 ? 0.0 : (end_ - start_) / range;
 }
 
-int TChartAxis::CalcPosValue(double value) const
+int ChartAxis::CalcPosValue(double value) const
 {
     if (pixelsPerUnit_ == 0.0) {
         return (start_ + end_) / 2;
@@ -83,7 +83,7 @@ int TChartAxis::CalcPosValue(double value) const
     return Round(offset * pixelsPerUnit_);
 }
 
-std::string TChartAxis::FormatValue(double value)
+std::string ChartAxis::FormatValue(double value)
 {
     const long long thousandths = std::llround(std::abs(value) * 1000.0);
     const long long whole = thousandths / 1000;
@@ -104,7 +104,7 @@ std::string TChartAxis::FormatValue(double value)
     return (negative ? "-" : "") + digits + decimals;
 }
 
-int TChartAxis::WidestLabel(TChartCanvas3D& canvas)
+int ChartAxis::WidestLabel(Canvas3D& canvas)
 {
     canvas.SetFont(LabelsFont);
     const double middle = (minimum_ + maximum_) / 2;
@@ -120,7 +120,7 @@ int TChartAxis::WidestLabel(TChartCanvas3D& canvas)
     return widest;
 }
 
-double TChartAxis::CalcIncrement(TChartCanvas3D& canvas)
+double ChartAxis::CalcIncrement(Canvas3D& canvas)
 {
     const double range = maximum_ - minimum_;
     const int size = std::abs(end_ - start_);
@@ -136,7 +136,7 @@ double TChartAxis::CalcIncrement(TChartCanvas3D& canvas)
     return std::max(step, kMinAxisIncrement);
 }
 
-std::vector<double> TChartAxis::LabelValues(double step) const
+std::vector<double> ChartAxis::LabelValues(double step) const
 {
     const double range = maximum_ - minimum_;
     if (std::abs(range / step) >= 10000) {
@@ -157,7 +157,7 @@ std::vector<double> TChartAxis::LabelValues(double step) const
     return values;
 }
 
-int TChartAxis::LabelSize(TChartCanvas3D& canvas)
+int ChartAxis::LabelSize(Canvas3D& canvas)
 {
     if (!LabelsVisible) {
         return 0;
@@ -169,7 +169,7 @@ int TChartAxis::LabelSize(TChartCanvas3D& canvas)
     return WidestLabel(canvas);
 }
 
-void TChartAxis::ReduceChartRect(TChartCanvas3D& canvas, DeviceRect& chartRect)
+void ChartAxis::ReduceChartRect(Canvas3D& canvas, DeviceRect& chartRect)
 {
     if (!Visible) {
         return;
@@ -190,7 +190,7 @@ void TChartAxis::ReduceChartRect(TChartCanvas3D& canvas, DeviceRect& chartRect)
     }
 }
 
-void TChartAxis::Draw(TChartCanvas3D& canvas, const DeviceRect& chartRect, int chartDepth)
+void ChartAxis::Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth)
 {
     if (!Visible) {
         return;

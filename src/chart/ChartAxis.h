@@ -7,18 +7,18 @@
 
 namespace nivaro {
 
-class TChartSeries;
+class ChartSeries;
 
 enum class AxisKind { Bottom, Left, Depth };
 
 // One axis of the chart: it scales automatically to the values of the
 // active series, maps values to pixels (the fast, unchecked functions) and
 // draws its line, ticks, labels and title.
-class TChartAxis {
+class ChartAxis {
 public:
     static constexpr double kMinAxisIncrement = 1e-12;
 
-    explicit TChartAxis(AxisKind kind) : kind_(kind) {}
+    explicit ChartAxis(AxisKind kind) : kind_(kind) {}
 
     AxisKind Kind() const { return kind_; }
     bool Visible = true;
@@ -34,7 +34,7 @@ public:
     // The minimum and maximum of the series values on this axis (X for the
     // bottom axis, Y for the left one, Z for the depth axis); 0 and 0 without
     // points.
-    void AdjustMaxMin(const std::vector<TChartSeries*>& series);
+    void AdjustMaxMin(const std::vector<ChartSeries*>& series);
     double Minimum() const { return minimum_; }
     double Maximum() const { return maximum_; }
 
@@ -47,18 +47,18 @@ public:
 
     // Takes the space of the title, the labels and the ticks off the chart
     // rectangle on the axis' side and remembers where they go.
-    void ReduceChartRect(TChartCanvas3D& canvas, DeviceRect& chartRect);
+    void ReduceChartRect(Canvas3D& canvas, DeviceRect& chartRect);
 
-    double CalcIncrement(TChartCanvas3D& canvas);
+    double CalcIncrement(Canvas3D& canvas);
     std::vector<double> LabelValues(double step) const;
     // "#,##0.###": thousands grouped, up to three decimals.
     static std::string FormatValue(double value);
 
-    void Draw(TChartCanvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
+    void Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
 
 private:
-    int LabelSize(TChartCanvas3D& canvas);
-    int WidestLabel(TChartCanvas3D& canvas);
+    int LabelSize(Canvas3D& canvas);
+    int WidestLabel(Canvas3D& canvas);
 
     AxisKind kind_;
     double minimum_ = 0.0;

@@ -6,18 +6,18 @@
 
 namespace nivaro {
 
-TChartSeries::TChartSeries()
+ChartSeries::ChartSeries()
 {
     AddValueList("X");
     AddValueList("Y");
 }
 
-void TChartSeries::AddValueList(const char* name)
+void ChartSeries::AddValueList(const char* name)
 {
-    valueLists_.push_back(std::make_unique<TChartValueList>(name));
+    valueLists_.push_back(std::make_unique<ValueList>(name));
 }
 
-int TChartSeries::AddXY(double x, double y, TColor colour)
+int ChartSeries::AddXY(double x, double y, Rgb colour)
 {
     XValues().SetStaged(x);
     YValues().SetStaged(y);
@@ -28,8 +28,8 @@ int TChartSeries::AddXY(double x, double y, TColor colour)
     }
     if (colours_) {
         colours_->insert(colours_->begin() + index, colour);
-    } else if (colour != clAutomatic) {
-        colours_.emplace(static_cast<std::size_t>(index), clAutomatic);
+    } else if (colour != kAutomaticColour) {
+        colours_.emplace(static_cast<std::size_t>(index), kAutomaticColour);
         colours_->insert(colours_->begin() + index, colour);
     }
     if (updateCount_ == 0 && active_) {
@@ -38,7 +38,7 @@ int TChartSeries::AddXY(double x, double y, TColor colour)
     return index;
 }
 
-void TChartSeries::Clear()
+void ChartSeries::Clear()
 {
     firstVisible_ = -1;
     lastVisible_ = -1;
@@ -51,37 +51,37 @@ void TChartSeries::Clear()
     }
 }
 
-void TChartSeries::SetValueColor(int index, TColor colour)
+void ChartSeries::SetValueColor(int index, Rgb colour)
 {
     if (!colours_) {
-        if (colour == clAutomatic) {
+        if (colour == kAutomaticColour) {
             return;
         }
-        colours_.emplace(static_cast<std::size_t>(Count()), clAutomatic);
+        colours_.emplace(static_cast<std::size_t>(Count()), kAutomaticColour);
     }
     (*colours_)[static_cast<std::size_t>(index)] = colour;
     Repaint();
 }
 
-TColor TChartSeries::ValueColor(int index) const
+Rgb ChartSeries::ValueColor(int index) const
 {
-    return colours_ ? (*colours_)[static_cast<std::size_t>(index)] : clAutomatic;
+    return colours_ ? (*colours_)[static_cast<std::size_t>(index)] : kAutomaticColour;
 }
 
-TColor TChartSeries::GetValueColor(int index) const
+Rgb ChartSeries::GetValueColor(int index) const
 {
-    const TColor own = ValueColor(index);
-    return own == clAutomatic ? seriesColor_ : own;
+    const Rgb own = ValueColor(index);
+    return own == kAutomaticColour ? seriesColor_ : own;
 }
 
-void TChartSeries::EndUpdate()
+void ChartSeries::EndUpdate()
 {
     if (updateCount_ > 0 && --updateCount_ == 0) {
         Repaint();
     }
 }
 
-void TChartSeries::SetActive(bool active)
+void ChartSeries::SetActive(bool active)
 {
     if (active != active_) {
         active_ = active;
@@ -89,19 +89,19 @@ void TChartSeries::SetActive(bool active)
     }
 }
 
-void TChartSeries::Repaint() const
+void ChartSeries::Repaint() const
 {
     if (parentChart_ != nullptr) {
         parentChart_->Invalidate();
     }
 }
 
-TCustom3DSeries::TCustom3DSeries()
+XyzSeries::XyzSeries()
 {
     AddValueList("Z");
 }
 
-int TCustom3DSeries::AddXYZ(double x, double y, double z)
+int XyzSeries::AddXYZ(double x, double y, double z)
 {
     ZValues().SetStaged(z);
     return AddXY(x, y);

@@ -10,16 +10,16 @@
 
 namespace nivaro {
 
-class TChart;
-class TChartAxis;
-class TChartCanvas3D;
+class Chart;
+class ChartAxis;
+class Canvas3D;
 
 // What a series needs from the chart to draw itself.
 struct SeriesPaintContext {
-    TChartCanvas3D& canvas;
-    const TChartAxis& horizontal;
-    const TChartAxis& vertical;
-    const TChartAxis& depth;
+    Canvas3D& canvas;
+    const ChartAxis& horizontal;
+    const ChartAxis& vertical;
+    const ChartAxis& depth;
     int rotation;          // the view's rotation in whole degrees
     int perspective;
     bool invertedRotation;
@@ -28,26 +28,26 @@ struct SeriesPaintContext {
 // A chart series: its points as parallel value lists (X first, Y second,
 // further lists after them), optional per-point colours, and the link to
 // the chart that lists it.
-class TChartSeries {
+class ChartSeries {
 public:
-    TChartSeries();
-    virtual ~TChartSeries() = default;
-    TChartSeries(const TChartSeries&) = delete;
-    TChartSeries& operator=(const TChartSeries&) = delete;
+    ChartSeries();
+    virtual ~ChartSeries() = default;
+    ChartSeries(const ChartSeries&) = delete;
+    ChartSeries& operator=(const ChartSeries&) = delete;
 
-    TChartValueList& XValues() { return *valueLists_[0]; }
-    const TChartValueList& XValues() const { return *valueLists_[0]; }
-    TChartValueList& YValues() { return *valueLists_[1]; }
-    const TChartValueList& YValues() const { return *valueLists_[1]; }
+    ValueList& XValues() { return *valueLists_[0]; }
+    const ValueList& XValues() const { return *valueLists_[0]; }
+    ValueList& YValues() { return *valueLists_[1]; }
+    const ValueList& YValues() const { return *valueLists_[1]; }
     int Count() const { return XValues().Count(); }
 
     // Stores the point at the end of every list; returns its index.
-    int AddXY(double x, double y, TColor colour = clAutomatic);
+    int AddXY(double x, double y, Rgb colour = kAutomaticColour);
     virtual void Clear();
 
     // A colour other than automatic creates the colour list on first use.
-    void SetValueColor(int index, TColor colour);
-    TColor ValueColor(int index) const;
+    void SetValueColor(int index, Rgb colour);
+    Rgb ValueColor(int index) const;
     bool HasColorList() const { return colours_.has_value(); }
 
     // While updates are open, adds do not ask for a repaint; closing the
@@ -57,10 +57,10 @@ public:
 
     bool Active() const { return active_; }
     void SetActive(bool active);
-    TChart* ParentChart() const { return parentChart_; }
-    void SetParentChart(TChart* chart) { parentChart_ = chart; }
-    TColor SeriesColor() const { return seriesColor_; }
-    void SetSeriesColor(TColor colour) { seriesColor_ = colour; }
+    Chart* ParentChart() const { return parentChart_; }
+    void SetParentChart(Chart* chart) { parentChart_ = chart; }
+    Rgb SeriesColor() const { return seriesColor_; }
+    void SetSeriesColor(Rgb colour) { seriesColor_ = colour; }
     int FirstVisibleIndex() const { return firstVisible_; }
     int LastVisibleIndex() const { return lastVisible_; }
 
@@ -69,7 +69,7 @@ public:
     virtual void DrawAllValues(const SeriesPaintContext&) {}
     // The colour a point is drawn in: its own colour when one was set,
     // otherwise the series colour.
-    virtual TColor GetValueColor(int index) const;
+    virtual Rgb GetValueColor(int index) const;
     // Pixels the series asks the chart to keep free around its points.
     virtual int MarginPixels() const { return 0; }
 
@@ -78,30 +78,30 @@ public:
 
 protected:
     void AddValueList(const char* name);
-    TChartValueList& ValueList(std::size_t index) { return *valueLists_[index]; }
-    const TChartValueList& ValueList(std::size_t index) const { return *valueLists_[index]; }
+    ValueList& ValueListAt(std::size_t index) { return *valueLists_[index]; }
+    const ValueList& ValueListAt(std::size_t index) const { return *valueLists_[index]; }
 
 private:
-    std::vector<std::unique_ptr<TChartValueList>> valueLists_;
-    std::optional<std::vector<TColor>> colours_;
+    std::vector<std::unique_ptr<ValueList>> valueLists_;
+    std::optional<std::vector<Rgb>> colours_;
     int updateCount_ = 0;
     bool active_ = true;
-    TChart* parentChart_ = nullptr;
-    TColor seriesColor_ = clAutomatic;
+    Chart* parentChart_ = nullptr;
+    Rgb seriesColor_ = kAutomaticColour;
     int firstVisible_ = -1;
     int lastVisible_ = -1;
 };
 
 // A series with a third coordinate, Z, in its own list. Points keep their
 // insertion order; all of them are drawable.
-class TCustom3DSeries : public TChartSeries {
+class XyzSeries : public ChartSeries {
 public:
     static constexpr int kDefaultTimesZOrder = 3;
 
-    TCustom3DSeries();
+    XyzSeries();
 
-    TChartValueList& ZValues() { return ValueList(2); }
-    const TChartValueList& ZValues() const { return ValueList(2); }
+    ValueList& ZValues() { return ValueListAt(2); }
+    const ValueList& ZValues() const { return ValueListAt(2); }
     int AddXYZ(double x, double y, double z);
     double MaxZValue() const { return ZValues().MaxValue(); }
     double MinZValue() const { return ZValues().MinValue(); }

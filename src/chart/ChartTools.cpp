@@ -8,7 +8,7 @@
 
 namespace nivaro {
 
-double TRotateTool::RotationChange(bool fullRotation, double step, double current)
+double RotateTool::RotationChange(bool fullRotation, double step, double current)
 {
     if (step == 0) {
         return current;
@@ -24,7 +24,7 @@ double TRotateTool::RotationChange(bool fullRotation, double step, double curren
     return value < 0 ? value + 360 : value;
 }
 
-double TRotateTool::ElevationChange(bool fullRotation, double step, double current)
+double RotateTool::ElevationChange(bool fullRotation, double step, double current)
 {
     if (step == 0) {
         return current;
@@ -35,22 +35,22 @@ double TRotateTool::ElevationChange(bool fullRotation, double step, double curre
     return std::max(current + step, fullRotation ? 0.0 : 270.0);
 }
 
-void TRotateTool::DoRotation(TChart& chart, double rotationStep, double elevationStep) const
+void RotateTool::DoRotation(Chart& chart, double rotationStep, double elevationStep) const
 {
-    TView3DOptions& view = chart.View3DOptions();
+    ViewOptions3D& view = chart.View3DOptions();
     view.SetOrthogonal(false);
-    if (Style != TRotateToolStyles::rsElevation) {
+    if (Style != RotateToolStyle::Elevation) {
         view.SetRotation(RotationChange(false, rotationStep, view.RotationValue()));
     }
-    if (Style != TRotateToolStyles::rsRotation) {
+    if (Style != RotateToolStyle::Rotation) {
         view.SetElevation(ElevationChange(false, elevationStep, view.ElevationValue()));
     }
 }
 
-void TRotateTool::ChartMouseEvent(TChart& chart, TChartMouseEvent kind, TMouseButton button, int x, int y)
+void RotateTool::ChartMouseEvent(Chart& chart, MouseEventKind kind, MouseButton button, int x, int y)
 {
     switch (kind) {
-    case TChartMouseEvent::cmeDown:
+    case MouseEventKind::Down:
         if (button != Button) {
             return;
         }
@@ -61,7 +61,7 @@ void TRotateTool::ChartMouseEvent(TChart& chart, TChartMouseEvent kind, TMouseBu
         firstMove_ = true;
         chart.CancelMouse = true;
         return;
-    case TChartMouseEvent::cmeMove: {
+    case MouseEventKind::Move: {
         if (!dragging_) {
             return;
         }
@@ -91,7 +91,7 @@ void TRotateTool::ChartMouseEvent(TChart& chart, TChartMouseEvent kind, TMouseBu
         }
         return;
     }
-    case TChartMouseEvent::cmeUp:
+    case MouseEventKind::Up:
         if (!dragging_) {
             return;
         }
@@ -108,7 +108,7 @@ void TRotateTool::ChartMouseEvent(TChart& chart, TChartMouseEvent kind, TMouseBu
     }
 }
 
-void TRotateTool::TimerTick(TChart& chart)
+void RotateTool::TimerTick(Chart& chart)
 {
     if (!timerRunning_ || dragging_) {
         return;
@@ -119,7 +119,7 @@ void TRotateTool::TimerTick(TChart& chart)
     }
 }
 
-void TRotateTool::ChartEvent(TChart&, TChartToolEvent)
+void RotateTool::ChartEvent(Chart&, ToolEvent)
 {
     if (!timerRunning_) {
         return;
@@ -134,9 +134,9 @@ void TRotateTool::ChartEvent(TChart&, TChartToolEvent)
 }
 
 // The chart box drawn with the XOR pen: drawing it twice removes it.
-void TRotateTool::DrawOutline(TChart& chart) const
+void RotateTool::DrawOutline(Chart& chart) const
 {
-    chart.DrawOverlay([this, &chart](TChartCanvas3D& canvas) {
+    chart.DrawOverlay([this, &chart](Canvas3D& canvas) {
         const DeviceRect& r = chart.ChartRect();
         const int depth = chart.ChartDepth();
         canvas.SetBrush({0, BrushStyle::Clear});
@@ -155,7 +155,7 @@ void TRotateTool::DrawOutline(TChart& chart) const
     });
 }
 
-void TSurfaceNearestTool::GetRowCol(TChart& chart, double& row, double& column) const
+void NearestCellTool::GetRowCol(Chart& chart, double& row, double& column) const
 {
     if (cell_ < 0 || series_ == nullptr) {
         row = column = -1.0;
@@ -166,9 +166,9 @@ void TSurfaceNearestTool::GetRowCol(TChart& chart, double& row, double& column) 
     column = series_->ZValues()[cell_] + (orientation.dz == -1 ? 1 : 0);
 }
 
-void TSurfaceNearestTool::ChartMouseEvent(TChart& chart, TChartMouseEvent kind, TMouseButton, int x, int y)
+void NearestCellTool::ChartMouseEvent(Chart& chart, MouseEventKind kind, MouseButton, int x, int y)
 {
-    if (kind != TChartMouseEvent::cmeMove || series_ == nullptr) {
+    if (kind != MouseEventKind::Move || series_ == nullptr) {
         return;
     }
     const int index = series_->Clicked(chart.PaintContext(), x, y);
@@ -181,11 +181,11 @@ void TSurfaceNearestTool::ChartMouseEvent(TChart& chart, TChartMouseEvent kind, 
     double column = -1.0;
     GetRowCol(chart, row, column);
     for (int k = 0; k < series_->Count(); ++k) {
-        TColor colour = clAutomatic;
+        Rgb colour = kAutomaticColour;
         if (cell_ >= 0) {
             const bool sameRow = series_->XValues()[k] == row;
             const bool sameColumn = series_->ZValues()[k] == column;
-            colour = sameRow && sameColumn ? CellColor : sameRow ? RowColor : sameColumn ? ColumnColor : clAutomatic;
+            colour = sameRow && sameColumn ? CellColor : sameRow ? RowColor : sameColumn ? ColumnColor : kAutomaticColour;
         }
         series_->SetValueColor(k, colour);
     }

@@ -11,14 +11,14 @@ namespace nivaro {
 
 // The density chart as the main window lays it out: the view, the margins
 // and the two drawn axes.
-void ConfigureMainView(TChart& chart);
+void ConfigureMainView(Chart& chart);
 // The surface's pen, colour range and stored palette.
-void ConfigureMainSurface(TSurfaceSeries& surface);
+void ConfigureMainSurface(SurfaceSeries& surface);
 
 inline constexpr int kMainChartWidth = 832;
 inline constexpr int kMainChartHeight = 740;
 
-// The density chart with its surface (Series1) and the trajectory series it
+// The density chart with its surface and the trajectory series it
 // owns, filled from points with x, y and z members. The window and the batch
 // program draw the same chart with it.
 class MainChart {
@@ -28,8 +28,8 @@ public:
     MainChart(const MainChart&) = delete;
     MainChart& operator=(const MainChart&) = delete;
 
-    TChart& Chart() { return chart_; }
-    TSurfaceSeries& Surface() { return surface_; }
+    Chart& Plot() { return chart_; }
+    SurfaceSeries& Surface() { return surface_; }
 
     // Clears the surface, sets its grid size, drops the trajectory series
     // and adds the points, X varying slowest.
@@ -51,7 +51,7 @@ public:
     void AddTrajectories(const Trajectories& trajectories)
     {
         for (const auto& points : trajectories) {
-            TPoint3DSeries& series = NewTrajectorySeries();
+            PointSeries3D& series = NewTrajectorySeries();
             for (const auto& point : points) {
                 series.AddXYZ(point.x, point.y, point.z);
             }
@@ -61,11 +61,11 @@ public:
     void RemoveTrajectories();
 
 private:
-    TPoint3DSeries& NewTrajectorySeries();
+    PointSeries3D& NewTrajectorySeries();
 
-    TChart chart_;
-    TSurfaceSeries surface_;
-    std::vector<std::unique_ptr<TPoint3DSeries>> trajectories_;
+    Chart chart_;
+    SurfaceSeries surface_;
+    std::vector<std::unique_ptr<PointSeries3D>> trajectories_;
 };
 
 }  // namespace nivaro

@@ -7,18 +7,18 @@
 
 namespace nivaro {
 
-int TPoint3DSeries::MarginPixels() const
+int PointSeries3D::MarginPixels() const
 {
     return PointerVisible && PointerInflateMargins ? kPointerSize + 1 : 0;
 }
 
-void TPoint3DSeries::DrawAllValues(const SeriesPaintContext& context)
+void PointSeries3D::DrawAllValues(const SeriesPaintContext& context)
 {
     const bool forward = context.horizontal.Inverted == context.invertedRotation;
     bool first = true;
     for (int k = 0; k < Count(); ++k) {
         const int index = forward ? k : Count() - 1 - k;
-        if (static_cast<std::int32_t>(GetValueColor(index)) >= static_cast<std::int32_t>(clNone)) {
+        if (static_cast<std::int32_t>(GetValueColor(index)) >= static_cast<std::int32_t>(kNoColour)) {
             continue;  // not drawn, and the line joins the next drawn point to the last one
         }
         DrawValue(context, index, first);
@@ -26,16 +26,16 @@ void TPoint3DSeries::DrawAllValues(const SeriesPaintContext& context)
     }
 }
 
-void TPoint3DSeries::DrawValue(const SeriesPaintContext& context, int index, bool first)
+void PointSeries3D::DrawValue(const SeriesPaintContext& context, int index, bool first)
 {
-    TChartCanvas3D& canvas = context.canvas;
-    const TColor colour = GetValueColor(index);
+    Canvas3D& canvas = context.canvas;
+    const Rgb colour = GetValueColor(index);
     const int middleZ = context.depth.CalcPosValue(ZValues()[index]);
     const int x = context.horizontal.CalcPosValue(XValues()[index]);
     const int y = context.vertical.CalcPosValue(YValues()[index]);
     if (PointerVisible) {
         canvas.SetBrush({colour, BrushStyle::Solid});
-        if (PointerStyle == TSeriesPointerStyle::psSmallDot) {
+        if (PointerShape == PointerStyle::SmallDot) {
             canvas.SetPixel3D(x, y, middleZ, colour);
         } else {
             canvas.SetPen({0, 1, PenStyle::Solid});

@@ -4,18 +4,18 @@
 
 namespace nivaro {
 
-enum class TSeriesPointerStyle { psRectangle, psSmallDot };
+enum class PointerStyle { Rectangle, SmallDot };
 
 // A trajectory in the 3D view: each point a marker in the series colour,
 // consecutive points joined by the line pen, drawn after the marker.
-class TPoint3DSeries : public TCustom3DSeries {
+class PointSeries3D : public XyzSeries {
 public:
     static constexpr int kPointerSize = 4;
 
     DevicePen LinePen{0, 1, PenStyle::Solid};
     bool MarksVisible = true;
     bool PointerInflateMargins = true;
-    TSeriesPointerStyle PointerStyle = TSeriesPointerStyle::psRectangle;
+    PointerStyle PointerShape = PointerStyle::Rectangle;
     bool PointerVisible = true;
 
     void DrawAllValues(const SeriesPaintContext& context) override;

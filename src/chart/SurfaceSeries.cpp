@@ -11,20 +11,20 @@
 namespace nivaro {
 namespace {
 
-TColor Compose(int red, int green, int blue)
+Rgb Compose(int red, int green, int blue)
 {
-    return static_cast<TColor>(red + 256 * green + 65536 * blue);
+    return static_cast<Rgb>(red + 256 * green + 65536 * blue);
 }
 
 }  // namespace
 
-TCustom3DPaletteSeries::Channels TCustom3DPaletteSeries::Split(TColor colour)
+PaletteSeries3D::Channels PaletteSeries3D::Split(Rgb colour)
 {
     return {static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
             static_cast<int>((colour >> 16) & 0xFF)};
 }
 
-void TCustom3DPaletteSeries::SetColors(TColor start, TColor middle, TColor end)
+void PaletteSeries3D::SetColors(Rgb start, Rgb middle, Rgb end)
 {
     start_ = start;
     middle_ = middle;
@@ -32,10 +32,10 @@ void TCustom3DPaletteSeries::SetColors(TColor start, TColor middle, TColor end)
     Repaint();
 }
 
-TColor TCustom3DPaletteSeries::GetValueColor(int index) const
+Rgb PaletteSeries3D::GetValueColor(int index) const
 {
-    const TColor own = ValueColor(index);
-    if (own != clAutomatic) {
+    const Rgb own = ValueColor(index);
+    if (own != kAutomaticColour) {
         return own;
     }
     if (!UseColorRange && !UsePalette) {
@@ -44,7 +44,7 @@ TColor TCustom3DPaletteSeries::GetValueColor(int index) const
     return GetValueColorValue(YValues()[index]);
 }
 
-TColor TCustom3DPaletteSeries::GetValueColorValue(double y) const
+Rgb PaletteSeries3D::GetValueColorValue(double y) const
 {
     if (UseColorRange) {
         if (rangeInverse_ == 0.0) {
@@ -65,11 +65,11 @@ TColor TCustom3DPaletteSeries::GetValueColorValue(double y) const
     return SeriesColor();
 }
 
-TColor TCustom3DPaletteSeries::RangePercent(double fraction) const
+Rgb PaletteSeries3D::RangePercent(double fraction) const
 {
     const Channels e = Split(end_);
     const Channels s = Split(start_);
-    if (middle_ == clNone) {
+    if (middle_ == kNoColour) {
         return Compose(e.red + Round(fraction * (s.red - e.red)), e.green + Round(fraction * (s.green - e.green)),
                        e.blue + Round(fraction * (s.blue - e.blue)));
     }
@@ -84,9 +84,9 @@ TColor TCustom3DPaletteSeries::RangePercent(double fraction) const
                    m.blue + Round(f * (s.blue - m.blue)));
 }
 
-TColor TCustom3DPaletteSeries::GetSurfacePaletteColor(double y) const
+Rgb PaletteSeries3D::GetSurfacePaletteColor(double y) const
 {
-    for (const TGridPalette& entry : palette_) {
+    for (const PaletteEntry& entry : palette_) {
         if (entry.UpToValue > y) {
             return entry.Color;
         }
@@ -94,7 +94,7 @@ TColor TCustom3DPaletteSeries::GetSurfacePaletteColor(double y) const
     return palette_.back().Color;
 }
 
-int TCustom3DPaletteSeries::CountLegendItems() const
+int PaletteSeries3D::CountLegendItems() const
 {
     if (Count() == 0 || (!UseColorRange && !UsePalette)) {
         return Count();
@@ -103,24 +103,24 @@ int TCustom3DPaletteSeries::CountLegendItems() const
     return LegendEvery > 1 ? entries / LegendEvery + 1 : entries;
 }
 
-int TCustom3DPaletteSeries::LegendPaletteIndex(int item) const
+int PaletteSeries3D::LegendPaletteIndex(int item) const
 {
     return static_cast<int>(palette_.size()) - item * LegendEvery - 1;
 }
 
-std::string TCustom3DPaletteSeries::LegendString(int item) const
+std::string PaletteSeries3D::LegendString(int item) const
 {
     if (!UseColorRange && !UsePalette) {
-        return item < Count() ? TChartAxis::FormatValue(YValues()[item]) : std::string();
+        return item < Count() ? ChartAxis::FormatValue(YValues()[item]) : std::string();
     }
     const int entry = LegendPaletteIndex(item);
     if (item < 0 || item >= CountLegendItems() || entry < 0) {
         return {};
     }
-    return TChartAxis::FormatValue(palette_[static_cast<std::size_t>(entry)].UpToValue);
+    return ChartAxis::FormatValue(palette_[static_cast<std::size_t>(entry)].UpToValue);
 }
 
-TColor TCustom3DPaletteSeries::LegendItemColor(int item) const
+Rgb PaletteSeries3D::LegendItemColor(int item) const
 {
     const int entry = LegendPaletteIndex(item);
     if (entry < 0 || entry >= static_cast<int>(palette_.size())) {
@@ -132,15 +132,15 @@ TColor TCustom3DPaletteSeries::LegendItemColor(int item) const
     return UsePalette ? palette_[static_cast<std::size_t>(entry)].Color : SeriesColor();
 }
 
-void TCustom3DPaletteSeries::Clear()
+void PaletteSeries3D::Clear()
 {
-    TCustom3DSeries::Clear();
-    if (UsePalette && PaletteStyle != TChartPaletteStyle::psCustom) {
+    XyzSeries::Clear();
+    if (UsePalette && PaletteStyle != PaletteKind::Custom) {
         palette_.clear();
     }
 }
 
-void TCustom3DPaletteSeries::DoBeforeDrawChart()
+void PaletteSeries3D::DoBeforeDrawChart()
 {
     minimumY_ = YValues().MinValue();
     maximumY_ = YValues().MaxValue();
@@ -148,12 +148,12 @@ void TCustom3DPaletteSeries::DoBeforeDrawChart()
     rangeInverse_ = range == 0.0 ? 0.0 : 1.0 / range;
 }
 
-TCustom3DGridSeries::TCustom3DGridSeries()
+GridSeries3D::GridSeries3D()
 {
     ResetGridIndex();
 }
 
-void TCustom3DGridSeries::SetNumXValues(int count)
+void GridSeries3D::SetNumXValues(int count)
 {
     if (count != numXValues_) {
         numXValues_ = count;
@@ -161,7 +161,7 @@ void TCustom3DGridSeries::SetNumXValues(int count)
     }
 }
 
-void TCustom3DGridSeries::SetNumZValues(int count)
+void GridSeries3D::SetNumZValues(int count)
 {
     if (count != numZValues_) {
         numZValues_ = count;
@@ -169,31 +169,31 @@ void TCustom3DGridSeries::SetNumZValues(int count)
     }
 }
 
-void TCustom3DGridSeries::Clear()
+void GridSeries3D::Clear()
 {
-    TCustom3DPaletteSeries::Clear();
+    PaletteSeries3D::Clear();
     ResetGridIndex();
 }
 
-std::size_t TCustom3DGridSeries::Slot(int row, int column) const
+std::size_t GridSeries3D::Slot(int row, int column) const
 {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(numZValues_ + 1) + static_cast<std::size_t>(column);
 }
 
-void TCustom3DGridSeries::ResetGridIndex()
+void GridSeries3D::ResetGridIndex()
 {
     gridIndex_.assign(static_cast<std::size_t>(numXValues_ + 1) * static_cast<std::size_t>(numZValues_ + 1), -1);
 }
 
-void TCustom3DGridSeries::DoBeforeDrawChart()
+void GridSeries3D::DoBeforeDrawChart()
 {
-    TCustom3DPaletteSeries::DoBeforeDrawChart();
+    PaletteSeries3D::DoBeforeDrawChart();
     if (Count() > 0) {
         FillGridIndex(0);
     }
 }
 
-void TCustom3DGridSeries::FillGridIndex(int firstIndex)
+void GridSeries3D::FillGridIndex(int firstIndex)
 {
     const int xOffset = Round(XValues().MinValue()) - 1;
     const int zOffset = Round(ZValues().MinValue()) - 1;
@@ -207,7 +207,7 @@ void TCustom3DGridSeries::FillGridIndex(int firstIndex)
     }
 }
 
-int TCustom3DGridSeries::GridIndex(int row, int column) const
+int GridSeries3D::GridIndex(int row, int column) const
 {
     if (row < 0 || column < 0 || row > NumXValues() || column > NumZValues()) {
         return -1;
@@ -215,7 +215,7 @@ int TCustom3DGridSeries::GridIndex(int row, int column) const
     return gridIndex_[Slot(row, column)];
 }
 
-CellsOrientation TSurfaceSeries::Orientation(const SeriesPaintContext& context) const
+CellsOrientation SurfaceSeries::Orientation(const SeriesPaintContext& context) const
 {
     const int rotation = context.rotation;
     const bool backFaced = context.depth.Inverted != (rotation > 90 && rotation < 270);
@@ -239,7 +239,7 @@ CellsOrientation TSurfaceSeries::Orientation(const SeriesPaintContext& context) 
     return orientation;
 }
 
-std::vector<int> TSurfaceSeries::RowOrder(const CellsOrientation& orientation)
+std::vector<int> SurfaceSeries::RowOrder(const CellsOrientation& orientation)
 {
     std::vector<int> ordinary;
     const int step = orientation.firstRow <= orientation.lastRow ? 1 : -1;
@@ -261,7 +261,7 @@ std::vector<int> TSurfaceSeries::RowOrder(const CellsOrientation& orientation)
     return fromBothEnds;
 }
 
-int TSurfaceSeries::ColorCorner(int dx, int dz)
+int SurfaceSeries::ColorCorner(int dx, int dz)
 {
     if (dx > 0) {
         return dz > 0 ? 3 : 0;
@@ -269,12 +269,12 @@ int TSurfaceSeries::ColorCorner(int dx, int dz)
     return dz > 0 ? 2 : 1;
 }
 
-void TSurfaceSeries::DrawAllValues(const SeriesPaintContext& context)
+void SurfaceSeries::DrawAllValues(const SeriesPaintContext& context)
 {
     if (Count() == 0 || NumXValues() < 2 || NumZValues() < 2) {
         return;
     }
-    TChartCanvas3D& canvas = context.canvas;
+    Canvas3D& canvas = context.canvas;
     canvas.SetPen(Pen);
     canvas.SetBrush({SeriesColor(), BrushStyle::Solid});
     const CellsOrientation orientation = Orientation(context);
@@ -286,7 +286,7 @@ void TSurfaceSeries::DrawAllValues(const SeriesPaintContext& context)
     }
 }
 
-bool TSurfaceSeries::CellCorners(const CellsOrientation& orientation, int row, int column, int (&corners)[4]) const
+bool SurfaceSeries::CellCorners(const CellsOrientation& orientation, int row, int column, int (&corners)[4]) const
 {
     corners[0] = GridIndex(row, column);
     corners[1] = GridIndex(row + orientation.dx, column);
@@ -295,7 +295,7 @@ bool TSurfaceSeries::CellCorners(const CellsOrientation& orientation, int row, i
     return std::all_of(std::begin(corners), std::end(corners), [](int corner) { return corner >= 0; });
 }
 
-void TSurfaceSeries::ProjectCell(const SeriesPaintContext& context, const int (&corners)[4],
+void SurfaceSeries::ProjectCell(const SeriesPaintContext& context, const int (&corners)[4],
                                  DevicePoint (&points)[4]) const
 {
     const int z0 = context.depth.CalcPosValue(ZValues()[corners[0]]);
@@ -306,7 +306,7 @@ void TSurfaceSeries::ProjectCell(const SeriesPaintContext& context, const int (&
     }
 }
 
-bool TSurfaceSeries::InsideQuadrilateral(const DevicePoint (&corners)[4], int x, int y)
+bool SurfaceSeries::InsideQuadrilateral(const DevicePoint (&corners)[4], int x, int y)
 {
     bool inside = false;
     for (int k = 0; k < 4; ++k) {
@@ -320,7 +320,7 @@ bool TSurfaceSeries::InsideQuadrilateral(const DevicePoint (&corners)[4], int x,
     return inside;
 }
 
-int TSurfaceSeries::Clicked(const SeriesPaintContext& context, int x, int y) const
+int SurfaceSeries::Clicked(const SeriesPaintContext& context, int x, int y) const
 {
     if (Count() == 0 || NumXValues() < 2 || NumZValues() < 2) {
         return -1;
@@ -355,7 +355,7 @@ int TSurfaceSeries::Clicked(const SeriesPaintContext& context, int x, int y) con
     return -1;
 }
 
-void TSurfaceSeries::DrawCell(const SeriesPaintContext& context, const CellsOrientation& orientation, int row,
+void SurfaceSeries::DrawCell(const SeriesPaintContext& context, const CellsOrientation& orientation, int row,
                               int column)
 {
     int corners[4];
@@ -367,13 +367,13 @@ void TSurfaceSeries::DrawCell(const SeriesPaintContext& context, const CellsOrie
         points[k] = {context.horizontal.CalcPosValue(XValues()[corners[k]]),
                      context.vertical.CalcPosValue(YValues()[corners[k]])};
     }
-    const TColor colour = GetValueColor(corners[ColorCorner(orientation.dx, orientation.dz)]);
-    if (colour == clNone) {
+    const Rgb colour = GetValueColor(corners[ColorCorner(orientation.dx, orientation.dz)]);
+    if (colour == kNoColour) {
         return;
     }
     const int z0 = context.depth.CalcPosValue(ZValues()[corners[0]]);
     const int z1 = context.depth.CalcPosValue(ZValues()[corners[2]]);
-    TChartCanvas3D& canvas = context.canvas;
+    Canvas3D& canvas = context.canvas;
     if (canvas.Brush().style != BrushStyle::Clear) {
         canvas.SetBrush({colour, canvas.Brush().style});
     }

@@ -6,39 +6,39 @@
 
 namespace nivaro {
 
-struct TGridPalette {
+struct PaletteEntry {
     double UpToValue;
-    TColor Color;
+    Rgb Color;
 };
 
-enum class TChartPaletteStyle { psPale, psStrong, psGrayScale, psInvGray, psRainbow, psCustom };
+enum class PaletteKind { Pale, Strong, GrayScale, InvGray, Rainbow, Custom };
 
 // A 3D series coloured by value: a continuous range from EndColor at the
 // smallest Y through MidColor to StartColor at the largest, or a stepped
 // palette of (upper bound, colour) entries.
-class TCustom3DPaletteSeries : public TCustom3DSeries {
+class PaletteSeries3D : public XyzSeries {
 public:
     bool UseColorRange = true;
     bool UsePalette = false;
-    TChartPaletteStyle PaletteStyle = TChartPaletteStyle::psPale;
+    PaletteKind PaletteStyle = PaletteKind::Pale;
     int LegendEvery = 1;
 
-    void SetColors(TColor start, TColor middle, TColor end);
-    TColor StartColor() const { return start_; }
-    TColor MidColor() const { return middle_; }
-    TColor EndColor() const { return end_; }
-    void SetPalette(std::vector<TGridPalette> palette) { palette_ = std::move(palette); }
-    const std::vector<TGridPalette>& Palette() const { return palette_; }
+    void SetColors(Rgb start, Rgb middle, Rgb end);
+    Rgb StartColor() const { return start_; }
+    Rgb MidColor() const { return middle_; }
+    Rgb EndColor() const { return end_; }
+    void SetPalette(std::vector<PaletteEntry> palette) { palette_ = std::move(palette); }
+    const std::vector<PaletteEntry>& Palette() const { return palette_; }
 
-    TColor GetValueColor(int index) const override;
-    TColor GetValueColorValue(double y) const;
-    TColor RangePercent(double fraction) const;
-    TColor GetSurfacePaletteColor(double y) const;
+    Rgb GetValueColor(int index) const override;
+    Rgb GetValueColorValue(double y) const;
+    Rgb RangePercent(double fraction) const;
+    Rgb GetSurfacePaletteColor(double y) const;
 
     int CountLegendItems() const;
     int LegendPaletteIndex(int item) const;
     std::string LegendString(int item) const;
-    TColor LegendItemColor(int item) const;
+    Rgb LegendItemColor(int item) const;
 
     void Clear() override;
     // Refreshes the range of Y that the colours span.
@@ -50,12 +50,12 @@ private:
         int green;
         int blue;
     };
-    static Channels Split(TColor colour);
+    static Channels Split(Rgb colour);
 
-    TColor start_ = 0x800000;
-    TColor middle_ = clNone;
-    TColor end_ = 0xFFFFFF;
-    std::vector<TGridPalette> palette_;
+    Rgb start_ = 0x800000;
+    Rgb middle_ = kNoColour;
+    Rgb end_ = 0xFFFFFF;
+    std::vector<PaletteEntry> palette_;
     double minimumY_ = 0.0;
     double maximumY_ = 0.0;
     double rangeInverse_ = 0.0;
@@ -64,9 +64,9 @@ private:
 // A 3D series whose points sit on the nodes of a regular grid. The grid
 // index tells which point sits at node (row, column); row and column 0 are
 // never used and -1 means no point.
-class TCustom3DGridSeries : public TCustom3DPaletteSeries {
+class GridSeries3D : public PaletteSeries3D {
 public:
-    TCustom3DGridSeries();
+    GridSeries3D();
 
     int NumXValues() const { return numXValues_; }
     int NumZValues() const { return numZValues_; }
@@ -106,7 +106,7 @@ struct CellsOrientation {
 
 // The surface: one filled quadrilateral per grid cell, drawn back to front
 // for the view so that nearer cells cover farther ones.
-class TSurfaceSeries : public TCustom3DGridSeries {
+class SurfaceSeries : public GridSeries3D {
 public:
     DevicePen Pen{0, 1, PenStyle::Solid};
 

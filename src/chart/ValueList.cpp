@@ -4,14 +4,14 @@
 
 namespace nivaro {
 
-void TChartValueList::MakeRoom()
+void ValueList::MakeRoom()
 {
     if (values_.size() == values_.capacity()) {
         values_.reserve(values_.capacity() + kChartDefaultCapacity);
     }
 }
 
-int TChartValueList::AddChartValue()
+int ValueList::AddChartValue()
 {
     MakeRoom();
     values_.push_back(staged_);
@@ -19,20 +19,20 @@ int TChartValueList::AddChartValue()
     return Count() - 1;
 }
 
-void TChartValueList::InsertChartValue(int index, double value)
+void ValueList::InsertChartValue(int index, double value)
 {
     MakeRoom();
     values_.insert(values_.begin() + index, value);
     stale_ = true;
 }
 
-void TChartValueList::Clear()
+void ValueList::Clear()
 {
     std::vector<double>().swap(values_);
     stale_ = true;
 }
 
-const TChartValueList::Summary& TChartValueList::Statistics() const
+const ValueList::Summary& ValueList::Statistics() const
 {
     if (!stale_) {
         return summary_;

@@ -8,11 +8,11 @@ namespace nivaro {
 // One coordinate of every point of a series ("X", "Y" or "Z"), in insertion
 // order. Room grows in steps of kChartDefaultCapacity values; the statistics
 // are computed on the first query after a change.
-class TChartValueList {
+class ValueList {
 public:
     static constexpr int kChartDefaultCapacity = 1000;
 
-    explicit TChartValueList(std::string name) : name_(std::move(name)) {}
+    explicit ValueList(std::string name) : name_(std::move(name)) {}
 
     const std::string& Name() const { return name_; }
     int Count() const { return static_cast<int>(values_.size()); }

@@ -6,12 +6,12 @@
 
 namespace nivaro {
 
-int TView3DOptions::Rounded(double value)
+int ViewOptions3D::Rounded(double value)
 {
     return Round(value);
 }
 
-double TView3DOptions::CalcOrthoRatio() const
+double ViewOptions3D::CalcOrthoRatio() const
 {
     if (!orthogonal_) {
         return 1.0;

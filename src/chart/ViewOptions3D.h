@@ -6,9 +6,9 @@ namespace nivaro {
 
 // The view angles, zoom and offsets of the 3D projection. Every setter
 // stores a changed value and asks the owner to repaint.
-class TView3DOptions {
+class ViewOptions3D {
 public:
-    explicit TView3DOptions(std::function<void()> repaint = {}) : repaint_(std::move(repaint)) {}
+    explicit ViewOptions3D(std::function<void()> repaint = {}) : repaint_(std::move(repaint)) {}
 
     int Elevation() const { return Rounded(elevation_); }
     int Rotation() const { return Rounded(rotation_); }

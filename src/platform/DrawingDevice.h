@@ -25,14 +25,14 @@ enum class PenStyle { Solid, Dot, Clear };
 enum class BrushStyle { Solid, Clear };
 
 struct DevicePen {
-    TColor color = 0;
+    Rgb color = 0;
     int width = 1;
     PenStyle style = PenStyle::Solid;
     bool xorMode = false;  // drawing the same line twice removes it
 };
 
 struct DeviceBrush {
-    TColor color = RgbColor(255, 255, 255);
+    Rgb color = RgbColor(255, 255, 255);
     BrushStyle style = BrushStyle::Solid;
 };
 
@@ -40,7 +40,7 @@ struct DeviceFont {
     std::string family = "Arial";
     int pixelHeight = 11;
     bool bold = false;
-    TColor color = 0;
+    Rgb color = 0;
 };
 
 // What the chart draws on: a raster surface with a current pen, brush and
@@ -59,7 +59,7 @@ public:
 
     virtual void Polygon(const DevicePoint* points, int count) = 0;
     virtual void Polyline(const DevicePoint* points, int count) = 0;
-    virtual void SetPixel(int x, int y, TColor color) = 0;
+    virtual void SetPixel(int x, int y, Rgb color) = 0;
     virtual void Text(int x, int y, const std::string& text) = 0;
     virtual int TextWidth(const std::string& text) = 0;
     virtual int TextHeight(const std::string& text) = 0;

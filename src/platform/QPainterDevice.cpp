@@ -17,7 +17,7 @@ QPolygon ToPolygon(const DevicePoint* points, int count)
 
 }  // namespace
 
-QColor ToQColor(TColor color)
+QColor ToQColor(Rgb color)
 {
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
@@ -72,7 +72,7 @@ void QPainterDevice::Polyline(const DevicePoint* points, int count)
     painter_.drawPolyline(ToPolygon(points, count));
 }
 
-void QPainterDevice::SetPixel(int x, int y, TColor color)
+void QPainterDevice::SetPixel(int x, int y, Rgb color)
 {
     if (image_ != nullptr && x >= 0 && y >= 0 && x < image_->width() && y < image_->height() &&
         !painter_.hasClipping()) {

@@ -25,7 +25,7 @@ public:
 
     void Polygon(const DevicePoint* points, int count) override;
     void Polyline(const DevicePoint* points, int count) override;
-    void SetPixel(int x, int y, TColor color) override;
+    void SetPixel(int x, int y, Rgb color) override;
     void Text(int x, int y, const std::string& text) override;
     int TextWidth(const std::string& text) override;
     int TextHeight(const std::string& text) override;
@@ -41,6 +41,6 @@ private:
     QColor textColor_;
 };
 
-QColor ToQColor(TColor color);
+QColor ToQColor(Rgb color);
 
 }  // namespace nivaro

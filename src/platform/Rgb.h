@@ -5,14 +5,14 @@
 namespace nivaro {
 
 // 0x00BBGGRR: red in the low byte.
-using TColor = std::uint32_t;
+using Rgb = std::uint32_t;
 
-inline constexpr TColor clNone = 0x1FFFFFFF;
-inline constexpr TColor clAutomatic = 0x20000000;  // use the colour computed for the point
+inline constexpr Rgb kNoColour = 0x1FFFFFFF;
+inline constexpr Rgb kAutomaticColour = 0x20000000;  // use the colour computed for the point
 
-inline constexpr TColor RgbColor(int red, int green, int blue)
+inline constexpr Rgb RgbColor(int red, int green, int blue)
 {
-    return static_cast<TColor>(red) | (static_cast<TColor>(green) << 8) | (static_cast<TColor>(blue) << 16);
+    return static_cast<Rgb>(red) | (static_cast<Rgb>(green) << 8) | (static_cast<Rgb>(blue) << 16);
 }
 
 }  // namespace nivaro

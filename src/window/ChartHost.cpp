@@ -10,15 +10,15 @@ namespace nivaro {
 
 namespace {
 
-std::optional<TMouseButton> ChartButton(Qt::MouseButton button)
+std::optional<MouseButton> ChartButton(Qt::MouseButton button)
 {
     switch (button) {
     case Qt::LeftButton:
-        return TMouseButton::mbLeft;
+        return MouseButton::Left;
     case Qt::RightButton:
-        return TMouseButton::mbRight;
+        return MouseButton::Right;
     case Qt::MiddleButton:
-        return TMouseButton::mbMiddle;
+        return MouseButton::Middle;
     default:
         return std::nullopt;
     }
@@ -26,7 +26,7 @@ std::optional<TMouseButton> ChartButton(Qt::MouseButton button)
 
 }  // namespace
 
-ChartHost::ChartHost(TChart& chart, const TRotateTool& rotateTool, QWidget* parent)
+ChartHost::ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent)
     : QWidget(parent), chart_(chart), rotateTool_(rotateTool)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -61,7 +61,7 @@ void ChartHost::ShowDragCursor()
 
 void ChartHost::mousePressEvent(QMouseEvent* event)
 {
-    if (const std::optional<TMouseButton> button = ChartButton(event->button())) {
+    if (const std::optional<MouseButton> button = ChartButton(event->button())) {
         chart_.MouseDown(*button, event->position().toPoint().x(), event->position().toPoint().y());
         ShowDragCursor();
     }
@@ -76,7 +76,7 @@ void ChartHost::mouseMoveEvent(QMouseEvent* event)
 
 void ChartHost::mouseReleaseEvent(QMouseEvent* event)
 {
-    const TMouseButton button = ChartButton(event->button()).value_or(TMouseButton::mbLeft);
+    const MouseButton button = ChartButton(event->button()).value_or(MouseButton::Left);
     chart_.MouseUp(button, event->position().toPoint().x(), event->position().toPoint().y());
     ShowDragCursor();
     QWidget::mouseReleaseEvent(event);

@@ -15,7 +15,7 @@ class ChartHost : public QWidget {
 
 public:
     // The rotate tool's drag shows the hand cursor.
-    ChartHost(TChart& chart, const TRotateTool& rotateTool, QWidget* parent = nullptr);
+    ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent = nullptr);
     ~ChartHost() override;
 
 protected:
@@ -27,8 +27,8 @@ protected:
 private:
     void ShowDragCursor();
 
-    TChart& chart_;
-    const TRotateTool& rotateTool_;
+    Chart& chart_;
+    const RotateTool& rotateTool_;
     QImage image_;
     bool dirty_ = true;
 };

@@ -30,8 +30,8 @@ class QTimer;
 namespace nivaro {
 
 class ChartHost;
-class UpDown;
-class WindowProgress;
+class Stepper;
+class ProgressView;
 class UserDialogs;
 enum class ScaleDirection;
 
@@ -40,29 +40,29 @@ enum class ViewMode { Progress, Chart, Image };
 // The main window: the parameter panel on the right, the status line at the
 // bottom, and one of three views in the client area (progress, the 3D chart,
 // the 2D carpet). Every component carries its own name as object name.
-class TForm5 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
-    TForm5(SimulationState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
-    ~TForm5() override;
+    MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up: reads the configuration file in exeDirectory, fills the panel
     // and the scales, runs the 'dzb' check and arms the first Apply. Returns
     // false when the user chose Abort at the 'dzb' warning.
-    bool FormCreate(const QString& exeDirectory);
+    bool Start(const QString& exeDirectory);
 
     const QString& ExeDirectory() const { return exeDirectory_; }
-    TChart& Chart() { return chart_; }
+    Chart& DensityChart() { return chart_; }
     ViewMode CurrentView() const { return view_; }
     bool Busy() const { return busyDepth_ > 0; }
 
 public slots:
-    void Button4Click();
-    void Button1Click();
-    void PageControl1Change();
+    void ApplyParameters();
+    void ApplyCarpet();
+    void ShowViewOfPage();
     // F11: the Fourier spectrum of psi on the surface, once per computation.
-    void FormKeyDown(int key);
+    void ShowSpectrum();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,19 +79,18 @@ private:
     QTabWidget* BuildPages();
     void BuildViews();
     void ConnectHandlers();
-    void FillColorBox();
+    void FillHighlightColours();
 
     void SetView(ViewMode mode);
-    void ShowViewOfPage();
+    void SetViewOfPage();
     void ArmDelayedApply();
-    void Timer1Timer();
-    void ComboBox1CloseUp(int index);
-    void CheckBox1Click();
-    void CheckBox2Click();
-    void Edit9Change();
-    void ScaleFieldExit(AxisScale& scale, QLineEdit* field, bool byUser);
+    void RunDelayedApply();
+    void ApplyParticlePreset(int index);
+    void RedrawCarpet();
+    void QueueCarpetRedraw();
+    void CommitScaleField(AxisScale& scale, QLineEdit* field, bool byUser);
     void ScaleStep(AxisScale& scale, QLineEdit* field, ScaleDirection direction);
-    void Viewlegend1Click();
+    void SetLegendVisibility();
 
     bool TakeOverParameters();
     void ComputeDensityGrid();
@@ -105,66 +104,66 @@ private:
     // the file and the reason.
     void SaveWithDialog(const char* suffix, const char* filter, const std::function<void(const std::string&)>& save);
     QImage CarpetPicture() const;
-    void Copy1Click();
-    void norm1Click();
-    void PopupMenu2Popup();
-    void AddtoDATfile1Click();
-    void ClearDATfile1Click();
-    void Openwith1Click();
-    void SurfaceHover(TSurfaceNearestTool& tool);
-    void Image1MouseMove(int x, int y);
-    void Image1MouseDown(Qt::MouseButton button, int x, int y);
+    void CopyChart();
+    void SaveDensityTable();
+    void EnableCarpetMenuItems();
+    void AddToDataFile();
+    void ClearDataFile();
+    void OpenCarpetPicture();
+    void HoverSurface(NearestCellTool& tool);
+    void HoverCarpet(int x, int y);
+    void ClickCarpet(Qt::MouseButton button, int x, int y);
 
     SimulationState& state_;
     UserDialogs& dialogs_;
     QString exeDirectory_;
     MainChart mainChart_;
-    TChart& chart_ = mainChart_.Chart();
-    TSurfaceSeries& Series1 = mainChart_.Surface();
-    TRotateTool ChartTool1;
-    TSurfaceNearestTool nearestTool_;
+    Chart& chart_ = mainChart_.Plot();
+    SurfaceSeries& densitySurface_ = mainChart_.Surface();
+    RotateTool rotateTool_;
+    NearestCellTool nearestTool_;
     bool spectrumShown_ = false;
-    std::unique_ptr<WindowProgress> progress_;
+    std::unique_ptr<ProgressView> progress_;
     ViewMode view_ = ViewMode::Chart;
     int busyDepth_ = 0;
 
-    QWidget* Panel1 = nullptr;
-    QWidget* Panel2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label16 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+    QWidget* controlPanel_ = nullptr;
+    QWidget* statusPanel_ = nullptr;
+    QLabel* statusLine_ = nullptr;
+    QLabel* progressCaption_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
     QWidget* progressView_ = nullptr;
-    ChartHost* Chart1 = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QPushButton* Button4 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    UpDown* UpDown1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QLineEdit* Edit7 = nullptr;
-    QLineEdit* Edit6 = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QLineEdit* Edit8 = nullptr;
-    UpDown* UpDown2 = nullptr;
-    UpDown* UpDown3 = nullptr;
-    UpDown* UpDown4 = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox4 = nullptr;
-    QLineEdit* Edit9 = nullptr;
-    UpDown* UpDown5 = nullptr;
-    QComboBox* ColorBox1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QMenu* PopupMenu2 = nullptr;
-    QAction* Viewlegend1 = nullptr;
-    QAction* ClearDATfile1 = nullptr;
-    QAction* AddtoDATfile1 = nullptr;
+    ChartHost* chartView_ = nullptr;
+    QScrollArea* carpetScroll_ = nullptr;
+    QLabel* carpetView_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QLineEdit* slitsField_ = nullptr;
+    Stepper* slitsStepper_ = nullptr;
+    QComboBox* massBox_ = nullptr;
+    QLineEdit* lambdaField_ = nullptr;
+    QLineEdit* periodField_ = nullptr;
+    QLineEdit* slitWidthField_ = nullptr;
+    QLineEdit* sigma0Field_ = nullptr;
+    QLineEdit* xScaleField_ = nullptr;
+    QLineEdit* zScaleField_ = nullptr;
+    QLineEdit* pScaleField_ = nullptr;
+    Stepper* xScaleStepper_ = nullptr;
+    Stepper* zScaleStepper_ = nullptr;
+    Stepper* pScaleStepper_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QCheckBox* showTrajectories3DBox_ = nullptr;
+    QCheckBox* showTrajectoriesBox_ = nullptr;
+    QCheckBox* useDataFileBox_ = nullptr;
+    QLineEdit* contrastField_ = nullptr;
+    Stepper* contrastStepper_ = nullptr;
+    QComboBox* highlightColourBox_ = nullptr;
+    QPushButton* carpetApplyButton_ = nullptr;
+    QTimer* delayedApplyTimer_ = nullptr;
+    QMenu* chartMenu_ = nullptr;
+    QMenu* carpetMenu_ = nullptr;
+    QAction* viewLegendAction_ = nullptr;
+    QAction* clearDataFileAction_ = nullptr;
+    QAction* addToDataFileAction_ = nullptr;
 };
 
 }  // namespace nivaro

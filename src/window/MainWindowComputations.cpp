@@ -31,48 +31,48 @@ namespace nivaro {
 // The busy state of a computation: panel disabled, hourglass, progress view.
 // Always left, also when an exception passes through; nested computations
 // (the carpet started by the page rule) leave it only at the outermost level.
-class TForm5::BusyState {
+class MainWindow::BusyState {
 public:
-    BusyState(TForm5& form, bool clearStatus) : form_(form)
+    BusyState(MainWindow& window, bool clearStatus) : window_(window)
     {
-        if (form_.busyDepth_++ == 0) {
-            form_.Panel1->setEnabled(false);
-            form_.setFocus();
+        if (window_.busyDepth_++ == 0) {
+            window_.controlPanel_->setEnabled(false);
+            window_.setFocus();
             QApplication::setOverrideCursor(Qt::WaitCursor);
         }
         if (clearStatus) {
-            form_.Label1->clear();
+            window_.statusLine_->clear();
         }
-        form_.SetView(ViewMode::Progress);
+        window_.SetView(ViewMode::Progress);
     }
     BusyState(const BusyState&) = delete;
     BusyState& operator=(const BusyState&) = delete;
     ~BusyState()
     {
-        form_.ShowViewOfPage();
-        if (--form_.busyDepth_ == 0) {
+        window_.SetViewOfPage();
+        if (--window_.busyDepth_ == 0) {
             QApplication::restoreOverrideCursor();
-            form_.Panel1->setEnabled(true);
+            window_.controlPanel_->setEnabled(true);
         }
     }
 
 private:
-    TForm5& form_;
+    MainWindow& window_;
 };
 
 // The panel's values are converted all together and taken over only when
 // every field converts and the computation can use them; otherwise the
 // previous values stay and the user is told why.
-bool TForm5::TakeOverParameters()
+bool MainWindow::TakeOverParameters()
 {
     SimulationParameters taken = state_.parameters;
     try {
-        taken.slits = StrToInt(Text(Edit1));
-        taken.mass = StrToFloat(ComboBox1->currentText().toStdString());
-        taken.lambda = StrToFloat(Text(Edit2));
-        taken.d = StrToFloat(Text(Edit3));
-        taken.sigma0 = StrToFloat(Text(Edit6));
-        taken.slitWidth = StrToFloat(Text(Edit7));
+        taken.slits = StrToInt(Text(slitsField_));
+        taken.mass = StrToFloat(massBox_->currentText().toStdString());
+        taken.lambda = StrToFloat(Text(lambdaField_));
+        taken.d = StrToFloat(Text(periodField_));
+        taken.sigma0 = StrToFloat(Text(sigma0Field_));
+        taken.slitWidth = StrToFloat(Text(slitWidthField_));
     } catch (const ConversionError& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
         return false;
@@ -88,12 +88,12 @@ bool TForm5::TakeOverParameters()
     return true;
 }
 
-void TForm5::Button4Click()
+void MainWindow::ApplyParameters()
 {
-    if (Busy() || !Button4->isEnabled()) {
+    if (Busy() || !applyButton_->isEnabled()) {
         return;
     }
-    Button4->setEnabled(false);
+    applyButton_->setEnabled(false);
     if (TakeOverParameters()) {
         try {
             ComputeDensityGrid();
@@ -105,34 +105,34 @@ void TForm5::Button4Click()
             dialogs_.ShowError(QString::fromUtf8(error.what()));
         }
     }
-    Button4->setEnabled(true);
+    applyButton_->setEnabled(true);
 }
 
-void TForm5::ComputeDensityGrid()
+void MainWindow::ComputeDensityGrid()
 {
     {
         const BusyState busy(*this, true);
         spectrumShown_ = false;
         nivaro::ComputeDensityGrid(state_, *progress_);
         mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
-        if (CheckBox1->isChecked()) {
+        if (showTrajectories3DBox_->isChecked()) {
             mainChart_.AddTrajectories(SurfaceTrajectories(state_));
         }
         WriteBackAndEchoConfiguration();
-        Image1->setPixmap(QPixmap());
+        carpetView_->setPixmap(QPixmap());
     }
-    PageControl1Change();
+    ShowViewOfPage();
 }
 
-PanelTexts TForm5::CurrentPanelTexts() const
+PanelTexts MainWindow::CurrentPanelTexts() const
 {
-    return {Text(Edit1), ComboBox1->currentText().toStdString(), Text(Edit2), Text(Edit3), Text(Edit7), Text(Edit6),
-            Text(Edit4), Text(Edit5), Text(Edit8)};
+    return {Text(slitsField_), massBox_->currentText().toStdString(), Text(lambdaField_), Text(periodField_), Text(slitWidthField_), Text(sigma0Field_),
+            Text(xScaleField_), Text(zScaleField_), Text(pScaleField_)};
 }
 
 // The automatic write-back stays silent when the file cannot be written; the
 // legend then echoes the settings as they would have been written.
-void TForm5::WriteBackAndEchoConfiguration()
+void MainWindow::WriteBackAndEchoConfiguration()
 {
     const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
     IniFile configuration;
@@ -148,49 +148,49 @@ void TForm5::WriteBackAndEchoConfiguration()
     chart_.SetLegendTitle(LegendEcho(configuration));
 }
 
-void TForm5::Button1Click()
+void MainWindow::ApplyCarpet()
 {
-    if (Busy() || !Button1->isEnabled()) {
+    if (Busy() || !carpetApplyButton_->isEnabled()) {
         return;
     }
-    Button1->setEnabled(false);
+    carpetApplyButton_->setEnabled(false);
     try {
         RenderCarpetImage();
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
-    Button1->setEnabled(true);
+    carpetApplyButton_->setEnabled(true);
 }
 
-void TForm5::RenderCarpetImage()
+void MainWindow::RenderCarpetImage()
 {
     {
         const BusyState busy(*this, false);
         CarpetOptions options;
         try {
-            options.contrast = StrToInt(Text(Edit9));
+            options.contrast = StrToInt(Text(contrastField_));
         } catch (const ConversionError& error) {
             dialogs_.ShowError(QString::fromUtf8(error.what()));
             return;
         }
-        options.showTrajectories = CheckBox2->isChecked();
-        if (CheckBox4->isChecked()) {
+        options.showTrajectories = showTrajectoriesBox_->isChecked();
+        if (useDataFileBox_->isChecked()) {
             options.dataFile = kDataFileName;
         }
         try {
             nivaro::RenderCarpet(state_, options, *progress_);
         } catch (const StaleDensityError& error) {
-            Label1->setText(QString::fromUtf8(error.what()));
+            statusLine_->setText(QString::fromUtf8(error.what()));
             return;
         }
         WriteImageFile();
         ShowCarpetPicture();
     }
-    PageControl1Change();
+    ShowViewOfPage();
 }
 
 // "out.bmp" in the current folder; a failure is told in the status line.
-bool TForm5::WriteImageFile()
+bool MainWindow::WriteImageFile()
 {
     try {
         AtomicFile image(kImageFileName, true);
@@ -198,14 +198,14 @@ bool TForm5::WriteImageFile()
         image.Commit();
         return true;
     } catch (const FileError& error) {
-        Label1->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
+        statusLine_->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
         return false;
     }
 }
 
 // The picture comes straight from the planes, so it shows even when
 // "out.bmp" could not be written.
-void TForm5::ShowCarpetPicture()
+void MainWindow::ShowCarpetPicture()
 {
     const int rows = state_.grid.nx;
     const int columns = state_.grid.nz;
@@ -213,8 +213,8 @@ void TForm5::ShowCarpetPicture()
     for (int row = 0; row < rows; ++row) {
         InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, picture.scanLine(row));
     }
-    Image1->setPixmap(QPixmap::fromImage(picture));
-    Image1->resize(picture.size());
+    carpetView_->setPixmap(QPixmap::fromImage(picture));
+    carpetView_->resize(picture.size());
 }
 
 }  // namespace nivaro

@@ -22,7 +22,7 @@
 
 namespace nivaro {
 
-void TForm5::BuildMenus()
+void MainWindow::BuildMenus()
 {
     const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
         QAction* action = menu->addAction(QString::fromUtf8(caption));
@@ -44,44 +44,44 @@ void TForm5::BuildMenus()
     constexpr const char* kPng = "PNG files (*.png)";
     constexpr const char* kBmp = "BMP files (*.bmp)";
 
-    Viewlegend1 = item(PopupMenu1, "Viewlegend1", "View Legend", &TForm5::Viewlegend1Click);
-    Viewlegend1->setCheckable(true);
-    Viewlegend1->setChecked(true);
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
-    item(PopupMenu1, "Copy1", "Copy to Clipboard", &TForm5::Copy1Click);
-    item(PopupMenu1, "SavetoFileJpg1", "Save to File (*.jpg)",
-         chartSave("jpg", kJpg, [this](TChart& chart, const std::string& path) {
-             ChartSaveToJPEGFile(chart, path, 75, Chart1->width(), Chart1->height());
+    viewLegendAction_ = item(chartMenu_, "viewLegendAction", "View Legend", &MainWindow::SetLegendVisibility);
+    viewLegendAction_->setCheckable(true);
+    viewLegendAction_->setChecked(true);
+    chartMenu_->addSeparator();
+    item(chartMenu_, "copyChartAction", "Copy to Clipboard", &MainWindow::CopyChart);
+    item(chartMenu_, "saveChartJpegAction", "Save to File (*.jpg)",
+         chartSave("jpg", kJpg, [this](Chart& chart, const std::string& path) {
+             ChartSaveToJPEGFile(chart, path, 75, chartView_->width(), chartView_->height());
          }));
-    item(PopupMenu1, "SavetoFilePng1", "Save to File (*.png)",
-         chartSave("png", kPng, [this](TChart& chart, const std::string& path) {
-             ChartSaveToPNG(chart, path, Chart1->width(), Chart1->height());
+    item(chartMenu_, "saveChartPngAction", "Save to File (*.png)",
+         chartSave("png", kPng, [this](Chart& chart, const std::string& path) {
+             ChartSaveToPNG(chart, path, chartView_->width(), chartView_->height());
          }));
-    item(PopupMenu1, "SavetoFileBmp1", "Save to File (*.bmp)",
-         chartSave("bmp", kBmp, [](TChart& chart, const std::string& path) {
+    item(chartMenu_, "saveChartBmpAction", "Save to File (*.bmp)",
+         chartSave("bmp", kBmp, [](Chart& chart, const std::string& path) {
              ChartSaveToBitmap(chart, path, chart.Width(), chart.Height());
          }));
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
-    item(PopupMenu1, "norm1", "norm(PSI) to File", &TForm5::norm1Click);
+    chartMenu_->addSeparator();
+    item(chartMenu_, "saveDensityTableAction", "norm(PSI) to File", &MainWindow::SaveDensityTable);
 
-    item(PopupMenu2, "N2DtoClipboard1", "Copy to Clipboard",
+    item(carpetMenu_, "copyCarpetAction", "Copy to Clipboard",
          [this] { QGuiApplication::clipboard()->setImage(CarpetPicture()); });
-    item(PopupMenu2, "N2DtoJPG1", "Save to File (*.jpg)",
+    item(carpetMenu_, "saveCarpetJpegAction", "Save to File (*.jpg)",
          pictureSave("jpg", kJpg, [](const QImage& picture, const std::string& path) {
              SaveImageAsJpeg(picture, path, 90);
          }));
-    item(PopupMenu2, "N2DtoPNG1", "Save to File (*.png)", pictureSave("png", kPng, SaveImageAsPng));
-    item(PopupMenu2, "N2DtoBMP1", "Save to File (*.bmp)", pictureSave("bmp", kBmp, SaveImageAsBmp));
-    item(PopupMenu2, "Openwith1", "Open with...", &TForm5::Openwith1Click);
-    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N2"));
-    item(PopupMenu2, "normPSItoFile1", "norm(PSI) to File", &TForm5::norm1Click);
-    PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N4"));
-    ClearDATfile1 = item(PopupMenu2, "ClearDATfile1", "Clear DAT-file", &TForm5::ClearDATfile1Click);
-    AddtoDATfile1 = item(PopupMenu2, "AddtoDATfile1", "Add to DAT-file", &TForm5::AddtoDATfile1Click);
-    connect(PopupMenu2, &QMenu::aboutToShow, this, &TForm5::PopupMenu2Popup);
+    item(carpetMenu_, "saveCarpetPngAction", "Save to File (*.png)", pictureSave("png", kPng, SaveImageAsPng));
+    item(carpetMenu_, "saveCarpetBmpAction", "Save to File (*.bmp)", pictureSave("bmp", kBmp, SaveImageAsBmp));
+    item(carpetMenu_, "openCarpetAction", "Open with...", &MainWindow::OpenCarpetPicture);
+    carpetMenu_->addSeparator();
+    item(carpetMenu_, "saveCarpetDensityTableAction", "norm(PSI) to File", &MainWindow::SaveDensityTable);
+    carpetMenu_->addSeparator();
+    clearDataFileAction_ = item(carpetMenu_, "clearDataFileAction", "Clear DAT-file", &MainWindow::ClearDataFile);
+    addToDataFileAction_ = item(carpetMenu_, "addToDataFileAction", "Add to DAT-file", &MainWindow::AddToDataFile);
+    connect(carpetMenu_, &QMenu::aboutToShow, this, &MainWindow::EnableCarpetMenuItems);
 }
 
-void TForm5::SaveWithDialog(const char* suffix, const char* filter,
+void MainWindow::SaveWithDialog(const char* suffix, const char* filter,
                             const std::function<void(const std::string&)>& save)
 {
     if (Busy()) {
@@ -99,17 +99,17 @@ void TForm5::SaveWithDialog(const char* suffix, const char* filter,
     }
 }
 
-QImage TForm5::CarpetPicture() const
+QImage MainWindow::CarpetPicture() const
 {
-    return Image1->pixmap().toImage();
+    return carpetView_->pixmap().toImage();
 }
 
-void TForm5::Copy1Click()
+void MainWindow::CopyChart()
 {
-    CopyToClipboardMetafile(chart_, Chart1->width(), Chart1->height());
+    CopyToClipboardMetafile(chart_, chartView_->width(), chartView_->height());
 }
 
-void TForm5::norm1Click()
+void MainWindow::SaveDensityTable()
 {
     SaveWithDialog("txt", "Text files (*.txt)", [this](const std::string& path) {
         AtomicFile table(path);
@@ -118,27 +118,27 @@ void TForm5::norm1Click()
     });
 }
 
-void TForm5::PopupMenu2Popup()
+void MainWindow::EnableCarpetMenuItems()
 {
-    ClearDATfile1->setEnabled(DataFileIsWritable(kDataFileName));
-    AddtoDATfile1->setEnabled(state_.hoveredStart != kNoHoveredStart);
+    clearDataFileAction_->setEnabled(DataFileIsWritable(kDataFileName));
+    addToDataFileAction_->setEnabled(state_.hoveredStart != kNoHoveredStart);
 }
 
 // The automatic data file stays silent when it cannot be written.
-void TForm5::AddtoDATfile1Click()
+void MainWindow::AddToDataFile()
 {
     if (state_.hoveredStart != kNoHoveredStart) {
         AppendToDataFile(kDataFileName, PositionOfStartRow(state_, state_.hoveredStart));
     }
 }
 
-void TForm5::ClearDATfile1Click()
+void MainWindow::ClearDataFile()
 {
     DeleteDataFile(kDataFileName);
-    Button1->click();
+    carpetApplyButton_->click();
 }
 
-void TForm5::Openwith1Click()
+void MainWindow::OpenCarpetPicture()
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(kImageFileName))));
 }

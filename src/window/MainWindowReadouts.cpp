@@ -15,10 +15,10 @@
 
 namespace nivaro {
 
-void TForm5::SurfaceHover(TSurfaceNearestTool& tool)
+void MainWindow::HoverSurface(NearestCellTool& tool)
 {
     if (tool.Cell() == -1) {
-        Label1->clear();
+        statusLine_->clear();
         return;
     }
     double row = 0.0;
@@ -29,17 +29,17 @@ void TForm5::SurfaceHover(TSurfaceNearestTool& tool)
         // The spectrum's cells are 2 by 2 blocks of the 256 by 256 magnitudes.
         const int u = std::clamp(2 * static_cast<int>(row), 0, density.Rows() - 1);
         const int v = std::clamp(2 * static_cast<int>(column), 0, density.Cols() - 1);
-        Label1->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
+        statusLine_->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
         return;
     }
     const SurfaceCellPosition cell = SurfaceCellAt(state_, row, column);
     const SimulationParameters& p = state_.parameters;
-    Label1->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", cell.x * 1e9,
+    statusLine_->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", cell.x * 1e9,
                               cell.x / p.d, cell.z * 1e9, cell.z / p.TalbotLength(),
                               density[cell.gridRow][cell.gridColumn]));
 }
 
-void TForm5::Image1MouseMove(int x, int y)
+void MainWindow::HoverCarpet(int x, int y)
 {
     state_.hoveredStart = kNoHoveredStart;
     if (y < 0 || y >= state_.carpetRed.Rows() || x < 0 || x >= state_.carpetRed.Cols()) {
@@ -51,16 +51,16 @@ void TForm5::Image1MouseMove(int x, int y)
     const double start = state_.trajectoryStartGrid[y][x];
     const int startRow = static_cast<int>(start);
     if (startRow == 0) {
-        Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue));
+        statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue));
         return;
     }
     state_.hoveredStart = startRow;
     const double xs = RowPosition(state_, startRow);
-    Label1->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
+    statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
                               blue, start, xs * 1e9, xs / state_.parameters.d));
 }
 
-void TForm5::Image1MouseDown(Qt::MouseButton button, int x, int y)
+void MainWindow::ClickCarpet(Qt::MouseButton button, int x, int y)
 {
     if (button != Qt::LeftButton || Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
         x >= state_.trajectoryStartGrid.Cols()) {
@@ -70,21 +70,23 @@ void TForm5::Image1MouseDown(Qt::MouseButton button, int x, int y)
     if (startRow == 0) {
         return;
     }
-    RepaintTrajectory(state_, startRow, ColorBox1->currentData().value<TColor>());
+    RepaintTrajectory(state_, startRow, highlightColourBox_->currentData().value<Rgb>());
     WriteImageFile();
     ShowCarpetPicture();
-    PageControl1Change();
+    ShowViewOfPage();
 }
 
-void TForm5::keyPressEvent(QKeyEvent* event)
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    FormKeyDown(event->key());
+    if (event->key() == Qt::Key_F11) {
+        ShowSpectrum();
+    }
     QWidget::keyPressEvent(event);
 }
 
-void TForm5::FormKeyDown(int key)
+void MainWindow::ShowSpectrum()
 {
-    if (key != Qt::Key_F11 || Busy() || !ApplySpectrumView(state_)) {
+    if (Busy() || !ApplySpectrumView(state_)) {
         return;
     }
     spectrumShown_ = true;

@@ -6,7 +6,7 @@
 
 namespace nivaro {
 
-void WindowProgress::Show(const ProgressReport& report)
+void ProgressView::Show(const ProgressReport& report)
 {
     bar_.setValue(report.percent);
     const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);

@@ -9,9 +9,9 @@ namespace nivaro {
 
 // Shows the progress of a computation in the progress view and the status
 // line, and lets the window handle pending events meanwhile.
-class WindowProgress final : public ProgressSink {
+class ProgressView final : public ProgressSink {
 public:
-    WindowProgress(QProgressBar& bar, QLabel& percentLabel, QLabel& statusLabel)
+    ProgressView(QProgressBar& bar, QLabel& percentLabel, QLabel& statusLabel)
         : bar_(bar), percentLabel_(percentLabel), statusLabel_(statusLabel)
     {
     }

@@ -9,7 +9,7 @@
 
 namespace nivaro {
 
-UpDown::UpDown(QWidget* parent) : QWidget(parent)
+Stepper::Stepper(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -27,9 +27,9 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent)
     addArrow(Qt::DownArrow, ScaleDirection::Down);
 }
 
-void UpDown::Bind(QLineEdit* field, int minimum, int maximum)
+void Stepper::Bind(QLineEdit* field, int minimum, int maximum)
 {
-    connect(this, &UpDown::changing, field, [field, minimum, maximum](ScaleDirection direction) {
+    connect(this, &Stepper::changing, field, [field, minimum, maximum](ScaleDirection direction) {
         const int step = direction == ScaleDirection::Up ? 1 : direction == ScaleDirection::Down ? -1 : 0;
         const int current = std::clamp(LeadingInteger(field->text().toStdString()), minimum, maximum);
         const int next = std::clamp(current + step, minimum, maximum);

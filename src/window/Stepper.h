@@ -10,11 +10,11 @@ namespace nivaro {
 
 // A pair of small arrow buttons. It reports only the direction of each click;
 // a bound up-down also steps the whole number in its field within a range.
-class UpDown : public QWidget {
+class Stepper : public QWidget {
     Q_OBJECT
 
 public:
-    explicit UpDown(QWidget* parent = nullptr);
+    explicit Stepper(QWidget* parent = nullptr);
 
     // Each click sets the field to its number plus or minus one, kept within
     // minimum .. maximum; typing in the field is not limited.

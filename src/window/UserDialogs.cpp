@@ -30,7 +30,7 @@ UserDialogs::DzbAnswer MessageBoxDialogs::AskAboutDzb()
 std::optional<QString> MessageBoxDialogs::AskSaveFileName(const SaveRequest& request)
 {
     QFileDialog dialog(parent_);
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDirectory(request.folder);

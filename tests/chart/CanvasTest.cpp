@@ -8,9 +8,9 @@
 namespace nivaro {
 namespace {
 
-TView3DOptions WindowView()
+ViewOptions3D WindowView()
 {
-    TView3DOptions options;
+    ViewOptions3D options;
     options.SetElevation(304);
     options.SetRotation(334);
     options.SetZoom(80);
@@ -21,23 +21,23 @@ TView3DOptions WindowView()
 
 // A canvas set up for one paint of a view.
 struct PreparedCanvas {
-    PreparedCanvas(const TView3DOptions& view, int depth, const DeviceRect& chartRect) : options(view)
+    PreparedCanvas(const ViewOptions3D& view, int depth, const DeviceRect& chartRect) : options(view)
     {
         canvas.InitWindow(device, options, true);
         canvas.Projection(depth, chartRect);
     }
     RecordingDevice device{800, 600};
-    TView3DOptions options;
-    TChartCanvas3D canvas;
+    ViewOptions3D options;
+    Canvas3D canvas;
 };
 
-TEST(TChartCanvas3D, ProjectsTheWindowViewExactly)
+TEST(Canvas3D, ProjectsTheWindowViewExactly)
 {
     PreparedCanvas prepared(WindowView(), 160, {0, 0, 800, 600});
-    const TChartCanvas3D& canvas = prepared.canvas;
+    const Canvas3D& canvas = prepared.canvas;
     EXPECT_EQ(canvas.CentreZ(), 80);
     const struct {
-        TPoint3D in;
+        Point3D in;
         DevicePoint out;
     } cases[] = {
         {{400, 300, 80}, {400, 300}}, {{600, 300, 0}, {517, 407}}, {{600, 300, 160}, {572, 310}},
@@ -49,25 +49,25 @@ TEST(TChartCanvas3D, ProjectsTheWindowViewExactly)
     }
 }
 
-TEST(TChartCanvas3D, HeadOnWithoutPerspectiveOnlyShifts)
+TEST(Canvas3D, HeadOnWithoutPerspectiveOnlyShifts)
 {
-    TView3DOptions headOn;
+    ViewOptions3D headOn;
     headOn.SetElevation(360);
     headOn.SetRotation(360);
     headOn.SetPerspective(0);
     headOn.SetOrthogonal(false);
     PreparedCanvas prepared(headOn, 100, {0, 0, 300, 200});
-    const TChartCanvas3D& canvas = prepared.canvas;
+    const Canvas3D& canvas = prepared.canvas;
     for (const int z : {0, 50, 100}) {
         EXPECT_EQ(canvas.Calc3DPos(10, 20, z), (DevicePoint{10, 20}));
     }
     EXPECT_EQ(canvas.Calculate2DPosition(10, 20, 50), (DevicePoint{10, 20}));
 }
 
-TEST(TChartCanvas3D, FrontPlaneDisablesTheProjectionUntilTheLastEnd)
+TEST(Canvas3D, FrontPlaneDisablesTheProjectionUntilTheLastEnd)
 {
     PreparedCanvas prepared(WindowView(), 160, {0, 0, 800, 600});
-    TChartCanvas3D& canvas = prepared.canvas;
+    Canvas3D& canvas = prepared.canvas;
     canvas.FrontPlaneBegin();
     canvas.FrontPlaneBegin();
     canvas.FrontPlaneEnd();
@@ -76,10 +76,10 @@ TEST(TChartCanvas3D, FrontPlaneDisablesTheProjectionUntilTheLastEnd)
     EXPECT_EQ(canvas.Calc3DPos(600, 300, 0), (DevicePoint{517, 407}));
 }
 
-TEST(TView3DOptions, SettersClampCompareAndRepaint)
+TEST(ViewOptions3D, SettersClampCompareAndRepaint)
 {
     int repaints = 0;
-    TView3DOptions options([&] { ++repaints; });
+    ViewOptions3D options([&] { ++repaints; });
     options.SetPerspective(150);
     EXPECT_EQ(options.Perspective(), 100);
     options.SetPerspective(100);

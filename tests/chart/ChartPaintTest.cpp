@@ -16,26 +16,26 @@ using Kind = RecordingDevice::Kind;
 
 // The window's view; the tests hide the axes where they need the bare
 // chart rectangle.
-void UseWindowView(TChart& chart)
+void UseWindowView(Chart& chart)
 {
     ConfigureMainView(chart);
 }
 
 // A 3 by 3 grid (X and Z from 0 to 2) whose points carry their index + 1 as
 // colour, so that a cell's brush tells its colour corner.
-void FillTaggedGrid(TSurfaceSeries& surface)
+void FillTaggedGrid(SurfaceSeries& surface)
 {
     for (int x = 0; x <= 2; ++x) {
         for (int z = 0; z <= 2; ++z) {
             const int index = surface.AddXYZ(x, x + z, z);
-            surface.SetValueColor(index, static_cast<TColor>(index + 1));
+            surface.SetValueColor(index, static_cast<Rgb>(index + 1));
         }
     }
 }
 
-std::vector<TColor> CellColours(const RecordingDevice& device)
+std::vector<Rgb> CellColours(const RecordingDevice& device)
 {
-    std::vector<TColor> colours;
+    std::vector<Rgb> colours;
     for (const auto* polygon : device.Of(Kind::Polygon)) {
         if (polygon->brush.color >= 1 && polygon->brush.color <= 9) {
             colours.push_back(polygon->brush.color);
@@ -48,17 +48,17 @@ TEST(SurfaceDrawing, CellOrderAndColourCornerFollowTheRotation)
 {
     const struct {
         int rotation;
-        std::vector<TColor> colours;  // colour-corner index + 1, in drawing order
+        std::vector<Rgb> colours;  // colour-corner index + 1, in drawing order
     } cases[] = {
         {334, {3, 2, 6, 5}},  // rows up, columns down: corner 1
         {200, {2, 3, 5, 6}},  // rows up, columns up: corner 2
         {100, {5, 6, 2, 3}},  // rows down, columns up: corner 3
     };
     for (const auto& c : cases) {
-        TChart chart;
+        Chart chart;
         UseWindowView(chart);
         chart.View3DOptions().SetRotation(c.rotation);
-        TSurfaceSeries surface;
+        SurfaceSeries surface;
         chart.AddSeries(surface);
         FillTaggedGrid(surface);
         RecordingDevice device(800, 600);
@@ -70,14 +70,14 @@ TEST(SurfaceDrawing, CellOrderAndColourCornerFollowTheRotation)
 TEST(SurfaceDrawing, HeadOnViewsDrawRowsFromBothEnds)
 {
     const CellsOrientation orientation{-1, -1, 2, 6, 3, 2, true};
-    EXPECT_EQ(TSurfaceSeries::RowOrder(orientation), (std::vector<int>{2, 6, 3, 5, 4}));
+    EXPECT_EQ(SurfaceSeries::RowOrder(orientation), (std::vector<int>{2, 6, 3, 5, 4}));
     const CellsOrientation ordinary{-1, -1, 2, 6, 3, 2, false};
-    EXPECT_EQ(TSurfaceSeries::RowOrder(ordinary), (std::vector<int>{2, 3, 4, 5, 6}));
+    EXPECT_EQ(SurfaceSeries::RowOrder(ordinary), (std::vector<int>{2, 3, 4, 5, 6}));
 
-    TChart chart;
+    Chart chart;
     UseWindowView(chart);
     chart.View3DOptions().SetRotation(180);
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     chart.AddSeries(surface);
     FillTaggedGrid(surface);
     RecordingDevice device(800, 600);
@@ -89,17 +89,17 @@ TEST(SurfaceDrawing, HeadOnViewsDrawRowsFromBothEnds)
 
 TEST(SurfaceDrawing, CellsGoThroughPlaneFourWithTheSilverOutline)
 {
-    TChart chart;
+    Chart chart;
     UseWindowView(chart);
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     surface.Pen = {RgbColor(192, 192, 192), 1, PenStyle::Solid};
     chart.AddSeries(surface);
     FillTaggedGrid(surface);
-    surface.SetValueColor(4, clNone);  // the middle node's colour skips the cells it colours
+    surface.SetValueColor(4, kNoColour);  // the middle node's colour skips the cells it colours
     RecordingDevice device(800, 600);
     chart.Draw(device);
-    const std::vector<TColor> colours = CellColours(device);
-    EXPECT_EQ(colours, (std::vector<TColor>{3, 2, 6})) << "the cell coloured by the middle node is skipped";
+    const std::vector<Rgb> colours = CellColours(device);
+    EXPECT_EQ(colours, (std::vector<Rgb>{3, 2, 6})) << "the cell coloured by the middle node is skipped";
     for (const auto* polygon : device.Of(Kind::Polygon)) {
         if (polygon->brush.color >= 1 && polygon->brush.color <= 9) {
             EXPECT_EQ(polygon->points.size(), 4u);
@@ -110,12 +110,12 @@ TEST(SurfaceDrawing, CellsGoThroughPlaneFourWithTheSilverOutline)
 
 TEST(PaletteColouring, ColourRangeRunsLimeRedMaroonWithEvenRounding)
 {
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     surface.SetColors(RgbColor(128, 0, 0), RgbColor(255, 0, 0), RgbColor(0, 255, 0));
     surface.AddXYZ(0, 0, 0);
     surface.AddXYZ(1, 2, 0);
     surface.DoBeforeDrawChart();
-    const std::pair<double, TColor> cases[] = {
+    const std::pair<double, Rgb> cases[] = {
         {0.0, 0x00FF00}, {0.5, 0x007F80}, {1.0, 0x0000FF}, {2.0, 0x000080}, {1.5, 0x0000BF}, {-1.0, 0x00FF00},
         {3.0, 0x000080},
     };
@@ -125,7 +125,7 @@ TEST(PaletteColouring, ColourRangeRunsLimeRedMaroonWithEvenRounding)
     surface.SetValueColor(0, RgbColor(255, 0, 0));
     EXPECT_EQ(surface.GetValueColor(0), 0x0000FFu) << "a point's own colour wins";
 
-    TSurfaceSeries flat;
+    SurfaceSeries flat;
     flat.SetColors(RgbColor(128, 0, 0), RgbColor(255, 0, 0), RgbColor(0, 255, 0));
     flat.AddXYZ(0, 1, 0);
     flat.DoBeforeDrawChart();
@@ -134,7 +134,7 @@ TEST(PaletteColouring, ColourRangeRunsLimeRedMaroonWithEvenRounding)
 
 TEST(PaletteColouring, SteppedPaletteAndLegendItems)
 {
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     surface.SetPalette({{0.0, 1}, {1.0, 2}, {2.0, 3}});
     EXPECT_EQ(surface.CountLegendItems(), 0) << "no points yet";
     surface.AddXYZ(0, 0.5, 0);
@@ -147,21 +147,21 @@ TEST(PaletteColouring, SteppedPaletteAndLegendItems)
     EXPECT_EQ(surface.GetSurfacePaletteColor(1.0), 3u) << "an equal bound takes the next entry";
     EXPECT_EQ(surface.GetSurfacePaletteColor(5.0), 3u);
     EXPECT_EQ(surface.GetSurfacePaletteColor(-1.0), 1u);
-    surface.PaletteStyle = TChartPaletteStyle::psCustom;
+    surface.PaletteStyle = PaletteKind::Custom;
     surface.Clear();
     EXPECT_EQ(surface.Palette().size(), 3u) << "a custom palette survives a clear";
 }
 
 TEST(ChartAxes, StepsFollowTheOneTwoFiveRuleAndLabelsCountDown)
 {
-    TChart chart;
-    TPoint3DSeries series;
+    Chart chart;
+    PointSeries3D series;
     chart.AddSeries(series);
     series.AddXYZ(0, 0, 0);
     series.AddXYZ(25, 0, 0);
     RecordingDevice device(2000, 600);
     chart.Canvas().InitWindow(device, chart.View3DOptions(), true);
-    TChartAxis& axis = chart.BottomAxis;
+    ChartAxis& axis = chart.BottomAxis;
     axis.Increment = 10;
     axis.AdjustMaxMin({&series});
     axis.CalcPositions({0, 0, 1000, 100}, 0, 0);
@@ -173,13 +173,13 @@ TEST(ChartAxes, StepsFollowTheOneTwoFiveRuleAndLabelsCountDown)
     EXPECT_EQ(step, 20.0);
     EXPECT_EQ(axis.LabelValues(step), (std::vector<double>{20, 0}));
 
-    TPoint3DSeries symmetric;
+    PointSeries3D symmetric;
     symmetric.AddXYZ(-5, 0, 0);
     symmetric.AddXYZ(5, 0, 0);
     axis.AdjustMaxMin({&symmetric});
     EXPECT_EQ(axis.LabelValues(10), (std::vector<double>{0}));
 
-    TPoint3DSeries column;
+    PointSeries3D column;
     column.AddXYZ(3, 0, 0);
     column.AddXYZ(3, 1, 0);
     axis.AdjustMaxMin({&column});
@@ -194,13 +194,13 @@ TEST(ChartAxes, LabelTextUsesGroupingAndThreeDecimals)
         {1234.5, "1,234.5"}, {12, "12"}, {0.12345, "0.123"}, {-0.814983718064483, "-0.815"}, {1234567, "1,234,567"},
         {-0.0001, "0"}};
     for (const auto& [value, text] : cases) {
-        EXPECT_EQ(TChartAxis::FormatValue(value), text) << value;
+        EXPECT_EQ(ChartAxis::FormatValue(value), text) << value;
     }
 }
 
 TEST(ChartPaint, MarginsAndDepthFollowThePanelSize)
 {
-    TChart chart;
+    Chart chart;
     UseWindowView(chart);
     chart.BottomAxis.Visible = false;
     chart.DepthAxis.Visible = false;
@@ -213,15 +213,15 @@ TEST(ChartPaint, MarginsAndDepthFollowThePanelSize)
     EXPECT_EQ(chart.ChartDepth(), 160) << "without series one series depth: 0.2 of 798 rounded";
     EXPECT_TRUE(empty.Of(Kind::Text).empty()) << "no legend without an active series";
 
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     chart.AddSeries(surface);
     RecordingDevice wide(602, 600);
     chart.Draw(wide);
     EXPECT_EQ(chart.ChartRect().right - chart.ChartRect().left, 600);
     EXPECT_EQ(chart.ChartDepth(), 480);
     EXPECT_EQ(chart.Canvas().CentreZ(), 240);
-    chart.SetChart3DPercent(50);
-    EXPECT_THROW(chart.SetChart3DPercent(0), std::invalid_argument);
+    chart.SetDepthPercent(50);
+    EXPECT_THROW(chart.SetDepthPercent(0), std::invalid_argument);
     chart.Draw(wide);
     EXPECT_EQ(chart.ChartDepth(), 240);
     EXPECT_EQ(chart.Canvas().CentreZ(), 120);
@@ -229,9 +229,9 @@ TEST(ChartPaint, MarginsAndDepthFollowThePanelSize)
 
 TEST(ChartPaint, LegendTitleLinesAtTheTopRight)
 {
-    TChart chart;
+    Chart chart;
     UseWindowView(chart);
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     chart.AddSeries(surface);
     chart.SetLegendTitle({"slits=2", "mass=9.1095E-31"});
     RecordingDevice device(800, 600);
@@ -250,19 +250,19 @@ TEST(ChartPaint, LegendTitleLinesAtTheTopRight)
 
 TEST(PointSeries, SmallDotsInTheSeriesColourJoinedByBlackLines)
 {
-    TChart chart;
+    Chart chart;
     UseWindowView(chart);
-    TSurfaceSeries surface;
-    TPoint3DSeries first;
-    TPoint3DSeries second;
+    SurfaceSeries surface;
+    PointSeries3D first;
+    PointSeries3D second;
     chart.AddSeries(surface);
     chart.AddSeries(first);
     chart.AddSeries(second);
     EXPECT_EQ(surface.SeriesColor(), 0xFF0000u);
     EXPECT_EQ(first.SeriesColor(), 0x00FF00u);
     EXPECT_EQ(second.SeriesColor(), 0xFFFF00u);
-    first.PointerStyle = TSeriesPointerStyle::psSmallDot;
-    second.PointerStyle = TSeriesPointerStyle::psSmallDot;
+    first.PointerShape = PointerStyle::SmallDot;
+    second.PointerShape = PointerStyle::SmallDot;
     for (int k = 0; k < 3; ++k) {
         first.AddXYZ(k, 1, k);
     }

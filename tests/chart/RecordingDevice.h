@@ -18,7 +18,7 @@ public:
         std::vector<DevicePoint> points;
         DevicePen pen;
         DeviceBrush brush;
-        TColor color = 0;  // of a pixel
+        Rgb color = 0;  // of a pixel
         std::string text;
     };
 
@@ -31,7 +31,7 @@ public:
     void SetFont(const DeviceFont& font) override { font_ = font; }
     void Polygon(const DevicePoint* points, int count) override { Record(Kind::Polygon, points, count); }
     void Polyline(const DevicePoint* points, int count) override { Record(Kind::Polyline, points, count); }
-    void SetPixel(int x, int y, TColor color) override
+    void SetPixel(int x, int y, Rgb color) override
     {
         const DevicePoint point{x, y};
         Record(Kind::Pixel, &point, 1).color = color;

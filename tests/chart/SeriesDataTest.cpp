@@ -7,9 +7,9 @@
 namespace nivaro {
 namespace {
 
-TEST(TChartValueList, GrowsInStepsOfAThousandAndComputesStatisticsLazily)
+TEST(ValueList, GrowsInStepsOfAThousandAndComputesStatisticsLazily)
 {
-    TChartValueList list("Y");
+    ValueList list("Y");
     EXPECT_EQ(list.MinValue(), 0.0);
     EXPECT_EQ(list.Total(), 0.0);
     list.SetStaged(-2.0);
@@ -37,9 +37,9 @@ TEST(TChartValueList, GrowsInStepsOfAThousandAndComputesStatisticsLazily)
     EXPECT_EQ(list.MaxValue(), 0.0);
 }
 
-TEST(TCustom3DSeries, AddXYZKeepsInsertionOrderAndColoursStayAligned)
+TEST(XyzSeries, AddXYZKeepsInsertionOrderAndColoursStayAligned)
 {
-    TPoint3DSeries series;
+    PointSeries3D series;
     EXPECT_EQ(series.AddXYZ(1, 2, 3), 0);
     EXPECT_EQ(series.AddXYZ(-4, 5, 6), 1) << "no sorting by X";
     EXPECT_EQ(series.XValues()[1], -4.0);
@@ -48,22 +48,22 @@ TEST(TCustom3DSeries, AddXYZKeepsInsertionOrderAndColoursStayAligned)
     EXPECT_EQ(series.MaxZValue(), 6.0);
     EXPECT_EQ(series.ZValues().Name(), "Z");
 
-    series.SetValueColor(0, clAutomatic);
+    series.SetValueColor(0, kAutomaticColour);
     EXPECT_FALSE(series.HasColorList()) << "the automatic colour needs no list";
     series.SetValueColor(1, RgbColor(0, 0, 255));
-    EXPECT_EQ(series.ValueColor(0), clAutomatic);
+    EXPECT_EQ(series.ValueColor(0), kAutomaticColour);
     EXPECT_EQ(series.ValueColor(1), 0xFF0000u);
     series.AddXYZ(7, 8, 9);
-    EXPECT_EQ(series.ValueColor(2), clAutomatic);
+    EXPECT_EQ(series.ValueColor(2), kAutomaticColour);
     series.Clear();
     EXPECT_EQ(series.Count(), 0);
     EXPECT_FALSE(series.HasColorList());
     EXPECT_EQ(series.FirstVisibleIndex(), -1);
 }
 
-TEST(TCustom3DGridSeries, GridIndexIsRebuiltFromRoundedValues)
+TEST(GridSeries3D, GridIndexIsRebuiltFromRoundedValues)
 {
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     for (int x = -2; x <= 1; ++x) {
         for (int z = 0; z <= 2; ++z) {
             surface.AddXYZ(x, x * z, z);
@@ -76,7 +76,7 @@ TEST(TCustom3DGridSeries, GridIndexIsRebuiltFromRoundedValues)
     EXPECT_EQ(surface.GridIndex(4, 3), 11) << "the point (1, 2)";
     EXPECT_EQ(surface.GridIndex(0, 2), -1);
 
-    TSurfaceSeries halves;
+    SurfaceSeries halves;
     halves.AddXYZ(0.5, 0, 0);
     halves.AddXYZ(1.5, 0, 0);
     halves.AddXYZ(2.0, 0, 0);  // the same node as 1.5: the later point wins
@@ -87,9 +87,9 @@ TEST(TCustom3DGridSeries, GridIndexIsRebuiltFromRoundedValues)
     EXPECT_EQ(halves.GridIndex(2, 1), -1);
 }
 
-TEST(TCustom3DGridSeries, SizesClearOnlyWhenTheyChangeAndEmptySeriesKeepTheirShape)
+TEST(GridSeries3D, SizesClearOnlyWhenTheyChangeAndEmptySeriesKeepTheirShape)
 {
-    TSurfaceSeries surface;
+    SurfaceSeries surface;
     surface.AddXYZ(3, 1, 4);
     surface.SetNumXValues(10);
     EXPECT_EQ(surface.Count(), 1) << "an unchanged size keeps the points";
@@ -107,13 +107,13 @@ TEST(TCustom3DGridSeries, SizesClearOnlyWhenTheyChangeAndEmptySeriesKeepTheirSha
     EXPECT_EQ(surface.GridIndex(1, 1), 0);
 }
 
-TEST(TChart, ListsSeriesAndRepaintsOnlyWithAutoRepaint)
+TEST(Chart, ListsSeriesAndRepaintsOnlyWithAutoRepaint)
 {
-    TChart chart;
+    Chart chart;
     int invalidations = 0;
     chart.SetInvalidateHandler([&] { ++invalidations; });
-    TSurfaceSeries surface;
-    TPoint3DSeries trajectory;
+    SurfaceSeries surface;
+    PointSeries3D trajectory;
     chart.AddSeries(surface);
     chart.AddSeries(trajectory);
     EXPECT_EQ(chart.SeriesCount(), 2);

@@ -7,22 +7,22 @@
 namespace nivaro {
 namespace {
 
-TEST(TRotateTool, AnglesWrapAndClampOnThisCanvas)
+TEST(RotateTool, AnglesWrapAndClampOnThisCanvas)
 {
-    EXPECT_EQ(TRotateTool::RotationChange(false, 45, 334), 19);
-    EXPECT_EQ(TRotateTool::RotationChange(false, -20, 10), 350);
-    EXPECT_EQ(TRotateTool::RotationChange(false, 0, 10), 10);
-    EXPECT_EQ(TRotateTool::RotationChange(true, -20, 10), 0);
-    EXPECT_EQ(TRotateTool::ElevationChange(false, 500, 304), 360);
-    EXPECT_EQ(TRotateTool::ElevationChange(false, -500, 304), 270);
-    EXPECT_EQ(TRotateTool::ElevationChange(true, -500, 304), 0);
+    EXPECT_EQ(RotateTool::RotationChange(false, 45, 334), 19);
+    EXPECT_EQ(RotateTool::RotationChange(false, -20, 10), 350);
+    EXPECT_EQ(RotateTool::RotationChange(false, 0, 10), 10);
+    EXPECT_EQ(RotateTool::RotationChange(true, -20, 10), 0);
+    EXPECT_EQ(RotateTool::ElevationChange(false, 500, 304), 360);
+    EXPECT_EQ(RotateTool::ElevationChange(false, -500, 304), 270);
+    EXPECT_EQ(RotateTool::ElevationChange(true, -500, 304), 0);
 }
 
 class ToolChart : public testing::Test {
 protected:
     ToolChart()
     {
-        TView3DOptions& view = chart.View3DOptions();
+        ViewOptions3D& view = chart.View3DOptions();
         view.SetElevation(304);
         view.SetRotation(334);
         view.SetZoom(80);
@@ -35,7 +35,7 @@ protected:
         }
         chart.AddTool(rotate);
         nearest.SetSeries(&surface);
-        nearest.OnSelectCell = [this](TSurfaceNearestTool&) { ++selections; };
+        nearest.OnSelectCell = [this](NearestCellTool&) { ++selections; };
         chart.AddTool(nearest);
         Paint();
     }
@@ -64,17 +64,17 @@ protected:
         return {static_cast<int>(sx / 4), static_cast<int>(sy / 4)};
     }
 
-    TChart chart;
-    TSurfaceSeries surface;
-    TRotateTool rotate;
-    TSurfaceNearestTool nearest;
+    Chart chart;
+    SurfaceSeries surface;
+    RotateTool rotate;
+    NearestCellTool nearest;
     int selections = 0;
 };
 
 TEST_F(ToolChart, DraggingTurnsTheViewAndHidesMovesFromTheNearestTool)
 {
     chart.View3DOptions().SetOrthogonal(true);
-    chart.MouseDown(TMouseButton::mbLeft, 100, 300);
+    chart.MouseDown(MouseButton::Left, 100, 300);
     EXPECT_TRUE(rotate.Dragging());
     chart.MouseMove(100 + 400, 300);
     EXPECT_EQ(chart.View3DOptions().Rotation(), 19) << "half the width turns by 45 degrees";
@@ -82,13 +82,13 @@ TEST_F(ToolChart, DraggingTurnsTheViewAndHidesMovesFromTheNearestTool)
     chart.MouseMove(500, 300 - 300);
     EXPECT_EQ(chart.View3DOptions().Elevation(), 349) << "half the height up raises the elevation by 45";
     EXPECT_EQ(selections, 0) << "the nearest tool sees no moves while dragging";
-    chart.MouseUp(TMouseButton::mbLeft, 500, 0);
+    chart.MouseUp(MouseButton::Left, 500, 0);
     EXPECT_FALSE(rotate.Dragging());
 
-    chart.MouseDown(TMouseButton::mbRight, 100, 300);
+    chart.MouseDown(MouseButton::Right, 100, 300);
     EXPECT_FALSE(rotate.Dragging()) << "only the tool's button starts a drag";
-    rotate.Style = TRotateToolStyles::rsRotation;
-    chart.MouseDown(TMouseButton::mbLeft, 100, 300);
+    rotate.Style = RotateToolStyle::Rotation;
+    chart.MouseDown(MouseButton::Left, 100, 300);
     chart.MouseMove(100, 0);
     EXPECT_EQ(chart.View3DOptions().Elevation(), 349) << "rotation only";
 }
@@ -100,7 +100,7 @@ TEST_F(ToolChart, OutlineModeDrawsTheBoxInXorAndRepaintsOnceOnRelease)
     int repaints = 0;
     chart.SetInvalidateHandler([&repaints] { ++repaints; });
     rotate.PenVisible = true;
-    chart.MouseDown(TMouseButton::mbLeft, 100, 300);
+    chart.MouseDown(MouseButton::Left, 100, 300);
     chart.MouseMove(140, 300);
     chart.MouseMove(180, 300);
     EXPECT_FALSE(chart.AutoRepaint) << "the drag draws outlines instead of painting";
@@ -110,7 +110,7 @@ TEST_F(ToolChart, OutlineModeDrawsTheBoxInXorAndRepaintsOnceOnRelease)
     for (const auto* line : lines) {
         EXPECT_TRUE(line->pen.xorMode);
     }
-    chart.MouseUp(TMouseButton::mbLeft, 180, 300);
+    chart.MouseUp(MouseButton::Left, 180, 300);
     EXPECT_TRUE(chart.AutoRepaint);
     EXPECT_EQ(repaints, 1);
 }
@@ -120,9 +120,9 @@ TEST_F(ToolChart, AfterTurningDecaysUntilTheStepsAreSmall)
     int ticks = 0;
     rotate.Inertia = 50;
     rotate.ScheduleTick = [&ticks] { ++ticks; };
-    chart.MouseDown(TMouseButton::mbLeft, 100, 300);
+    chart.MouseDown(MouseButton::Left, 100, 300);
     chart.MouseMove(108, 300);  // 0.9 degrees a step
-    chart.MouseUp(TMouseButton::mbLeft, 108, 300);
+    chart.MouseUp(MouseButton::Left, 108, 300);
     EXPECT_EQ(ticks, 1);
     const double before = chart.View3DOptions().RotationValue();
     rotate.TimerTick(chart);
@@ -151,10 +151,10 @@ TEST_F(ToolChart, NearestToolHighlightsTheCellItsRowAndItsColumn)
     for (int k = 0; k < surface.Count(); ++k) {
         const double x = surface.XValues()[k];
         const double z = surface.ZValues()[k];
-        const TColor expected = x == 1 && z == 2 ? nearest.CellColor
+        const Rgb expected = x == 1 && z == 2 ? nearest.CellColor
                                 : x == 1         ? nearest.RowColor
                                 : z == 2         ? nearest.ColumnColor
-                                                 : clAutomatic;
+                                                 : kAutomaticColour;
         EXPECT_EQ(surface.ValueColor(k), expected) << x << "," << z;
     }
 
@@ -170,20 +170,20 @@ TEST_F(ToolChart, NearestToolHighlightsTheCellItsRowAndItsColumn)
     EXPECT_EQ(nearest.Cell(), -1);
     nearest.GetRowCol(chart, row, column);
     EXPECT_EQ(row, -1.0);
-    EXPECT_EQ(surface.ValueColor(4), clAutomatic) << "leaving the surface removes the highlight";
+    EXPECT_EQ(surface.ValueColor(4), kAutomaticColour) << "leaving the surface removes the highlight";
     const int events = selections;
     chart.MouseMove(3, 3);
     EXPECT_EQ(selections, events) << "further moves off the surface raise nothing";
 }
 
-TEST(TSurfaceSeries, EvenOddRuleOnAQuadrilateral)
+TEST(SurfaceSeries, EvenOddRuleOnAQuadrilateral)
 {
     const DevicePoint square[4] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-    EXPECT_TRUE(TSurfaceSeries::InsideQuadrilateral(square, 5, 5));
-    EXPECT_TRUE(TSurfaceSeries::InsideQuadrilateral(square, 0, 0)) << "the top and left edges belong to it";
-    EXPECT_FALSE(TSurfaceSeries::InsideQuadrilateral(square, 10, 5));
-    EXPECT_FALSE(TSurfaceSeries::InsideQuadrilateral(square, 5, 10));
-    EXPECT_FALSE(TSurfaceSeries::InsideQuadrilateral(square, -1, 5));
+    EXPECT_TRUE(SurfaceSeries::InsideQuadrilateral(square, 5, 5));
+    EXPECT_TRUE(SurfaceSeries::InsideQuadrilateral(square, 0, 0)) << "the top and left edges belong to it";
+    EXPECT_FALSE(SurfaceSeries::InsideQuadrilateral(square, 10, 5));
+    EXPECT_FALSE(SurfaceSeries::InsideQuadrilateral(square, 5, 10));
+    EXPECT_FALSE(SurfaceSeries::InsideQuadrilateral(square, -1, 5));
 }
 
 }  // namespace

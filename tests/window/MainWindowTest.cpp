@@ -61,235 +61,235 @@ public:
 
 // A window started in a scratch folder that serves as its executable folder
 // and its current folder.
-class Form5Test : public testing::Test {
+class MainWindowTest : public testing::Test {
 protected:
-    Form5Test() : previousFolder_(std::filesystem::current_path())
+    MainWindowTest() : previousFolder_(std::filesystem::current_path())
     {
         std::filesystem::current_path(folder.Path());
     }
-    ~Form5Test() override { std::filesystem::current_path(previousFolder_); }
+    ~MainWindowTest() override { std::filesystem::current_path(previousFolder_); }
 
-    TForm5& Start(const std::string& configuration = {})
+    MainWindow& Start(const std::string& configuration = {})
     {
         if (!configuration.empty()) {
             std::ofstream(folder / "nivaro.ini") << configuration;
         }
-        form = std::make_unique<TForm5>(state, dialogs);
-        started = form->FormCreate(QString::fromStdString(folder.Path().string()));
-        return *form;
+        window = std::make_unique<MainWindow>(state, dialogs);
+        started = window->Start(QString::fromStdString(folder.Path().string()));
+        return *window;
     }
 
     template <typename Widget>
     Widget* Find(const char* name) const
     {
-        Widget* widget = form->findChild<Widget*>(QString::fromLatin1(name));
+        Widget* widget = window->findChild<Widget*>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
 
     void Apply()
     {
-        Find<QPushButton>("Button4")->click();
+        Find<QPushButton>("applyButton")->click();
         QCoreApplication::processEvents();
     }
 
     ScratchFolder folder;
     SimulationState state;
     RecordingDialogs dialogs;
-    std::unique_ptr<TForm5> form;
+    std::unique_ptr<MainWindow> window;
     bool started = false;
 
 private:
     std::filesystem::path previousFolder_;
 };
 
-TEST_F(Form5Test, StartUpWithoutAFileShowsTheDefaults)
+TEST_F(MainWindowTest, StartUpWithoutAFileShowsTheDefaults)
 {
     Start();
     ASSERT_TRUE(started);
-    EXPECT_EQ(form->windowTitle(), "Nivaro v. 1.26");
-    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "2");
-    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), "9.1095E-31");
-    EXPECT_EQ(Find<QComboBox>("ComboBox1")->itemText(1), "1.674927E-27");
-    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "1E-8");
-    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), "2E-9");
-    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "1:1");
-    EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 0);
-    EXPECT_EQ(Find<QTabWidget>("PageControl1")->tabText(1), "         2D         ");
-    EXPECT_EQ(Find<QComboBox>("ColorBox1")->count(), 14);
-    EXPECT_EQ(Find<QComboBox>("ColorBox1")->currentText(), "Blue");
-    EXPECT_TRUE(Find<QTimer>("Timer1")->isActive()) << "the first Apply is armed";
-    EXPECT_EQ(form->Chart().LegendTitle(), (std::vector<std::string>{"Waiting...", "Waiting...", "Waiting..."}));
+    EXPECT_EQ(window->windowTitle(), "Nivaro v. 1.26");
+    EXPECT_EQ(Find<QLineEdit>("slitsField")->text(), "2");
+    EXPECT_EQ(Find<QComboBox>("massBox")->currentText(), "9.1095E-31");
+    EXPECT_EQ(Find<QComboBox>("massBox")->itemText(1), "1.674927E-27");
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
+    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
+    EXPECT_EQ(Find<QLineEdit>("xScaleField")->text(), "1:1");
+    EXPECT_EQ(Find<QTabWidget>("pages")->currentIndex(), 0);
+    EXPECT_EQ(Find<QTabWidget>("pages")->tabText(1), "         2D         ");
+    EXPECT_EQ(Find<QComboBox>("highlightColourBox")->count(), 14);
+    EXPECT_EQ(Find<QComboBox>("highlightColourBox")->currentText(), "Blue");
+    EXPECT_TRUE(Find<QTimer>("delayedApplyTimer")->isActive()) << "the first Apply is armed";
+    EXPECT_EQ(window->DensityChart().LegendTitle(), (std::vector<std::string>{"Waiting...", "Waiting...", "Waiting..."}));
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
-TEST_F(Form5Test, TheFirstApplyComputesWritesBackAndShowsTheChart)
+TEST_F(MainWindowTest, TheFirstApplyComputesWritesBackAndShowsTheChart)
 {
     Start("[AXIS]\nX-scale=3:2\nz0=0\n");
-    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "3:1");
+    EXPECT_EQ(Find<QLineEdit>("xScaleField")->text(), "3:1");
     QTest::qWait(1300);
     QCoreApplication::processEvents();
-    EXPECT_EQ(form->CurrentView(), ViewMode::Chart);
-    const TSurfaceSeries& surface = dynamic_cast<TSurfaceSeries&>(form->Chart().GetSeries(0));
+    EXPECT_EQ(window->CurrentView(), ViewMode::Chart);
+    const SurfaceSeries& surface = dynamic_cast<SurfaceSeries&>(window->DensityChart().GetSeries(0));
     EXPECT_EQ(surface.Count(), 75 * 75);
-    EXPECT_EQ(form->Chart().SeriesCount(), 1);
-    EXPECT_EQ(form->Chart().LegendTitle().front(), "slits=2");
-    EXPECT_EQ(form->Chart().LegendTitle().back(), "P-scale=1:1");
+    EXPECT_EQ(window->DensityChart().SeriesCount(), 1);
+    EXPECT_EQ(window->DensityChart().LegendTitle().front(), "slits=2");
+    EXPECT_EQ(window->DensityChart().LegendTitle().back(), "P-scale=1:1");
     EXPECT_NE(ReadWholeFile(folder / "nivaro.ini").find("X-scale=3:1\nz0=0"), std::string::npos)
         << ReadWholeFile(folder / "nivaro.ini");
-    EXPECT_TRUE(Find<QLabel>("Label1")->text().startsWith("time = "));
-    EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 99);
-    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("time = "));
+    EXPECT_EQ(Find<QProgressBar>("progressBar")->value(), 99);
+    EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(Form5Test, AFieldThatDoesNotConvertComputesNothing)
+TEST_F(MainWindowTest, AFieldThatDoesNotConvertComputesNothing)
 {
     Start();
-    Find<QLineEdit>("Edit1")->setText("2.5");
-    Find<QLineEdit>("Edit2")->setText("3E-8");
+    Find<QLineEdit>("slitsField")->setText("2.5");
+    Find<QLineEdit>("lambdaField")->setText("3E-8");
     Apply();
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_EQ(dialogs.errors.front(), "'2.5' is not a valid integer value");
     EXPECT_EQ(state.parameters.lambda, 1e-8) << "no field is taken over";
-    EXPECT_EQ(form->Chart().GetSeries(0).Count(), 0);
-    EXPECT_TRUE(Find<QPushButton>("Button4")->isEnabled());
+    EXPECT_EQ(window->DensityChart().GetSeries(0).Count(), 0);
+    EXPECT_TRUE(Find<QPushButton>("applyButton")->isEnabled());
 
-    Find<QLineEdit>("Edit1")->setText("0");
+    Find<QLineEdit>("slitsField")->setText("0");
     Apply();
     ASSERT_EQ(dialogs.errors.size(), 2);
     EXPECT_TRUE(dialogs.errors.back().contains("slits=0")) << dialogs.errors.back().toStdString();
 }
 
-TEST_F(Form5Test, MassPresetsFillTheLengths)
+TEST_F(MainWindowTest, MassPresetsFillTheLengths)
 {
     Start();
-    auto* masses = Find<QComboBox>("ComboBox1");
+    auto* masses = Find<QComboBox>("massBox");
     masses->setCurrentIndex(1);
     emit masses->activated(1);
-    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "5E-8");
-    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), "5E-8");
-    EXPECT_EQ(Find<QLineEdit>("Edit7")->text(), "5E-8");
-    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), "8E-10");
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("periodField")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("slitWidthField")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "8E-10");
     EXPECT_EQ(state.parameters.lambda, 1e-8) << "nothing is taken over before Apply";
     masses->setCurrentIndex(0);
     emit masses->activated(0);
-    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "1E-8");
-    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), "2E-9");
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
+    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
 }
 
-TEST_F(Form5Test, TrajectorySeriesComeAndGoWithTheCheckBox)
+TEST_F(MainWindowTest, TrajectorySeriesComeAndGoWithTheCheckBox)
 {
     Start();
-    Find<QCheckBox>("CheckBox1")->click();
-    EXPECT_TRUE(Find<QTimer>("Timer1")->isActive());
+    Find<QCheckBox>("showTrajectories3DBox")->click();
+    EXPECT_TRUE(Find<QTimer>("delayedApplyTimer")->isActive());
     Apply();
-    ASSERT_EQ(form->Chart().SeriesCount(), 25);
-    const auto& first = dynamic_cast<TPoint3DSeries&>(form->Chart().GetSeries(1));
-    EXPECT_EQ(first.PointerStyle, TSeriesPointerStyle::psSmallDot);
+    ASSERT_EQ(window->DensityChart().SeriesCount(), 25);
+    const auto& first = dynamic_cast<PointSeries3D&>(window->DensityChart().GetSeries(1));
+    EXPECT_EQ(first.PointerShape, PointerStyle::SmallDot);
     EXPECT_FALSE(first.MarksVisible);
     EXPECT_GT(first.Count(), 0);
     Apply();
-    EXPECT_EQ(form->Chart().SeriesCount(), 25) << "the old series are replaced, not added to";
-    Find<QCheckBox>("CheckBox1")->click();
+    EXPECT_EQ(window->DensityChart().SeriesCount(), 25) << "the old series are replaced, not added to";
+    Find<QCheckBox>("showTrajectories3DBox")->click();
     Apply();
-    EXPECT_EQ(form->Chart().SeriesCount(), 1);
+    EXPECT_EQ(window->DensityChart().SeriesCount(), 1);
 }
 
-TEST_F(Form5Test, TheTwoDimensionalPageComputesTheCarpetOncePerDensity)
+TEST_F(MainWindowTest, TheTwoDimensionalPageComputesTheCarpetOncePerDensity)
 {
     Start();
     Apply();
-    auto* pages = Find<QTabWidget>("PageControl1");
+    auto* pages = Find<QTabWidget>("pages");
     pages->setCurrentIndex(1);
-    form->PageControl1Change();
-    EXPECT_EQ(form->CurrentView(), ViewMode::Image);
-    auto* image = Find<QLabel>("Image1");
+    window->ShowViewOfPage();
+    EXPECT_EQ(window->CurrentView(), ViewMode::Image);
+    auto* image = Find<QLabel>("carpetView");
     ASSERT_FALSE(image->pixmap().isNull());
     EXPECT_EQ(image->pixmap().size(), QSize(300, 300));
     EXPECT_EQ(std::filesystem::file_size(folder / "out.bmp"), 270054u);
     const qint64 picture = image->pixmap().cacheKey();
     pages->setCurrentIndex(0);
-    form->PageControl1Change();
-    EXPECT_EQ(form->CurrentView(), ViewMode::Chart);
+    window->ShowViewOfPage();
+    EXPECT_EQ(window->CurrentView(), ViewMode::Chart);
     pages->setCurrentIndex(1);
-    form->PageControl1Change();
+    window->ShowViewOfPage();
     EXPECT_EQ(image->pixmap().cacheKey(), picture) << "the stored picture is only shown again";
 
     Apply();
     EXPECT_NE(image->pixmap().cacheKey(), picture) << "on the 2D page Apply recomputes the carpet too";
-    EXPECT_EQ(form->CurrentView(), ViewMode::Image);
+    EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
 
-TEST_F(Form5Test, CarpetFailuresLeaveTheBusyState)
+TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
 {
     Start();
     Apply();
     std::filesystem::create_directory(folder / "out.bmp");  // cannot be replaced by a file
-    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
-    form->PageControl1Change();
-    EXPECT_TRUE(Find<QLabel>("Label1")->text().contains("out.bmp")) << Find<QLabel>("Label1")->text().toStdString();
-    EXPECT_FALSE(Find<QLabel>("Image1")->pixmap().isNull()) << "the picture is shown all the same";
-    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().contains("out.bmp")) << Find<QLabel>("statusLine")->text().toStdString();
+    EXPECT_FALSE(Find<QLabel>("carpetView")->pixmap().isNull()) << "the picture is shown all the same";
+    EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
 
-    Find<QLineEdit>("Edit9")->setText("abc");
+    Find<QLineEdit>("contrastField")->setText("abc");
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.errors.back(), "'abc' is not a valid integer value");
-    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("Button1")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("carpetApplyButton")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(form->CurrentView(), ViewMode::Image);
+    EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
 
-TEST_F(Form5Test, ScaleControlsArmOneDelayedApply)
+TEST_F(MainWindowTest, ScaleControlsArmOneDelayedApply)
 {
     Start();
-    auto* timer = Find<QTimer>("Timer1");
+    auto* timer = Find<QTimer>("delayedApplyTimer");
     timer->stop();
-    auto* up = Find<UpDown>("UpDown2");
+    auto* up = Find<Stepper>("xScaleStepper");
     emit up->changing(ScaleDirection::Up);
-    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "2:1");
+    EXPECT_EQ(Find<QLineEdit>("xScaleField")->text(), "2:1");
     QTest::qWait(300);
     emit up->changing(ScaleDirection::Up);
-    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "3:1");
+    EXPECT_EQ(Find<QLineEdit>("xScaleField")->text(), "3:1");
     EXPECT_EQ(state.scaleX.Factor(), 3.0);
     EXPECT_LT(timer->remainingTime(), 800) << "arming an armed timer does not restart it";
 
-    emit Find<UpDown>("UpDown4")->changing(ScaleDirection::Down);
-    EXPECT_EQ(Find<QLineEdit>("Edit8")->text(), "1:2");
+    emit Find<Stepper>("pScaleStepper")->changing(ScaleDirection::Down);
+    EXPECT_EQ(Find<QLineEdit>("pScaleField")->text(), "1:2");
 
     timer->stop();
-    auto* zField = Find<QLineEdit>("Edit5");
-    form->show();
+    auto* zField = Find<QLineEdit>("zScaleField");
+    window->show();
     zField->setFocus();
     zField->setText("letters");
-    Find<QLineEdit>("Edit2")->setFocus();
+    Find<QLineEdit>("lambdaField")->setFocus();
     QCoreApplication::processEvents();
     EXPECT_EQ(zField->text(), "letters");
     EXPECT_FALSE(timer->isActive()) << "a text that does not parse changes nothing";
     zField->setFocus();
     zField->setText("2:3");
-    Find<QLineEdit>("Edit2")->setFocus();
+    Find<QLineEdit>("lambdaField")->setFocus();
     QCoreApplication::processEvents();
     EXPECT_EQ(zField->text(), "1:3");
     EXPECT_TRUE(timer->isActive());
 }
 
-TEST_F(Form5Test, BoundUpDownsKeepTheirRange)
+TEST_F(MainWindowTest, BoundUpDownsKeepTheirRange)
 {
     Start();
-    auto* slits = Find<QLineEdit>("Edit1");
+    auto* slits = Find<QLineEdit>("slitsField");
     slits->setText("100");
-    emit Find<UpDown>("UpDown1")->changing(ScaleDirection::Up);
+    emit Find<Stepper>("slitsStepper")->changing(ScaleDirection::Up);
     EXPECT_EQ(slits->text(), "100");
     slits->setText("1");
-    emit Find<UpDown>("UpDown1")->changing(ScaleDirection::Down);
+    emit Find<Stepper>("slitsStepper")->changing(ScaleDirection::Down);
     EXPECT_EQ(slits->text(), "1");
-    emit Find<UpDown>("UpDown5")->changing(ScaleDirection::Up);
-    EXPECT_EQ(Find<QLineEdit>("Edit9")->text(), "2");
+    emit Find<Stepper>("contrastStepper")->changing(ScaleDirection::Up);
+    EXPECT_EQ(Find<QLineEdit>("contrastField")->text(), "2");
 }
 
-TEST_F(Form5Test, ObsoleteDzbAsksUntilIgnoredOrRemoved)
+TEST_F(MainWindowTest, ObsoleteDzbAsksUntilIgnoredOrRemoved)
 {
     dialogs.answers = {UserDialogs::DzbAnswer::Abort};
     Start("[2D]\ndzb=5\n");
@@ -307,7 +307,7 @@ TEST_F(Form5Test, ObsoleteDzbAsksUntilIgnoredOrRemoved)
     EXPECT_EQ(dialogs.dzbQuestions, 2) << "Retry reads the file again";
 }
 
-TEST_F(Form5Test, UnusableGridValuesAreReportedOnceAtStartUp)
+TEST_F(MainWindowTest, UnusableGridValuesAreReportedOnceAtStartUp)
 {
     Start("[2D]\nnx=0\n");
     ASSERT_EQ(dialogs.errors.size(), 1);
@@ -315,20 +315,20 @@ TEST_F(Form5Test, UnusableGridValuesAreReportedOnceAtStartUp)
     EXPECT_EQ(state.grid.nx, 300);
 }
 
-TEST_F(Form5Test, ClosingDuringAComputationStopsItAndStillWritesBack)
+TEST_F(MainWindowTest, ClosingDuringAComputationStopsItAndStillWritesBack)
 {
     Start();
-    form->show();
-    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    window->show();
+    QTimer::singleShot(0, window.get(), [this] { window->close(); });
     Apply();
     EXPECT_TRUE(state.stopRequested.load());
     EXPECT_GT(state.densityField[150][0], 0.0);
     EXPECT_EQ(state.densityField[150][299], 0.0) << "the column loop ended at the first progress report";
     EXPECT_TRUE(std::filesystem::exists(folder / "nivaro.ini"));
-    EXPECT_TRUE(Find<QWidget>("Panel1")->isEnabled());
+    EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
 }
 
-TEST_F(Form5Test, NumbersKeepTheDecimalPointUnderACommaLocale)
+TEST_F(MainWindowTest, NumbersKeepTheDecimalPointUnderACommaLocale)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the set-up script generates this locale";
@@ -343,7 +343,7 @@ TEST_F(Form5Test, NumbersKeepTheDecimalPointUnderACommaLocale)
     const std::string text(buffer, size);
     std::free(buffer);
     std::setlocale(LC_ALL, previous.c_str());
-    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "1.5E-8");
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1.5E-8");
     EXPECT_NE(configuration.find("lambda=1.5E-8\n"), std::string::npos) << configuration;
     EXPECT_NE(configuration.find("d=1E-8\n"), std::string::npos) << configuration;
     EXPECT_NE(configuration.find("dxb=0.5"), std::string::npos);
@@ -363,14 +363,14 @@ int CountPixels(const QImage& image, const QRect& area, const std::function<bool
     return count;
 }
 
-TEST_F(Form5Test, TheDefaultSurfaceIsDrawnAsAPersonWouldSeeIt)
+TEST_F(MainWindowTest, TheDefaultSurfaceIsDrawnAsAPersonWouldSeeIt)
 {
     Start();
     Apply();
     QImage picture(832, 740, QImage::Format_RGB32);
     {
         QPainterDevice device(picture);
-        form->Chart().Draw(device);
+        window->DensityChart().Draw(device);
     }
     const QRect middle(832 / 4, 740 / 4, 832 / 2, 740 / 2);
     const int coloured = CountPixels(picture, middle, [](QColor c) { return c != Qt::white; });
@@ -383,23 +383,23 @@ TEST_F(Form5Test, TheDefaultSurfaceIsDrawnAsAPersonWouldSeeIt)
     EXPECT_GT(CountPixels(picture, legend, [](QColor c) { return c.value() < 100; }), 100)
         << "the legend's parameter lines are at the top right";
 
-    const auto& surface = dynamic_cast<const TSurfaceSeries&>(form->Chart().GetSeries(0));
+    const auto& surface = dynamic_cast<const SurfaceSeries&>(window->DensityChart().GetSeries(0));
     EXPECT_EQ(surface.CountLegendItems(), 50);
     EXPECT_EQ(surface.LegendString(49), "-0.815");
     EXPECT_EQ(surface.LegendString(0), "1.222");
 }
 
-class InteractionTest : public Form5Test {
+class InteractionTest : public MainWindowTest {
 protected:
     // The window shown at a fixed size after its first computation, with the
     // chart painted once.
     void StartShown()
     {
         Start();
-        form->resize(1200, 800);
-        form->show();
+        window->resize(1200, 800);
+        window->show();
         Apply();
-        chart = Find<QWidget>("Chart1");
+        chart = Find<QWidget>("chartView");
         chart->repaint();
     }
 
@@ -407,8 +407,8 @@ protected:
     // and whose smallest Z is z0.
     QPoint CellCentre(double x0, double z0)
     {
-        const auto& surface = dynamic_cast<const TSurfaceSeries&>(form->Chart().GetSeries(0));
-        const SeriesPaintContext context = form->Chart().PaintContext();
+        const auto& surface = dynamic_cast<const SurfaceSeries&>(window->DensityChart().GetSeries(0));
+        const SeriesPaintContext context = window->DensityChart().PaintContext();
         long sx = 0;
         long sy = 0;
         for (const double x : {x0, x0 + 1}) {
@@ -439,27 +439,27 @@ TEST_F(InteractionTest, DraggingHalfTheChartWidthTurnsTheViewBy45Degrees)
     QTest::mousePress(chart, Qt::LeftButton, {}, QPoint(10, y));
     QTest::mouseMove(chart, QPoint(10 + chart->width() / 2, y));
     QTest::mouseRelease(chart, Qt::LeftButton, {}, QPoint(10 + chart->width() / 2, y));
-    EXPECT_EQ(form->Chart().View3DOptions().Rotation(), 19);
-    EXPECT_EQ(form->Chart().View3DOptions().Elevation(), 304);
+    EXPECT_EQ(window->DensityChart().View3DOptions().Rotation(), 19);
+    EXPECT_EQ(window->DensityChart().View3DOptions().Elevation(), 304);
 }
 
 TEST_F(InteractionTest, HoveringTheMiddleRowReadsNearlyZeroNanometres)
 {
     StartShown();
     QTest::mouseMove(chart, CellCentre(0, 30));
-    const QString readout = Find<QLabel>("Label1")->text();
+    const QString readout = Find<QLabel>("statusLine")->text();
     EXPECT_TRUE(readout.startsWith("x = 0 nm (0.000 d), z = 25 nm (1.240 zt), norm(PSI) = ")) << readout.toStdString();
 }
 
 TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
 {
     StartShown();
-    Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
-    form->PageControl1Change();
-    auto* image = Find<QLabel>("Image1");
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    auto* image = Find<QLabel>("carpetView");
     QTest::mouseMove(image, QPoint(0, 111));
     EXPECT_EQ(state.hoveredStart, 111);
-    EXPECT_TRUE(Find<QLabel>("Label1")->text().startsWith("x = 111, z = 0, RGB = ")) << Find<QLabel>("Label1")->text().toStdString();
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("x = 111, z = 0, RGB = ")) << Find<QLabel>("statusLine")->text().toStdString();
     QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(0, 111));
     int blue = 0;
     for (int i = 0; i < 300; ++i) {
@@ -477,31 +477,31 @@ TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
 TEST_F(InteractionTest, F11ShowsTheSpectrumOnceAndApplyRestoresTheSurface)
 {
     StartShown();
-    Find<QCheckBox>("CheckBox1")->setChecked(true);
+    Find<QCheckBox>("showTrajectories3DBox")->setChecked(true);
     Apply();
-    ASSERT_EQ(form->Chart().SeriesCount(), 25);
-    QTest::keyClick(form.get(), Qt::Key_F11);
-    const auto& surface = dynamic_cast<const TSurfaceSeries&>(form->Chart().GetSeries(0));
+    ASSERT_EQ(window->DensityChart().SeriesCount(), 25);
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    const auto& surface = dynamic_cast<const SurfaceSeries&>(window->DensityChart().GetSeries(0));
     EXPECT_EQ(surface.Count(), 128 * 128);
-    EXPECT_EQ(form->Chart().SeriesCount(), 1) << "the trajectories go";
-    EXPECT_EQ(form->Chart().LegendTitle().back(), "FFT2");
-    const std::size_t lines = form->Chart().LegendTitle().size();
-    QTest::keyClick(form.get(), Qt::Key_F11);
-    EXPECT_EQ(form->Chart().LegendTitle().size(), lines) << "the second press does nothing";
+    EXPECT_EQ(window->DensityChart().SeriesCount(), 1) << "the trajectories go";
+    EXPECT_EQ(window->DensityChart().LegendTitle().back(), "FFT2");
+    const std::size_t lines = window->DensityChart().LegendTitle().size();
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    EXPECT_EQ(window->DensityChart().LegendTitle().size(), lines) << "the second press does nothing";
     chart->repaint();
     QTest::mouseMove(chart, CellCentre(60, 60));
-    EXPECT_TRUE(Find<QLabel>("Label1")->text().startsWith("FFT2: u = ")) << Find<QLabel>("Label1")->text().toStdString();
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("FFT2: u = ")) << Find<QLabel>("statusLine")->text().toStdString();
 
     Apply();
     EXPECT_EQ(surface.Count(), 75 * 75);
-    EXPECT_NE(form->Chart().LegendTitle().back(), "FFT2");
+    EXPECT_NE(window->DensityChart().LegendTitle().back(), "FFT2");
 }
 
 class ExportTest : public InteractionTest {
 protected:
     void Trigger(const char* action)
     {
-        QAction* item = form->findChild<QAction*>(QString::fromLatin1(action));
+        QAction* item = window->findChild<QAction*>(QString::fromLatin1(action));
         ASSERT_NE(item, nullptr) << action;
         item->trigger();
     }
@@ -512,8 +512,8 @@ protected:
     }
     void ShowCarpet()
     {
-        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
-        form->PageControl1Change();
+        Find<QTabWidget>("pages")->setCurrentIndex(1);
+        window->ShowViewOfPage();
     }
 };
 
@@ -529,10 +529,10 @@ std::vector<QString> Captions(const QMenu* menu)
 TEST_F(ExportTest, MenusHoldEveryItemInOrder)
 {
     StartShown();
-    EXPECT_EQ(Captions(Find<QMenu>("PopupMenu1")),
+    EXPECT_EQ(Captions(Find<QMenu>("chartMenu")),
               (std::vector<QString>{"View Legend", "-", "Copy to Clipboard", "Save to File (*.jpg)",
                                     "Save to File (*.png)", "Save to File (*.bmp)", "-", "norm(PSI) to File"}));
-    EXPECT_EQ(Captions(Find<QMenu>("PopupMenu2")),
+    EXPECT_EQ(Captions(Find<QMenu>("carpetMenu")),
               (std::vector<QString>{"Copy to Clipboard", "Save to File (*.jpg)", "Save to File (*.png)",
                                     "Save to File (*.bmp)", "Open with...", "-", "norm(PSI) to File", "-",
                                     "Clear DAT-file", "Add to DAT-file"}));
@@ -542,19 +542,19 @@ TEST_F(ExportTest, ChartFilesHaveTheChartsSizeAndPicture)
 {
     StartShown();
     const QSize size = chart->size();
-    SaveAs("chart", "SavetoFileJpg1");
+    SaveAs("chart", "saveChartJpegAction");
     EXPECT_EQ(dialogs.lastSaveRequest.defaultSuffix, "jpg");
     EXPECT_EQ(dialogs.lastSaveRequest.filter, "JPG files (*.jpg)");
-    EXPECT_EQ(dialogs.lastSaveRequest.folder, form->ExeDirectory());
+    EXPECT_EQ(dialogs.lastSaveRequest.folder, window->ExeDirectory());
     EXPECT_EQ(QImage(QString::fromStdString((folder / "chart.jpg").string())).size(), size) << "\".jpg\" appended";
 
-    SaveAs("chart.png", "SavetoFilePng1");
+    SaveAs("chart.png", "saveChartPngAction");
     const QImage png(QString::fromStdString((folder / "chart.png").string()));
     ASSERT_EQ(png.size(), size);
     EXPECT_EQ(png.pixelColor(size.width() / 2, 0), QColor(0, 0, 255)) << "the first row is the top frame";
     EXPECT_EQ(png.pixelColor(size.width() / 2, size.height() - 2), QColor(255, 255, 255));
 
-    SaveAs("chart.bmp", "SavetoFileBmp1");
+    SaveAs("chart.bmp", "saveChartBmpAction");
     const std::string bmp = ReadWholeFile(folder / "chart.bmp");
     ASSERT_GT(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -566,80 +566,80 @@ TEST_F(ExportTest, ChartFilesHaveTheChartsSizeAndPicture)
     EXPECT_EQ(read32(22), size.height());
     EXPECT_EQ(static_cast<int>(bmp[28]), 24);
 
-    Trigger("Copy1");
+    Trigger("copyChartAction");
     const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(clipboard, nullptr);
     EXPECT_TRUE(clipboard->hasFormat("image/svg+xml"));
     EXPECT_TRUE(clipboard->hasImage());
-    EXPECT_EQ(Find<QWidget>("Chart1")->size(), size) << "the screen does not change";
+    EXPECT_EQ(Find<QWidget>("chartView")->size(), size) << "the screen does not change";
 }
 
 TEST_F(ExportTest, CarpetFilesAndClipboardHoldThePicture)
 {
     StartShown();
     ShowCarpet();
-    SaveAs("carpet.jpg", "N2DtoJPG1");
+    SaveAs("carpet.jpg", "saveCarpetJpegAction");
     EXPECT_EQ(QImage(QString::fromStdString((folder / "carpet.jpg").string())).size(), QSize(300, 300));
-    SaveAs("carpet.png", "N2DtoPNG1");
+    SaveAs("carpet.png", "saveCarpetPngAction");
     const QImage png(QString::fromStdString((folder / "carpet.png").string()));
     ASSERT_EQ(png.size(), QSize(300, 300));
     EXPECT_EQ(png.pixelColor(0, 0), QColor(255, 255, 255));
     EXPECT_EQ(png.pixelColor(0, 111).green(), 0) << "a magenta trajectory";
-    SaveAs("carpet.bmp", "N2DtoBMP1");
+    SaveAs("carpet.bmp", "saveCarpetBmpAction");
     EXPECT_EQ(QImage(QString::fromStdString((folder / "carpet.bmp").string())).size(), QSize(300, 300));
-    Trigger("N2DtoClipboard1");
+    Trigger("copyCarpetAction");
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(300, 300));
 }
 
 TEST_F(ExportTest, FailedSavesAreReportedAndCancelledOnesWriteNothing)
 {
     StartShown();
-    SaveAs("missing/chart.png", "SavetoFilePng1");
+    SaveAs("missing/chart.png", "saveChartPngAction");
     ASSERT_FALSE(dialogs.errors.isEmpty());
     EXPECT_TRUE(dialogs.errors.back().contains("chart.png")) << dialogs.errors.back().toStdString();
     EXPECT_TRUE(dialogs.errors.back().contains("No such file or directory"));
     dialogs.saveName.reset();
-    Trigger("norm1");
+    Trigger("saveDensityTableAction");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1) << "only nivaro.ini";
 }
 
 TEST_F(ExportTest, DensityTableAndDataFileCommands)
 {
     StartShown();
-    SaveAs("norm.txt", "norm1");
+    SaveAs("norm.txt", "saveDensityTableAction");
     EXPECT_EQ(dialogs.lastSaveRequest.filter, "Text files (*.txt)");
     const std::string table = ReadWholeFile(folder / "norm.txt");
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 301);
 
     ShowCarpet();
-    auto* menu = Find<QMenu>("PopupMenu2");
+    auto* menu = Find<QMenu>("carpetMenu");
     emit menu->aboutToShow();
-    EXPECT_FALSE(form->findChild<QAction*>("ClearDATfile1")->isEnabled()) << "no data file yet";
-    EXPECT_FALSE(form->findChild<QAction*>("AddtoDATfile1")->isEnabled()) << "no trajectory hovered";
+    EXPECT_FALSE(window->findChild<QAction*>("clearDataFileAction")->isEnabled()) << "no data file yet";
+    EXPECT_FALSE(window->findChild<QAction*>("addToDataFileAction")->isEnabled()) << "no trajectory hovered";
     state.hoveredStart = 75;
     emit menu->aboutToShow();
-    EXPECT_TRUE(form->findChild<QAction*>("AddtoDATfile1")->isEnabled());
-    Trigger("AddtoDATfile1");
+    EXPECT_TRUE(window->findChild<QAction*>("addToDataFileAction")->isEnabled());
+    Trigger("addToDataFileAction");
     EXPECT_EQ(ReadWholeFile(folder / "nivaro.dat"), "-1.500000\n");
     emit menu->aboutToShow();
-    EXPECT_TRUE(form->findChild<QAction*>("ClearDATfile1")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction*>("clearDataFileAction")->isEnabled());
 
-    Find<QCheckBox>("CheckBox4")->click();
+    Find<QCheckBox>("useDataFileBox")->click();
     EXPECT_EQ(state.trajectoryStartGrid[75][0], 75.0) << "the data file's start is drawn";
-    Trigger("ClearDATfile1");
+    Trigger("clearDataFileAction");
     EXPECT_FALSE(std::filesystem::exists(folder / "nivaro.dat"));
     EXPECT_EQ(state.trajectoryStartGrid[111][0], 111.0) << "the default trajectories are back";
 }
 
-TEST_F(Form5Test, ClosingRequestsAStopAndTheLegendCanBeHidden)
+TEST_F(MainWindowTest, ClosingRequestsAStopAndTheLegendCanBeHidden)
 {
     Start();
-    form->findChild<QAction*>("Viewlegend1")->trigger();
-    EXPECT_FALSE(form->Chart().LegendVisible());
-    form->findChild<QAction*>("Viewlegend1")->trigger();
-    EXPECT_TRUE(form->Chart().LegendVisible());
-    form->show();
-    form->close();
+    window->findChild<QAction*>("viewLegendAction")->trigger();
+    EXPECT_FALSE(window->DensityChart().LegendVisible());
+    window->findChild<QAction*>("viewLegendAction")->trigger();
+    EXPECT_TRUE(window->DensityChart().LegendVisible());
+    window->show();
+    window->close();
     EXPECT_TRUE(state.stopRequested.load());
 }
 

@@ -35,7 +35,7 @@ void WriteBytes(const std::string& path, const QByteArray& bytes)
 
 }  // namespace
 
-QImage RenderChartImage(TChart& chart, int width, int height)
+QImage RenderChartImage(Chart& chart, int width, int height)
 {
     QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
     {
@@ -46,7 +46,7 @@ QImage RenderChartImage(TChart& chart, int width, int height)
     return image;
 }
 
-QByteArray RenderChartSvg(TChart& chart, int width, int height)
+QByteArray RenderChartSvg(Chart& chart, int width, int height)
 {
     QByteArray svg;
     QBuffer buffer(&svg);
@@ -84,29 +84,29 @@ void SaveImageAsBmp(const QImage& image, const std::string& path)
     WriteBytes(path, bytes);
 }
 
-std::string ChartSaveToJPEGFile(TChart& chart, const std::string& path, int quality, int width, int height)
+std::string ChartSaveToJPEGFile(Chart& chart, const std::string& path, int quality, int width, int height)
 {
     const std::string named = std::filesystem::path(path).has_extension() ? path : path + ".jpg";
     SaveImageAsJpeg(RenderChartImage(chart, width, height), named, quality);
     return named;
 }
 
-void ChartSaveToPNG(TChart& chart, const std::string& path, int width, int height)
+void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height)
 {
     SaveImageAsPng(RenderChartImage(chart, width, height), path);
 }
 
-void ChartSaveToBitmap(TChart& chart, const std::string& path, int width, int height)
+void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height)
 {
     SaveImageAsBmp(RenderChartImage(chart, width, height), path);
 }
 
-void ChartSaveToSvg(TChart& chart, const std::string& path, int width, int height)
+void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height)
 {
     WriteBytes(path, RenderChartSvg(chart, width, height));
 }
 
-void CopyToClipboardMetafile(TChart& chart, int width, int height)
+void CopyToClipboardMetafile(Chart& chart, int width, int height)
 {
     auto data = std::make_unique<QMimeData>();
     data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, width, height));

@@ -14,20 +14,20 @@ namespace nivaro {
 // are written beside their target and renamed into place; failures throw
 // FileError or std::runtime_error naming the file and the reason.
 
-QImage RenderChartImage(TChart& chart, int width, int height);
+QImage RenderChartImage(Chart& chart, int width, int height);
 // The chart drawn through the same device layer into SVG.
-QByteArray RenderChartSvg(TChart& chart, int width, int height);
+QByteArray RenderChartSvg(Chart& chart, int width, int height);
 
 // ".jpg" is appended when the name has no extension; returns the name used.
-std::string ChartSaveToJPEGFile(TChart& chart, const std::string& path, int quality, int width, int height);
+std::string ChartSaveToJPEGFile(Chart& chart, const std::string& path, int quality, int width, int height);
 // 8-bit RGB, top row first, compression level 9.
-void ChartSaveToPNG(TChart& chart, const std::string& path, int width, int height);
+void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height);
 // A 24-bit BMP of the given size.
-void ChartSaveToBitmap(TChart& chart, const std::string& path, int width, int height);
-void ChartSaveToSvg(TChart& chart, const std::string& path, int width, int height);
+void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height);
+void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height);
 // The chart as a vector image (SVG) together with a PNG of it, for programs
 // that paste either.
-void CopyToClipboardMetafile(TChart& chart, int width, int height);
+void CopyToClipboardMetafile(Chart& chart, int width, int height);
 
 // Picture files of any image: JPEG and PNG through libjpeg and libpng, BMP
 // as 24-bit; shared with the carpet's exports.
