@@ -1,26 +1,23 @@
 #include "MainWindow.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <new>
+#include <optional>
 
-#include "ChartHost.h"
-#include "WindowTexts.h"
-#include "UserDialogs.h"
+#include "CarpetView.h"
+#include "ParameterPanel.h"
 #include "ProgressView.h"
+#include "UserDialogs.h"
+#include "WindowTexts.h"
 #include "carpet/BmpWriter.h"
 #include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
-#include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
@@ -60,41 +57,15 @@ private:
     MainWindow& window_;
 };
 
-// The panel's values are converted all together and taken over only when
-// every field converts and the computation can use them; otherwise the
-// previous values stay and the user is told why.
-bool MainWindow::TakeOverParameters()
-{
-    SimulationParameters taken = state_.parameters;
-    try {
-        taken.slits = StrToInt(Text(slitsField_));
-        taken.mass = StrToFloat(massBox_->currentText().toStdString());
-        taken.lambda = StrToFloat(Text(lambdaField_));
-        taken.d = StrToFloat(Text(periodField_));
-        taken.sigma0 = StrToFloat(Text(sigma0Field_));
-        taken.slitWidth = StrToFloat(Text(slitWidthField_));
-    } catch (const ConversionError& error) {
-        dialogs_.ShowError(QString::fromUtf8(error.what()));
-        return false;
-    }
-    const SimulationParameters previous = state_.parameters;
-    state_.parameters = taken;
-    const std::vector<SettingProblem> problems = FindUnusableSettings(state_);
-    if (!problems.empty()) {
-        state_.parameters = previous;
-        dialogs_.ShowError(QString::fromUtf8(UnusableSettingsError(problems).what()));
-        return false;
-    }
-    return true;
-}
-
 void MainWindow::ApplyParameters()
 {
-    if (Busy() || !applyButton_->isEnabled()) {
+    if (Busy() || !controlPanel_->ApplyButton()->isEnabled()) {
         return;
     }
-    applyButton_->setEnabled(false);
-    if (TakeOverParameters()) {
+    controlPanel_->ApplyButton()->setEnabled(false);
+    if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(state_)) {
+        dialogs_.ShowError(*refusal);
+    } else {
         try {
             ComputeDensityGrid();
         } catch (const std::bad_alloc&) {
@@ -105,7 +76,7 @@ void MainWindow::ApplyParameters()
             dialogs_.ShowError(QString::fromUtf8(error.what()));
         }
     }
-    applyButton_->setEnabled(true);
+    controlPanel_->ApplyButton()->setEnabled(true);
 }
 
 void MainWindow::ComputeDensityGrid()
@@ -113,21 +84,15 @@ void MainWindow::ComputeDensityGrid()
     {
         const BusyState busy(*this, true);
         spectrumShown_ = false;
-        nivaro::ComputeDensityGrid(state_, *progress_);
+        nivaro::ComputeDensityGrid(state_, *progressView_);
         mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
-        if (showTrajectories3DBox_->isChecked()) {
+        if (controlPanel_->ShowsTrajectories3D()) {
             mainChart_.AddTrajectories(SurfaceTrajectories(state_));
         }
         WriteBackAndEchoConfiguration();
-        carpetView_->setPixmap(QPixmap());
+        carpetView_->Clear();
     }
     ShowViewOfPage();
-}
-
-PanelTexts MainWindow::CurrentPanelTexts() const
-{
-    return {Text(slitsField_), massBox_->currentText().toStdString(), Text(lambdaField_), Text(periodField_), Text(slitWidthField_), Text(sigma0Field_),
-            Text(xScaleField_), Text(zScaleField_), Text(pScaleField_)};
 }
 
 // The automatic write-back stays silent when the file cannot be written; the
@@ -140,7 +105,7 @@ void MainWindow::WriteBackAndEchoConfiguration()
         configuration = IniFile::Load(path);
     } catch (const FileError&) {
     }
-    WriteBackConfiguration(configuration, CurrentPanelTexts(), state_.grid);
+    WriteBackConfiguration(configuration, controlPanel_->Texts(), state_.grid);
     try {
         configuration.Save(path);
     } catch (const FileError&) {
@@ -150,16 +115,16 @@ void MainWindow::WriteBackAndEchoConfiguration()
 
 void MainWindow::ApplyCarpet()
 {
-    if (Busy() || !carpetApplyButton_->isEnabled()) {
+    if (Busy() || !controlPanel_->CarpetApplyButton()->isEnabled()) {
         return;
     }
-    carpetApplyButton_->setEnabled(false);
+    controlPanel_->CarpetApplyButton()->setEnabled(false);
     try {
         RenderCarpetImage();
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
-    carpetApplyButton_->setEnabled(true);
+    controlPanel_->CarpetApplyButton()->setEnabled(true);
 }
 
 void MainWindow::RenderCarpetImage()
@@ -168,17 +133,13 @@ void MainWindow::RenderCarpetImage()
         const BusyState busy(*this, false);
         CarpetOptions options;
         try {
-            options.contrast = StrToInt(Text(contrastField_));
+            options = controlPanel_->CarpetSettings();
         } catch (const ConversionError& error) {
             dialogs_.ShowError(QString::fromUtf8(error.what()));
             return;
         }
-        options.showTrajectories = showTrajectoriesBox_->isChecked();
-        if (useDataFileBox_->isChecked()) {
-            options.dataFile = kDataFileName;
-        }
         try {
-            nivaro::RenderCarpet(state_, options, *progress_);
+            nivaro::RenderCarpet(state_, options, *progressView_);
         } catch (const StaleDensityError& error) {
             statusLine_->setText(QString::fromUtf8(error.what()));
             return;
@@ -213,8 +174,7 @@ void MainWindow::ShowCarpetPicture()
     for (int row = 0; row < rows; ++row) {
         InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, picture.scanLine(row));
     }
-    carpetView_->setPixmap(QPixmap::fromImage(picture));
-    carpetView_->resize(picture.size());
+    carpetView_->ShowPicture(std::move(picture));
 }
 
 }  // namespace nivaro

@@ -10,10 +10,11 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "CarpetView.h"
 #include "ChartHost.h"
-#include "WindowTexts.h"
+#include "ParameterPanel.h"
 #include "UserDialogs.h"
-#include "ProgressView.h"
+#include "WindowTexts.h"
 #include "carpet/DataFile.h"
 #include "carpet/TableWriter.h"
 #include "chart/export/ChartExport.h"
@@ -101,7 +102,7 @@ void MainWindow::SaveWithDialog(const char* suffix, const char* filter,
 
 QImage MainWindow::CarpetPicture() const
 {
-    return carpetView_->pixmap().toImage();
+    return carpetView_->Picture();
 }
 
 void MainWindow::CopyChart()
@@ -135,7 +136,12 @@ void MainWindow::AddToDataFile()
 void MainWindow::ClearDataFile()
 {
     DeleteDataFile(kDataFileName);
-    carpetApplyButton_->click();
+    controlPanel_->CarpetApplyButton()->click();
+}
+
+void MainWindow::SetLegendVisibility()
+{
+    chart_.SetLegendVisible(viewLegendAction_->isChecked());
 }
 
 void MainWindow::OpenCarpetPicture()

@@ -1,13 +1,11 @@
 #include "MainWindow.h"
 
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <algorithm>
 
-#include "ChartHost.h"
+#include "ParameterPanel.h"
 #include "WindowTexts.h"
-#include "ProgressView.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"
@@ -39,8 +37,10 @@ void MainWindow::HoverSurface(NearestCellTool& tool)
                               density[cell.gridRow][cell.gridColumn]));
 }
 
-void MainWindow::HoverCarpet(int x, int y)
+void MainWindow::HoverCarpet(QPoint pixel)
 {
+    const int x = pixel.x();
+    const int y = pixel.y();
     state_.hoveredStart = kNoHoveredStart;
     if (y < 0 || y >= state_.carpetRed.Rows() || x < 0 || x >= state_.carpetRed.Cols()) {
         return;
@@ -60,9 +60,11 @@ void MainWindow::HoverCarpet(int x, int y)
                               blue, start, xs * 1e9, xs / state_.parameters.d));
 }
 
-void MainWindow::ClickCarpet(Qt::MouseButton button, int x, int y)
+void MainWindow::ClickCarpet(QPoint pixel)
 {
-    if (button != Qt::LeftButton || Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
+    const int x = pixel.x();
+    const int y = pixel.y();
+    if (Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
         x >= state_.trajectoryStartGrid.Cols()) {
         return;
     }
@@ -70,7 +72,7 @@ void MainWindow::ClickCarpet(Qt::MouseButton button, int x, int y)
     if (startRow == 0) {
         return;
     }
-    RepaintTrajectory(state_, startRow, highlightColourBox_->currentData().value<Rgb>());
+    RepaintTrajectory(state_, startRow, controlPanel_->HighlightColour());
     WriteImageFile();
     ShowCarpetPicture();
     ShowViewOfPage();

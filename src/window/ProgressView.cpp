@@ -3,25 +3,48 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QVBoxLayout>
 
 namespace nivaro {
 
+ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent), statusLine_(statusLine)
+{
+    caption_ = new QLabel(QStringLiteral("Loading..."), this);
+    caption_->setObjectName(QStringLiteral("progressCaption"));
+    QFont big(QStringLiteral("Arial"));
+    big.setPixelSize(32);
+    caption_->setFont(big);
+    caption_->setAlignment(Qt::AlignCenter);
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("progressBar"));
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setFixedHeight(20);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(48, 0, 48, 0);
+    layout->addStretch(363);
+    layout->addWidget(caption_);
+    layout->addSpacing(48);
+    layout->addWidget(bar_);
+    layout->addStretch(300);
+}
+
 void ProgressView::Show(const ProgressReport& report)
 {
-    bar_.setValue(report.percent);
+    bar_->setValue(report.percent);
     const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);
     const QString time = QStringLiteral("time = %1 sec (%2 min)").arg(report.elapsedSeconds).arg(minutes);
     switch (report.kind) {
     case ProgressKind::DensityColumns:
-        percentLabel_.setText(QStringLiteral("Loading...  %1%").arg(report.percent));
-        statusLabel_.setText(time);
+        caption_->setText(QStringLiteral("Loading...  %1%").arg(report.percent));
+        statusLine_.setText(time);
         break;
     case ProgressKind::CarpetDataFileStarts:
-        percentLabel_.setText(QStringLiteral("Loading... %1%").arg(report.percent));
-        statusLabel_.setText(time + QLatin1Char('\n'));
+        caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
+        statusLine_.setText(time + QLatin1Char('\n'));
         break;
     case ProgressKind::CarpetRegularStarts:
-        percentLabel_.setText(QStringLiteral("Loading... %1%").arg(report.percent));
+        caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         break;
     }
     QCoreApplication::processEvents();

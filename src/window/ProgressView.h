@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QWidget>
+
 #include "engine/ProgressSink.h"
 
 class QLabel;
@@ -7,22 +9,23 @@ class QProgressBar;
 
 namespace nivaro {
 
-// Shows the progress of a computation in the progress view and the status
-// line, and lets the window handle pending events meanwhile.
-class ProgressView final : public ProgressSink {
+// The view shown while a computation runs: a large caption with the percent
+// over a progress bar. It receives the computation's progress reports, puts
+// the elapsed time in the status line, and lets the window handle pending
+// events meanwhile.
+class ProgressView final : public QWidget, public ProgressSink {
+    Q_OBJECT
+
 public:
-    ProgressView(QProgressBar& bar, QLabel& percentLabel, QLabel& statusLabel)
-        : bar_(bar), percentLabel_(percentLabel), statusLabel_(statusLabel)
-    {
-    }
+    ProgressView(QLabel& statusLine, QWidget* parent = nullptr);
 
 protected:
     void Show(const ProgressReport& report) override;
 
 private:
-    QProgressBar& bar_;
-    QLabel& percentLabel_;
-    QLabel& statusLabel_;
+    QLabel* caption_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QLabel& statusLine_;
 };
 
 }  // namespace nivaro

@@ -22,6 +22,7 @@
 #include "carpet/TableWriter.h"
 #include "chart/SurfaceSeries.h"
 #include "platform/QPainterDevice.h"
+#include "window/CarpetView.h"
 #include "window/MainWindow.h"
 #include "window/Stepper.h"
 #include "window/UserDialogs.h"
@@ -161,23 +162,6 @@ TEST_F(MainWindowTest, AFieldThatDoesNotConvertComputesNothing)
     EXPECT_TRUE(dialogs.errors.back().contains("slits=0")) << dialogs.errors.back().toStdString();
 }
 
-TEST_F(MainWindowTest, MassPresetsFillTheLengths)
-{
-    Start();
-    auto* masses = Find<QComboBox>("massBox");
-    masses->setCurrentIndex(1);
-    emit masses->activated(1);
-    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "5E-8");
-    EXPECT_EQ(Find<QLineEdit>("periodField")->text(), "5E-8");
-    EXPECT_EQ(Find<QLineEdit>("slitWidthField")->text(), "5E-8");
-    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "8E-10");
-    EXPECT_EQ(state.parameters.lambda, 1e-8) << "nothing is taken over before Apply";
-    masses->setCurrentIndex(0);
-    emit masses->activated(0);
-    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
-    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
-}
-
 TEST_F(MainWindowTest, TrajectorySeriesComeAndGoWithTheCheckBox)
 {
     Start();
@@ -204,20 +188,20 @@ TEST_F(MainWindowTest, TheTwoDimensionalPageComputesTheCarpetOncePerDensity)
     pages->setCurrentIndex(1);
     window->ShowViewOfPage();
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
-    auto* image = Find<QLabel>("carpetView");
-    ASSERT_FALSE(image->pixmap().isNull());
-    EXPECT_EQ(image->pixmap().size(), QSize(300, 300));
+    auto* image = Find<CarpetView>("carpetView");
+    ASSERT_TRUE(image->HasPicture());
+    EXPECT_EQ(image->Picture().size(), QSize(300, 300));
     EXPECT_EQ(std::filesystem::file_size(folder / "out.bmp"), 270054u);
-    const qint64 picture = image->pixmap().cacheKey();
+    const qint64 picture = image->Picture().cacheKey();
     pages->setCurrentIndex(0);
     window->ShowViewOfPage();
     EXPECT_EQ(window->CurrentView(), ViewMode::Chart);
     pages->setCurrentIndex(1);
     window->ShowViewOfPage();
-    EXPECT_EQ(image->pixmap().cacheKey(), picture) << "the stored picture is only shown again";
+    EXPECT_EQ(image->Picture().cacheKey(), picture) << "the stored picture is only shown again";
 
     Apply();
-    EXPECT_NE(image->pixmap().cacheKey(), picture) << "on the 2D page Apply recomputes the carpet too";
+    EXPECT_NE(image->Picture().cacheKey(), picture) << "on the 2D page Apply recomputes the carpet too";
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
 
@@ -229,7 +213,7 @@ TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
     Find<QTabWidget>("pages")->setCurrentIndex(1);
     window->ShowViewOfPage();
     EXPECT_TRUE(Find<QLabel>("statusLine")->text().contains("out.bmp")) << Find<QLabel>("statusLine")->text().toStdString();
-    EXPECT_FALSE(Find<QLabel>("carpetView")->pixmap().isNull()) << "the picture is shown all the same";
+    EXPECT_TRUE(Find<CarpetView>("carpetView")->HasPicture()) << "the picture is shown all the same";
     EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
 
     Find<QLineEdit>("contrastField")->setText("abc");
@@ -273,20 +257,6 @@ TEST_F(MainWindowTest, ScaleControlsArmOneDelayedApply)
     QCoreApplication::processEvents();
     EXPECT_EQ(zField->text(), "1:3");
     EXPECT_TRUE(timer->isActive());
-}
-
-TEST_F(MainWindowTest, BoundUpDownsKeepTheirRange)
-{
-    Start();
-    auto* slits = Find<QLineEdit>("slitsField");
-    slits->setText("100");
-    emit Find<Stepper>("slitsStepper")->changing(ScaleDirection::Up);
-    EXPECT_EQ(slits->text(), "100");
-    slits->setText("1");
-    emit Find<Stepper>("slitsStepper")->changing(ScaleDirection::Down);
-    EXPECT_EQ(slits->text(), "1");
-    emit Find<Stepper>("contrastStepper")->changing(ScaleDirection::Up);
-    EXPECT_EQ(Find<QLineEdit>("contrastField")->text(), "2");
 }
 
 TEST_F(MainWindowTest, ObsoleteDzbAsksUntilIgnoredOrRemoved)
@@ -456,7 +426,7 @@ TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
     StartShown();
     Find<QTabWidget>("pages")->setCurrentIndex(1);
     window->ShowViewOfPage();
-    auto* image = Find<QLabel>("carpetView");
+    auto* image = Find<CarpetView>("carpetView");
     QTest::mouseMove(image, QPoint(0, 111));
     EXPECT_EQ(state.hoveredStart, 111);
     EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("x = 111, z = 0, RGB = ")) << Find<QLabel>("statusLine")->text().toStdString();
@@ -469,7 +439,7 @@ TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
     }
     EXPECT_GT(blue, 150) << "the whole trajectory, not only the clicked pixel";
     EXPECT_EQ(state.trajectoryStartGrid[111][0], 111.0) << "the start grid is not touched";
-    EXPECT_EQ(image->pixmap().toImage().pixelColor(0, 111), QColor(0, 0, 255));
+    EXPECT_EQ(image->Picture().pixelColor(0, 111), QColor(0, 0, 255));
     QTest::mouseMove(image, QPoint(299, 0));
     EXPECT_EQ(state.hoveredStart, kNoHoveredStart) << "no trajectory in the corner";
 }

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+#include "configuration/PanelTexts.h"
+#include "engine/CarpetPass.h"
+#include "engine/SimulationState.h"
+#include "platform/Rgb.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace nivaro {
+
+class Stepper;
+
+// The panel on the right of the window: the physical parameters with their
+// Apply button, the three axis scales, and the pages that choose between the
+// 3D surface and the 2D carpet with the carpet's options. It turns the
+// fields into settings and says why when they cannot be used; the window
+// decides what to compute.
+class ParameterPanel final : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class Page { Surface, Carpet };
+
+    // The scale steppers and fields change these scales in place.
+    ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& scaleP, QWidget* parent = nullptr);
+
+    void ShowTexts(const PanelTexts& texts);
+    PanelTexts Texts() const;
+
+    // Converts the six parameter fields together and takes them over into
+    // state only when every field converts and the computation can use the
+    // result. Otherwise state stays as it was and the returned text says why.
+    std::optional<QString> TakeOverParameters(SimulationState& state) const;
+    // The carpet page's options; throws ConversionError for a contrast that
+    // is not an integer.
+    CarpetOptions CarpetSettings() const;
+    bool ShowsTrajectories3D() const;
+    Rgb HighlightColour() const;
+
+    Page CurrentPage() const;
+    void SelectPage(Page page);
+
+    QPushButton* ApplyButton() const { return applyButton_; }
+    QPushButton* CarpetApplyButton() const { return carpetApplyButton_; }
+
+signals:
+    // The user chose the other page's tab.
+    void pageChosen();
+    // A scale or the 3D page's trajectory box changed: recompute after a pause.
+    void delayedApplyWanted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct ScaleControl {
+        AxisScale& scale;
+        QLineEdit* field = nullptr;
+        Stepper* stepper = nullptr;
+    };
+
+    QGroupBox* BuildParameterGroup();
+    QGroupBox* BuildAxisGroup();
+    QTabWidget* BuildPages();
+    void FillHighlightColours();
+    void ConnectControls();
+    void ApplyParticlePreset(int index);
+    void CommitScaleField(ScaleControl& control);
+    void StepScale(ScaleControl& control, ScaleDirection direction);
+
+    ScaleControl xScale_;
+    ScaleControl zScale_;
+    ScaleControl pScale_;
+
+    QLineEdit* slitsField_ = nullptr;
+    Stepper* slitsStepper_ = nullptr;
+    QComboBox* massBox_ = nullptr;
+    QLineEdit* lambdaField_ = nullptr;
+    QLineEdit* periodField_ = nullptr;
+    QLineEdit* slitWidthField_ = nullptr;
+    QLineEdit* sigma0Field_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QCheckBox* showTrajectories3DBox_ = nullptr;
+    QCheckBox* showTrajectoriesBox_ = nullptr;
+    QCheckBox* useDataFileBox_ = nullptr;
+    QLineEdit* contrastField_ = nullptr;
+    Stepper* contrastStepper_ = nullptr;
+    QComboBox* highlightColourBox_ = nullptr;
+    QPushButton* carpetApplyButton_ = nullptr;
+};
+
+}  // namespace nivaro

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+
+#include "platform/NumberText.h"
+#include "window/ParameterPanel.h"
+#include "window/Stepper.h"
+
+namespace nivaro {
+namespace {
+
+class ParameterPanelTest : public testing::Test {
+protected:
+    template <typename Widget>
+    Widget* Find(const char* name) const
+    {
+        Widget* widget = panel.findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    SimulationState state;
+    ParameterPanel panel{state.scaleX, state.scaleZ, state.scaleP};
+};
+
+TEST_F(ParameterPanelTest, TextsGoInAndComeOutVerbatim)
+{
+    PanelTexts texts;
+    texts.slits = "7";
+    texts.mass = "1.674927E-27";
+    texts.lambda = "5E-8";
+    texts.d = "6E-8";
+    texts.slitWidth = "4E-8";
+    texts.sigma0 = "8E-10";
+    texts.scaleX = "3:1";
+    texts.scaleZ = "1:2";
+    texts.scaleP = "1:1";
+    panel.ShowTexts(texts);
+    const PanelTexts shown = panel.Texts();
+    EXPECT_EQ(shown.slits, "7");
+    EXPECT_EQ(shown.mass, "1.674927E-27");
+    EXPECT_EQ(shown.d, "6E-8");
+    EXPECT_EQ(shown.slitWidth, "4E-8");
+    EXPECT_EQ(shown.sigma0, "8E-10");
+    EXPECT_EQ(shown.scaleX, "3:1");
+    EXPECT_EQ(shown.scaleZ, "1:2");
+    EXPECT_EQ(Find<QLineEdit>("periodField")->text(), "6E-8") << "d is the period field";
+}
+
+TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
+{
+    Find<QLineEdit>("slitsField")->setText("5");
+    Find<QLineEdit>("lambdaField")->setText("3E-8");
+    Find<QLineEdit>("sigma0Field")->setText("1E-9");
+    EXPECT_EQ(panel.TakeOverParameters(state), std::nullopt);
+    EXPECT_EQ(state.parameters.slits, 5);
+    EXPECT_EQ(state.parameters.lambda, 3e-8);
+    EXPECT_EQ(state.parameters.sigma0, 1e-9);
+
+    const struct {
+        const char* field;
+        const char* text;
+        const char* refusal;
+    } refused[] = {
+        {"slitsField", "2.5", "'2.5' is not a valid integer value"},
+        {"lambdaField", "abc", "'abc' is not a valid floating point value"},
+        {"slitsField", "0", "slits=0"},
+        {"periodField", "-1E-8", "d=-1e-08: must be a positive finite number"},
+    };
+    for (const auto& row : refused) {
+        auto* field = Find<QLineEdit>(row.field);
+        const QString previousText = field->text();
+        Find<QLineEdit>("sigma0Field")->setText("3E-9");
+        field->setText(QString::fromLatin1(row.text));
+        const std::optional<QString> refusal = panel.TakeOverParameters(state);
+        ASSERT_TRUE(refusal.has_value()) << row.text;
+        EXPECT_TRUE(refusal->contains(QString::fromLatin1(row.refusal))) << refusal->toStdString();
+        EXPECT_EQ(state.parameters.slits, 5) << row.text;
+        EXPECT_EQ(state.parameters.sigma0, 1e-9) << "no field is taken over: " << row.text;
+        field->setText(previousText);
+    }
+}
+
+TEST_F(ParameterPanelTest, MassPresetsFillTheLengths)
+{
+    auto* masses = Find<QComboBox>("massBox");
+    EXPECT_EQ(masses->itemText(0), "9.1095E-31");
+    EXPECT_EQ(masses->itemText(1), "1.674927E-27");
+    masses->setCurrentIndex(1);
+    emit masses->activated(1);
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("periodField")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("slitWidthField")->text(), "5E-8");
+    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "8E-10");
+    EXPECT_EQ(state.parameters.lambda, 1e-8) << "nothing is taken over before Apply";
+    masses->setCurrentIndex(0);
+    emit masses->activated(0);
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
+    EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
+}
+
+TEST_F(ParameterPanelTest, BoundSteppersKeepTheirRange)
+{
+    auto* slits = Find<QLineEdit>("slitsField");
+    slits->setText("100");
+    emit Find<Stepper>("slitsStepper")->changing(ScaleDirection::Up);
+    EXPECT_EQ(slits->text(), "100");
+    slits->setText("1");
+    emit Find<Stepper>("slitsStepper")->changing(ScaleDirection::Down);
+    EXPECT_EQ(slits->text(), "1");
+    emit Find<Stepper>("contrastStepper")->changing(ScaleDirection::Up);
+    EXPECT_EQ(Find<QLineEdit>("contrastField")->text(), "2");
+}
+
+TEST_F(ParameterPanelTest, ScaleSteppersChangeTheScaleAndAskForADelayedApply)
+{
+    QSignalSpy wanted(&panel, &ParameterPanel::delayedApplyWanted);
+    emit Find<Stepper>("zScaleStepper")->changing(ScaleDirection::Down);
+    EXPECT_EQ(state.scaleZ.Text(), "1:2");
+    EXPECT_EQ(Find<QLineEdit>("zScaleField")->text(), "1:2");
+    emit Find<Stepper>("zScaleStepper")->changing(ScaleDirection::None);
+    EXPECT_EQ(wanted.count(), 1) << "a click without a direction changes nothing";
+    Find<QCheckBox>("showTrajectories3DBox")->click();
+    EXPECT_EQ(wanted.count(), 2);
+    EXPECT_TRUE(panel.ShowsTrajectories3D());
+}
+
+TEST_F(ParameterPanelTest, CarpetOptionsRedrawTheCarpet)
+{
+    QSignalSpy carpetApply(Find<QPushButton>("carpetApplyButton"), &QPushButton::clicked);
+    Find<QCheckBox>("useDataFileBox")->click();
+    EXPECT_EQ(carpetApply.count(), 1) << "a check box redraws at once";
+    Find<QLineEdit>("contrastField")->setText("3");
+    EXPECT_EQ(carpetApply.count(), 1) << "the contrast redraws after the typing event";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(carpetApply.count(), 2);
+
+    const CarpetOptions options = panel.CarpetSettings();
+    EXPECT_EQ(options.contrast, 3);
+    EXPECT_TRUE(options.showTrajectories);
+    EXPECT_EQ(options.dataFile, std::optional<std::string>("nivaro.dat"));
+    EXPECT_EQ(panel.HighlightColour(), RgbColor(0, 0, 255)) << "blue by default";
+    Find<QLineEdit>("contrastField")->setText("x");
+    EXPECT_THROW(panel.CarpetSettings(), ConversionError);
+}
+
+TEST_F(ParameterPanelTest, OnlyAChosenTabCountsAsAPageChange)
+{
+    QSignalSpy chosen(&panel, &ParameterPanel::pageChosen);
+    panel.SelectPage(ParameterPanel::Page::Surface);
+    EXPECT_EQ(panel.CurrentPage(), ParameterPanel::Page::Surface);
+    EXPECT_EQ(chosen.count(), 0) << "selecting in code is not the user's choice";
+    auto* pages = Find<QTabWidget>("pages");
+    emit pages->tabBarClicked(1);
+    EXPECT_EQ(panel.CurrentPage(), ParameterPanel::Page::Carpet);
+    emit pages->tabBarClicked(1);
+    EXPECT_EQ(chosen.count(), 1) << "the tab already shown is no change";
+}
+
+}  // namespace
+}  // namespace nivaro
