@@ -6,49 +6,72 @@
 namespace nivaro {
 namespace {
 
-void Configure(SimulationState& state, int size, int slits)
+void Configure(SimulationState& state, const benchmark::State& run)
 {
-    state.grid.nx = size;
-    state.grid.nz = size;
-    state.parameters.slits = slits;
+    state.grid.nx = static_cast<int>(run.range(0));
+    state.grid.nz = static_cast<int>(run.range(0));
+    state.parameters.slits = static_cast<int>(run.range(1));
 }
 
-// The engine's density computation (per-column coefficients, mirrored rows).
+// Time per slit term, nx nz N terms per grid.
+void CountTerms(benchmark::State& run)
+{
+    run.counters["per_term"] = benchmark::Counter(static_cast<double>(run.range(0) * run.range(0) * run.range(1)),
+                                                  benchmark::Counter::kIsIterationInvariantRate |
+                                                      benchmark::Counter::kInvert);
+}
+
+// The engine: blocks of rows by the slit-term recurrence, tiles of columns
+// on every core.
 void BM_DensityGrid(benchmark::State& run)
 {
     SimulationState state;
-    Configure(state, static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
+    Configure(state, run);
     SilentProgress progress;
     for (auto _ : run) {
         ComputeDensityGrid(state, progress);
         benchmark::DoNotOptimize(state.densityField[0][0]);
     }
-    run.SetItemsProcessed(run.iterations() * run.range(0) * run.range(0));
+    CountTerms(run);
 }
 
-// Baseline: psi evaluated point by point, every row directly.
-void BM_DensityGridBaseline(benchmark::State& run)
+// Baseline: the direct kernel, every slit term by its own exponential, one
+// column at a time on one thread, rows above nx / 2 mirrored.
+void BM_DensityGridDirect(benchmark::State& run)
 {
     SimulationState state;
-    Configure(state, static_cast<int>(run.range(0)), static_cast<int>(run.range(1)));
+    Configure(state, run);
     state.parameters.UpdateDerived();
-    RealMatrixT density(state.grid.nx, state.grid.nz);
+    state.psiField.Resize(state.grid.nx, state.grid.nz);
+    state.densityField.Resize(state.grid.nx, state.grid.nz);
+    const SimulationParameters& p = state.parameters;
+    const int nx = state.grid.nx;
     for (auto _ : run) {
         for (int j = 0; j < state.grid.nz; ++j) {
-            for (int i = 0; i < state.grid.nx; ++i) {
-                density[i][j] = std::norm(EvaluatePsi(state.parameters, RowPosition(state, i), ColumnPosition(state, j)));
+            const ColumnCoefficients column = ComputeColumnCoefficients(p, ColumnPosition(state, j));
+            for (int i = 0; i < nx; ++i) {
+                const int source = i <= nx / 2 ? i : nx - i;
+                const Complex psi = source == i ? column.columnFactor * SlitSum(column.gaussExponent,
+                                                                                 RowPosition(state, i), p.slits, p.d)
+                                                : Complex{state.psiField.Re(source)[j], state.psiField.Im(source)[j]};
+                state.psiField.Re(i)[j] = psi.real();
+                state.psiField.Im(i)[j] = psi.imag();
+                state.densityField[i][j] = std::norm(psi) * DensityNormalisation(p);
             }
         }
-        density.Scale(DensityNormalisation(state.parameters));
-        benchmark::DoNotOptimize(density[0][0]);
+        benchmark::DoNotOptimize(state.densityField[0][0]);
     }
-    run.SetItemsProcessed(run.iterations() * run.range(0) * run.range(0));
+    CountTerms(run);
 }
 
-BENCHMARK(BM_DensityGrid)->Args({300, 2})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DensityGridBaseline)->Args({300, 2})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DensityGrid)->Args({2000, 20})->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_DensityGridBaseline)->Args({2000, 20})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DensityGrid)->Args({300, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DensityGridDirect)->Args({300, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DensityGrid)->Args({1000, 10})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DensityGridDirect)->Args({1000, 10})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DensityGrid)->Args({2000, 20})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DensityGridDirect)->Args({2000, 20})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_DensityGrid)->Args({4000, 41})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DensityGridDirect)->Args({4000, 41})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 }  // namespace nivaro

@@ -1,5 +1,9 @@
 #include "DensityGrid.h"
 
+#include <algorithm>
+
+#include "DensityKernel.h"
+#include "OrderedBlocks.h"
 #include "SettingsValidation.h"
 #include "WaveFunction.h"
 
@@ -18,28 +22,32 @@ void ReshapeGrids(SimulationState& state)
     state.trajectoryStartGrid.Resize(nx, nz);
 }
 
-void StorePsi(SimulationState& state, int row, int column, const Complex& psi)
-{
-    state.psiField.Re(row)[column] = psi.real();
-    state.psiField.Im(row)[column] = psi.imag();
-    state.densityField[row][column] = psi.real() * psi.real() + psi.imag() * psi.imag();
-}
-
-void ComputeColumn(SimulationState& state, int column)
+DensityKernelInput PrepareKernel(const SimulationState& state)
 {
     const SimulationParameters& parameters = state.parameters;
-    const int nx = state.grid.nx;
-    const ColumnCoefficients coefficients = ComputeColumnCoefficients(parameters, ColumnPosition(state, column));
-    // Row nx - i lies at exactly -x(i), so rows above nx / 2 reuse their mirror.
-    const int lastDirectRow = nx / 2;
-    for (int row = 0; row <= lastDirectRow; ++row) {
-        const Complex sum = SlitSum(coefficients.gaussExponent, RowPosition(state, row), parameters.slits, parameters.d);
-        StorePsi(state, row, column, coefficients.columnFactor * sum);
+    DensityKernelInput input;
+    input.nx = state.grid.nx;
+    input.nz = state.grid.nz;
+    input.firstRowX = RowPosition(state, 0);
+    input.rowSpacing = state.grid.dx / state.scaleX.Factor();
+    input.normalisation = DensityNormalisation(parameters);
+    for (int k = 0; k < parameters.slits; ++k) {
+        input.slitOffsets.push_back(-(parameters.slits - 1) * 0.5 * parameters.d + k * parameters.d);
     }
-    for (int row = lastDirectRow + 1; row < nx; ++row) {
-        const int mirror = nx - row;
-        StorePsi(state, row, column, {state.psiField.Re(mirror)[column], state.psiField.Im(mirror)[column]});
+    const int tiles = (input.nz + kDensityTileColumns - 1) / kDensityTileColumns;
+    const std::size_t padded = static_cast<std::size_t>(tiles) * kDensityTileColumns;
+    for (std::vector<double>* values : {&input.gaussRe, &input.gaussIm, &input.factorRe, &input.factorIm}) {
+        values->resize(padded);
     }
+    for (std::size_t column = 0; column < padded; ++column) {
+        const int source = std::min(static_cast<int>(column), input.nz - 1);
+        const ColumnCoefficients coefficients = ComputeColumnCoefficients(parameters, ColumnPosition(state, source));
+        input.gaussRe[column] = coefficients.gaussExponent.real();
+        input.gaussIm[column] = coefficients.gaussExponent.imag();
+        input.factorRe[column] = coefficients.columnFactor.real();
+        input.factorIm[column] = coefficients.columnFactor.imag();
+    }
+    return input;
 }
 
 }  // namespace
@@ -60,16 +68,30 @@ void ComputeDensityGrid(SimulationState& state, ProgressSink& progress)
     state.parameters.UpdateDerived();
     ReshapeGrids(state);
 
+    const DensityKernelInput input = PrepareKernel(state);
+    // Starting a thread costs about as much as a million slit terms, so small
+    // grids stay on one thread unless a thread count was asked for.
+    const long long terms = static_cast<long long>(state.grid.nx) * state.grid.nz * state.parameters.slits;
+    const int threads = state.threads > 0
+                            ? state.threads
+                            : static_cast<int>(std::min<long long>(DefaultThreadCount(), 1 + terms / 1000000));
+    std::vector<DensityKernelScratch> scratch(static_cast<std::size_t>(threads),
+                                              DensityKernelScratch(state.parameters.slits));
+    const int nz = input.nz;
+    const int tiles = (nz + kDensityTileColumns - 1) / kDensityTileColumns;
     const ElapsedSeconds elapsed;
-    const int nz = state.grid.nz;
-    for (int column = 0; column < nz; ++column) {
-        ComputeColumn(state, column);
-        progress.Advance({ProgressKind::DensityColumns, static_cast<int>(column * 100LL / nz), elapsed()});
-        if (state.stopRequested.load()) {
-            break;
-        }
-    }
-    state.densityField.Scale(DensityNormalisation(state.parameters));
+    RunBlocksInOrder(
+        tiles, threads,
+        [&](int tile, int worker) {
+            const int firstColumn = tile * kDensityTileColumns;
+            ComputeDensityTile(input, firstColumn, std::min(kDensityTileColumns, nz - firstColumn),
+                               scratch[static_cast<std::size_t>(worker)], state.psiField, state.densityField);
+        },
+        [&](int finishedTiles) {
+            const int lastColumn = std::min(finishedTiles * kDensityTileColumns, nz) - 1;
+            progress.Advance({ProgressKind::DensityColumns, static_cast<int>(lastColumn * 100LL / nz), elapsed()});
+            return !state.stopRequested.load();
+        });
 }
 
 }  // namespace nivaro

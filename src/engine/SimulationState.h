@@ -40,6 +40,9 @@ struct SimulationState {
     // Grids needing more bytes than this are refused before anything is
     // allocated; front ends set it to the memory the machine has.
     std::uint64_t gridMemoryLimit = std::numeric_limits<std::uint64_t>::max();
+
+    // Threads of the parallel kernels; 0 takes DefaultThreadCount().
+    int threads = 0;
 };
 
 }  // namespace nivaro

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "engine/DensityGrid.h"
+#include "engine/DensityKernel.h"
 #include "engine/SettingsValidation.h"
 #include "engine/WaveFunction.h"
 
@@ -79,39 +82,147 @@ TEST(DensityGrid, RefreshesTheDerivedQuantitiesAndReshapesWithoutClearing)
     EXPECT_EQ(state.carpetGreen[5][3], 77) << "an unchanged shape is not cleared";
 }
 
-TEST(DensityGrid, ReportsProgressOnlyWhenThePercentageChanges)
+TEST(DensityGrid, ReportsProgressInColumnOrderOncePerChangedPercentage)
 {
-    SimulationState state;
-    state.grid.nx = 4;
-    state.grid.nz = 300;
-    RecordingProgress progress;
-    ComputeDensityGrid(state, progress);
-    ASSERT_EQ(progress.reports.size(), 99u) << "0 % equals the starting position and is not shown";
-    for (std::size_t k = 0; k < progress.reports.size(); ++k) {
-        EXPECT_EQ(progress.reports[k].percent, static_cast<int>(k) + 1);
-        EXPECT_EQ(progress.reports[k].kind, ProgressKind::DensityColumns);
-        EXPECT_GE(progress.reports[k].elapsedSeconds, 0);
+    for (const int threads : {1, 2}) {
+        SimulationState state;
+        state.threads = threads;
+        state.grid.nx = 4;
+        state.grid.nz = 300;
+        RecordingProgress progress;
+        ComputeDensityGrid(state, progress);
+        std::vector<int> tileEnds;  // the percent each finished run of tiles can report
+        for (int column = kDensityTileColumns; column < 300 + kDensityTileColumns; column += kDensityTileColumns) {
+            tileEnds.push_back((std::min(column, 300) - 1) * 100 / 300);
+        }
+        if (threads == 1) {
+            EXPECT_EQ(progress.reports.size(), tileEnds.size()) << "one report per finished tile";
+        }
+        int previous = 0;
+        for (const ProgressReport& report : progress.reports) {
+            EXPECT_GT(report.percent, previous) << "in column order, each percentage once";
+            EXPECT_NE(std::find(tileEnds.begin(), tileEnds.end(), report.percent), tileEnds.end()) << report.percent;
+            EXPECT_EQ(report.kind, ProgressKind::DensityColumns);
+            EXPECT_GE(report.elapsedSeconds, 0);
+            previous = report.percent;
+        }
+        EXPECT_EQ(progress.reports.back().percent, 99);
     }
-    RecordingProgress again;
-    ComputeDensityGrid(state, again);
-    EXPECT_EQ(again.reports.size(), 99u);
 }
 
-TEST(DensityGrid, StopEndsTheColumnLoopAndKeepsLaterColumns)
+TEST(DensityGrid, StopEndsTheComputationAfterTheTileThatReported)
 {
     SimulationState state;
+    state.threads = 1;
     state.grid.nx = 4;
     state.grid.nz = 100;
     state.psiField.Resize(4, 100);
     for (int j = 0; j < 100; ++j) {
         state.psiField.Re(0)[j] = -7.0;
     }
-    RecordingProgress progress(&state, 10);
+    const int firstPercent = (kDensityTileColumns - 1) * 100 / 100;
+    RecordingProgress progress(&state, firstPercent);
     ComputeDensityGrid(state, progress);
-    EXPECT_NE(state.psiField.Re(0)[10], -7.0) << "the column that reported 10 % is computed";
-    EXPECT_EQ(state.psiField.Re(0)[11], -7.0);
+    EXPECT_NE(state.psiField.Re(0)[kDensityTileColumns - 1], -7.0) << "the tile that reported is computed";
+    EXPECT_EQ(state.psiField.Re(0)[kDensityTileColumns], -7.0);
     EXPECT_EQ(state.psiField.Re(0)[99], -7.0);
-    EXPECT_EQ(progress.reports.back().percent, 10);
+    EXPECT_EQ(progress.reports.back().percent, firstPercent);
+}
+
+TEST(DensityGrid, TheGridDoesNotDependOnTheNumberOfThreads)
+{
+    SimulationState one;
+    one.threads = 1;
+    one.grid.nx = 37;
+    one.grid.nz = 101;
+    one.parameters.slits = 5;
+    SimulationState three;
+    three.threads = 3;
+    three.grid = one.grid;
+    three.parameters = one.parameters;
+    RecordingProgress progress;
+    ComputeDensityGrid(one, progress);
+    ComputeDensityGrid(three, progress);
+    for (int i = 0; i < 37; ++i) {
+        for (int j = 0; j < 101; ++j) {
+            ASSERT_EQ(one.densityField[i][j], three.densityField[i][j]) << i << "," << j;
+            ASSERT_EQ(one.psiField.Im(i)[j], three.psiField.Im(i)[j]) << i << "," << j;
+        }
+    }
+}
+
+// psi by the definition, every slit term by its own exponential in extended
+// precision, from the column's A(z) and F(z).
+ExtendedComplex DirectPsi(const SimulationState& state, int row, int column)
+{
+    const SimulationParameters& p = state.parameters;
+    const ColumnCoefficients coefficients = ComputeColumnCoefficients(p, ColumnPosition(state, column));
+    const ExtendedComplex a(coefficients.gaussExponent.real(), coefficients.gaussExponent.imag());
+    const long double x = (row - state.grid.nx * 0.5L) * state.grid.dx / state.scaleX.Factor();
+    ExtendedComplex sum{0.0L, 0.0L};
+    for (int k = 0; k < p.slits; ++k) {
+        const long double u = x - (p.slits - 1) * 0.5L * p.d + k * static_cast<long double>(p.d);
+        sum += Exp(a * (u * u));
+    }
+    return ExtendedComplex(coefficients.columnFactor.real(), coefficients.columnFactor.imag()) * sum;
+}
+
+TEST(DensityGrid, EqualsTheDirectEvaluationInExtendedPrecision)
+{
+    struct Setting {
+        const char* name;
+        int slits;
+        double sigma0;
+        double z0;
+        const char* scaleX;
+        const char* scaleZ;
+        int nx;
+        int nz;
+    };
+    const Setting settings[] = {
+        {"defaults, odd nx", 2, 2e-9, 0.0, "1:1", "1:1", 301, 40},
+        {"one slit", 1, 2e-9, 0.0, "1:1", "1:1", 300, 40},
+        {"41 slits", 41, 2e-9, 0.0, "1:1", "1:1", 300, 40},
+        {"far from the grating", 7, 2e-9, 40.0, "1:1", "1:1", 300, 40},
+        {"magnified and compressed", 5, 2e-9, 0.3, "3:1", "1:4", 257, 40},
+        {"sigma0 comparable to d", 9, 8e-9, 0.1, "1:1", "1:1", 300, 40},
+        {"slits a row wide", 3, 1.5e-10, 0.0, "1:1", "1:1", 300, 20},
+        {"slits much narrower than a row", 3, 1e-10, 0.0, "1:1", "1:1", 300, 20},
+    };
+    for (const Setting& setting : settings) {
+        SCOPED_TRACE(setting.name);
+        SimulationState state;
+        state.parameters.slits = setting.slits;
+        state.parameters.sigma0 = setting.sigma0;
+        state.parameters.z0 = setting.z0;
+        ASSERT_TRUE(state.scaleX.Parse(setting.scaleX));
+        ASSERT_TRUE(state.scaleZ.Parse(setting.scaleZ));
+        state.grid.nx = setting.nx;
+        state.grid.nz = setting.nz;
+        RecordingProgress progress;
+        ComputeDensityGrid(state, progress);
+
+        const long double normalisation = DensityNormalisation(state.parameters);
+        std::vector<long double> expected(static_cast<std::size_t>(setting.nx) * setting.nz);
+        long double maximum = 0.0L;
+        for (int i = 0; i < setting.nx; ++i) {
+            for (int j = 0; j < setting.nz; ++j) {
+                const long double value = std::norm(DirectPsi(state, i, j)) * normalisation;
+                expected[static_cast<std::size_t>(i) * setting.nz + j] = value;
+                maximum = std::max(maximum, value);
+            }
+        }
+        for (int i = 0; i < setting.nx; ++i) {
+            for (int j = 0; j < setting.nz; ++j) {
+                const long double want = expected[static_cast<std::size_t>(i) * setting.nz + j];
+                const long double error = std::abs(state.densityField[i][j] - want);
+                ASSERT_LE(error, 1e-13L * maximum) << i << "," << j;
+                if (want > 1e-6L * maximum) {
+                    ASSERT_LE(error, 1e-10L * want) << i << "," << j;
+                }
+            }
+        }
+    }
 }
 
 TEST(DensityGrid, UnusableSettingsAreRefusedBeforeAnythingChanges)

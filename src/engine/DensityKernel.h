@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "numeric/Matrices.h"
+
+namespace nivaro {
+
+// Columns the kernel computes together: its unit of work, of progress and of
+// stopping.
+inline constexpr int kDensityTileColumns = 16;
+
+// Everything the kernel needs about the grid, with the per-column
+// quantities of the slit sum laid out for vector loads. The column arrays
+// hold a multiple of kDensityTileColumns entries; columns past nz repeat the
+// last one.
+struct DensityKernelInput {
+    std::vector<double> gaussRe;   // A(z) per column
+    std::vector<double> gaussIm;
+    std::vector<double> factorRe;  // F(z) per column
+    std::vector<double> factorIm;
+    std::vector<double> slitOffsets;  // u = x + offset for each slit, largest x first as the direct sum visits them
+    int nx = 0;
+    int nz = 0;
+    double firstRowX = 0.0;    // x of row 0
+    double rowSpacing = 0.0;   // x(i + 1) - x(i)
+    double normalisation = 1.0;
+};
+
+// Working memory of one thread, reused from tile to tile.
+class DensityKernelScratch {
+public:
+    explicit DensityKernelScratch(int slits);
+    double* Data() { return values_.data(); }
+
+private:
+    std::vector<double> values_;
+};
+
+// psi and norm(PSI) of the columns firstColumn .. firstColumn + count - 1,
+// written into every row; row nx - i takes the values of row i.
+void ComputeDensityTile(const DensityKernelInput& input, int firstColumn, int count, DensityKernelScratch& scratch,
+                        ComplexMatrixT& psi, RealMatrixT& density);
+
+}  // namespace nivaro
