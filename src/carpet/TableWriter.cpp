@@ -1,7 +1,9 @@
 #include "TableWriter.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstring>
+#include <string>
 #include <locale.h>
 
 namespace nivaro {
@@ -27,6 +29,30 @@ private:
     locale_t previous_;
 };
 
+// The default "% .4f": a space for the sign of non-negative values, then
+// the value rounded to four decimals. to_chars rounds exactly, as printf does.
+void AppendDefaultValue(std::string& line, double value)
+{
+    char text[400];
+    text[0] = ' ';
+    const std::to_chars_result result = std::to_chars(text + 1, text + sizeof text, value, std::chars_format::fixed, 4);
+    const char* begin = text[1] == '-' ? text + 1 : text;
+    line.append(begin, static_cast<std::size_t>(result.ptr - begin));
+}
+
+void AppendFormattedValue(std::string& line, const char* format, double value)
+{
+    char text[512];
+    const int length = std::snprintf(text, sizeof text, format, value);
+    if (length >= static_cast<int>(sizeof text)) {
+        std::string wide(static_cast<std::size_t>(length) + 1, '\0');
+        std::snprintf(wide.data(), wide.size(), format, value);
+        line.append(wide.data(), static_cast<std::size_t>(length));
+    } else if (length > 0) {
+        line.append(text, static_cast<std::size_t>(length));
+    }
+}
+
 }  // namespace
 
 bool WriteTable(std::FILE* stream, const RealMatrixT& matrix, const char* header, const char* format)
@@ -36,16 +62,23 @@ bool WriteTable(std::FILE* stream, const RealMatrixT& matrix, const char* header
     }
     const CNumericScope decimalPoint;
     if (header != nullptr) {
-        std::fprintf(stream, "%s", header);
+        std::fputs(header, stream);
     }
-    const char* valueFormat = format != nullptr ? format : kDefaultValueFormat;
+    const bool defaultFormat = format == nullptr || std::strcmp(format, kDefaultValueFormat) == 0;
+    std::string line;
     for (int i = 0; i < matrix.Rows(); ++i) {
+        line.clear();
         const double* row = matrix[i];
         for (int j = 0; j < matrix.Cols(); ++j) {
-            std::fprintf(stream, valueFormat, row[j]);
-            std::fputc('\t', stream);
+            if (defaultFormat) {
+                AppendDefaultValue(line, row[j]);
+            } else {
+                AppendFormattedValue(line, format, row[j]);
+            }
+            line.push_back('\t');
         }
-        std::fputc('\n', stream);
+        line.push_back('\n');
+        std::fwrite(line.data(), 1, line.size(), stream);
     }
     std::fputc('\n', stream);
     return true;

@@ -39,19 +39,34 @@ void BitReversePermute(double* re, double* im, int count)
 
 }  // namespace
 
-void FftRow(double* re, double* im, int count)
+// Angles accumulate step by step within a stage, as the transform has always
+// computed them, so tables and results stay bit for bit the same.
+FftPlan::FftPlan(int count) : count_(count)
 {
-    if (count <= 0) {
-        return;
-    }
-    BitReversePermute(re, im, count);
     constexpr long double pi = std::numbers::pi_v<long double>;
     for (int half = 1; half < count; half *= 2) {
         const long double angleStep = pi / half;
         long double angle = 0.0L;
         for (int i = 0; i < half; ++i) {
-            const long double wRe = std::cos(angle);
-            const long double wIm = -std::sin(angle);
+            twiddleRe_.push_back(std::cos(angle));
+            twiddleIm_.push_back(-std::sin(angle));
+            angle += angleStep;
+        }
+    }
+}
+
+void FftPlan::Transform(double* re, double* im) const
+{
+    const int count = count_;
+    if (count <= 0) {
+        return;
+    }
+    BitReversePermute(re, im, count);
+    std::size_t stageStart = 0;
+    for (int half = 1; half < count; half *= 2) {
+        for (int i = 0; i < half; ++i) {
+            const long double wRe = twiddleRe_[stageStart + static_cast<std::size_t>(i)];
+            const long double wIm = twiddleIm_[stageStart + static_cast<std::size_t>(i)];
             for (int k = i; k < count; k += 2 * half) {
                 const long double xRe = re[k + half];
                 const long double xIm = im[k + half];
@@ -64,16 +79,22 @@ void FftRow(double* re, double* im, int count)
                 re[k] = static_cast<double>(aRe + tRe);
                 im[k] = static_cast<double>(aIm + tIm);
             }
-            angle += angleStep;
         }
+        stageStart += static_cast<std::size_t>(half);
     }
+}
+
+void FftRow(double* re, double* im, int count)
+{
+    FftPlan(count).Transform(re, im);
 }
 
 void Fft2D(ComplexMatrixT& matrix)
 {
     const auto transformRows = [&matrix] {
+        const FftPlan plan(matrix.Cols());
         for (int r = 0; r < matrix.Rows(); ++r) {
-            FftRow(matrix.Re(r), matrix.Im(r), matrix.Cols());
+            plan.Transform(matrix.Re(r), matrix.Im(r));
         }
     };
     transformRows();

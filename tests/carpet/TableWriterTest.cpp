@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <iterator>
+#include <limits>
 
 #include "TestFiles.h"
 #include "carpet/TableWriter.h"
@@ -37,6 +40,21 @@ TEST(WriteTable, RoundsToFourDecimalsAndKeepsLargeAndTinyValues)
     matrix[0][1] = -1e-9;
     matrix[0][2] = 1e12;
     EXPECT_EQ(TableText(matrix), " 1234.5679\t-0.0000\t 1000000000000.0000\t\n\n");
+}
+
+TEST(WriteTable, TheDefaultFormatWritesWhatPrintfWrites)
+{
+    const double values[] = {0.03125,  -0.03125, 0.00005, 2.5e-5,    0.00015, -0.0,      1e300, -1e-300,
+                             12345.67895, 7.0 / 3.0, std::nan(""), -std::numeric_limits<double>::infinity()};
+    RealMatrixT matrix(1, static_cast<int>(std::size(values)));
+    std::copy(std::begin(values), std::end(values), matrix[0]);
+    std::string expected;
+    for (const double value : values) {
+        char text[400];
+        std::snprintf(text, sizeof text, "% .4f\t", value);
+        expected += text;
+    }
+    EXPECT_EQ(TableText(matrix), expected + "\n\n");
 }
 
 TEST(WriteTable, HeaderAndFormatAreUsedAndAMissingStreamWritesNothing)
