@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "BohmTrajectory.h"
+#include "OrderedBlocks.h"
 #include "TrajectoryStarts.h"
 #include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
@@ -54,17 +55,45 @@ void DrawDataFileTrajectories(SimulationState& state, const std::vector<DataFile
     }
 }
 
+// The regular starts are traced in parallel, each into its own list of
+// crossed cells, and painted on the calling thread in start order, so the
+// picture is the one a trace one after the other paints: where two
+// trajectories cross a pixel, the later start wins.
 void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, const ElapsedSeconds& elapsed)
 {
+    struct Cell {
+        int row;
+        int column;
+    };
     const TrajectoryTracer tracer(state);
-    for (const double startRow : RegularStartRows(state, state.grid.dxb)) {
-        tracer.Trace(startRow, state.grid.step, MarkCells(state, startRow, kRegularTrajectoryChannels));
-        progress.Advance({ProgressKind::CarpetRegularStarts, static_cast<int>(100 * startRow / state.grid.nxb),
-                          elapsed()});
-        if (state.stopRequested.load()) {
-            return;
-        }
-    }
+    const std::vector<double> starts = RegularStartRows(state, state.grid.dxb);
+    std::vector<std::vector<Cell>> crossed(starts.size());
+    std::size_t painted = 0;
+    RunBlocksInOrder(
+        static_cast<int>(starts.size()), ThreadCount(state.threads),
+        [&](int index, int) {
+            std::vector<Cell>& cells = crossed[static_cast<std::size_t>(index)];
+            tracer.Trace(starts[static_cast<std::size_t>(index)], state.grid.step, OnGridCells([&cells](int row, int column) {
+                             if (cells.empty() || cells.back().row != row || cells.back().column != column) {
+                                 cells.push_back({row, column});
+                             }
+                         }));
+        },
+        [&](int finished) {
+            for (; painted < static_cast<std::size_t>(finished); ++painted) {
+                auto mark = MarkCells(state, starts[painted], kRegularTrajectoryChannels);
+                for (const Cell& cell : crossed[painted]) {
+                    mark(TracePosition{0, 0.0, 0.0, cell.row, cell.column, true});
+                }
+                std::vector<Cell>().swap(crossed[painted]);
+                progress.Advance({ProgressKind::CarpetRegularStarts, static_cast<int>(100 * starts[painted] / state.grid.nxb),
+                                  elapsed()});
+                if (state.stopRequested.load()) {
+                    return false;  // nothing after the trajectory that saw the stop is painted
+                }
+            }
+            return true;
+        });
 }
 
 }  // namespace

@@ -8,6 +8,12 @@ namespace nivaro {
 // number, otherwise the machine's hardware threads.
 int DefaultThreadCount();
 
+// The requested number of threads, or DefaultThreadCount() for 0.
+inline int ThreadCount(int requested)
+{
+    return requested > 0 ? requested : DefaultThreadCount();
+}
+
 // Runs work(block, worker) for blocks 0 .. count - 1 on up to `threads`
 // threads, the calling thread being worker 0. The calling thread alone calls
 // afterBlocks(finished) whenever the run of finished blocks counted from

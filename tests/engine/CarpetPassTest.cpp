@@ -2,6 +2,7 @@
 
 #include <array>
 #include <set>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "TestFiles.h"
@@ -103,9 +104,34 @@ TEST_F(CarpetPass, AMissingDataFileFallsBackAndAFileWithoutNumbersDrawsNothing)
     }
 }
 
+TEST_F(CarpetPass, ParallelTracesPaintThePictureOfOneTraceAfterTheOther)
+{
+    state.parameters.slits = 5;
+    state.grid.dxb = 0.25;  // close starts, so that trajectories cross the same pixels
+    SilentProgress silent;
+    ComputeDensityGrid(state, silent);
+    state.threads = 1;
+    RenderCarpet(state, {}, silent);
+    std::vector<int> red;
+    std::vector<double> starts;
+    for (int i = 0; i < 300; ++i) {
+        red.insert(red.end(), state.carpetRed[i], state.carpetRed[i] + 300);
+        starts.insert(starts.end(), state.trajectoryStartGrid[i], state.trajectoryStartGrid[i] + 300);
+    }
+    state.threads = 3;
+    RenderCarpet(state, {}, silent);
+    for (int i = 0; i < 300; ++i) {
+        for (int j = 0; j < 300; ++j) {
+            ASSERT_EQ(state.carpetRed[i][j], red[i * 300 + j]) << i << "," << j;
+            ASSERT_EQ(state.trajectoryStartGrid[i][j], starts[i * 300 + j]) << "the later start wins: " << i << "," << j;
+        }
+    }
+}
+
 TEST_F(CarpetPass, AStopEndsTheRegularStartsAfterTheCurrentTrajectory)
 {
     RecordingProgress stopping(&state, 67);
+    state.threads = 2;
     RenderCarpet(state, {}, stopping);
     EXPECT_EQ(stopping.reports.size(), 1u);
     EXPECT_EQ(state.trajectoryStartGrid[100][0], 100.5) << "the first trajectory is drawn";

@@ -10,6 +10,7 @@
 #include "engine/BohmTrajectory.h"
 #include "engine/DensityGrid.h"
 #include "engine/TrajectoryStarts.h"
+#include "engine/WaveFunction.h"
 
 namespace nivaro {
 namespace {
@@ -40,6 +41,49 @@ TEST(BohmVelocity, VanishesAtTheGratingAndIsOddInX)
         const long double w = field.BohmVelocity(80.0, row);
         EXPECT_NE(w, 0.0L);
         EXPECT_NEAR(static_cast<double>(field.BohmVelocity(80.0, 300.0 - row) / w), -1.0, 1e-12) << row;
+    }
+}
+
+// The velocity by its definition: every slit term by its own exponential,
+// sums and quotient in extended precision.
+long double PerSlitVelocity(const SimulationState& state, double zAbs, double row)
+{
+    const SimulationParameters& p = state.parameters;
+    const ColumnCoefficients column =
+        ComputeColumnCoefficients(p, zAbs * state.grid.dz / state.scaleZ.Factor());
+    const ExtendedComplex a{column.gaussExponent.real(), column.gaussExponent.imag()};
+    const double x = (row - state.grid.nx * 0.5) * state.grid.dx / state.scaleX.Factor();
+    ExtendedComplex sum{0.0L, 0.0L};
+    ExtendedComplex weighted{0.0L, 0.0L};
+    for (int k = 0; k < p.slits; ++k) {
+        const long double u = x - (p.slits - 1) * 0.5L * p.d + k * static_cast<long double>(p.d);
+        const ExtendedComplex e = Exp(a * (u * u));
+        sum += e;
+        weighted += u * e;
+    }
+    return Divide(a * weighted, sum).imag() * (-2.0L * 1.054571628e-34L / p.mass);
+}
+
+TEST(BohmVelocity, EqualsTheSumOverEverySlit)
+{
+    const struct {
+        int slits;
+        double sigma0;
+        double zAbs;
+    } settings[] = {{2, 2e-9, 40.0}, {3, 2e-9, 5.0}, {20, 2e-9, 150.0}, {41, 5e-9, 700.0}, {41, 2e-9, 30000.0},
+                    {7, 8e-9, 2.0}};
+    for (const auto& setting : settings) {
+        PreparedState state(setting.slits);
+        state.parameters.sigma0 = setting.sigma0;
+        const BohmVelocityField field(state);
+        // Rows across the grating, between slits and beyond its outer slits.
+        for (const double row : {-400.0, 3.7, 101.25, 150.0, 187.5, 299.0, 800.0}) {
+            const long double expected = PerSlitVelocity(state, setting.zAbs, row);
+            const long double actual = field.BohmVelocity(setting.zAbs, row);
+            EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(expected),
+                        1e-13 * std::abs(static_cast<double>(expected)) + 1e-12)
+                << setting.slits << " slits, z " << setting.zAbs << ", row " << row;
+        }
     }
 }
 
