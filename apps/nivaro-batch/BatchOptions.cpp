@@ -119,6 +119,16 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.carpetTrajectories = false;
         } else if (option == "--quiet") {
             options.quiet = true;
+        } else if (option == "--timings") {
+            options.timings = true;
+        } else if (option == "--threads") {
+            const std::string& value = cursor.TakeValueOf(option);
+            const std::optional<int> threads = ParseWholeInteger(value);
+            if (!threads || *threads < 1 || *threads > kMostThreads) {
+                throw UsageError("--threads needs a whole number from 1 to " + std::to_string(kMostThreads) +
+                                 ", got '" + value + "'");
+            }
+            options.threads = *threads;
         } else if (option == "--help" || option == "-h") {
             options.help = true;
         } else if (option == "--version") {
@@ -146,7 +156,7 @@ std::string BatchUsage()
            "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
            "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
            "                    [--spectrum FILE] [--trajectories FILE] [--write-config FILE]\n"
-           "                    [--quiet] [--help] [--version]\n"
+           "                    [--threads N] [--timings] [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
            "\n"
@@ -166,6 +176,8 @@ std::string BatchUsage()
            "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi\n"
            "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
            "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"
+           "  --threads N          threads of the computations (default: NIVARO_THREADS, else every core)\n"
+           "  --timings            print the time of each stage and of writing each file on standard error\n"
            "  --quiet              no progress bar\n"
            "  --help, --version    print this text or the version and stop\n"
            "\n"

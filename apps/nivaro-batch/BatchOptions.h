@@ -25,6 +25,8 @@ struct BatchOptions {
     bool chartTrajectories = false;
     std::string valueFormat = "% .4f";
     bool quiet = false;
+    bool timings = false;
+    int threads = 0;  // 0: NIVARO_THREADS or the machine's hardware threads
     bool help = false;
     bool version = false;
 };
@@ -37,6 +39,7 @@ public:
 enum class PictureFormat { Bmp, Png, Jpeg, Svg };
 
 inline constexpr int kLargestChartSide = 16384;
+inline constexpr int kMostThreads = 1024;
 
 // The picture format of a file name's extension (case-insensitive .bmp,
 // .png, .jpg, .jpeg, and .svg where allowed); throws UsageError for any other.

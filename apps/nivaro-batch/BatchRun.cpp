@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "BatchOptions.h"
+#include "StageTimings.h"
 #include "TerminalProgress.h"
 #include "TrajectoryCsv.h"
 #include "carpet/BmpWriter.h"
@@ -100,7 +101,9 @@ std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTex
     return LegendEcho(configuration);
 }
 
-void WriteChart(const BatchOptions& options, const SimulationState& state, std::vector<std::string> legend)
+// The chart is drawn first (the "chart" stage), then encoded and written.
+void WriteChart(const BatchOptions& options, const SimulationState& state, std::vector<std::string> legend,
+                StageTimings& timings)
 {
     MainChart chart;
     chart.FillSurface(state.grid.nx, state.grid.nz, SurfaceBlockMaxima(state));
@@ -111,26 +114,38 @@ void WriteChart(const BatchOptions& options, const SimulationState& state, std::
     const std::string& path = *options.chartFile;
     const int width = options.chartWidth;
     const int height = options.chartHeight;
-    switch (PictureFormatOf(path, true)) {
-    case PictureFormat::Bmp:
-        ChartSaveToBitmap(chart.Plot(), path, width, height);
-        break;
-    case PictureFormat::Png:
-        ChartSaveToPNG(chart.Plot(), path, width, height);
-        break;
-    case PictureFormat::Jpeg:
-        ChartSaveToJPEGFile(chart.Plot(), path, kChartJpegQuality, width, height);
-        break;
-    case PictureFormat::Svg:
-        ChartSaveToSvg(chart.Plot(), path, width, height);
-        break;
+    const PictureFormat format = PictureFormatOf(path, true);
+    const std::string writing = "write " + path;
+    if (format == PictureFormat::Svg) {
+        const QByteArray svg = timings.Time("chart", [&] { return RenderChartSvg(chart.Plot(), width, height); });
+        timings.Time(writing, [&] { SaveSvg(svg, path); });
+        return;
     }
+    const QImage image = timings.Time("chart", [&] { return RenderChartImage(chart.Plot(), width, height); });
+    timings.Time(writing, [&] {
+        switch (format) {
+        case PictureFormat::Bmp:
+            SaveImageAsBmp(image, path);
+            break;
+        case PictureFormat::Png:
+            SaveImageAsPng(image, path);
+            break;
+        case PictureFormat::Jpeg:
+            SaveImageAsJpeg(image, path, kChartJpegQuality);
+            break;
+        case PictureFormat::Svg:
+            break;  // drawn above
+        }
+    });
 }
 
 void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
 {
     SimulationState state;
+    state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, err);
+    StageTimings timings(options.timings, err);
+    const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
 
     // The text outputs are opened before the computation, so that a folder
     // that cannot be written is reported at once, not after minutes of work.
@@ -142,35 +157,40 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
     if (density || spectrum || options.carpetFile || options.chartFile) {
-        ComputeDensityGrid(state, progress);
+        timings.Time("density", [&] { ComputeDensityGrid(state, progress); });
     } else {
         state.parameters.UpdateDerived();
     }
     if (density) {
-        WriteTableTo(*density, state.densityField, options.valueFormat);
+        timings.Time(writing(options.densityFile), [&] { WriteTableTo(*density, state.densityField, options.valueFormat); });
     }
     if (options.carpetFile) {
-        RenderCarpet(state, {options.contrast, options.carpetTrajectories, options.dataFile}, progress);
-        WriteCarpet(*options.carpetFile, state);
+        timings.Time("carpet", [&] {
+            RenderCarpet(state, {options.contrast, options.carpetTrajectories, options.dataFile}, progress);
+        });
+        timings.Time(writing(options.carpetFile), [&] { WriteCarpet(*options.carpetFile, state); });
     }
     terminal.Finish();
     if (options.chartFile) {
-        WriteChart(options, state, LegendLines(options, panel, state.grid));
+        WriteChart(options, state, LegendLines(options, panel, state.grid), timings);
     }
     if (trajectories) {
-        WriteTrajectoryCsv(trajectories->Stream(), state);
-        trajectories->Commit();
+        timings.Time("trajectories", [&] { WriteTrajectoryCsv(trajectories->Stream(), state); });
+        timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
     if (spectrum) {
         // Always transform: the window's guard against a second F11 would
         // otherwise leave the density in place when nx is 256.
-        TransformPsiToSpectrum(state);
-        WriteTableTo(*spectrum, state.densityField, options.valueFormat);
+        timings.Time("spectrum", [&] { TransformPsiToSpectrum(state); });
+        timings.Time(writing(options.spectrumFile),
+                     [&] { WriteTableTo(*spectrum, state.densityField, options.valueFormat); });
     }
     if (options.writeConfigFile) {
-        IniFile configuration = IniFile::Load(*options.writeConfigFile);
-        WriteBackConfiguration(configuration, panel, state.grid);
-        configuration.Save(*options.writeConfigFile);
+        timings.Time(writing(options.writeConfigFile), [&] {
+            IniFile configuration = IniFile::Load(*options.writeConfigFile);
+            WriteBackConfiguration(configuration, panel, state.grid);
+            configuration.Save(*options.writeConfigFile);
+        });
     }
 }
 

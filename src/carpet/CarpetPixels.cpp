@@ -55,19 +55,16 @@ void InterleaveRgbRow(const UcharMatrix& red, const UcharMatrix& green, const Uc
     }
 }
 
-void ApplyContrast(RealMatrixT& density, int contrast)
+namespace {
+
+// Contrast: the square root taken n times (n < 1: none).
+double WithContrast(double value, int contrast)
 {
     for (int pass = 0; pass < contrast; ++pass) {
-        for (int i = 0; i < density.Rows(); ++i) {
-            double* row = density[i];
-            for (int j = 0; j < density.Cols(); ++j) {
-                row[j] = std::sqrt(row[j]);
-            }
-        }
+        value = std::sqrt(value);
     }
+    return value;
 }
-
-namespace {
 
 std::uint8_t GreyLevel(double scaled)
 {
@@ -77,17 +74,20 @@ std::uint8_t GreyLevel(double scaled)
 
 }  // namespace
 
-void FillGreyCarpet(RealMatrixT& workingCopy, double scaleP, CarpetPlanesRef planes, int rows, int columns)
+// The square root is monotone, so the largest value after the contrast is
+// the contrast of the largest density, and no working copy of the grid is
+// needed; the scaling is the matrix scaling's extended-precision product.
+void FillGreyCarpet(const RealMatrixT& density, int contrast, double scaleP, CarpetPlanesRef planes, int rows,
+                    int columns)
 {
-    const double maximum = workingCopy.MaxElement();
+    const double maximum = WithContrast(density.MaxElement(), contrast);
     const bool blank = !(maximum > 0.0);
-    if (!blank) {
-        workingCopy.Scale(255 * scaleP / maximum);
-    }
+    const long double factor = blank ? 1.0 : 255 * scaleP / maximum;
     for (int i = 0; i < rows; ++i) {
-        const double* values = workingCopy[i];
+        const double* values = density[i];
         for (int j = 0; j < columns; ++j) {
-            const std::uint8_t level = blank ? 255 : GreyLevel(values[j]);
+            const double scaled = static_cast<double>(factor * WithContrast(values[j], contrast));
+            const std::uint8_t level = blank ? 255 : GreyLevel(scaled);
             planes.red[i][j] = level;
             planes.green[i][j] = level;
             planes.blue[i][j] = level;

@@ -36,12 +36,12 @@ void PaintColour(CarpetPlanesRef planes, int row, int column, std::uint32_t colo
 void InterleaveRgbRow(const UcharMatrix& red, const UcharMatrix& green, const UcharMatrix& blue, int row,
                       std::uint8_t* rgb);
 
-// Contrast: takes the square root of every element n times (n < 1: none).
-void ApplyContrast(RealMatrixT& density, int contrast);
-
-// Scales the working copy by 255 * Ps / max and fills rows x columns of the
-// planes with the negative grey level: h = floor(value), level 255 - h below
-// 255, else 0. A copy whose maximum is not positive is all white.
-void FillGreyCarpet(RealMatrixT& workingCopy, double scaleP, CarpetPlanesRef planes, int rows, int columns);
+// Fills rows x columns of the planes with the negative grey level of the
+// density after the contrast (the square root taken n times, n < 1: none),
+// scaled by 255 * Ps / max over the whole grid: h = floor(value), level
+// 255 - h below 255, else 0. A density whose maximum is not positive is all
+// white. The density itself is not changed.
+void FillGreyCarpet(const RealMatrixT& density, int contrast, double scaleP, CarpetPlanesRef planes, int rows,
+                    int columns);
 
 }  // namespace nivaro

@@ -18,11 +18,7 @@ CarpetPlanesRef Planes(SimulationState& state)
 
 void FillGreyLevels(SimulationState& state, int contrast)
 {
-    RealMatrixT workingCopy(state.grid.nx, state.grid.nz);
-    workingCopy.Resize(state.densityField.Rows(), state.densityField.Cols());
-    state.densityField.CopyTo(workingCopy);
-    ApplyContrast(workingCopy, contrast);
-    FillGreyCarpet(workingCopy, state.scaleP.Factor(), Planes(state), state.grid.nx, state.grid.nz);
+    FillGreyCarpet(state.densityField, contrast, state.scaleP.Factor(), Planes(state), state.grid.nx, state.grid.nz);
 }
 
 // Each crossed pixel remembers the start row and loses the given channels.

@@ -48,6 +48,10 @@ bool EncodePng(std::FILE* stream, const RgbRowSource& image, int compressionLeve
     }
     png_init_io(png, stream);
     png_set_compression_level(png, compressionLevel);
+    // Unfiltered rows: on the flat colours of the chart and the smooth greys of
+    // the carpet, zlib at level 9 spends several times longer on filtered rows
+    // (the library's adaptive default), for a file at most a fifth smaller.
+    png_set_filter(png, 0, PNG_FILTER_NONE);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);

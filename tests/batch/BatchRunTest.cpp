@@ -99,6 +99,7 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
         {"--set", "Z-scale=abc"}, {"--set", "nx=1.5"},      {"--set", "colour=1"},   {"--set", "nx"},
         {"--format", "%d"},       {"--format", "%f %f"},    {"--bogus"},             {"--set"},
         {"--set", "nx=2000000000", "--set", "nz=2000000000"},
+        {"--threads", "0"},       {"--threads", "two"},
     };
     const ScratchFolder folder;
     const auto table = folder / "density.txt";
@@ -116,6 +117,31 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
                                                {"--contrast", "-1", "--carpet", "x.bmp"}}) {
         EXPECT_EQ(Batch(arguments).status, 2) << arguments[1];
     }
+}
+
+TEST(Batch, TimingsNameEachStageAndEachWrittenFileAndThreadsDoNotChangeTheTable)
+{
+    const ScratchFolder folder;
+    const std::string table = (folder / "d.txt").string();
+    const std::string carpet = (folder / "c.png").string();
+    const BatchResult timed = Batch({"--timings", "--threads", "1", "--density", table, "--carpet", carpet, "--spectrum",
+                                     (folder / "s.txt").string()});
+    ASSERT_EQ(timed.status, 0) << timed.err;
+    const std::vector<std::string> lines = Lines(timed.err);
+    const std::vector<std::string> stages = {"density", "write " + table, "carpet", "write " + carpet, "spectrum",
+                                             "write " + (folder / "s.txt").string()};
+    ASSERT_EQ(lines.size(), stages.size()) << timed.err;
+    for (std::size_t k = 0; k < stages.size(); ++k) {
+        const std::string prefix = stages[k] + ": ";
+        EXPECT_EQ(lines[k].substr(0, prefix.size()), prefix) << lines[k];
+        EXPECT_EQ(lines[k].substr(lines[k].size() - 2), " s") << lines[k];
+        const std::string seconds = lines[k].substr(prefix.size(), lines[k].size() - prefix.size() - 2);
+        EXPECT_EQ(seconds.size() - seconds.find('.'), 5u) << "four decimals: " << lines[k];
+    }
+    const std::string oneThread = ReadWholeFile(table);
+    ASSERT_EQ(Batch({"--threads", "3", "--density", table}).status, 0);
+    EXPECT_EQ(ReadWholeFile(table), oneThread);
+    EXPECT_TRUE(Batch({"--density", table}).err.empty()) << "no timings unless asked for";
 }
 
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)

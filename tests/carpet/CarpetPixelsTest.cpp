@@ -19,11 +19,11 @@ struct Planes {
 // Grey levels of one row of densities at a contrast and P-scale.
 std::array<int, 4> GreyLevels(std::array<double, 4> density, int contrast, double scaleP)
 {
-    RealMatrixT workingCopy(1, 4);
-    std::copy(density.begin(), density.end(), workingCopy[0]);
-    ApplyContrast(workingCopy, contrast);
+    RealMatrixT grid(1, 4);
+    std::copy(density.begin(), density.end(), grid[0]);
     Planes planes;
-    FillGreyCarpet(workingCopy, scaleP, planes.Ref(), 1, 4);
+    FillGreyCarpet(grid, contrast, scaleP, planes.Ref(), 1, 4);
+    EXPECT_TRUE(std::equal(density.begin(), density.end(), grid[0])) << "the density is not changed";
     std::array<int, 4> levels{};
     for (int j = 0; j < 4; ++j) {
         EXPECT_EQ(planes.red[0][j], planes.green[0][j]);

@@ -103,7 +103,12 @@ void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int hei
 
 void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height)
 {
-    WriteBytes(path, RenderChartSvg(chart, width, height));
+    SaveSvg(RenderChartSvg(chart, width, height), path);
+}
+
+void SaveSvg(const QByteArray& svg, const std::string& path)
+{
+    WriteBytes(path, svg);
 }
 
 void CopyToClipboardMetafile(Chart& chart, int width, int height)

@@ -25,6 +25,8 @@ void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height
 // A 24-bit BMP of the given size.
 void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height);
 void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height);
+// An SVG drawing from RenderChartSvg written to a file.
+void SaveSvg(const QByteArray& svg, const std::string& path);
 // The chart as a vector image (SVG) together with a PNG of it, for programs
 // that paste either.
 void CopyToClipboardMetafile(Chart& chart, int width, int height);
