@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: optimised, and under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then the engine's tests, which run the parallel
+# kernels on two threads, under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-for preset in release sanitize; do
+for preset in release sanitize tsan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"

@@ -72,8 +72,9 @@ void ComputeDensityGrid(SimulationState& state, ProgressSink& progress)
     // Starting a thread costs about as much as a million slit terms, so small
     // grids stay on one thread unless a thread count was asked for.
     const long long terms = static_cast<long long>(state.grid.nx) * state.grid.nz * state.parameters.slits;
-    const int threads = state.threads > 0 ? state.threads
-                                          : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000));
+    const bool asked = state.threads > 0 || ThreadsFromEnvironment() > 0;
+    const int threads = asked ? ThreadCount(state.threads)
+                              : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000));
     std::vector<DensityKernelScratch> scratch(static_cast<std::size_t>(threads),
                                               DensityKernelScratch(state.parameters.slits));
     const int nz = input.nz;

@@ -9,7 +9,7 @@
 
 namespace nivaro {
 
-int DefaultThreadCount()
+int ThreadsFromEnvironment()
 {
     if (const char* text = std::getenv("NIVARO_THREADS")) {
         char* end = nullptr;
@@ -18,7 +18,16 @@ int DefaultThreadCount()
             return static_cast<int>(value);
         }
     }
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return 0;
+}
+
+int ThreadCount(int requested)
+{
+    if (requested > 0) {
+        return requested;
+    }
+    const int fromEnvironment = ThreadsFromEnvironment();
+    return fromEnvironment > 0 ? fromEnvironment : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 void RunBlocksInOrder(int count, int threads, const std::function<void(int block, int worker)>& work,

@@ -4,15 +4,12 @@
 
 namespace nivaro {
 
-// Threads for the parallel kernels: NIVARO_THREADS when it holds a positive
-// number, otherwise the machine's hardware threads.
-int DefaultThreadCount();
+// NIVARO_THREADS when it holds a whole number from 1 to 1024, otherwise 0.
+int ThreadsFromEnvironment();
 
-// The requested number of threads, or DefaultThreadCount() for 0.
-inline int ThreadCount(int requested)
-{
-    return requested > 0 ? requested : DefaultThreadCount();
-}
+// Threads for the parallel kernels: the requested number, else
+// NIVARO_THREADS, else the machine's hardware threads.
+int ThreadCount(int requested);
 
 // Runs work(block, worker) for blocks 0 .. count - 1 on up to `threads`
 // threads, the calling thread being worker 0. The calling thread alone calls

@@ -41,7 +41,7 @@ struct SimulationState {
     // allocated; front ends set it to the memory the machine has.
     std::uint64_t gridMemoryLimit = std::numeric_limits<std::uint64_t>::max();
 
-    // Threads of the parallel kernels; 0 takes DefaultThreadCount().
+    // Threads of the parallel kernels; 0 takes NIVARO_THREADS, else every core.
     int threads = 0;
 };
 
