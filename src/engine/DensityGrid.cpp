@@ -31,6 +31,7 @@ DensityKernelInput PrepareKernel(const SimulationState& state)
     input.firstRowX = RowPosition(state, 0);
     input.rowSpacing = state.grid.dx / state.scaleX.Factor();
     input.normalisation = DensityNormalisation(parameters);
+    input.slitPeriod = parameters.d;
     for (int k = 0; k < parameters.slits; ++k) {
         input.slitOffsets.push_back(-(parameters.slits - 1) * 0.5 * parameters.d + k * parameters.d);
     }

@@ -59,6 +59,9 @@ private:
 // stay short enough to keep it below kLargestSwing. Returns 0 when even a
 // few rows would exceed it, so that the tile is evaluated term by term.
 inline constexpr double kLargestSwing = 32.0;
+// The same bound for the seeds chained from slit to slit, whose rounding adds
+// to the rows'.
+inline constexpr double kLargestSeedSwing = 8.0;
 inline constexpr int kFewestBlockRows = 4;
 
 inline int RecurrentBlockRows(const DensityKernelInput& input, int firstColumn, int count)
@@ -122,6 +125,8 @@ struct LaneGroup {
     V aRe, aIm;          // A(z) of each lane's column
     V fRe, fIm;          // F(z)
     const double* rowFactors;  // F(z) exp(A h^2 r^2) for r < kBufferedRows: re, im per row
+    V seedStepRe, seedStepIm;    // exp(2 A d^2): how a seed's factor changes from slit to slit
+    V ratioStepRe, ratioStepIm;  // exp(2 A h d): how a ratio changes from slit to slit
 };
 
 struct Block {
@@ -154,28 +159,69 @@ void DirectBlock(D d, const LaneGroup& group, const Block& block, const std::vec
     }
 }
 
+HWY_INLINE void StoreTerm(D d, double* terms, std::size_t k, V seedRe, V seedIm, V ratioRe, V ratioIm)
+{
+    const std::size_t lanes = hn::Lanes(d);
+    double* slot = terms + 4 * k * lanes;
+    hn::StoreU(seedRe, d, slot);
+    hn::StoreU(seedIm, d, slot + lanes);
+    hn::StoreU(ratioRe, d, slot + 2 * lanes);
+    hn::StoreU(ratioIm, d, slot + 3 * lanes);
+}
+
+// Where every slit term of the block's first row stays within
+// exp(+-kLargestSeedSwing), the seeds and ratios follow from slit to slit:
+//   seed(k + 1) = seed(k) q(k),  q(k) = exp(A (2 d u(k) + d^2)),  q(k + 1) = q(k) exp(2 A d^2),
+//   ratio(k + 1) = ratio(k) exp(2 A h d),
+// three exponentials per block instead of two per slit, with rounding that
+// grows no further than the swing allows.
+bool ChainSeeds(D d, const LaneGroup& group, const Block& block, const DensityKernelInput& input, double* terms)
+{
+    const std::vector<double>& offsets = input.slitOffsets;
+    const double first = block.x0 + offsets.front();
+    const double last = block.x0 + offsets.back();
+    const V widest = hn::Set(d, std::max(first * first, last * last));
+    if (!hn::AllFalse(d, hn::Gt(hn::Abs(hn::Mul(group.aRe, widest)), hn::Set(d, kernel::kLargestSeedSwing)))) {
+        return false;
+    }
+    const double period = input.slitPeriod;
+    V seedRe, seedIm, factorRe, factorIm, ratioRe, ratioIm;
+    const V uu = hn::Set(d, first * first);
+    ComplexExp(d, hn::Mul(group.aRe, uu), hn::Mul(group.aIm, uu), seedRe, seedIm);
+    const V step = hn::Set(d, 2.0 * period * first + period * period);
+    ComplexExp(d, hn::Mul(group.aRe, step), hn::Mul(group.aIm, step), factorRe, factorIm);
+    const V twoHu = hn::Set(d, 2.0 * block.h * first);
+    ComplexExp(d, hn::Mul(group.aRe, twoHu), hn::Mul(group.aIm, twoHu), ratioRe, ratioIm);
+    for (std::size_t k = 0; k < offsets.size(); ++k) {
+        StoreTerm(d, terms, k, seedRe, seedIm, ratioRe, ratioIm);
+        ComplexMul(seedRe, seedIm, factorRe, factorIm, seedRe, seedIm);
+        ComplexMul(factorRe, factorIm, group.seedStepRe, group.seedStepIm, factorRe, factorIm);
+        ComplexMul(ratioRe, ratioIm, group.ratioStepRe, group.ratioStepIm, ratioRe, ratioIm);
+    }
+    return true;
+}
+
 // Seeds and ratios of every slit for one block. A seed below
 // exp(kNegligibleExponent) belongs to a slit that adds nothing measurable
 // anywhere in the block: with the block's swing bounded, a slit whose term
 // reaches exp(-30) somewhere in the block has a seed above exp(-130). Such
 // seeds are set to zero, and their ratios to one, so that nothing overflows.
-void SeedBlock(D d, const LaneGroup& group, const Block& block, const std::vector<double>& offsets, double* terms)
+void SeedBlock(D d, const LaneGroup& group, const Block& block, const DensityKernelInput& input, double* terms)
 {
-    const std::size_t lanes = hn::Lanes(d);
+    if (ChainSeeds(d, group, block, input, terms)) {
+        return;
+    }
     const V negligible = hn::Set(d, kernel::kNegligibleExponent);
-    for (std::size_t k = 0; k < offsets.size(); ++k) {
-        const double u0 = block.x0 + offsets[k];
+    for (std::size_t k = 0; k < input.slitOffsets.size(); ++k) {
+        const double u0 = block.x0 + input.slitOffsets[k];
         const V seedExponent = hn::Mul(group.aRe, hn::Set(d, u0 * u0));
         const auto lost = hn::Lt(seedExponent, negligible);
         V seedRe, seedIm, ratioRe, ratioIm;
         ComplexExp(d, seedExponent, hn::Mul(group.aIm, hn::Set(d, u0 * u0)), seedRe, seedIm);
         const V twoHu = hn::Set(d, 2.0 * block.h * u0);
         ComplexExp(d, hn::Mul(group.aRe, twoHu), hn::Mul(group.aIm, twoHu), ratioRe, ratioIm);
-        double* slot = terms + 4 * k * lanes;
-        hn::StoreU(hn::IfThenZeroElse(lost, seedRe), d, slot);
-        hn::StoreU(hn::IfThenZeroElse(lost, seedIm), d, slot + lanes);
-        hn::StoreU(hn::IfThenElse(lost, hn::Set(d, 1.0), ratioRe), d, slot + 2 * lanes);
-        hn::StoreU(hn::IfThenZeroElse(lost, ratioIm), d, slot + 3 * lanes);
+        StoreTerm(d, terms, k, hn::IfThenZeroElse(lost, seedRe), hn::IfThenZeroElse(lost, seedIm),
+                  hn::IfThenElse(lost, hn::Set(d, 1.0), ratioRe), hn::IfThenZeroElse(lost, ratioIm));
     }
 }
 
@@ -224,9 +270,20 @@ void RecurrentBlock(D d, const LaneGroup& group, const Block& block, std::size_t
 LaneGroup PrepareGroup(D d, const DensityKernelInput& input, int column, double* rowFactors)
 {
     const std::size_t lanes = hn::Lanes(d);
-    const LaneGroup group{hn::LoadU(d, &input.gaussRe[column]), hn::LoadU(d, &input.gaussIm[column]),
-                          hn::LoadU(d, &input.factorRe[column]), hn::LoadU(d, &input.factorIm[column]), rowFactors};
+    LaneGroup group{hn::LoadU(d, &input.gaussRe[column]),
+                    hn::LoadU(d, &input.gaussIm[column]),
+                    hn::LoadU(d, &input.factorRe[column]),
+                    hn::LoadU(d, &input.factorIm[column]),
+                    rowFactors,
+                    hn::Zero(d),
+                    hn::Zero(d),
+                    hn::Zero(d),
+                    hn::Zero(d)};
     const double h = input.rowSpacing;
+    const V seedStep = hn::Set(d, 2.0 * input.slitPeriod * input.slitPeriod);
+    ComplexExp(d, hn::Mul(group.aRe, seedStep), hn::Mul(group.aIm, seedStep), group.seedStepRe, group.seedStepIm);
+    const V ratioStep = hn::Set(d, 2.0 * h * input.slitPeriod);
+    ComplexExp(d, hn::Mul(group.aRe, ratioStep), hn::Mul(group.aIm, ratioStep), group.ratioStepRe, group.ratioStepIm);
     for (int r = 0; r < kernel::kBufferedRows; ++r) {
         const V hh = hn::Set(d, h * h * r * r);
         V gRe, gIm, outRe, outIm;
@@ -301,7 +358,7 @@ void ComputeTile(const DensityKernelInput& input, int firstColumn, int count, do
         for (int g = 0; g < groupCount; ++g) {
             const LaneGroup& group = groups[g];
             if (recurrentRows > 0) {
-                SeedBlock(d, group, block, input.slitOffsets, terms);
+                SeedBlock(d, group, block, input, terms);
                 RecurrentBlock(d, group, block, slits, terms, psiRe, psiIm);
             } else {
                 DirectBlock(d, group, block, input.slitOffsets, psiRe, psiIm);

@@ -20,7 +20,8 @@ struct DensityKernelInput {
     std::vector<double> gaussIm;
     std::vector<double> factorRe;  // F(z) per column
     std::vector<double> factorIm;
-    std::vector<double> slitOffsets;  // u = x + offset for each slit, largest x first as the direct sum visits them
+    std::vector<double> slitOffsets;  // u = x + offset for each slit, in the order the direct sum visits them
+    double slitPeriod = 0.0;          // d, the step from one offset to the next
     int nx = 0;
     int nz = 0;
     double firstRowX = 0.0;    // x of row 0
