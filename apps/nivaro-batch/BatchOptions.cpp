@@ -121,6 +121,8 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.quiet = true;
         } else if (option == "--timings") {
             options.timings = true;
+        } else if (option == "--no-limit") {
+            options.noLimit = true;
         } else if (option == "--threads") {
             const std::string& value = cursor.TakeValueOf(option);
             const std::optional<int> threads = ParseWholeInteger(value);
@@ -156,7 +158,7 @@ std::string BatchUsage()
            "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
            "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
            "                    [--spectrum FILE] [--trajectories FILE] [--write-config FILE]\n"
-           "                    [--threads N] [--timings] [--quiet] [--help] [--version]\n"
+           "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
            "\n"
@@ -178,6 +180,7 @@ std::string BatchUsage()
            "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"
            "  --threads N          threads of the computations (default: NIVARO_THREADS, else every core)\n"
            "  --timings            print the time of each stage and of writing each file on standard error\n"
+           "  --no-limit           run even when the estimate exceeds 10 minutes of work or 2 GB of output\n"
            "  --quiet              no progress bar\n"
            "  --help, --version    print this text or the version and stop\n"
            "\n"

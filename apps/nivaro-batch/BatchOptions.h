@@ -26,6 +26,7 @@ struct BatchOptions {
     std::string valueFormat = "% .4f";
     bool quiet = false;
     bool timings = false;
+    bool noLimit = false;  // run even when the estimate exceeds the work limits
     int threads = 0;  // 0: NIVARO_THREADS or the machine's hardware threads
     bool help = false;
     bool version = false;

@@ -1,5 +1,7 @@
 #include "BatchRun.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <optional>
@@ -10,6 +12,7 @@
 #include "TrajectoryCsv.h"
 #include "carpet/BmpWriter.h"
 #include "carpet/CarpetPixels.h"
+#include "carpet/DataFile.h"
 #include "carpet/TableWriter.h"
 #include "chart/MainChart.h"
 #include "chart/export/ChartExport.h"
@@ -20,10 +23,13 @@
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
+#include "engine/OrderedBlocks.h"
+#include "engine/WorkEstimate.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/RasterImageFile.h"
 #include "platform/SystemMemory.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 namespace {
@@ -36,7 +42,7 @@ constexpr int kCarpetPngCompression = 9;
 // or the defaults without one), then the --set options in order.
 PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, std::ostream& err)
 {
-    state.gridMemoryLimit = PhysicalMemoryBytes();
+    state.gridMemoryLimit = AvailableMemoryBytes();
     const IniFile configuration = options.configFile ? IniFile::Load(*options.configFile) : IniFile{};
     LoadedConfiguration loaded = LoadConfiguration(configuration, state);
     for (const std::string& message : loaded.replacedValues) {
@@ -49,6 +55,17 @@ PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, st
         if (const std::optional<std::string> problem = ApplySetting(state, loaded.panel, key, value)) {
             throw UsageError(*problem);
         }
+    }
+    if (state.grid.nxb > state.grid.nx) {
+        // A smaller grid takes the start limit along, as the configuration
+        // reader does; an nxb asked for beyond the grid is refused.
+        const bool asked = std::any_of(options.settings.begin(), options.settings.end(),
+                                       [](const auto& setting) { return EqualsIgnoringCase(Trimmed(setting.first), "nxb"); });
+        if (asked) {
+            throw UsageError("nxb=" + std::to_string(state.grid.nxb) + ": must lie between 0 and nx (" +
+                             std::to_string(state.grid.nx) + ")");
+        }
+        state.grid.nxb = std::min(GridSettings{}.nxb, state.grid.nx / 2);
     }
     state.grid.DeriveDecimation();
     RequireUsableSettings(state);
@@ -139,11 +156,53 @@ void WriteChart(const BatchOptions& options, const SimulationState& state, std::
     });
 }
 
+// What the run will do, for the estimate: the data file's starts are
+// counted by reading it, and a file that cannot be read is reported.
+RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
+{
+    RunPlan plan;
+    plan.density = options.densityFile || options.spectrumFile || options.carpetFile || options.chartFile;
+    plan.surfaceTrajectories = options.chartFile && options.chartTrajectories;
+    plan.carpet = options.carpetFile.has_value();
+    plan.carpetTrajectories = options.carpetFile && options.carpetTrajectories;
+    if (plan.carpetTrajectories && options.dataFile) {
+        if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {
+            plan.dataFileStarts = records->size();
+        } else {
+            err << "nivaro-batch: cannot read the data file " << *options.dataFile << "; drawing the regular starts\n";
+        }
+    }
+    plan.trajectoryCsv = options.trajectoriesFile.has_value();
+    if (options.densityFile) {
+        plan.tableFormat = options.valueFormat;
+    }
+    plan.spectrumTable = options.spectrumFile.has_value();
+    return plan;
+}
+
+// Refuses, before anything is written, a run that would not fit in the
+// memory available now or that exceeds the work limits without --no-limit.
+void RequireBoundedWork(const SimulationState& state, const BatchOptions& options, std::ostream& err)
+{
+    const WorkEstimate estimate = EstimateWork(state, PlanOf(options, err), ThreadCount(state.threads));
+    const double available = static_cast<double>(AvailableMemoryBytes());
+    if (estimate.memoryBytes > available) {
+        char text[160];
+        std::snprintf(text, sizeof text, "this run needs about %.3g GB of memory, but %.3g GB is available now",
+                      estimate.memoryBytes / 1e9, available / 1e9);
+        throw UsageError(text);
+    }
+    if (const std::optional<std::string> beyond = WorkBeyondLimits(estimate, WorkLimits{}); beyond && !options.noLimit) {
+        throw UsageError("this run would take " + *beyond + "; give --no-limit to run it anyway");
+    }
+}
+
 void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
 {
     SimulationState state;
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, err);
+    RequireBoundedWork(state, options, err);
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
 
@@ -219,8 +278,11 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     } catch (const FileError& error) {
         err << "nivaro-batch: cannot write " << error.what() << '\n';
         return kExitFileError;
-    } catch (const std::runtime_error& error) {
+    } catch (const std::exception& error) {
         err << "nivaro-batch: " << error.what() << '\n';
+        return kExitFileError;
+    } catch (...) {
+        err << "nivaro-batch: the run failed for an unknown reason\n";
         return kExitFileError;
     }
     return kExitUsageError;

@@ -32,13 +32,11 @@ private:
     long double velocityFactor_;  // (hbar / m) * (-2)
 };
 
-// The shortest trajectory step accepted, in pixels. A trace needs at least
-// nz / step steps, so anything shorter would keep the program busy for hours.
-inline constexpr double kMinimumTraceStep = 1e-4;
-
+// Any positive finite step can be traced; the work it causes is estimated
+// and bounded before a run starts.
 inline bool IsTraceableStep(double stepLength)
 {
-    return stepLength >= kMinimumTraceStep && std::isfinite(stepLength);
+    return stepLength > 0.0 && std::isfinite(stepLength);
 }
 
 // Rounds to nearest, ties to even; values beyond the int range (and NaN)
@@ -69,8 +67,7 @@ public:
 
     // Calls visit(const TracePosition&) at every position that passes the
     // stop rules, inside the grid or in the tolerated rows -1, nx, nx + 1.
-    // Throws std::invalid_argument when stepLength is not finite or below
-    // kMinimumTraceStep.
+    // Throws std::invalid_argument when stepLength is not positive and finite.
     template <typename Visitor>
     void Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag = nullptr) const;
 
@@ -88,7 +85,7 @@ template <typename Visitor>
 void TrajectoryTracer::Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag) const
 {
     if (!IsTraceableStep(stepLength)) {
-        throw std::invalid_argument("the trajectory step must be a finite number of pixels, at least 0.0001");
+        throw std::invalid_argument("the trajectory step must be a positive finite number of pixels");
     }
     double row = startRow;
     double column = 0.0;

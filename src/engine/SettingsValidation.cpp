@@ -1,7 +1,10 @@
 #include "SettingsValidation.h"
 
 #include "BohmTrajectory.h"
+#include "PhysicalConstants.h"
+#include "WaveFunction.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -48,6 +51,60 @@ std::string SettingProblem::Message() const
     return key + "=" + value + ": " + reason;
 }
 
+namespace {
+
+// Quantities derived from usable inputs can still leave the range of a
+// double (d = 1e300 makes the z offset infinity times 0); each is refused
+// naming the setting that pushed it out.
+void CheckDerivedQuantities(const SimulationState& state, ProblemList& problems)
+{
+    const SimulationParameters& p = state.parameters;
+    if (!IsPositiveFinite(p.mass) || !IsPositiveFinite(p.lambda) || !IsPositiveFinite(p.d) ||
+        !IsPositiveFinite(p.sigma0) || !std::isfinite(p.z0)) {
+        return;
+    }
+    SimulationParameters derived = p;
+    derived.UpdateDerived();
+    if (!IsPositiveFinite(derived.momentum)) {
+        problems.Require(false, "lambda", ShortestText(p.lambda), "gives a particle momentum that is zero or not finite");
+        return;
+    }
+    problems.Require(IsPositiveFinite(derived.velocity), "mass", ShortestText(p.mass),
+                     "gives a particle velocity that is zero or not finite");
+    if (!IsPositiveFinite(derived.TalbotLength())) {
+        problems.Require(false, "d", ShortestText(p.d), "gives a Talbot length 2 d^2 / lambda that is not finite");
+        return;
+    }
+    problems.Require(std::isfinite(derived.zOffset), "z0", ShortestText(p.z0),
+                     "puts the window at a distance that is not finite");
+    const GridSettings& g = state.grid;
+    if (!std::isfinite(derived.zOffset) || g.nz < 1 || !IsPositiveFinite(state.scaleZ.Factor())) {
+        return;
+    }
+    // The packet width and the column factor change monotonically along z,
+    // so the window's first and last columns bound them. A phase that
+    // overflows comes from the distance; anything else from the packet width.
+    for (const double column : {0.0, static_cast<double>(g.nz - 1)}) {
+        const double z = column * g.dz / state.scaleZ.Factor() + derived.zOffset;
+        if (!std::isfinite(1.5 * derived.momentum * z / kHbar)) {
+            problems.Require(false, "z0", ShortestText(p.z0), "puts the window so far that the phase of psi is not finite");
+            return;
+        }
+        const ColumnCoefficients coefficients = ComputeColumnCoefficients(derived, z);
+        const bool finite = std::isfinite(coefficients.gaussExponent.real()) &&
+                            std::isfinite(coefficients.gaussExponent.imag()) &&
+                            std::isfinite(coefficients.columnFactor.real()) &&
+                            std::isfinite(coefficients.columnFactor.imag()) && coefficients.gaussExponent != Complex{};
+        if (!finite) {
+            problems.Require(false, "sigma0", ShortestText(p.sigma0),
+                             "gives packet widths that are not finite in the window");
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
 {
     const SimulationParameters& p = state.parameters;
@@ -57,24 +114,21 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
     problems.RequirePositive("mass", p.mass);
     problems.RequirePositive("lambda", p.lambda);
     problems.RequirePositive("d", p.d);
-    problems.RequireFinite("slite width", p.slitWidth);
+    problems.Require(IsPositiveFinite(p.slitWidth), "slite width", ShortestText(p.slitWidth),
+                     "must be a positive finite number (no trajectory could start)");
     problems.RequirePositive("sigma0", p.sigma0);
     problems.RequireFinite("z0", p.z0);
     problems.Require(g.nx >= 1, "nx", std::to_string(g.nx), "needs at least one row");
     problems.Require(g.nz >= 1, "nz", std::to_string(g.nz), "needs at least one column");
     if (g.nx >= 1 && g.nz >= 1 && GridBytes(g.nx, g.nz) > state.gridMemoryLimit) {
         problems.Require(false, "nx", std::to_string(g.nx) + " (nz=" + std::to_string(g.nz) + ")",
-                         "the grids would need more memory than this machine has");
+                         "the grids would need more memory than this machine has available");
     }
-    problems.RequirePositive("dxb", g.dxb);
-    problems.Require(IsTraceableStep(g.step), "step", ShortestText(g.step),
-                     "must be a finite number of pixels, at least 0.0001");
-    if (IsPositiveFinite(p.mass) && IsPositiveFinite(p.lambda)) {
-        SimulationParameters derived = p;
-        derived.UpdateMomentumAndVelocity();
-        problems.Require(IsPositiveFinite(derived.velocity), "mass", ShortestText(p.mass),
-                         "gives a particle velocity that is not finite");
-    }
+    problems.Require(g.nxb >= 0, "nxb", std::to_string(g.nxb), "must not be negative");
+    problems.Require(IsPositiveFinite(g.dxb) && g.dxb <= std::max(g.nx, 1), "dxb", ShortestText(g.dxb),
+                     "must be a positive number of rows, at most nx");
+    problems.Require(IsTraceableStep(g.step), "step", ShortestText(g.step), "must be a positive finite number of pixels");
+    CheckDerivedQuantities(state, problems);
     return problems.Take();
 }
 

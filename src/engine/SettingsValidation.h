@@ -31,12 +31,14 @@ struct SettingProblem {
 };
 
 // Every setting the computations cannot use: fewer than one slit, a mass,
-// wavelength, period or packet width that is not positive and finite, a
-// slit width or z0 that is not finite, a grid smaller than 1 by 1 or larger
-// than the state's grid memory limit, a start spacing that is not positive
-// and finite, a trajectory step that is not finite or below the shortest
-// traceable step, and a mass so small that the velocity overflows. (Scales
-// cannot be unusable: AxisScale refuses them.)
+// wavelength, period, slit width or packet width that is not positive and
+// finite, a z0 that is not finite, a grid smaller than 1 by 1 or larger
+// than the state's grid memory limit, a negative nxb, a start spacing
+// that is not a positive number of rows up to nx, a trajectory step that is
+// not positive and finite, and settings whose derived quantities (momentum,
+// velocity, Talbot length, z offset, packet widths and column factors along
+// the window) leave the range of a double. (Scales cannot be unusable:
+// AxisScale refuses them.)
 std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state);
 
 // Thrown by the computations when FindUnusableSettings is not empty; the

@@ -29,6 +29,9 @@ std::vector<double> RegularStartRows(const SimulationState& state, double spacin
         if (PassesSlitTest(state, startRow)) {
             rows.push_back(startRow);
         }
+        if (startRow + spacing == startRow) {
+            break;  // a spacing below the rounding of the row would never reach nxb
+        }
     }
     return rows;
 }

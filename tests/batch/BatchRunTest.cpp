@@ -100,16 +100,26 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
         {"--format", "%d"},       {"--format", "%f %f"},    {"--bogus"},             {"--set"},
         {"--set", "nx=2000000000", "--set", "nz=2000000000"},
         {"--threads", "0"},       {"--threads", "two"},
+        // Hangs, floods and NaN tables found by probing: refused before anything is written.
+        {"--set", "nxb=2147483647"}, {"--set", "dxb=1e308", "--chart", "c.png", "--show-trajectories"},
+        {"--set", "d=1e300"},     {"--set", "z0=1e308"},       {"--set", "z0=-1e308"},  {"--set", "sigma0=1e-300"},
+        {"--set", "slite width=0"}, {"--set", "lambda=1e300"},
     };
     const ScratchFolder folder;
     const auto table = folder / "density.txt";
     for (std::vector<std::string> arguments : cases) {
         const std::string shown = arguments.size() > 1 ? arguments[1] : arguments[0];
+        for (std::string& argument : arguments) {
+            if (argument == "c.png") {
+                argument = (folder / argument).string();
+            }
+        }
         arguments.insert(arguments.begin(), {"--density", table.string()});
         const BatchResult result = Batch(arguments);
         EXPECT_EQ(result.status, 2) << shown;
         EXPECT_NE(result.err.find(shown.substr(0, shown.find('='))), std::string::npos) << result.err;
         EXPECT_FALSE(std::filesystem::exists(table)) << shown;
+        EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << shown;
     }
     EXPECT_EQ(Batch({}).status, 2) << "nothing to write";
     for (const std::vector<std::string>& arguments :
@@ -142,6 +152,36 @@ TEST(Batch, TimingsNameEachStageAndEachWrittenFileAndThreadsDoNotChangeTheTable)
     ASSERT_EQ(Batch({"--threads", "3", "--density", table}).status, 0);
     EXPECT_EQ(ReadWholeFile(table), oneThread);
     EXPECT_TRUE(Batch({"--density", table}).err.empty()) << "no timings unless asked for";
+}
+
+TEST(Batch, WorkBeyondTheLimitsIsRefusedWithItsEstimateBeforeAnythingIsWritten)
+{
+    const ScratchFolder folder;
+    const std::string carpet = (folder / "c.bmp").string();
+    const std::string csv = (folder / "t.csv").string();
+    const std::vector<std::vector<std::string>> cases = {
+        {"--set", "dxb=1e-300", "--carpet", carpet},                  // the start loop would never end
+        {"--set", "step=1e-4", "--trajectories", csv},                // tens of gigabytes of CSV
+        {"--set", "slits=100000000", "--density", csv},               // more memory than there is
+        {"--set", "step=1e-4", "--set", "dxb=0.01", "--carpet", carpet},  // hours of tracing
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        const BatchResult result = Batch(arguments);
+        EXPECT_EQ(result.status, 2) << arguments[1];
+        EXPECT_NE(result.err.find("about "), std::string::npos) << result.err;
+        EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << arguments[1];
+    }
+    EXPECT_NE(Batch(cases[0]).err.find("--no-limit"), std::string::npos);
+    EXPECT_EQ(Batch({"--no-limit", "--set", "dxb=0.25", "--carpet", carpet}).status, 0);
+}
+
+TEST(Batch, AnUnreadableDataFileIsReportedAndTheRegularStartsAreDrawn)
+{
+    const ScratchFolder folder;
+    const BatchResult result =
+        Batch({"--dat", (folder / "missing.dat").string(), "--carpet", (folder / "c.bmp").string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.err.find("cannot read the data file"), std::string::npos) << result.err;
 }
 
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)

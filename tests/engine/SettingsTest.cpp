@@ -51,8 +51,16 @@ TEST(SettingsValidation, EachUnusableSettingIsNamed)
     const std::pair<const char*, std::function<void(SimulationState&)>> cases[] = {
         {"slits", [](SimulationState& s) { s.parameters.slits = 0; }},
         {"mass", [](SimulationState& s) { s.parameters.mass = 0.0; }},
-        {"mass", [](SimulationState& s) { s.parameters.mass = s.parameters.lambda = 1e-300; }},  // v overflows
-        {"step", [](SimulationState& s) { s.grid.step = 1e-5; }},
+        {"mass", [](SimulationState& s) { s.parameters.mass = 1e-323, s.parameters.lambda = 1e-20; }},  // v overflows
+        {"lambda", [](SimulationState& s) { s.parameters.lambda = 1e300; }},  // p underflows: not the mass
+        {"d", [](SimulationState& s) { s.parameters.d = 1e300; }},            // z offset infinity times 0
+        {"z0", [](SimulationState& s) { s.parameters.z0 = 1e308; }},
+        {"z0", [](SimulationState& s) { s.parameters.z0 = -1e308; }},
+        {"sigma0", [](SimulationState& s) { s.parameters.sigma0 = 1e-300; }},  // A(0) overflows
+        {"slite width", [](SimulationState& s) { s.parameters.slitWidth = 0.0; }},
+        {"slite width", [](SimulationState& s) { s.parameters.slitWidth = -1e-8; }},
+        {"nxb", [](SimulationState& s) { s.grid.nxb = -1; }},
+        {"dxb", [](SimulationState& s) { s.grid.dxb = 1e308; }},
         {"lambda", [](SimulationState& s) { s.parameters.lambda = -1e-8; }},
         {"d", [inf](SimulationState& s) { s.parameters.d = inf; }},
         {"sigma0", [nan](SimulationState& s) { s.parameters.sigma0 = nan; }},
@@ -63,6 +71,7 @@ TEST(SettingsValidation, EachUnusableSettingIsNamed)
         {"nx", [](SimulationState& s) { s.grid.nx = s.grid.nz = 2000000000; }},
         {"dxb", [](SimulationState& s) { s.grid.dxb = 0.0; }},
         {"step", [](SimulationState& s) { s.grid.step = -1.0; }},
+        {"step", [](SimulationState& s) { s.grid.step = 0.0; }},
         {"step", [inf](SimulationState& s) { s.grid.step = inf; }},
     };
     for (const auto& [key, spoil] : cases) {
@@ -74,6 +83,14 @@ TEST(SettingsValidation, EachUnusableSettingIsNamed)
         EXPECT_EQ(problems[0].key, key);
         EXPECT_THROW(RequireUsableSettings(state), UnusableSettingsError);
     }
+}
+
+TEST(SettingsValidation, AnyPositiveStepAndTinySpacingAreLeftToTheWorkEstimate)
+{
+    SimulationState state;
+    state.grid.step = 1e-5;
+    state.grid.dxb = 1e-300;
+    EXPECT_TRUE(FindUnusableSettings(state).empty());
 }
 
 TEST(SettingsValidation, GridBytesSaturateInsteadOfOverflowing)

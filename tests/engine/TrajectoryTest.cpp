@@ -178,7 +178,7 @@ TEST(TraceTrajectory, StepsThatCouldNeverEndAreRefused)
     const PreparedState state;
     const TrajectoryTracer tracer(state);
     int visited = 0;
-    for (const double step : {0.0, -1.0, 1e-5, std::numeric_limits<double>::infinity(), std::nan("")}) {
+    for (const double step : {0.0, -1.0, std::numeric_limits<double>::infinity(), std::nan("")}) {
         EXPECT_THROW(tracer.Trace(120.0, step, [&](const TracePosition&) { ++visited; }), std::invalid_argument) << step;
     }
     EXPECT_EQ(visited, 0);

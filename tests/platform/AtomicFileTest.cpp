@@ -60,9 +60,15 @@ TEST(AtomicFile, FailuresNameTheFileAndTheReason)
     EXPECT_EQ(EntriesIn(folder.Path()), 1u);
 }
 
-TEST(SystemMemory, ReportsSomeMemory)
+TEST(SystemMemory, ReportsSomeMemoryAndReadsMemAvailable)
 {
     EXPECT_GT(PhysicalMemoryBytes(), 1u << 20);
+    EXPECT_GT(AvailableMemoryBytes(), 1u << 20);
+    EXPECT_LE(AvailableMemoryBytes(), PhysicalMemoryBytes());
+    EXPECT_EQ(MemAvailableFromMeminfo("MemTotal:       24000000 kB\nMemFree:  1 kB\nMemAvailable:   2048 kB\n"),
+              2048u * 1024u);
+    EXPECT_EQ(MemAvailableFromMeminfo("MemTotal: 5 kB\n"), 0u);
+    EXPECT_EQ(MemAvailableFromMeminfo("MemAvailable: lots"), 0u);
 }
 
 }  // namespace

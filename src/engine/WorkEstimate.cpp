@@ -1,0 +1,167 @@
+#include "WorkEstimate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "SettingsValidation.h"
+#include "SpectrumTransform.h"
+
+namespace nivaro {
+namespace {
+
+// Speeds measured on a current two-core machine, per thread, with margin.
+constexpr double kSecondsPerSlitTerm = 0.5e-9;  // seeds included
+constexpr double kScratchBytesPerSlit = 512.0;   // per thread
+constexpr double kSecondsPerGridPoint = 20e-9;  // first touch of the grids, grey levels, picture
+constexpr double kSecondsPerStartCandidate = 5e-9;
+constexpr double kSecondsPerTraceStep = 400e-9;
+constexpr double kSecondsPerTraceStepAndSlit = 25e-9;
+constexpr double kSecondsPerTableValue = 40e-9;
+constexpr double kSecondsPerCsvLine = 400e-9;
+constexpr double kCsvBytesPerLine = 130.0;
+constexpr double kBytesPerCell = 8.0;  // a crossed cell waiting to be painted
+constexpr double kTrajectoriesInFlightPerThread = 4.0;
+// An arc-length step advances less than a pixel along z wherever the path
+// is slanted.
+constexpr double kStepsPerColumn = 1.25;
+
+double TableValueBytes(const std::string& format)
+{
+    char text[512];
+    const int length = std::snprintf(text, sizeof text, format.c_str(), 1234.5678);
+    return std::max(length, 1) + 1.0;  // and the tab
+}
+
+double StepsPerTrajectory(const SimulationState& state, double step)
+{
+    return kStepsPerColumn * state.grid.nz / step + 1.0;
+}
+
+}  // namespace
+
+double CountRegularStarts(const SimulationState& state, double spacing)
+{
+    const SimulationParameters& p = state.parameters;
+    const double rowWidth = state.grid.dx / state.scaleX.Factor();
+    if (!IsPositiveFinite(spacing) || !IsPositiveFinite(rowWidth) || state.grid.nxb <= 0) {
+        return 0.0;
+    }
+    const double candidates = std::ceil(state.grid.nxb / spacing);
+    // Each opening admits the start rows within half a slit width of its
+    // centre: an interval of candidate indices. Openings wider than the
+    // period overlap, so the intervals are merged before counting.
+    std::vector<std::pair<double, double>> intervals;
+    for (int slit = 0; slit < p.slits; ++slit) {
+        const double centreRow = ((p.slits - 1) * 0.5 - slit) * p.d / rowWidth + state.grid.nx / 2;
+        const double halfRows = p.slitWidth * 0.5 / rowWidth;
+        const double low = std::max(0.0, std::ceil((centreRow - halfRows) / spacing));
+        const double high = std::min(candidates - 1.0, std::floor((centreRow + halfRows) / spacing));
+        if (high >= low) {
+            intervals.emplace_back(low, high);
+        }
+    }
+    std::sort(intervals.begin(), intervals.end());
+    double starts = 0.0;
+    double counted = -1.0;  // the highest index counted so far
+    for (const auto& [low, high] : intervals) {
+        if (high > counted) {
+            starts += high - std::max(low, counted + 1.0) + 1.0;
+            counted = high;
+        }
+    }
+    return starts;
+}
+
+WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int threads)
+{
+    const GridSettings& g = state.grid;
+    const double points = static_cast<double>(g.nx) * g.nz;
+    const double parallel = std::max(threads, 1);
+    const double slits = state.parameters.slits;
+    WorkEstimate estimate;
+    double serialSeconds = 0.0;
+    double parallelSeconds = 0.0;
+    estimate.memoryBytes = static_cast<double>(GridBytes(g.nx, g.nz));
+    if (plan.density) {
+        estimate.slitTerms = (g.nx / 2 + 1.0) * g.nz * slits;
+        parallelSeconds += estimate.slitTerms * kSecondsPerSlitTerm;
+        estimate.memoryBytes += parallel * slits * kScratchBytesPerSlit;
+        serialSeconds += points * kSecondsPerGridPoint;
+    }
+    const double stepSeconds = kSecondsPerTraceStep + slits * kSecondsPerTraceStepAndSlit;
+    const auto trace = [&](double trajectories, double steps) {
+        estimate.traceSteps += trajectories * steps;
+        parallelSeconds += trajectories * steps * stepSeconds;
+        estimate.memoryBytes += std::min(trajectories, kTrajectoriesInFlightPerThread * parallel) * steps * kBytesPerCell;
+    };
+    if (plan.surfaceTrajectories) {
+        const double spacing = g.decimationX * g.dxb;
+        estimate.startCandidates += std::ceil(g.nxb / spacing);
+        trace(CountRegularStarts(state, spacing), StepsPerTrajectory(state, 1.0));
+    }
+    if (plan.carpet) {
+        serialSeconds += points * kSecondsPerGridPoint;
+        estimate.outputBytes += 3.0 * points;
+    }
+    const double regularStarts = CountRegularStarts(state, g.dxb);
+    if (plan.carpetTrajectories) {
+        if (plan.dataFileStarts > 0) {
+            trace(static_cast<double>(plan.dataFileStarts), StepsPerTrajectory(state, g.step));
+        } else {
+            estimate.startCandidates += std::ceil(g.nxb / g.dxb);
+            trace(regularStarts, StepsPerTrajectory(state, g.step));
+        }
+    }
+    if (plan.trajectoryCsv) {
+        estimate.startCandidates += std::ceil(g.nxb / g.dxb);
+        const double lines = regularStarts * StepsPerTrajectory(state, g.step);
+        trace(regularStarts, StepsPerTrajectory(state, g.step));
+        parallelSeconds += lines * kSecondsPerCsvLine;
+        estimate.outputBytes += lines * kCsvBytesPerLine;
+        estimate.memoryBytes += kTrajectoriesInFlightPerThread * parallel * StepsPerTrajectory(state, g.step) * kCsvBytesPerLine;
+    }
+    serialSeconds += estimate.startCandidates * kSecondsPerStartCandidate;
+    if (plan.tableFormat) {
+        estimate.outputBytes += points * TableValueBytes(*plan.tableFormat) + g.nx + 1.0;
+        serialSeconds += points * kSecondsPerTableValue;
+    }
+    if (plan.spectrumTable) {
+        estimate.outputBytes += static_cast<double>(kSpectrumSize) * kSpectrumSize * 16.0;
+    }
+    estimate.seconds = serialSeconds + parallelSeconds / parallel;
+    return estimate;
+}
+
+std::string DescribeWork(const WorkEstimate& estimate)
+{
+    char time[64];
+    if (estimate.seconds < 120.0) {
+        std::snprintf(time, sizeof time, "about %.0f seconds", std::ceil(estimate.seconds));
+    } else if (estimate.seconds < 7200.0) {
+        std::snprintf(time, sizeof time, "about %.0f minutes", std::round(estimate.seconds / 60.0));
+    } else {
+        std::snprintf(time, sizeof time, "about %.3g hours", estimate.seconds / 3600.0);
+    }
+    char bytes[64];
+    if (estimate.outputBytes < 1e6) {
+        std::snprintf(bytes, sizeof bytes, "%.0f kB", std::ceil(estimate.outputBytes / 1e3));
+    } else if (estimate.outputBytes < 1e9) {
+        std::snprintf(bytes, sizeof bytes, "%.0f MB", std::ceil(estimate.outputBytes / 1e6));
+    } else {
+        std::snprintf(bytes, sizeof bytes, "%.3g GB", estimate.outputBytes / 1e9);
+    }
+    return std::string(time) + " of computation and " + bytes + " of output";
+}
+
+std::optional<std::string> WorkBeyondLimits(const WorkEstimate& estimate, const WorkLimits& limits)
+{
+    if (estimate.seconds <= limits.seconds && estimate.outputBytes <= limits.outputBytes) {
+        return std::nullopt;
+    }
+    return DescribeWork(estimate);
+}
+
+}  // namespace nivaro
