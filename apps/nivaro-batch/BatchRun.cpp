@@ -38,12 +38,27 @@ constexpr int kCarpetJpegQuality = 90;
 constexpr int kChartJpegQuality = 75;
 constexpr int kCarpetPngCompression = 9;
 
+// A file the run reads and cannot: reported as such, not as a write failure.
+class InputFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+IniFile ReadConfiguration(const std::string& path)
+{
+    try {
+        return IniFile::Load(path);
+    } catch (const FileError& error) {
+        throw InputFileError(error.what());
+    }
+}
+
 // The settings as the window starts with them (from the configuration file,
 // or the defaults without one), then the --set options in order.
 PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, std::ostream& err)
 {
     state.gridMemoryLimit = AvailableMemoryBytes();
-    const IniFile configuration = options.configFile ? IniFile::Load(*options.configFile) : IniFile{};
+    const IniFile configuration = options.configFile ? ReadConfiguration(*options.configFile) : IniFile{};
     LoadedConfiguration loaded = LoadConfiguration(configuration, state);
     for (const std::string& message : loaded.replacedValues) {
         err << "nivaro-batch: " << message << '\n';
@@ -275,6 +290,9 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         err << "nivaro-batch: cannot compute with these settings:\n" << error.what() << '\n';
     } catch (const std::bad_alloc&) {
         err << "nivaro-batch: not enough memory for the grids; choose a smaller nx or nz\n";
+    } catch (const InputFileError& error) {
+        err << "nivaro-batch: cannot read " << error.what() << '\n';
+        return kExitFileError;
     } catch (const FileError& error) {
         err << "nivaro-batch: cannot write " << error.what() << '\n';
         return kExitFileError;

@@ -1,5 +1,6 @@
 #include "Configuration.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/BohmTrajectory.h"
@@ -23,14 +24,18 @@ GridSettings ConfiguredGridDefaults()
 
 const GridSettings kGridDefaults = ConfiguredGridDefaults();
 
+// Reads the values and collects a message for every value in the file that
+// cannot be used, quoting the file's own text; a key the file does not hold
+// takes its default without a word.
 class ConfigurationReader {
 public:
-    explicit ConfigurationReader(const IniFile& file) : file_(file) {}
+    ConfigurationReader(const IniFile& file, std::vector<std::string>& messages) : file_(file), messages_(messages) {}
 
     std::string Text(const char* section, const char* key, const char* defaultText) const
     {
         return file_.GetString(section, key, defaultText);
     }
+    // Lenient, as the C library reads numbers: the grid keys.
     int Integer(const char* section, const char* key, const char* defaultText) const
     {
         return LeadingInteger(Text(section, key, defaultText));
@@ -39,19 +44,52 @@ public:
     {
         return LeadingReal(Text(section, key, defaultText));
     }
+    // Strict, as the panel reads its fields: "1,5E-30" is refused, not 1.
+    template <typename Number>
+    Number Strict(const char* section, const char* key, const char* defaultText,
+                  Number (*convert)(std::string_view)) const
+    {
+        const std::string text = Text(section, key, defaultText);
+        try {
+            return convert(text);
+        } catch (const ConversionError& error) {
+            Refuse(section, key, defaultText, error.what());
+            return convert(defaultText);
+        }
+    }
+    // Replaces value by its default unless usable, with a message when the
+    // value came from the file.
+    template <typename Value>
+    void ReplaceUnless(bool usable, const char* section, const char* key, Value& value, Value defaultValue) const
+    {
+        if (!usable) {
+            value = defaultValue;
+            if (file_.HasKey(section, key)) {
+                messages_.push_back("The configuration value " + std::string(key) + "=" + Text(section, key, "") +
+                                    " cannot be used; " + ShortestText(static_cast<double>(defaultValue)) +
+                                    " is used instead.");
+            }
+        }
+    }
+    void Refuse(const char* section, const char* key, const char* defaultText, const std::string& reason) const
+    {
+        messages_.push_back("The configuration value " + std::string(key) + "=" + Text(section, key, "") +
+                            " cannot be used (" + reason + "); " + defaultText + " is used instead.");
+    }
 
 private:
     const IniFile& file_;
+    std::vector<std::string>& messages_;
 };
 
 void ReadParameters(const ConfigurationReader& reader, SimulationParameters& parameters, PanelTexts& panel)
 {
-    parameters.slits = reader.Integer(kParameters, "slits", "2");
-    parameters.mass = reader.Real(kParameters, "mass", "9.1095E-31");
-    parameters.lambda = reader.Real(kParameters, "lambda", "1E-8");
-    parameters.d = reader.Real(kParameters, "d", "1E-8");
-    parameters.slitWidth = reader.Real(kParameters, "slite width", "1E-8");
-    parameters.sigma0 = reader.Real(kParameters, "sigma0", "2E-9");
+    parameters.slits = reader.Strict(kParameters, "slits", "2", StrToInt);
+    parameters.mass = reader.Strict(kParameters, "mass", "9.1095E-31", StrToFloat);
+    parameters.lambda = reader.Strict(kParameters, "lambda", "1E-8", StrToFloat);
+    parameters.d = reader.Strict(kParameters, "d", "1E-8", StrToFloat);
+    parameters.slitWidth = reader.Strict(kParameters, "slite width", "1E-8", StrToFloat);
+    parameters.sigma0 = reader.Strict(kParameters, "sigma0", "2E-9", StrToFloat);
     panel.slits = std::to_string(parameters.slits);
     panel.mass = FloatToStr(parameters.mass);
     panel.lambda = FloatToStr(parameters.lambda);
@@ -60,36 +98,26 @@ void ReadParameters(const ConfigurationReader& reader, SimulationParameters& par
     panel.sigma0 = FloatToStr(parameters.sigma0);
 }
 
-// A text that does not parse stays in the field as read; the scale keeps 1.
-void ReadScale(const std::string& text, AxisScale& scale, std::string& shown)
+// The field shows the scale in effect: a text that does not parse keeps 1:1
+// and is reported.
+void ReadScale(const ConfigurationReader& reader, const char* key, AxisScale& scale, std::string& shown)
 {
     scale = AxisScale{};
-    shown = scale.Parse(text) ? scale.Text() : text;
+    if (!scale.Parse(reader.Text(kAxis, key, "1:1"))) {
+        reader.Refuse(kAxis, key, "1:1", "not a ratio such as 3:1 or 1:2");
+    }
+    shown = scale.Text();
 }
 
 void ReadAxis(const ConfigurationReader& reader, SimulationState& state, PanelTexts& panel)
 {
-    const std::string x = reader.Text(kAxis, "X-scale", "1:1");
-    const std::string z = reader.Text(kAxis, "Z-scale", "1:1");
-    const std::string p = reader.Text(kAxis, "P-scale", "1:1");
-    state.parameters.z0 = reader.Real(kAxis, "z0", "0");
-    ReadScale(x, state.scaleX, panel.scaleX);
-    ReadScale(z, state.scaleZ, panel.scaleZ);
-    ReadScale(p, state.scaleP, panel.scaleP);
+    state.parameters.z0 = reader.Strict(kAxis, "z0", "0", StrToFloat);
+    ReadScale(reader, "X-scale", state.scaleX, panel.scaleX);
+    ReadScale(reader, "Z-scale", state.scaleZ, panel.scaleZ);
+    ReadScale(reader, "P-scale", state.scaleP, panel.scaleP);
 }
 
-template <typename Value>
-void ReplaceUnless(bool usable, const char* key, Value& value, Value defaultValue, std::vector<std::string>& messages)
-{
-    if (!usable) {
-        messages.push_back(std::string("The configuration value ") + key + "=" +
-                           ShortestText(static_cast<double>(value)) + " cannot be used; " +
-                           ShortestText(static_cast<double>(defaultValue)) + " is used instead.");
-        value = defaultValue;
-    }
-}
-
-void ReadGrid(const ConfigurationReader& reader, SimulationState& state, std::vector<std::string>& messages)
+void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
 {
     GridSettings& grid = state.grid;
     grid.nx = reader.Integer(kGrid, "nx", "300");
@@ -98,26 +126,42 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state, std::ve
     grid.dxb = reader.Real(kGrid, "dxb", "0.5");
     grid.step = reader.Real(kGrid, "step", "1");
 
-    ReplaceUnless(grid.nx >= 1, "nx", grid.nx, kGridDefaults.nx, messages);
-    ReplaceUnless(grid.nz >= 1, "nz", grid.nz, kGridDefaults.nz, messages);
+    reader.ReplaceUnless(grid.nx >= 1, kGrid, "nx", grid.nx, kGridDefaults.nx);
+    reader.ReplaceUnless(grid.nz >= 1, kGrid, "nz", grid.nz, kGridDefaults.nz);
     const bool fits = GridBytes(grid.nx, grid.nz) <= state.gridMemoryLimit;
-    ReplaceUnless(fits, "nx", grid.nx, kGridDefaults.nx, messages);
-    ReplaceUnless(fits, "nz", grid.nz, kGridDefaults.nz, messages);
-    ReplaceUnless(grid.nxb <= grid.nx, "nxb", grid.nxb, std::min(kGridDefaults.nxb, grid.nx / 2), messages);
-    ReplaceUnless(IsPositiveFinite(grid.dxb), "dxb", grid.dxb, kGridDefaults.dxb, messages);
-    ReplaceUnless(IsTraceableStep(grid.step), "step", grid.step, kGridDefaults.step, messages);
+    reader.ReplaceUnless(fits, kGrid, "nx", grid.nx, kGridDefaults.nx);
+    reader.ReplaceUnless(fits, kGrid, "nz", grid.nz, kGridDefaults.nz);
+    reader.ReplaceUnless(grid.nxb >= 0 && grid.nxb <= grid.nx, kGrid, "nxb", grid.nxb,
+                         std::min(kGridDefaults.nxb, grid.nx / 2));
+    reader.ReplaceUnless(IsPositiveFinite(grid.dxb) && grid.dxb <= grid.nx, kGrid, "dxb", grid.dxb, kGridDefaults.dxb);
+    reader.ReplaceUnless(IsTraceableStep(grid.step), kGrid, "step", grid.step, kGridDefaults.step);
     grid.DeriveDecimation();
+}
+
+// z0 is no panel field, so a value the computation cannot use (one that puts
+// the window out of range) could never be corrected in the window.
+void ReplaceUnusableDistance(const ConfigurationReader& reader, SimulationState& state)
+{
+    const std::vector<SettingProblem> problems = FindUnusableSettings(state);
+    const bool unusable = std::any_of(problems.begin(), problems.end(),
+                                      [](const SettingProblem& problem) { return problem.key == "z0"; });
+    reader.ReplaceUnless(!unusable, kAxis, "z0", state.parameters.z0, 0.0);
 }
 
 }  // namespace
 
 LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& state)
 {
-    const ConfigurationReader reader(file);
     LoadedConfiguration loaded;
+    if (file.UnwritableEncoding()) {
+        loaded.replacedValues.push_back("The configuration file is " + *file.UnwritableEncoding() +
+                                        ": it is read as far as possible and will not be rewritten.");
+    }
+    const ConfigurationReader reader(file, loaded.replacedValues);
     ReadParameters(reader, state.parameters, loaded.panel);
     ReadAxis(reader, state, loaded.panel);
-    ReadGrid(reader, state, loaded.replacedValues);
+    ReadGrid(reader, state);
+    ReplaceUnusableDistance(reader, state);
     return loaded;
 }
 

@@ -5,12 +5,17 @@
 
 namespace nivaro {
 
-// A file written under a temporary name beside its target and renamed into
-// place on Commit, so a failed or interrupted write never leaves a partial
-// file under the target's name. Without Commit the temporary is removed.
+// An output file. A regular file (or a new one) is written under a
+// temporary name beside it ("NAME.nivaro-unfinished-XXXXXX") and renamed
+// into place on Commit, so a failed or interrupted write never leaves a
+// partial file under its name; without Commit the temporary is removed. The
+// replacement keeps the file's mode and owner, and a symbolic link is
+// written through to the file it points to. A device or FIFO is written
+// directly, and "-" is standard output.
 class AtomicFile {
 public:
-    // Throws FileError when the temporary file cannot be created.
+    // Throws FileError when the target is a folder, a regular file that may
+    // not be written, or when the file cannot be created.
     explicit AtomicFile(std::string target, bool binary = false);
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -22,10 +27,12 @@ public:
     void Commit();
 
 private:
+    void OpenTemporary(const std::string& destination, bool binary, unsigned mode, int owner, int group);
     void Discard() noexcept;
 
-    std::string target_;
-    std::string temporary_;
+    std::string target_;       // as given, for messages
+    std::string destination_;  // where the file ends up, links resolved
+    std::string temporary_;    // empty when writing directly
     std::FILE* stream_ = nullptr;
 };
 

@@ -9,4 +9,6 @@ FileError::FileError(const std::string& path, int errorNumber)
 {
 }
 
+FileError::FileError(const std::string& path, const std::string& reason) : std::runtime_error(path + ": " + reason) {}
+
 }  // namespace nivaro

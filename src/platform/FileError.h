@@ -10,6 +10,7 @@ namespace nivaro {
 class FileError : public std::runtime_error {
 public:
     FileError(const std::string& path, int errorNumber);
+    FileError(const std::string& path, const std::string& reason);
 };
 
 }  // namespace nivaro

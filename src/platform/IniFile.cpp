@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "AtomicFile.h"
 #include "FileError.h"
@@ -14,6 +15,7 @@ namespace nivaro {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // The section name of a "[name]" line, or nothing.
 bool SectionName(std::string_view line, std::string_view& name)
@@ -41,9 +43,67 @@ std::string_view EntryKey(std::string_view line)
     return Trimmed(line.substr(0, line.find('=')));
 }
 
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Where the value lies in an entry line: after '=' and its blanks, up to a
+// comment (a ';' after a blank) and without the blanks before either end.
+std::pair<std::size_t, std::size_t> ValueSpan(std::string_view line)
+{
+    std::size_t begin = line.find('=') + 1;
+    while (begin < line.size() && IsBlank(line[begin])) {
+        ++begin;
+    }
+    std::size_t end = line.size();
+    for (std::size_t i = begin; i < line.size(); ++i) {
+        if (line[i] == ';' && i > begin && IsBlank(line[i - 1])) {
+            end = i;
+            break;
+        }
+    }
+    while (end > begin && (IsBlank(line[end - 1]) || line[end - 1] == '\r')) {
+        --end;
+    }
+    return {begin, end};
+}
+
 std::string_view EntryValue(std::string_view line)
 {
-    return Trimmed(line.substr(line.find('=') + 1));
+    const auto [begin, end] = ValueSpan(line);
+    return line.substr(begin, end - begin);
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int continuation = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+        if (continuation < 0 || i + static_cast<std::size_t>(continuation) >= text.size()) {
+            return false;
+        }
+        for (int k = 1; k <= continuation; ++k) {
+            if ((static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) >> 6) != 0x2) {
+                return false;
+            }
+        }
+        i += static_cast<std::size_t>(continuation) + 1;
+    }
+    return true;
+}
+
+// UTF-16 text as far as it can be read: ASCII characters kept, others '?'.
+std::string FromUtf16(std::string_view bytes, bool littleEndian)
+{
+    std::string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto low = static_cast<unsigned char>(bytes[littleEndian ? i : i + 1]);
+        const auto high = static_cast<unsigned char>(bytes[littleEndian ? i + 1 : i]);
+        text.push_back(high == 0 && low < 0x80 ? static_cast<char>(low) : '?');
+    }
+    return text;
 }
 
 }  // namespace
@@ -55,19 +115,46 @@ IniFile IniFile::Load(const std::string& path)
     if (!std::filesystem::exists(path, missing)) {
         return file;
     }
+    if (std::filesystem::is_directory(path, missing)) {
+        throw FileError(path, EISDIR);
+    }
     errno = 0;
     std::ifstream stream(path, std::ios::binary);
     if (!stream) {
         throw FileError(path, errno != 0 ? errno : EACCES);
     }
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        file.lines_.push_back(std::move(line));
-    }
+    std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
     if (stream.bad()) {
         throw FileError(path, EIO);
+    }
+    std::string_view text = bytes;
+    std::string decoded;
+    if (text.starts_with(kUtf8ByteOrderMark)) {
+        file.byteOrderMark_ = kUtf8ByteOrderMark;
+        text.remove_prefix(kUtf8ByteOrderMark.size());
+    } else if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        decoded = FromUtf16(text.substr(2), text[0] == '\xFF');
+        text = decoded;
+        file.unwritableEncoding_ = "UTF-16 text";
+    }
+    if (!file.unwritableEncoding_ && !IsValidUtf8(text)) {
+        file.unwritableEncoding_ = "neither ASCII nor UTF-8 text";
+    }
+    while (!text.empty()) {
+        const std::size_t newline = text.find('\n');
+        const std::string_view content = text.substr(0, newline);
+        Line line;
+        if (newline == std::string_view::npos) {
+            line.text = std::string(content);
+        } else if (content.ends_with('\r')) {
+            line.text = std::string(content.substr(0, content.size() - 1));
+            line.ending = "\r\n";
+        } else {
+            line.text = std::string(content);
+            line.ending = "\n";
+        }
+        file.lines_.push_back(std::move(line));
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
     }
     return file;
 }
@@ -76,10 +163,10 @@ IniFile::SectionRange IniFile::FindSection(std::string_view section) const
 {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         std::string_view name;
-        if (SectionName(lines_[i], name) && EqualsIgnoringCase(name, section)) {
+        if (SectionName(lines_[i].text, name) && EqualsIgnoringCase(name, section)) {
             std::size_t end = i + 1;
             std::string_view next;
-            while (end < lines_.size() && !SectionName(lines_[end], next)) {
+            while (end < lines_.size() && !SectionName(lines_[end].text, next)) {
                 ++end;
             }
             return {i, end};
@@ -94,7 +181,7 @@ std::size_t IniFile::FindKey(const SectionRange& range, std::string_view key) co
         return kNone;
     }
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        if (IsEntry(lines_[i]) && EqualsIgnoringCase(EntryKey(lines_[i]), key)) {
+        if (IsEntry(lines_[i].text) && EqualsIgnoringCase(EntryKey(lines_[i].text), key)) {
             return i;
         }
     }
@@ -104,7 +191,18 @@ std::size_t IniFile::FindKey(const SectionRange& range, std::string_view key) co
 std::string IniFile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue) const
 {
     const std::size_t line = FindKey(FindSection(section), key);
-    return std::string(line == kNone ? defaultValue : EntryValue(lines_[line]));
+    return std::string(line == kNone ? defaultValue : EntryValue(lines_[line].text));
+}
+
+bool IniFile::HasKey(std::string_view section, std::string_view key) const
+{
+    return FindKey(FindSection(section), key) != kNone;
+}
+
+// New lines end like the file's first line, or with LF in a new file.
+std::string IniFile::NewLineEnding() const
+{
+    return lines_.empty() || lines_.front().ending.empty() ? "\n" : lines_.front().ending;
 }
 
 void IniFile::SetString(std::string_view section, std::string_view key, std::string_view value)
@@ -112,18 +210,24 @@ void IniFile::SetString(std::string_view section, std::string_view key, std::str
     const SectionRange range = FindSection(section);
     const std::size_t existing = FindKey(range, key);
     if (existing != kNone) {
-        lines_[existing] = std::string(EntryKey(lines_[existing])) + "=" + std::string(value);
+        std::string& text = lines_[existing].text;
+        const auto [begin, end] = ValueSpan(text);
+        text.replace(begin, end - begin, value);
         return;
     }
-    const std::string entry = std::string(key) + "=" + std::string(value);
+    const std::string ending = NewLineEnding();
+    if (!lines_.empty() && lines_.back().ending.empty()) {
+        lines_.back().ending = ending;
+    }
+    const Line entry{std::string(key) + "=" + std::string(value), ending};
     if (range.header == kNone) {
-        lines_.push_back("[" + std::string(section) + "]");
+        lines_.push_back({"[" + std::string(section) + "]", ending});
         lines_.push_back(entry);
         return;
     }
     // After the section's last non-blank line, so blank separators stay below it.
     std::size_t insertAt = range.end;
-    while (insertAt > range.header + 1 && Trimmed(lines_[insertAt - 1]).empty()) {
+    while (insertAt > range.header + 1 && Trimmed(lines_[insertAt - 1].text).empty()) {
         --insertAt;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
@@ -137,8 +241,8 @@ std::vector<std::string> IniFile::SectionEntries(std::string_view section) const
         return entries;
     }
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        if (IsEntry(lines_[i])) {
-            entries.push_back(std::string(EntryKey(lines_[i])) + "=" + std::string(EntryValue(lines_[i])));
+        if (IsEntry(lines_[i].text)) {
+            entries.push_back(std::string(EntryKey(lines_[i].text)) + "=" + std::string(EntryValue(lines_[i].text)));
         }
     }
     return entries;
@@ -146,10 +250,14 @@ std::vector<std::string> IniFile::SectionEntries(std::string_view section) const
 
 void IniFile::Save(const std::string& path) const
 {
+    if (unwritableEncoding_) {
+        throw FileError(path, "the file is " + *unwritableEncoding_ + " and is not rewritten");
+    }
     AtomicFile file(path);
-    for (const std::string& line : lines_) {
-        std::fputs(line.c_str(), file.Stream());
-        std::fputc('\n', file.Stream());
+    std::fwrite(byteOrderMark_.data(), 1, byteOrderMark_.size(), file.Stream());
+    for (const Line& line : lines_) {
+        std::fwrite(line.text.data(), 1, line.text.size(), file.Stream());
+        std::fwrite(line.ending.data(), 1, line.ending.size(), file.Stream());
     }
     file.Commit();
 }

@@ -45,28 +45,46 @@ TEST(Configuration, NoFileGivesTheDefaults)
     EXPECT_TRUE(loaded.replacedValues.empty());
 }
 
-TEST(Configuration, ValuesAreReadLikeTheCLibraryAndShownInGeneralFormat)
+TEST(Configuration, ValuesAreReadWholeAndShownInGeneralFormat)
 {
     SimulationState state;
     const IniFile file = ProfileOf(
-        "[parameters]\nMASS = 1.674927e-27\nlambda=1.5e\nslits=3abc\nsigma0=abc\n"
+        "[parameters]\nMASS = 1.674927e-27\n"
         "slite width=1.6749271234567890123456789012345678901E-27\n"
-        "[Axis]\nX-scale=3:2\nZ-scale=letters\nz0=1\n[2D]\nnx=640\n");
+        "[Axis]\nX-scale=3:2\nz0=1\n[2D]\nnx=640\n");
     const LoadedConfiguration loaded = LoadConfiguration(file, state);
+    EXPECT_TRUE(loaded.replacedValues.empty());
     EXPECT_EQ(loaded.panel.mass, "1.674927E-27");
-    EXPECT_EQ(state.parameters.lambda, 1.5);
-    EXPECT_EQ(state.parameters.slits, 3);
-    EXPECT_EQ(state.parameters.sigma0, 0.0);
-    EXPECT_EQ(loaded.panel.sigma0, "0");
     EXPECT_DOUBLE_EQ(state.parameters.slitWidth, 1.6749271234567890e-27) << "read whole, exponent included";
     EXPECT_EQ(loaded.panel.scaleX, "3:1");
     EXPECT_EQ(state.scaleX.Factor(), 3.0);
-    EXPECT_EQ(loaded.panel.scaleZ, "letters") << "a text that does not parse stays as read";
-    EXPECT_EQ(state.scaleZ.Factor(), 1.0);
     EXPECT_EQ(state.parameters.z0, 1.0);
     EXPECT_EQ(state.grid.nx, 640);
     EXPECT_EQ(state.grid.decimationX, 10);
     EXPECT_EQ(state.grid.decimationZ, 4);
+}
+
+TEST(Configuration, ValuesThePanelWouldRefuseAreReplacedWithAMessageQuotingTheFile)
+{
+    SimulationState state;
+    const IniFile file = ProfileOf(
+        "[parameters]\nmass=1,5E-30\nlambda=1.5e\nslits=3abc\nsigma0=abc\n"
+        "[Axis]\nZ-scale=letters\nX-scale=-3\nz0=1e308\n");
+    const LoadedConfiguration loaded = LoadConfiguration(file, state);
+    EXPECT_EQ(state.parameters.mass, 9.1095e-31) << "not 1 kg";
+    EXPECT_EQ(state.parameters.lambda, 1e-8);
+    EXPECT_EQ(state.parameters.slits, 2);
+    EXPECT_EQ(loaded.panel.sigma0, "2E-9");
+    EXPECT_EQ(loaded.panel.scaleZ, "1:1") << "the field shows the scale in effect";
+    EXPECT_EQ(loaded.panel.scaleX, "1:1");
+    EXPECT_EQ(state.parameters.z0, 0.0) << "z0 is no panel field: an unusable value is replaced";
+    const std::vector<std::string> quoted = {"slits=3abc", "mass=1,5E-30", "lambda=1.5e", "sigma0=abc",
+                                             "X-scale=-3", "Z-scale=letters", "z0=1e308"};
+    ASSERT_EQ(loaded.replacedValues.size(), quoted.size());
+    for (std::size_t k = 0; k < quoted.size(); ++k) {
+        EXPECT_NE(loaded.replacedValues[k].find(quoted[k]), std::string::npos) << loaded.replacedValues[k];
+    }
+    EXPECT_NE(loaded.replacedValues[1].find("'1,5E-30' is not a valid floating point value"), std::string::npos);
 }
 
 TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
@@ -89,6 +107,16 @@ TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
     EXPECT_EQ(huge.grid.nx, 300);
     EXPECT_EQ(huge.grid.nz, 300);
     EXPECT_EQ(huge.grid.nxb, 10);
+
+    // The file's own text is quoted, and a default the grid forces along is
+    // no bad value of the file.
+    SimulationState small;
+    const LoadedConfiguration quoted = LoadConfiguration(ProfileOf("[2D]\nnx=abc\n"), small);
+    ASSERT_EQ(quoted.replacedValues.size(), 1u);
+    EXPECT_EQ(quoted.replacedValues[0], "The configuration value nx=abc cannot be used; 300 is used instead.");
+    SimulationState narrow;
+    EXPECT_TRUE(LoadConfiguration(ProfileOf("[2D]\nnx=40\n"), narrow).replacedValues.empty());
+    EXPECT_EQ(narrow.grid.nxb, 20);
 }
 
 TEST(Configuration, WriteBackKeepsOtherKeysAndAppendsNewOnesInOrder)

@@ -49,5 +49,47 @@ TEST_F(IniFileTest, AMissingFileIsEmptyAndSavingCreatesIt)
     EXPECT_THROW(file.Save((folder / "missing" / "x.ini").string()), FileError);
 }
 
+TEST_F(IniFileTest, RewritingKeepsEveryByteItDoesNotChange)
+{
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"CRLF line ends, line by line", "[A]\r\nx=1\r\ny=2\n", "[A]\r\nx=7\r\ny=2\n"},
+        {"a comment after the value", "[A]\nx = 1 ; metres\n", "[A]\nx = 7 ; metres\n"},
+        {"a NUL byte on another line", std::string("[A]\nx=1\nnote=a\0b\n", 17), std::string("[A]\nx=7\nnote=a\0b\n", 17)},
+        {"a byte-order mark before the first section", "\xEF\xBB\xBF[A]\nx=1\n", "\xEF\xBB\xBF[A]\nx=7\n"},
+        {"no line end after the last line", "[A]\ny=2", "[A]\ny=2\nx=7\n"},
+        {"a new key in a CRLF file", "[A]\r\ny=2\r\n", "[A]\r\ny=2\r\nx=7\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.before;
+        IniFile file = IniFile::Load(path.string());
+        EXPECT_FALSE(file.UnwritableEncoding().has_value()) << c.name;
+        file.SetString("A", "x", "7");
+        file.Save(path.string());
+        EXPECT_EQ(ReadWholeFile(path), c.after) << c.name;
+    }
+    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF[PARAMETERS]\nslits=5\n";
+    EXPECT_EQ(IniFile::Load(path.string()).GetString("PARAMETERS", "slits", "2"), "5")
+        << "the first section is found after a byte-order mark";
+}
+
+TEST_F(IniFileTest, TextThatIsNeitherAsciiNorUtf8IsReadAsFarAsPossibleAndNeverRewritten)
+{
+    const std::string utf16 = std::string("\xFF\xFE[\0A\0]\0\n\0x\0=\0""5\0\n\0", 20);
+    for (const std::string& bytes : {utf16, std::string("[A]\nname=caf\xE9\nx=5\n")}) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        IniFile file = IniFile::Load(path.string());
+        EXPECT_EQ(file.GetString("A", "x", ""), "5");
+        EXPECT_TRUE(file.UnwritableEncoding().has_value());
+        file.SetString("A", "x", "7");
+        EXPECT_THROW(file.Save(path.string()), FileError);
+        EXPECT_EQ(ReadWholeFile(path), bytes) << "the file is left as it was";
+    }
+}
+
 }  // namespace
 }  // namespace nivaro
