@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "BatchOptions.h"
+#include "InterruptGuard.h"
 #include "StageTimings.h"
 #include "TerminalProgress.h"
 #include "TrajectoryCsv.h"
@@ -218,6 +219,7 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, err);
     RequireBoundedWork(state, options, err);
+    const InterruptGuard interrupts(state.stopRequested);
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
 
@@ -232,6 +234,7 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
     if (density || spectrum || options.carpetFile || options.chartFile) {
         timings.Time("density", [&] { ComputeDensityGrid(state, progress); });
+        interrupts.ThrowIfInterrupted();
     } else {
         state.parameters.UpdateDerived();
     }
@@ -242,6 +245,7 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
         timings.Time("carpet", [&] {
             RenderCarpet(state, {options.contrast, options.carpetTrajectories, options.dataFile}, progress);
         });
+        interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.carpetFile), [&] { WriteCarpet(*options.carpetFile, state); });
     }
     terminal.Finish();
@@ -250,6 +254,7 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     }
     if (trajectories) {
         timings.Time("trajectories", [&] { WriteTrajectoryCsv(trajectories->Stream(), state); });
+        interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
     if (spectrum) {
@@ -290,6 +295,9 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         err << "nivaro-batch: cannot compute with these settings:\n" << error.what() << '\n';
     } catch (const std::bad_alloc&) {
         err << "nivaro-batch: not enough memory for the grids; choose a smaller nx or nz\n";
+    } catch (const Interrupted& interrupted) {
+        err << "nivaro-batch: " << interrupted.what() << '\n';
+        return 128 + interrupted.Signal();
     } catch (const InputFileError& error) {
         err << "nivaro-batch: cannot read " << error.what() << '\n';
         return kExitFileError;

@@ -58,7 +58,7 @@ void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
                 std::fwrite(lines[written].data(), 1, lines[written].size(), stream);
                 std::string().swap(lines[written]);
             }
-            return true;
+            return !state.stopRequested.load();
         });
 }
 

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include <QImage>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "BatchRun.h"
 #include "TestFiles.h"
@@ -182,6 +185,32 @@ TEST(Batch, AnUnreadableDataFileIsReportedAndTheRegularStartsAreDrawn)
         Batch({"--dat", (folder / "missing.dat").string(), "--carpet", (folder / "c.bmp").string()});
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.err.find("cannot read the data file"), std::string::npos) << result.err;
+}
+
+TEST(Batch, ASignalStopsTheRunRemovesItsUnfinishedFilesAndGivesItsNumber)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const ScratchFolder folder;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Minutes of tracing, far beyond the signal a moment later.
+            const BatchResult result = Batch({"--no-limit", "--set", "nx=1000", "--set", "nz=1000", "--set", "nxb=1000", "--set", "step=0.01",
+                                              "--density", (folder / "d.txt").string(), "--trajectories",
+                                              (folder / "t.csv").string()});
+            ::_exit(result.status);
+        }
+        ::usleep(500000);
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping";
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+            EXPECT_EQ(entry.path().string().find("unfinished"), std::string::npos) << entry.path();
+        }
+        EXPECT_FALSE(std::filesystem::exists(folder / "t.csv"));
+    }
 }
 
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)
