@@ -23,6 +23,7 @@ class SilentDialogs final : public UserDialogs {
 public:
     void ShowError(const QString&) override {}
     DzbAnswer AskAboutDzb() override { return DzbAnswer::Ignore; }
+    bool ConfirmLongWork(const QString&) override { return true; }
     std::optional<QString> AskSaveFileName(const SaveRequest&) override { return std::nullopt; }
 };
 

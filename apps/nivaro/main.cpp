@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
 
     nivaro::SimulationState state;
-    state.gridMemoryLimit = nivaro::PhysicalMemoryBytes();
+    state.gridMemoryLimit = nivaro::AvailableMemoryBytes();
     nivaro::MessageBoxDialogs dialogs;
     nivaro::MainWindow window(state, dialogs);
     dialogs.SetParent(&window);

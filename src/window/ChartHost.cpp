@@ -1,5 +1,6 @@
 #include "ChartHost.h"
 
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <optional>
@@ -22,6 +23,19 @@ std::optional<MouseButton> ChartButton(Qt::MouseButton button)
     default:
         return std::nullopt;
     }
+}
+
+Qt::MouseButton QtButton(MouseButton button)
+{
+    switch (button) {
+    case MouseButton::Left:
+        return Qt::LeftButton;
+    case MouseButton::Right:
+        return Qt::RightButton;
+    case MouseButton::Middle:
+        return Qt::MiddleButton;
+    }
+    return Qt::NoButton;
 }
 
 }  // namespace
@@ -70,8 +84,26 @@ void ChartHost::mousePressEvent(QMouseEvent* event)
 
 void ChartHost::mouseMoveEvent(QMouseEvent* event)
 {
-    chart_.MouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint at = event->position().toPoint();
+    if (!event->buttons().testFlag(QtButton(rotateTool_.Button))) {
+        EndDrag(at);
+    }
+    chart_.MouseMove(at.x(), at.y());
     QWidget::mouseMoveEvent(event);
+}
+
+void ChartHost::hideEvent(QHideEvent* event)
+{
+    EndDrag(mapFromGlobal(QCursor::pos()));
+    QWidget::hideEvent(event);
+}
+
+void ChartHost::EndDrag(QPoint at)
+{
+    if (rotateTool_.Dragging()) {
+        chart_.MouseUp(rotateTool_.Button, at.x(), at.y());
+        ShowDragCursor();
+    }
 }
 
 void ChartHost::mouseReleaseEvent(QMouseEvent* event)

@@ -23,9 +23,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void ShowDragCursor();
+    // Ends a drag whose release this widget will never see: hidden by a
+    // computation, or released outside while another window had the mouse.
+    void EndDrag(QPoint at);
 
     Chart& chart_;
     const RotateTool& rotateTool_;

@@ -70,7 +70,8 @@ void MainWindow::BuildStatusLine()
 void MainWindow::BuildViews()
 {
     progressView_ = Named(new ProgressView(*statusLine_, this), "progressView");
-    chartView_ = Named(new ChartHost(chart_, rotateTool_, this), "chartView");
+    chartView_ = std::make_unique<ChartHost>(chart_, rotateTool_, this);
+    Named(chartView_.get(), "chartView");
     chartView_->setContextMenuPolicy(Qt::CustomContextMenu);
     chartMenu_ = Named(new QMenu(this), "chartMenu");
 
@@ -90,7 +91,7 @@ void MainWindow::ArrangeWindow()
     auto* views = new QGridLayout(clientArea);
     views->setContentsMargins(0, 0, 0, 0);
     views->addWidget(progressView_, 0, 0);
-    views->addWidget(chartView_, 0, 0);
+    views->addWidget(chartView_.get(), 0, 0);
     views->addWidget(carpetScroll_, 0, 0);
 
     auto* top = new QHBoxLayout;
@@ -111,10 +112,11 @@ void MainWindow::ConnectHandlers()
     connect(controlPanel_->CarpetApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyCarpet);
     connect(controlPanel_, &ParameterPanel::pageChosen, this, &MainWindow::ShowViewOfPage);
     connect(controlPanel_, &ParameterPanel::delayedApplyWanted, this, &MainWindow::ArmDelayedApply);
+    connect(controlPanel_, &ParameterPanel::refused, this, [this](const QString& message) { dialogs_.ShowError(message); });
     connect(delayedApplyTimer_, &QTimer::timeout, this, &MainWindow::RunDelayedApply);
     connect(carpetView_, &CarpetView::hovered, this, &MainWindow::HoverCarpet);
     connect(carpetView_, &CarpetView::clicked, this, &MainWindow::ClickCarpet);
-    connect(chartView_, &QWidget::customContextMenuRequested, this,
+    connect(chartView_.get(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { chartMenu_->popup(chartView_->mapToGlobal(at)); });
     for (QWidget* owner : {static_cast<QWidget*>(carpetScroll_), static_cast<QWidget*>(carpetView_)}) {
         connect(owner, &QWidget::customContextMenuRequested, this,

@@ -3,12 +3,14 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "chart/Chart.h"
 #include "chart/ChartTools.h"
 #include "chart/MainChart.h"
 #include "engine/SimulationState.h"
+#include "engine/WorkEstimate.h"
 
 class QAction;
 class QLabel;
@@ -73,6 +75,12 @@ private:
     void ArmDelayedApply();
     void RunDelayedApply();
 
+    // The run an Apply of the parameters or of the carpet starts.
+    RunPlan ParametersPlan() const;
+    RunPlan CarpetPlan() const;
+    // Refuses work that needs more memory than is available now, and asks
+    // before work beyond the limits.
+    bool WorkAccepted(const RunPlan& plan);
     void ComputeDensityGrid();
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
@@ -104,6 +112,9 @@ private:
     SurfaceSeries& densitySurface_ = mainChart_.Surface();
     RotateTool rotateTool_;
     NearestCellTool nearestTool_;
+    // Owned here rather than only as a Qt child, so that it goes before the
+    // chart and the tools it refers to (children are deleted after members).
+    std::unique_ptr<ChartHost> chartView_;
     bool spectrumShown_ = false;
     ViewMode view_ = ViewMode::Chart;
     int busyDepth_ = 0;
@@ -112,7 +123,6 @@ private:
     QWidget* statusPanel_ = nullptr;
     QLabel* statusLine_ = nullptr;
     ProgressView* progressView_ = nullptr;
-    ChartHost* chartView_ = nullptr;
     QScrollArea* carpetScroll_ = nullptr;
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;

@@ -21,7 +21,10 @@
 #include "engine/SurfaceData.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
+#include "engine/OrderedBlocks.h"
+#include "engine/SettingsValidation.h"
 #include "platform/NumberText.h"
+#include "platform/SystemMemory.h"
 
 namespace nivaro {
 
@@ -63,8 +66,12 @@ void MainWindow::ApplyParameters()
         return;
     }
     controlPanel_->ApplyButton()->setEnabled(false);
+    state_.gridMemoryLimit = AvailableMemoryBytes() + GridBytes(state_.densityField.Rows(), state_.densityField.Cols());
+    const SimulationParameters previous = state_.parameters;
     if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(state_)) {
         dialogs_.ShowError(*refusal);
+    } else if (!WorkAccepted(ParametersPlan())) {
+        state_.parameters = previous;
     } else {
         try {
             ComputeDensityGrid();
@@ -77,6 +84,43 @@ void MainWindow::ApplyParameters()
         }
     }
     controlPanel_->ApplyButton()->setEnabled(true);
+}
+
+RunPlan MainWindow::CarpetPlan() const
+{
+    const CarpetOptions options = controlPanel_->CarpetSettings();
+    RunPlan plan;
+    plan.density = false;
+    plan.carpet = true;
+    plan.carpetTrajectories = options.showTrajectories;
+    if (options.showTrajectories && options.dataFile) {
+        if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {
+            plan.dataFileStarts = records->size();
+        }
+    }
+    return plan;
+}
+
+RunPlan MainWindow::ParametersPlan() const
+{
+    RunPlan plan = controlPanel_->CurrentPage() == ParameterPanel::Page::Carpet ? CarpetPlan() : RunPlan{};
+    plan.density = true;
+    plan.surfaceTrajectories = controlPanel_->ShowsTrajectories3D();
+    return plan;
+}
+
+bool MainWindow::WorkAccepted(const RunPlan& plan)
+{
+    const WorkEstimate estimate = EstimateWork(state_, plan, ThreadCount(state_.threads));
+    const double available = static_cast<double>(state_.gridMemoryLimit);
+    if (estimate.memoryBytes > available) {
+        dialogs_.ShowError(QStringLiteral("This computation needs about %1 GB of memory, but %2 GB is available now.")
+                               .arg(estimate.memoryBytes / 1e9, 0, 'g', 3)
+                               .arg(available / 1e9, 0, 'g', 3));
+        return false;
+    }
+    const std::optional<std::string> beyond = WorkBeyondLimits(estimate, WorkLimits{});
+    return !beyond || dialogs_.ConfirmLongWork(QString::fromStdString(*beyond));
 }
 
 void MainWindow::ComputeDensityGrid()
@@ -129,15 +173,13 @@ void MainWindow::ApplyCarpet()
 
 void MainWindow::RenderCarpetImage()
 {
+    state_.gridMemoryLimit = AvailableMemoryBytes() + GridBytes(state_.densityField.Rows(), state_.densityField.Cols());
+    if (!WorkAccepted(CarpetPlan())) {
+        return;
+    }
     {
         const BusyState busy(*this, false);
-        CarpetOptions options;
-        try {
-            options = controlPanel_->CarpetSettings();
-        } catch (const ConversionError& error) {
-            dialogs_.ShowError(QString::fromUtf8(error.what()));
-            return;
-        }
+        const CarpetOptions options = controlPanel_->CarpetSettings();
         try {
             nivaro::RenderCarpet(state_, options, *progressView_);
         } catch (const StaleDensityError& error) {

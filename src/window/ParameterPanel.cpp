@@ -5,12 +5,14 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <iterator>
 
 #include "Stepper.h"
@@ -35,6 +37,9 @@ constexpr NamedColour kCarpetColours[] = {
     {"Yellow", RgbColor(255, 255, 0)},  {"Blue", RgbColor(0, 0, 255)},     {"Fuchsia", RgbColor(255, 0, 255)},
     {"Aqua", RgbColor(0, 255, 255)},    {"White", RgbColor(255, 255, 255)},
 };
+
+constexpr int kLowestContrast = 0;
+constexpr int kHighestContrast = 5;
 
 }  // namespace
 
@@ -172,21 +177,17 @@ void ParameterPanel::FillHighlightColours()
 void ParameterPanel::ConnectControls()
 {
     connect(massBox_, qOverload<int>(&QComboBox::activated), this, &ParameterPanel::ApplyParticlePreset);
-    connect(pages_, &QTabWidget::tabBarClicked, this, [this](int index) {
-        if (index != pages_->currentIndex()) {
-            pages_->setCurrentIndex(index);
-            emit pageChosen();
-        }
-    });
+    // Every change the user makes counts, by mouse or by keyboard (Ctrl+Tab).
+    connect(pages_, &QTabWidget::currentChanged, this, &ParameterPanel::pageChosen);
     connect(showTrajectories3DBox_, &QCheckBox::clicked, this, &ParameterPanel::delayedApplyWanted);
     for (QCheckBox* box : {showTrajectoriesBox_, useDataFileBox_}) {
         connect(box, &QCheckBox::clicked, carpetApplyButton_, &QPushButton::click);
     }
-    connect(contrastField_, &QLineEdit::textChanged, this, [this] {
-        QMetaObject::invokeMethod(carpetApplyButton_, &QPushButton::click, Qt::QueuedConnection);
-    });
+    connect(contrastField_, &QLineEdit::textChanged, this, &ParameterPanel::TakeContrast);
+    slitsField_->installEventFilter(this);
+    contrastField_->installEventFilter(this);
     slitsStepper_->Bind(slitsField_, 1, 100);
-    contrastStepper_->Bind(contrastField_, 0, 5);
+    contrastStepper_->Bind(contrastField_, kLowestContrast, kHighestContrast);
     for (ScaleControl* control : {&xScale_, &zScale_, &pScale_}) {
         connect(control->stepper, &Stepper::changing, this,
                 [this, control](ScaleDirection direction) { StepScale(*control, direction); });
@@ -239,7 +240,7 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
 CarpetOptions ParameterPanel::CarpetSettings() const
 {
     CarpetOptions options;
-    options.contrast = StrToInt(Text(contrastField_));
+    options.contrast = contrast_;
     options.showTrajectories = showTrajectoriesBox_->isChecked();
     if (useDataFileBox_->isChecked()) {
         options.dataFile = kDataFileName;
@@ -262,8 +263,11 @@ ParameterPanel::Page ParameterPanel::CurrentPage() const
     return pages_->currentIndex() == 0 ? Page::Surface : Page::Carpet;
 }
 
+// The window's own page changes are followed by its own calls, so they are
+// not announced as the user's.
 void ParameterPanel::SelectPage(Page page)
 {
+    const QSignalBlocker quiet(pages_);
     pages_->setCurrentIndex(page == Page::Surface ? 0 : 1);
 }
 
@@ -279,15 +283,55 @@ void ParameterPanel::ApplyParticlePreset(int index)
     sigma0Field_->setText(Text(FloatToStr(preset.sigma0)));
 }
 
-// A scale field is read when it loses the focus; a text that does not parse
-// changes nothing.
+// A scale field is read when it loses the focus. It always shows the scale
+// in effect: a text that does not parse is refused, and only a scale that
+// changed recomputes (the focus also leaves the field when a computation
+// disables the panel).
 void ParameterPanel::CommitScaleField(ScaleControl& control)
 {
-    if (!control.scale.Parse(Text(control.field))) {
+    const std::string typed = Text(control.field);
+    const double previous = control.scale.Factor();
+    const bool parsed = control.scale.Parse(typed);
+    control.field->setText(Text(control.scale.Text()));
+    if (!parsed) {
+        emit refused(QStringLiteral("'%1' is not a scale; type a ratio such as 3:1 or 1:2.").arg(Text(typed)));
+    } else if (control.scale.Factor() != previous) {
+        emit delayedApplyWanted();
+    }
+}
+
+// While the contrast is being typed ("", "-") nothing happens; a whole number
+// is kept within 0 .. 5 and redraws the carpet.
+void ParameterPanel::TakeContrast()
+{
+    const std::optional<int> typed = ParseWholeInteger(Text(contrastField_));
+    if (!typed) {
         return;
     }
-    control.field->setText(Text(control.scale.Text()));
-    emit delayedApplyWanted();
+    contrast_ = std::clamp(*typed, kLowestContrast, kHighestContrast);
+    if (contrast_ != *typed) {
+        contrastField_->setText(QString::number(contrast_));
+        return;  // the corrected text comes back here
+    }
+    QMetaObject::invokeMethod(carpetApplyButton_, &QPushButton::click, Qt::QueuedConnection);
+}
+
+// Up and down in the slits and contrast fields step them like their arrows.
+bool ParameterPanel::StepWithArrowKeys(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+        return false;
+    }
+    Stepper* stepper = watched == slitsField_ ? slitsStepper_ : watched == contrastField_ ? contrastStepper_ : nullptr;
+    if (stepper == nullptr) {
+        return false;
+    }
+    emit stepper->changing(key == Qt::Key_Up ? ScaleDirection::Up : ScaleDirection::Down);
+    return true;
 }
 
 void ParameterPanel::StepScale(ScaleControl& control, ScaleDirection direction)
@@ -302,6 +346,9 @@ void ParameterPanel::StepScale(ScaleControl& control, ScaleDirection direction)
 
 bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (StepWithArrowKeys(watched, event)) {
+        return true;
+    }
     if (event->type() == QEvent::FocusOut) {
         for (ScaleControl* control : {&xScale_, &zScale_, &pScale_}) {
             if (watched == control->field) {

@@ -40,8 +40,7 @@ public:
     // state only when every field converts and the computation can use the
     // result. Otherwise state stays as it was and the returned text says why.
     std::optional<QString> TakeOverParameters(SimulationState& state) const;
-    // The carpet page's options; throws ConversionError for a contrast that
-    // is not an integer.
+    // The carpet page's options, with the last whole-number contrast typed.
     CarpetOptions CarpetSettings() const;
     bool ShowsTrajectories3D() const;
     Rgb HighlightColour() const;
@@ -57,6 +56,8 @@ signals:
     void pageChosen();
     // A scale or the 3D page's trajectory box changed: recompute after a pause.
     void delayedApplyWanted();
+    // A text the panel cannot take; the field shows the value in effect again.
+    void refused(const QString& message);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +77,8 @@ private:
     void ApplyParticlePreset(int index);
     void CommitScaleField(ScaleControl& control);
     void StepScale(ScaleControl& control, ScaleDirection direction);
+    void TakeContrast();
+    bool StepWithArrowKeys(QObject* watched, QEvent* event);
 
     ScaleControl xScale_;
     ScaleControl zScale_;
@@ -97,6 +100,7 @@ private:
     Stepper* contrastStepper_ = nullptr;
     QComboBox* highlightColourBox_ = nullptr;
     QPushButton* carpetApplyButton_ = nullptr;
+    int contrast_ = 1;
 };
 
 }  // namespace nivaro

@@ -27,6 +27,13 @@ UserDialogs::DzbAnswer MessageBoxDialogs::AskAboutDzb()
     }
 }
 
+bool MessageBoxDialogs::ConfirmLongWork(const QString& estimate)
+{
+    return QMessageBox::question(parent_, QStringLiteral("Nivaro"),
+                                 QStringLiteral("This computation would take %1.\nStart it anyway?").arg(estimate),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 std::optional<QString> MessageBoxDialogs::AskSaveFileName(const SaveRequest& request)
 {
     QFileDialog dialog(parent_);

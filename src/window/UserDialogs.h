@@ -23,6 +23,9 @@ public:
     virtual ~UserDialogs() = default;
     virtual void ShowError(const QString& text) = 0;
     virtual DzbAnswer AskAboutDzb() = 0;
+    // Whether to start a computation estimated beyond the work limits; the
+    // text describes the estimate ("about 28 minutes of computation and ...").
+    virtual bool ConfirmLongWork(const QString& estimate) = 0;
     // The chosen file name with the default suffix added when none was
     // typed, or nothing when the user cancels.
     virtual std::optional<QString> AskSaveFileName(const SaveRequest& request) = 0;
@@ -35,6 +38,7 @@ public:
 
     void ShowError(const QString& text) override;
     DzbAnswer AskAboutDzb() override;
+    bool ConfirmLongWork(const QString& estimate) override;
     std::optional<QString> AskSaveFileName(const SaveRequest& request) override;
 
 private:

@@ -46,6 +46,12 @@ public:
         return answer;
     }
 
+    bool ConfirmLongWork(const QString& estimate) override
+    {
+        longWorkQuestions << estimate;
+        return acceptLongWork;
+    }
+
     std::optional<QString> AskSaveFileName(const SaveRequest& request) override
     {
         lastSaveRequest = request;
@@ -53,6 +59,8 @@ public:
     }
 
     QStringList errors;
+    QStringList longWorkQuestions;
+    bool acceptLongWork = false;
     std::vector<DzbAnswer> answers;
     std::optional<QString> saveName;
     SaveRequest lastSaveRequest;
@@ -218,11 +226,43 @@ TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
 
     Find<QLineEdit>("contrastField")->setText("abc");
     QCoreApplication::processEvents();
-    EXPECT_EQ(dialogs.errors.back(), "'abc' is not a valid integer value");
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << "no message box while the contrast is typed";
     EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
     EXPECT_TRUE(Find<QPushButton>("carpetApplyButton")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
+}
+
+TEST_F(MainWindowTest, WorkBeyondTheLimitsIsAskedAboutWithItsEstimate)
+{
+    Start("[2D]\nstep=0.00001\n");
+    Apply();
+    ASSERT_TRUE(dialogs.longWorkQuestions.isEmpty()) << "the density alone is quick";
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    ASSERT_EQ(dialogs.longWorkQuestions.size(), 1) << "the carpet would trace for long";
+    EXPECT_TRUE(dialogs.longWorkQuestions.front().contains("of computation")) << dialogs.longWorkQuestions.front().toStdString();
+    EXPECT_FALSE(Find<CarpetView>("carpetView")->HasPicture()) << "declined: nothing computed";
+    EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
+
+    Find<QLineEdit>("slitsField")->setText("100000000");
+    Apply();
+    EXPECT_TRUE(dialogs.errors.back().contains("memory")) << dialogs.errors.back().toStdString();
+    EXPECT_EQ(state.parameters.slits, 2) << "refused settings are not taken over";
+}
+
+TEST_F(MainWindowTest, ApplyFromAScaleFieldComputesOnceAndCtrlTabShowsTheCarpet)
+{
+    Start();
+    window->show();
+    auto* timer = Find<QTimer>("delayedApplyTimer");
+    timer->stop();
+    Find<QLineEdit>("zScaleField")->setFocus();
+    Apply();
+    EXPECT_FALSE(timer->isActive()) << "leaving the unchanged field while busy arms no second computation";
+
+    QTest::keyClick(Find<QTabWidget>("pages"), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(window->CurrentView(), ViewMode::Image);
+    EXPECT_TRUE(Find<CarpetView>("carpetView")->HasPicture()) << "the tab rule draws the carpet";
 }
 
 TEST_F(MainWindowTest, ScaleControlsArmOneDelayedApply)
@@ -411,6 +451,34 @@ TEST_F(InteractionTest, DraggingHalfTheChartWidthTurnsTheViewBy45Degrees)
     QTest::mouseRelease(chart, Qt::LeftButton, {}, QPoint(10 + chart->width() / 2, y));
     EXPECT_EQ(window->DensityChart().View3DOptions().Rotation(), 19);
     EXPECT_EQ(window->DensityChart().View3DOptions().Elevation(), 304);
+}
+
+TEST_F(InteractionTest, ADragCutShortByAComputationEnds)
+{
+    StartShown();
+    const int y = chart->height() / 2;
+    QTest::mousePress(chart, Qt::LeftButton, {}, QPoint(10, y));
+    Apply();  // hides the chart while it computes: the release never reaches it
+    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, QPoint(1, 1));
+    chart->repaint();
+    const double rotation = window->DensityChart().View3DOptions().Rotation();
+    QTest::mouseMove(chart, QPoint(10 + chart->width() / 2, y));
+    EXPECT_EQ(window->DensityChart().View3DOptions().Rotation(), rotation) << "moving without a button turns nothing";
+    QTest::mouseMove(chart, CellCentre(0, 30));
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("x = ")) << "the hover readout still works";
+}
+
+TEST_F(InteractionTest, TheChartHostGoesBeforeTheChartItShows)
+{
+    StartShown();
+    std::vector<std::string> legendAtTheEnd;
+    MainWindow* const closing = window.get();
+    QObject::connect(chart, &QObject::destroyed, [closing, &legendAtTheEnd] {
+        legendAtTheEnd = closing->DensityChart().LegendTitle();  // the chart must still be alive
+    });
+    const std::vector<std::string> legend = window->DensityChart().LegendTitle();
+    window.reset();
+    EXPECT_EQ(legendAtTheEnd, legend);
 }
 
 TEST_F(InteractionTest, HoveringTheMiddleRowReadsNearlyZeroNanometres)

@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 
 #include "platform/NumberText.h"
 #include "window/ParameterPanel.h"
@@ -145,21 +147,81 @@ TEST_F(ParameterPanelTest, CarpetOptionsRedrawTheCarpet)
     EXPECT_TRUE(options.showTrajectories);
     EXPECT_EQ(options.dataFile, std::optional<std::string>("nivaro.dat"));
     EXPECT_EQ(panel.HighlightColour(), RgbColor(0, 0, 255)) << "blue by default";
-    Find<QLineEdit>("contrastField")->setText("x");
-    EXPECT_THROW(panel.CarpetSettings(), ConversionError);
 }
 
-TEST_F(ParameterPanelTest, OnlyAChosenTabCountsAsAPageChange)
+TEST_F(ParameterPanelTest, TheContrastWaitsWhileTypedAndStaysWithinItsRange)
+{
+    QSignalSpy carpetApply(Find<QPushButton>("carpetApplyButton"), &QPushButton::clicked);
+    auto* contrast = Find<QLineEdit>("contrastField");
+    for (const char* typing : {"", "-", "x"}) {
+        contrast->setText(QString::fromLatin1(typing));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(panel.CarpetSettings().contrast, 1) << "'" << typing << "' keeps the last whole number";
+    }
+    EXPECT_EQ(carpetApply.count(), 0) << "no redraw and no message while typing";
+    contrast->setText("9");
+    EXPECT_EQ(contrast->text(), "5");
+    EXPECT_EQ(panel.CarpetSettings().contrast, 5);
+    contrast->setText("-2");
+    EXPECT_EQ(contrast->text(), "0");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(carpetApply.count(), 2);
+}
+
+TEST_F(ParameterPanelTest, ArrowKeysStepTheSlitsAndTheContrast)
+{
+    auto* slits = Find<QLineEdit>("slitsField");
+    slits->setText("4");
+    QTest::keyClick(slits, Qt::Key_Up);
+    EXPECT_EQ(slits->text(), "5");
+    QTest::keyClick(slits, Qt::Key_Down);
+    QTest::keyClick(slits, Qt::Key_Down);
+    EXPECT_EQ(slits->text(), "3");
+    auto* contrast = Find<QLineEdit>("contrastField");
+    QTest::keyClick(contrast, Qt::Key_Up);
+    EXPECT_EQ(contrast->text(), "2");
+}
+
+TEST_F(ParameterPanelTest, AScaleFieldAlwaysShowsTheScaleInEffect)
+{
+    QSignalSpy refused(&panel, &ParameterPanel::refused);
+    QSignalSpy wanted(&panel, &ParameterPanel::delayedApplyWanted);
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    auto* field = Find<QLineEdit>("xScaleField");
+    const auto typeAndLeave = [&](const char* text) {
+        field->setFocus();
+        field->setText(QString::fromLatin1(text));
+        Find<QLineEdit>("lambdaField")->setFocus();
+        QCoreApplication::processEvents();
+    };
+    typeAndLeave("3:1");
+    EXPECT_EQ(state.scaleX.Factor(), 3.0);
+    EXPECT_EQ(wanted.count(), 1);
+    typeAndLeave("abc");
+    EXPECT_EQ(field->text(), "3:1") << "back to the scale in effect";
+    EXPECT_EQ(state.scaleX.Factor(), 3.0);
+    ASSERT_EQ(refused.count(), 1);
+    EXPECT_TRUE(refused.front().front().toString().contains("'abc'"));
+    typeAndLeave("3:2");
+    EXPECT_EQ(field->text(), "3:1");
+    EXPECT_EQ(wanted.count(), 1) << "the same scale again does not recompute";
+}
+
+TEST_F(ParameterPanelTest, EveryPageChangeOfTheUserCountsHoweverMade)
 {
     QSignalSpy chosen(&panel, &ParameterPanel::pageChosen);
     panel.SelectPage(ParameterPanel::Page::Surface);
     EXPECT_EQ(panel.CurrentPage(), ParameterPanel::Page::Surface);
-    EXPECT_EQ(chosen.count(), 0) << "selecting in code is not the user's choice";
+    EXPECT_EQ(chosen.count(), 0) << "the window's own selection is not the user's";
     auto* pages = Find<QTabWidget>("pages");
-    emit pages->tabBarClicked(1);
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(panel.CurrentPage(), ParameterPanel::Page::Carpet);
-    emit pages->tabBarClicked(1);
-    EXPECT_EQ(chosen.count(), 1) << "the tab already shown is no change";
+    EXPECT_EQ(chosen.count(), 1) << "Ctrl+Tab";
+    QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(0).center());
+    EXPECT_EQ(panel.CurrentPage(), ParameterPanel::Page::Surface);
+    EXPECT_EQ(chosen.count(), 2) << "a click";
 }
 
 }  // namespace
