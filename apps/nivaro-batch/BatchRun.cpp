@@ -200,6 +200,10 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
 // memory available now or that exceeds the work limits without --no-limit.
 void RequireBoundedWork(const SimulationState& state, const BatchOptions& options, std::ostream& err)
 {
+    if (options.carpetFile && PictureFormatOf(*options.carpetFile) == PictureFormat::Bmp &&
+        !BitmapFits(state.grid.nx, state.grid.nz)) {
+        throw UsageError("the carpet " + *options.carpetFile + " would exceed the 4 GiB a BMP file can hold; choose .png");
+    }
     const WorkEstimate estimate = EstimateWork(state, PlanOf(options, err), ThreadCount(state.threads));
     const double available = static_cast<double>(AvailableMemoryBytes());
     if (estimate.memoryBytes > available) {

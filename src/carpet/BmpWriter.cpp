@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace nivaro {
@@ -31,10 +34,26 @@ constexpr std::int32_t kPixelsPerMetre = 6416;
 
 }  // namespace
 
+std::uint64_t BitmapBytes(int rows, int cols)
+{
+    const std::uint64_t rowBytes = 3u * static_cast<std::uint64_t>(cols) + static_cast<std::uint64_t>(cols % 4);
+    return static_cast<std::uint64_t>(rows) * rowBytes + kHeaderBytes;
+}
+
+bool BitmapFits(int rows, int cols)
+{
+    return rows >= 0 && cols >= 0 && BitmapBytes(rows, cols) <= std::numeric_limits<std::uint32_t>::max();
+}
+
 void WriteBitmap(std::FILE* stream, const UcharMatrix& red, const UcharMatrix& green, const UcharMatrix& blue)
 {
     const int rows = red.Rows();
     const int cols = red.Cols();
+    if (!BitmapFits(rows, cols)) {
+        throw std::length_error("a BMP picture holds at most 4 GiB; " + std::to_string(cols) + " by " +
+                                std::to_string(rows) + " pixels would need " + std::to_string(BitmapBytes(rows, cols)) +
+                                " bytes");
+    }
     const std::uint32_t rowBytes = 3u * static_cast<std::uint32_t>(cols) + static_cast<std::uint32_t>(cols % 4);
 
     LittleEndianHeader<kHeaderBytes> header;

@@ -101,7 +101,11 @@ StaleDensityError::StaleDensityError()
 
 void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress)
 {
-    if (state.densityField.Rows() < state.grid.nx || state.densityField.Cols() < state.grid.nz) {
+    const auto covers = [&state](const auto& grid) {
+        return grid.Rows() >= state.grid.nx && grid.Cols() >= state.grid.nz;
+    };
+    if (!covers(state.densityField) || !covers(state.carpetRed) || !covers(state.carpetGreen) ||
+        !covers(state.carpetBlue) || !covers(state.trajectoryStartGrid)) {
         throw StaleDensityError();
     }
     FillGreyLevels(state, options.contrast);

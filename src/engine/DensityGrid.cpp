@@ -1,6 +1,9 @@
 #include "DensityGrid.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
+#include <vector>
 
 #include "DensityKernel.h"
 #include "OrderedBlocks.h"
@@ -10,16 +13,40 @@
 namespace nivaro {
 namespace {
 
+// Calls reshape(grid) for every grid of the state in creation order.
+template <typename Reshape>
+void ForEachGrid(SimulationState& state, Reshape&& reshape)
+{
+    reshape(state.psiField);
+    reshape(state.densityField);
+    reshape(state.carpetRed);
+    reshape(state.carpetGreen);
+    reshape(state.carpetBlue);
+    reshape(state.trajectoryStartGrid);
+}
+
+// All or nothing: when an allocation fails part way, every grid returns to
+// the shape it had (its contents are lost), so no two grids disagree and no
+// later pass can index past one of them; failing that, all are emptied.
 void ReshapeGrids(SimulationState& state)
 {
-    const int nx = state.grid.nx;
-    const int nz = state.grid.nz;
-    state.psiField.Resize(nx, nz);
-    state.densityField.Resize(nx, nz);
-    state.carpetRed.Resize(nx, nz);
-    state.carpetGreen.Resize(nx, nz);
-    state.carpetBlue.Resize(nx, nz);
-    state.trajectoryStartGrid.Resize(nx, nz);
+    std::vector<std::pair<int, int>> shapes;
+    ForEachGrid(state, [&](const auto& grid) { shapes.emplace_back(grid.Rows(), grid.Cols()); });
+    try {
+        ForEachGrid(state, [&](auto& grid) { grid.Resize(state.grid.nx, state.grid.nz); });
+    } catch (const std::bad_alloc&) {
+        ForEachGrid(state, [](auto& grid) { grid.Resize(0, 0); });
+        try {
+            std::size_t next = 0;
+            ForEachGrid(state, [&](auto& grid) {
+                grid.Resize(shapes[next].first, shapes[next].second);
+                ++next;
+            });
+        } catch (const std::bad_alloc&) {
+            ForEachGrid(state, [](auto& grid) { grid.Resize(0, 0); });
+        }
+        throw;
+    }
 }
 
 DensityKernelInput PrepareKernel(const SimulationState& state)

@@ -23,7 +23,7 @@ std::uint16_t Read16(const std::string& bytes, std::size_t offset)
                                       (static_cast<unsigned char>(bytes[offset + 1]) << 8));
 }
 
-std::string BitmapBytes(const UcharMatrix& red, const UcharMatrix& green, const UcharMatrix& blue)
+std::string BitmapFileBytes(const UcharMatrix& red, const UcharMatrix& green, const UcharMatrix& blue)
 {
     const ScratchFolder folder;
     const auto path = folder / "out.bmp";
@@ -41,7 +41,7 @@ TEST(BmpWriter, HeaderFieldsAndPaddingForEachWidth)
     };
     for (const Case c : {Case{300, 900}, Case{301, 904}, Case{302, 908}, Case{303, 912}}) {
         const UcharMatrix plane(300, c.cols);
-        const std::string bytes = BitmapBytes(plane, plane, plane);
+        const std::string bytes = BitmapFileBytes(plane, plane, plane);
         ASSERT_EQ(bytes.size(), 300u * c.rowBytes + 54u) << c.cols;
         EXPECT_EQ(bytes.substr(0, 2), "BM");
         EXPECT_EQ(Read32(bytes, 2), bytes.size());
@@ -59,7 +59,7 @@ TEST(BmpWriter, HeaderFieldsAndPaddingForEachWidth)
         EXPECT_EQ(Read32(bytes, 46), 0u);
         EXPECT_EQ(Read32(bytes, 50), 0u);
     }
-    EXPECT_EQ(BitmapBytes(UcharMatrix(300, 300), UcharMatrix(300, 300), UcharMatrix(300, 300)).size(), 270054u);
+    EXPECT_EQ(BitmapFileBytes(UcharMatrix(300, 300), UcharMatrix(300, 300), UcharMatrix(300, 300)).size(), 270054u);
 }
 
 TEST(BmpWriter, RowsAreStoredBottomUpAsBlueGreenRedWithZeroPadding)
@@ -70,12 +70,21 @@ TEST(BmpWriter, RowsAreStoredBottomUpAsBlueGreenRedWithZeroPadding)
     red[0][0] = 255;   // top-left pixel red
     blue[1][2] = 7;    // bottom-right pixel
     green[1][0] = 9;
-    const std::string bytes = BitmapBytes(red, green, blue);
+    const std::string bytes = BitmapFileBytes(red, green, blue);
     ASSERT_EQ(bytes.size(), 54u + 2 * 12u);
     const std::string bottomLine = bytes.substr(54, 12);
     const std::string topLine = bytes.substr(66, 12);
     EXPECT_EQ(bottomLine, std::string("\0\x09\0\0\0\0\x07\0\0\0\0\0", 12));
     EXPECT_EQ(topLine, std::string("\0\0\xff\0\0\0\0\0\0\0\0\0", 12));
+}
+
+TEST(BmpWriter, PicturesBeyondTheFormatsFourGibibytesDoNotFit)
+{
+    EXPECT_EQ(BitmapBytes(300, 300), 54u + 300u * 900u);
+    EXPECT_TRUE(BitmapFits(300, 300));
+    EXPECT_TRUE(BitmapFits(37000, 38000));
+    EXPECT_FALSE(BitmapFits(38000, 38000)) << "the 32-bit size field would wrap";
+    EXPECT_FALSE(BitmapFits(2147483647, 2147483647));
 }
 
 }  // namespace
