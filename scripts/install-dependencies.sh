@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev libpng-dev libjpeg-dev libhwy-dev locales
-          qt6-base-dev qt6-svg-dev fonts-liberation2 xvfb xauth xdotool)
+          qt6-base-dev qt6-svg-dev fonts-liberation2 xvfb xauth xdotool clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -110,10 +110,9 @@ std::string FromUtf16(std::string_view bytes, bool littleEndian)
 
 IniFile IniFile::Load(const std::string& path)
 {
-    IniFile file;
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) {
-        return file;
+        return IniFile{};
     }
     if (std::filesystem::is_directory(path, missing)) {
         throw FileError(path, EISDIR);
@@ -127,6 +126,12 @@ IniFile IniFile::Load(const std::string& path)
     if (stream.bad()) {
         throw FileError(path, EIO);
     }
+    return Parse(bytes);
+}
+
+IniFile IniFile::Parse(std::string_view bytes)
+{
+    IniFile file;
     std::string_view text = bytes;
     std::string decoded;
     if (text.starts_with(kUtf8ByteOrderMark)) {
@@ -248,17 +253,24 @@ std::vector<std::string> IniFile::SectionEntries(std::string_view section) const
     return entries;
 }
 
+std::string IniFile::Text() const
+{
+    std::string text = byteOrderMark_;
+    for (const Line& line : lines_) {
+        text += line.text;
+        text += line.ending;
+    }
+    return text;
+}
+
 void IniFile::Save(const std::string& path) const
 {
     if (unwritableEncoding_) {
         throw FileError(path, "the file is " + *unwritableEncoding_ + " and is not rewritten");
     }
     AtomicFile file(path);
-    std::fwrite(byteOrderMark_.data(), 1, byteOrderMark_.size(), file.Stream());
-    for (const Line& line : lines_) {
-        std::fwrite(line.text.data(), 1, line.text.size(), file.Stream());
-        std::fwrite(line.ending.data(), 1, line.ending.size(), file.Stream());
-    }
+    const std::string text = Text();
+    std::fwrite(text.data(), 1, text.size(), file.Stream());
     file.Commit();
 }
 

@@ -21,6 +21,8 @@ public:
     // A missing file gives an empty profile; a file that exists but cannot be
     // read throws FileError.
     static IniFile Load(const std::string& path);
+    // The profile of a file's bytes.
+    static IniFile Parse(std::string_view bytes);
 
     std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     bool HasKey(std::string_view section, std::string_view key) const;
@@ -30,6 +32,9 @@ public:
 
     // Why the file must not be rewritten ("UTF-16 text"), or nothing.
     const std::optional<std::string>& UnwritableEncoding() const { return unwritableEncoding_; }
+
+    // The bytes Save writes.
+    std::string Text() const;
 
     // Writes beside the target and renames, so the file is never half
     // written; throws FileError with the reason, also for a file whose
