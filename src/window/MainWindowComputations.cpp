@@ -18,12 +18,11 @@
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/OrderedBlocks.h"
+#include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
-#include "engine/OrderedBlocks.h"
-#include "engine/SettingsValidation.h"
-#include "platform/NumberText.h"
 #include "platform/SystemMemory.h"
 
 namespace nivaro {

@@ -79,7 +79,7 @@ TEST_F(IniFileTest, RewritingKeepsEveryByteItDoesNotChange)
 
 TEST_F(IniFileTest, TextThatIsNeitherAsciiNorUtf8IsReadAsFarAsPossibleAndNeverRewritten)
 {
-    const std::string utf16 = std::string("\xFF\xFE[\0A\0]\0\n\0x\0=\0""5\0\n\0", 20);
+    const std::string utf16 = std::string("\xFF\xFE[\0A\0]\0\n\0x\0=\0""5\0\n\0", 18);
     for (const std::string& bytes : {utf16, std::string("[A]\nname=caf\xE9\nx=5\n")}) {
         std::ofstream(path, std::ios::binary) << bytes;
         IniFile file = IniFile::Load(path.string());
