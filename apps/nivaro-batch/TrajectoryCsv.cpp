@@ -6,8 +6,7 @@
 
 #include "engine/BohmTrajectory.h"
 #include "engine/DensityGrid.h"
-#include "engine/OrderedBlocks.h"
-#include "engine/TrajectoryStarts.h"
+#include "engine/RegularTraces.h"
 
 namespace nivaro {
 namespace {
@@ -35,15 +34,10 @@ void AppendField(std::string& line, Number value, char separator)
 void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
 {
     std::fputs("start_row,step,row,column,x_m,z_m\n", stream);
-    const TrajectoryTracer tracer(state);
-    const std::vector<double> starts = RegularStartRows(state, state.grid.dxb);
-    std::vector<std::string> lines(starts.size());
-    std::size_t written = 0;
-    RunBlocksInOrder(
-        static_cast<int>(starts.size()), ThreadCount(state.threads),
-        [&](int index, int) {
-            const double startRow = starts[static_cast<std::size_t>(index)];
-            std::string& text = lines[static_cast<std::size_t>(index)];
+    TraceRegularStartsInOrder<std::string>(
+        state,
+        [&state](const TrajectoryTracer& tracer, double startRow) {
+            std::string text;
             tracer.Trace(startRow, state.grid.step, [&](const TracePosition& position) {
                 AppendField(text, startRow, ',');
                 AppendField(text, position.step, ',');
@@ -52,12 +46,10 @@ void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
                 AppendField(text, RowPosition(state, position.row), ',');
                 AppendField(text, ColumnPosition(state, position.column), '\n');
             });
+            return text;
         },
-        [&](int finished) {
-            for (; written < static_cast<std::size_t>(finished); ++written) {
-                std::fwrite(lines[written].data(), 1, lines[written].size(), stream);
-                std::string().swap(lines[written]);
-            }
+        [&](double, std::string&& text) {
+            std::fwrite(text.data(), 1, text.size(), stream);
             return !state.stopRequested.load();
         });
 }

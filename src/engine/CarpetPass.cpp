@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "BohmTrajectory.h"
-#include "OrderedBlocks.h"
+#include "RegularTraces.h"
 #include "TrajectoryStarts.h"
 #include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
@@ -61,34 +61,25 @@ void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, con
         int row;
         int column;
     };
-    const TrajectoryTracer tracer(state);
-    const std::vector<double> starts = RegularStartRows(state, state.grid.dxb);
-    std::vector<std::vector<Cell>> crossed(starts.size());
-    std::size_t painted = 0;
-    RunBlocksInOrder(
-        static_cast<int>(starts.size()), ThreadCount(state.threads),
-        [&](int index, int) {
-            std::vector<Cell>& cells = crossed[static_cast<std::size_t>(index)];
-            tracer.Trace(starts[static_cast<std::size_t>(index)], state.grid.step, OnGridCells([&cells](int row, int column) {
+    TraceRegularStartsInOrder<std::vector<Cell>>(
+        state,
+        [&state](const TrajectoryTracer& tracer, double startRow) {
+            std::vector<Cell> cells;
+            tracer.Trace(startRow, state.grid.step, OnGridCells([&cells](int row, int column) {
                              if (cells.empty() || cells.back().row != row || cells.back().column != column) {
                                  cells.push_back({row, column});
                              }
                          }));
+            return cells;
         },
-        [&](int finished) {
-            for (; painted < static_cast<std::size_t>(finished); ++painted) {
-                auto mark = MarkCells(state, starts[painted], kRegularTrajectoryChannels);
-                for (const Cell& cell : crossed[painted]) {
-                    mark(TracePosition{0, 0.0, 0.0, cell.row, cell.column, true});
-                }
-                std::vector<Cell>().swap(crossed[painted]);
-                progress.Advance({ProgressKind::CarpetRegularStarts, static_cast<int>(100 * starts[painted] / state.grid.nxb),
-                                  elapsed()});
-                if (state.stopRequested.load()) {
-                    return false;  // nothing after the trajectory that saw the stop is painted
-                }
+        [&](double startRow, std::vector<Cell>&& cells) {
+            auto mark = MarkCells(state, startRow, kRegularTrajectoryChannels);
+            for (const Cell& cell : cells) {
+                mark(TracePosition{0, 0.0, 0.0, cell.row, cell.column, true});
             }
-            return true;
+            progress.Advance(
+                {ProgressKind::CarpetRegularStarts, static_cast<int>(100 * startRow / state.grid.nxb), elapsed()});
+            return !state.stopRequested.load();  // nothing after the trajectory that saw the stop is painted
         });
 }
 
