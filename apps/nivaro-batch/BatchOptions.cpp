@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "ArrayOutput.h"
 #include "carpet/TableWriter.h"
 #include "configuration/SettingKeys.h"
 #include "platform/NumberText.h"
@@ -84,6 +85,16 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.densityFile = cursor.TakeValueOf(option);
         } else if (option == "--spectrum") {
             options.spectrumFile = cursor.TakeValueOf(option);
+        } else if (option == "--psi") {
+            options.psiFile = cursor.TakeValueOf(option);
+            if (ArrayFormatOf(*options.psiFile) == ArrayFormat::Text) {
+                throw UsageError("--psi writes the complex field as .npy or .h5, got '" + *options.psiFile + "'");
+            }
+        } else if (option == "--output") {
+            options.outputFile = cursor.TakeValueOf(option);
+            if (ArrayFormatOf(*options.outputFile) != ArrayFormat::Hdf5) {
+                throw UsageError("--output writes an HDF5 file ending in .h5, got '" + *options.outputFile + "'");
+            }
         } else if (option == "--trajectories") {
             options.trajectoriesFile = cursor.TakeValueOf(option);
         } else if (option == "--format") {
@@ -139,10 +150,11 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             throw UsageError("unknown option '" + option + "'");
         }
     }
-    if (!options.help && !options.version && !options.densityFile && !options.spectrumFile &&
-        !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile && !options.chartFile) {
-        throw UsageError(
-            "nothing to write: give --density, --carpet, --chart, --spectrum, --trajectories or --write-config");
+    if (!options.help && !options.version && !options.densityFile && !options.spectrumFile && !options.psiFile &&
+        !options.outputFile && !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile &&
+        !options.chartFile) {
+        throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --spectrum, "
+                         "--trajectories or --write-config");
     }
     return options;
 }
@@ -157,7 +169,8 @@ std::string BatchUsage()
     return "Usage: nivaro-batch [--config FILE] [--set KEY=VALUE]... [--density FILE] [--format FMT]\n"
            "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
            "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
-           "                    [--spectrum FILE] [--trajectories FILE] [--write-config FILE]\n"
+           "                    [--spectrum FILE] [--psi FILE] [--output RUN.h5] [--trajectories FILE]\n"
+           "                    [--write-config FILE]\n"
            "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
@@ -166,7 +179,10 @@ std::string BatchUsage()
            "  --set KEY=VALUE      override one setting (applied in order, after --config); keys:\n"
            "                       " + keys + "\n"
            "                       scales take a ratio such as 3:1 or 1:2\n"
-           "  --density FILE       write norm(PSI) on the nx by nz grid as a tab-separated table\n"
+           "  --density FILE       write norm(PSI) on the nx by nz grid: a tab-separated table, or by the name's\n"
+           "                       extension a NumPy array (.npy) or an HDF5 file (.h5)\n"
+           "  --psi FILE           write the complex field psi as .npy (complex128) or .h5\n"
+           "  --output RUN.h5      write everything the run computes into one HDF5 file\n"
            "  --format FMT         printf format of one table value (default \"% .4f\")\n"
            "  --carpet FILE        draw the carpet picture with its trajectories (.bmp, .png or .jpg)\n"
            "  --contrast N         square roots taken of the density for the carpet, 0 to 5 (default 1)\n"
@@ -175,7 +191,7 @@ std::string BatchUsage()
            "  --chart FILE         draw the 3D chart of the density as the window shows it (.png, .jpg, .bmp, .svg)\n"
            "  --size WxH           size of the chart picture in pixels (default 832x740)\n"
            "  --show-trajectories  draw the Bohmian trajectories over the chart's surface\n"
-           "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi\n"
+           "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi (.txt, .npy, .h5)\n"
            "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
            "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"
            "  --threads N          threads of the computations (default: NIVARO_THREADS, else every core)\n"

@@ -12,6 +12,8 @@ struct BatchOptions {
     std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE, in order
     std::optional<std::string> densityFile;
     std::optional<std::string> spectrumFile;
+    std::optional<std::string> psiFile;     // the complex field, .npy or .h5
+    std::optional<std::string> outputFile;  // everything the run computed, .h5
     std::optional<std::string> trajectoriesFile;
     std::optional<std::string> configFile;
     std::optional<std::string> writeConfigFile;

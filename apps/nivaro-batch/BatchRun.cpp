@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
 
+#include "ArrayOutput.h"
 #include "BatchOptions.h"
 #include "InterruptGuard.h"
 #include "StageTimings.h"
@@ -28,6 +30,7 @@
 #include "engine/WorkEstimate.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
+#include "platform/Hdf5Writer.h"
 #include "platform/RasterImageFile.h"
 #include "platform/SystemMemory.h"
 #include "platform/TextMatching.h"
@@ -88,15 +91,9 @@ PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, st
     return loaded.panel;
 }
 
-std::unique_ptr<AtomicFile> OpenOutput(const std::optional<std::string>& path, bool binary = false)
+std::unique_ptr<AtomicFile> OpenOutput(const std::optional<std::string>& path)
 {
-    return path ? std::make_unique<AtomicFile>(*path, binary) : nullptr;
-}
-
-void WriteTableTo(AtomicFile& file, const RealMatrixT& table, const std::string& format)
-{
-    WriteTable(file.Stream(), table, nullptr, format.c_str());
-    file.Commit();
+    return path ? std::make_unique<AtomicFile>(*path) : nullptr;
 }
 
 RgbRowSource CarpetRows(const SimulationState& state)
@@ -177,7 +174,8 @@ void WriteChart(const BatchOptions& options, const SimulationState& state, std::
 RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
 {
     RunPlan plan;
-    plan.density = options.densityFile || options.spectrumFile || options.carpetFile || options.chartFile;
+    plan.density = options.densityFile || options.spectrumFile || options.psiFile || options.outputFile ||
+                   options.carpetFile || options.chartFile;
     plan.surfaceTrajectories = options.chartFile && options.chartTrajectories;
     plan.carpet = options.carpetFile.has_value();
     plan.carpetTrajectories = options.carpetFile && options.carpetTrajectories;
@@ -189,10 +187,19 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
         }
     }
     plan.trajectoryCsv = options.trajectoriesFile.has_value();
-    if (options.densityFile) {
+    if (options.densityFile && ArrayFormatOf(*options.densityFile) == ArrayFormat::Text) {
         plan.tableFormat = options.valueFormat;
+    } else if (options.densityFile) {
+        plan.arrayBytesPerPoint += sizeof(double);
     }
-    plan.spectrumTable = options.spectrumFile.has_value();
+    if (options.psiFile) {
+        plan.arrayBytesPerPoint += 2 * sizeof(double);
+    }
+    if (options.outputFile) {
+        plan.arrayBytesPerPoint += 3 * sizeof(double);  // density and psi
+        plan.trajectoryArrays = true;
+    }
+    plan.spectrumTable = options.spectrumFile || options.outputFile;
     return plan;
 }
 
@@ -217,6 +224,60 @@ void RequireBoundedWork(const SimulationState& state, const BatchOptions& option
     }
 }
 
+// The settings as the configuration stores them, z0 and the program's
+// version: the attributes of the HDF5 files.
+SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state)
+{
+    IniFile settings;
+    WriteBackConfiguration(settings, panel, state.grid);
+    SettingAttributes attributes;
+    for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {
+        for (const std::string& entry : settings.SectionEntries(section)) {
+            const std::size_t equals = entry.find('=');
+            attributes.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
+        }
+    }
+    attributes.emplace_back("z0", ShortestText(state.parameters.z0));
+    attributes.emplace_back("program_version", kProgramVersion);
+    return attributes;
+}
+
+std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, const SettingAttributes& attributes)
+{
+    return path ? std::make_unique<ArrayOutput>(*path, attributes) : nullptr;
+}
+
+std::vector<double> Positions(int count, const std::function<double(int)>& position)
+{
+    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
+    for (int k = 0; k < count; ++k) {
+        values[static_cast<std::size_t>(k)] = position(k);
+    }
+    return values;
+}
+
+constexpr const char* kDensityUnit = "norm(PSI) = |psi|^2 sigma0 sqrt(2 pi) / N, dimensionless";
+constexpr const char* kPsiUnit = "m^-1/2";
+constexpr const char* kSpectrumUnit = "|FFT2 of psi|, top-left 256 by 256, m^-1/2";
+
+// The grid, its coordinates and the regular trajectories into the run file;
+// psi goes before the spectrum replaces it.
+void WriteRunGrids(Hdf5Writer& run, const SimulationState& state)
+{
+    WriteRealDataset(run, "density", state.densityField, kDensityUnit);
+    WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);
+    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
+    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
+                    "m");
+    const TrajectoryColumns trajectories = CollectTrajectories(state);
+    run.WriteVector("trajectories/start_row", trajectories.startRow, "row");
+    run.WriteVector("trajectories/step", trajectories.step, "steps from the start");
+    run.WriteVector("trajectories/row", trajectories.row, "row");
+    run.WriteVector("trajectories/column", trajectories.column, "column");
+    run.WriteVector("trajectories/x_m", trajectories.x, "m");
+    run.WriteVector("trajectories/z_m", trajectories.z, "m");
+}
+
 void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
 {
     SimulationState state;
@@ -227,23 +288,30 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
 
-    // The text outputs are opened before the computation, so that a folder
-    // that cannot be written is reported at once, not after minutes of work.
-    const std::unique_ptr<AtomicFile> density = OpenOutput(options.densityFile);
+    // The outputs are opened before the computation, so that a folder that
+    // cannot be written is reported at once, not after minutes of work.
+    const SettingAttributes attributes = AttributesOf(panel, state);
+    const std::unique_ptr<ArrayOutput> density = OpenArray(options.densityFile, attributes);
+    const std::unique_ptr<ArrayOutput> psi = OpenArray(options.psiFile, attributes);
+    const std::unique_ptr<ArrayOutput> spectrum = OpenArray(options.spectrumFile, attributes);
     const std::unique_ptr<AtomicFile> trajectories = OpenOutput(options.trajectoriesFile);
-    const std::unique_ptr<AtomicFile> spectrum = OpenOutput(options.spectrumFile);
+    const std::unique_ptr<Hdf5Writer> run = options.outputFile ? std::make_unique<Hdf5Writer>(*options.outputFile) : nullptr;
 
     TerminalProgress terminal(err);
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
-    if (density || spectrum || options.carpetFile || options.chartFile) {
+    if (density || psi || spectrum || run || options.carpetFile || options.chartFile) {
         timings.Time("density", [&] { ComputeDensityGrid(state, progress); });
         interrupts.ThrowIfInterrupted();
     } else {
         state.parameters.UpdateDerived();
     }
     if (density) {
-        timings.Time(writing(options.densityFile), [&] { WriteTableTo(*density, state.densityField, options.valueFormat); });
+        timings.Time(writing(options.densityFile),
+                     [&] { density->WriteReal(state.densityField, "density", kDensityUnit, options.valueFormat); });
+    }
+    if (psi) {
+        timings.Time(writing(options.psiFile), [&] { psi->WriteComplex(state.psiField, "psi", kPsiUnit); });
     }
     if (options.carpetFile) {
         timings.Time("carpet", [&] {
@@ -261,12 +329,25 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
         interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
-    if (spectrum) {
+    if (run) {
+        WriteSettingAttributes(*run, attributes);
+        timings.Time(writing(options.outputFile), [&] { WriteRunGrids(*run, state); });
+        interrupts.ThrowIfInterrupted();
+    }
+    if (spectrum || run) {
         // Always transform: the window's guard against a second F11 would
         // otherwise leave the density in place when nx is 256.
         timings.Time("spectrum", [&] { TransformPsiToSpectrum(state); });
+    }
+    if (spectrum) {
         timings.Time(writing(options.spectrumFile),
-                     [&] { WriteTableTo(*spectrum, state.densityField, options.valueFormat); });
+                     [&] { spectrum->WriteReal(state.densityField, "spectrum", kSpectrumUnit, options.valueFormat); });
+    }
+    if (run) {
+        timings.Time(writing(options.outputFile), [&] {
+            WriteRealDataset(*run, "spectrum", state.densityField, kSpectrumUnit);
+            run->Commit();
+        });
     }
     if (options.writeConfigFile) {
         timings.Time(writing(options.writeConfigFile), [&] {
@@ -288,7 +369,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             return kExitSuccess;
         }
         if (options.version) {
-            out << "nivaro-batch 1.26\n";
+            out << "nivaro-batch " << kProgramVersion << "\n";
             return kExitSuccess;
         }
         Run(options, err, showProgress && !options.quiet);

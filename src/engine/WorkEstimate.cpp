@@ -22,7 +22,8 @@ constexpr double kSecondsPerTraceStepAndSlit = 25e-9;
 constexpr double kSecondsPerTableValue = 40e-9;
 constexpr double kSecondsPerCsvLine = 400e-9;
 constexpr double kCsvBytesPerLine = 130.0;
-constexpr double kBytesPerCell = 8.0;  // a crossed cell waiting to be painted
+constexpr double kBytesPerCell = 8.0;
+constexpr double kArrayBytesPerPosition = 6 * sizeof(double);  // a crossed cell waiting to be painted
 constexpr double kTrajectoriesInFlightPerThread = 4.0;
 // An arc-length step advances less than a pixel along z wherever the path
 // is slanted.
@@ -123,6 +124,14 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
         estimate.outputBytes += lines * kCsvBytesPerLine;
         estimate.memoryBytes += kTrajectoriesInFlightPerThread * parallel * StepsPerTrajectory(state, g.step) * kCsvBytesPerLine;
     }
+    if (plan.trajectoryArrays) {
+        estimate.startCandidates += std::ceil(g.nxb / g.dxb);
+        const double positions = regularStarts * StepsPerTrajectory(state, g.step);
+        trace(regularStarts, StepsPerTrajectory(state, g.step));
+        estimate.outputBytes += positions * kArrayBytesPerPosition;
+        estimate.memoryBytes += positions * kArrayBytesPerPosition;
+    }
+    estimate.outputBytes += points * plan.arrayBytesPerPoint;
     serialSeconds += estimate.startCandidates * kSecondsPerStartCandidate;
     if (plan.tableFormat) {
         estimate.outputBytes += points * TableValueBytes(*plan.tableFormat) + g.nx + 1.0;

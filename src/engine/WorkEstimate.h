@@ -18,6 +18,8 @@ struct RunPlan {
     bool trajectoryCsv = false;
     std::optional<std::string> tableFormat;  // the density table, with this printf format
     bool spectrumTable = false;
+    double arrayBytesPerPoint = 0.0;  // binary arrays of the grid written (.npy, .h5)
+    bool trajectoryArrays = false;    // every trajectory position kept for an array file
 };
 
 struct WorkEstimate {

@@ -22,6 +22,9 @@ public:
     ~AtomicFile();
 
     std::FILE* Stream() const { return stream_; }
+    // The temporary's name, for writers that open files by name; empty when
+    // the target is written directly.
+    const std::string& TemporaryPath() const { return temporary_; }
     // Flushes, closes and renames; throws FileError naming the target and the
     // system's reason when any write failed.
     void Commit();

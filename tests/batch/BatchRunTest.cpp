@@ -7,6 +7,8 @@
 #include <vector>
 
 #include <QImage>
+#include <cstring>
+#include <hdf5.h>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -211,6 +213,80 @@ TEST(Batch, ASignalStopsTheRunRemovesItsUnfinishedFilesAndGivesItsNumber)
         }
         EXPECT_FALSE(std::filesystem::exists(folder / "t.csv"));
     }
+}
+
+// The values after a .npy file's header, which NpyWriterTest checks.
+std::vector<double> NpyValues(const std::filesystem::path& path)
+{
+    const std::string bytes = ReadWholeFile(path);
+    const std::size_t length = static_cast<unsigned char>(bytes[8]) | (static_cast<unsigned char>(bytes[9]) << 8);
+    std::vector<double> values((bytes.size() - 10 - length) / sizeof(double));
+    std::memcpy(values.data(), bytes.data() + 10 + length, values.size() * sizeof(double));
+    return values;
+}
+
+std::vector<double> Hdf5Values(hid_t file, const char* name, hid_t memoryType, std::size_t doublesPerValue)
+{
+    const hid_t dataset = H5Dopen2(file, name, H5P_DEFAULT);
+    const hid_t space = H5Dget_space(dataset);
+    std::vector<double> values(static_cast<std::size_t>(H5Sget_simple_extent_npoints(space)) * doublesPerValue);
+    H5Dread(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
+    H5Sclose(space);
+    H5Dclose(dataset);
+    return values;
+}
+
+std::string Hdf5Attribute(hid_t file, const char* name)
+{
+    const hid_t attribute = H5Aopen(file, name, H5P_DEFAULT);
+    const hid_t type = H5Aget_type(attribute);
+    char* text = nullptr;
+    H5Aread(attribute, type, &text);
+    std::string value = text != nullptr ? text : "";
+    H5free_memory(text);
+    H5Tclose(type);
+    H5Aclose(attribute);
+    return value;
+}
+
+TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
+{
+    const ScratchFolder folder;
+    ASSERT_EQ(Batch({"--set", "slits=3", "--density", (folder / "d.txt").string(), "--psi", (folder / "p.npy").string(),
+                     "--output", (folder / "run.h5").string()})
+                  .status,
+              0);
+    ASSERT_EQ(Batch({"--set", "slits=3", "--density", (folder / "d.npy").string()}).status, 0);
+    const std::vector<double> density = NpyValues(folder / "d.npy");
+    ASSERT_EQ(density.size(), 300u * 300u);
+    const std::vector<std::string> table = Lines(ReadWholeFile(folder / "d.txt"));
+    for (int i = 0; i < 300; i += 37) {
+        const std::vector<std::string> fields = Fields(table[static_cast<std::size_t>(i)], '\t');
+        for (int j = 0; j < 300; j += 41) {
+            EXPECT_NEAR(density[static_cast<std::size_t>(i) * 300 + j], std::stod(fields[static_cast<std::size_t>(j)]), 5e-5);
+        }
+    }
+
+    const hid_t run = H5Fopen((folder / "run.h5").c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    ASSERT_GE(run, 0);
+    EXPECT_EQ(Hdf5Values(run, "density", H5T_NATIVE_DOUBLE, 1), density) << "bit for bit";
+    const hid_t complex = H5Tcreate(H5T_COMPOUND, 16);
+    H5Tinsert(complex, "r", 0, H5T_NATIVE_DOUBLE);
+    H5Tinsert(complex, "i", 8, H5T_NATIVE_DOUBLE);
+    EXPECT_EQ(Hdf5Values(run, "psi", complex, 2), NpyValues(folder / "p.npy")) << "psi to the last bit";
+    H5Tclose(complex);
+    EXPECT_EQ(Hdf5Values(run, "x_m", H5T_NATIVE_DOUBLE, 1).size(), 300u);
+    EXPECT_EQ(Hdf5Values(run, "spectrum", H5T_NATIVE_DOUBLE, 1).size(), 256u * 256u);
+    EXPECT_FALSE(Hdf5Values(run, "trajectories/row", H5T_NATIVE_DOUBLE, 1).empty());
+    for (const auto& [key, value] : std::vector<std::pair<const char*, const char*>>{
+             {"slits", "3"}, {"lambda", "1E-8"}, {"X-scale", "1:1"}, {"nx", "300"}, {"step", "1"}, {"z0", "0"},
+             {"program_version", "1.26"}}) {
+        EXPECT_EQ(Hdf5Attribute(run, key), value) << key;
+    }
+    H5Fclose(run);
+
+    EXPECT_EQ(Batch({"--psi", (folder / "p.txt").string()}).status, 2) << "psi needs an array format";
+    EXPECT_EQ(Batch({"--output", (folder / "run.npy").string()}).status, 2);
 }
 
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "numeric/Matrices.h"
+
+namespace nivaro {
+
+class AtomicFile;
+class Hdf5Writer;
+
+// The format of a numeric output, by its name's extension: ".npy" (NumPy),
+// ".h5" (HDF5), anything else the text table.
+enum class ArrayFormat { Text, Npy, Hdf5 };
+ArrayFormat ArrayFormatOf(const std::string& path);
+
+// The settings as the configuration stores them, and the program's version:
+// the attributes of every HDF5 file the batch writes.
+using SettingAttributes = std::vector<std::pair<std::string, std::string>>;
+
+// One numeric output file, opened before the computation (so that a folder
+// that cannot be written is told at once) and written when its array is
+// ready: a text table in the given printf format, a .npy array, or an HDF5
+// file holding the array as one dataset with its unit and the settings.
+class ArrayOutput {
+public:
+    ArrayOutput(const std::string& path, const SettingAttributes& settings);
+    ~ArrayOutput();
+
+    void WriteReal(const RealMatrixT& values, const std::string& dataset, const std::string& unit,
+                   const std::string& textFormat);
+    void WriteComplex(const ComplexMatrixT& values, const std::string& dataset, const std::string& unit);
+
+private:
+    ArrayFormat format_;
+    std::unique_ptr<AtomicFile> file_;
+    std::unique_ptr<Hdf5Writer> hdf5_;
+};
+
+// The grids as datasets of an HDF5 file.
+void WriteRealDataset(Hdf5Writer& file, const std::string& name, const RealMatrixT& values, const std::string& unit);
+void WriteComplexDataset(Hdf5Writer& file, const std::string& name, const ComplexMatrixT& values,
+                         const std::string& unit);
+void WriteSettingAttributes(Hdf5Writer& file, const SettingAttributes& settings);
+
+}  // namespace nivaro

@@ -1,0 +1,197 @@
+#include "Hdf5Writer.h"
+
+#include <hdf5.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "FileError.h"
+
+namespace nivaro {
+namespace {
+
+static_assert(sizeof(hid_t) == sizeof(std::int64_t), "the header keeps the file's identifier as int64");
+
+// An identifier of the library, closed by its own close function.
+class Id {
+public:
+    Id(hid_t id, herr_t (*close)(hid_t)) : id_(id), close_(close) {}
+    Id(Id&& other) noexcept : id_(std::exchange(other.id_, -1)), close_(other.close_) {}
+    Id(const Id&) = delete;
+    Id& operator=(const Id&) = delete;
+    Id& operator=(Id&&) = delete;
+    ~Id()
+    {
+        if (id_ >= 0) {
+            close_(id_);
+        }
+    }
+    hid_t operator*() const { return id_; }
+    bool Valid() const { return id_ >= 0; }
+
+private:
+    hid_t id_;
+    herr_t (*close_)(hid_t);
+};
+
+// Datasets may be named with a path; the groups on the way are created.
+Id IntermediateGroups()
+{
+    Id list(H5Pcreate(H5P_LINK_CREATE), H5Pclose);
+    H5Pset_create_intermediate_group(*list, 1);
+    return list;
+}
+
+Id ComplexType()
+{
+    Id type(H5Tcreate(H5T_COMPOUND, 2 * sizeof(double)), H5Tclose);
+    H5Tinsert(*type, "r", 0, H5T_NATIVE_DOUBLE);
+    H5Tinsert(*type, "i", sizeof(double), H5T_NATIVE_DOUBLE);
+    return type;
+}
+
+Id Utf8StringType()
+{
+    Id type(H5Tcopy(H5T_C_S1), H5Tclose);
+    H5Tset_size(*type, H5T_VARIABLE);
+    H5Tset_cset(*type, H5T_CSET_UTF8);
+    return type;
+}
+
+bool WriteScalarAttribute(hid_t object, const std::string& name, hid_t type, const void* value)
+{
+    const Id space(H5Screate(H5S_SCALAR), H5Sclose);
+    const Id attribute(H5Acreate2(object, name.c_str(), type, *space, H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
+    return attribute.Valid() && H5Awrite(*attribute, type, value) >= 0;
+}
+
+bool WriteStringAttribute(hid_t object, const std::string& name, const std::string& value)
+{
+    const Id type = Utf8StringType();
+    const char* text = value.c_str();
+    return WriteScalarAttribute(object, name, *type, &text);
+}
+
+}  // namespace
+
+Hdf5Writer::Hdf5Writer(const std::string& target) : target_(target), file_(target, true)
+{
+    if (file_.TemporaryPath().empty()) {
+        throw FileError(target_, "an HDF5 file must be a regular file");
+    }
+    // The library prints its error stack by default; failures are thrown.
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+    fileId_ = H5Fcreate(file_.TemporaryPath().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    if (fileId_ < 0) {
+        Fail("the file");
+    }
+}
+
+Hdf5Writer::~Hdf5Writer()
+{
+    CloseFile();
+}
+
+void Hdf5Writer::CloseFile() noexcept
+{
+    if (fileId_ >= 0) {
+        H5Fclose(fileId_);
+        fileId_ = -1;
+    }
+}
+
+void Hdf5Writer::Fail(const std::string& what) const
+{
+    throw FileError(target_, "HDF5 could not write " + what);
+}
+
+namespace {
+
+// Writes a rows by cols dataset one row at a time through a one-row
+// selection: the grids keep their rows apart in memory.
+template <typename FillRow>
+bool WriteRows(hid_t file, const std::string& name, hid_t fileType, hid_t memoryType, int rows, int cols,
+               const std::string& unit, FillRow&& rowData)
+{
+    const hsize_t dims[2] = {static_cast<hsize_t>(rows), static_cast<hsize_t>(cols)};
+    const Id space(H5Screate_simple(2, dims, nullptr), H5Sclose);
+    const Id links = IntermediateGroups();
+    const Id dataset(H5Dcreate2(file, name.c_str(), fileType, *space, *links, H5P_DEFAULT, H5P_DEFAULT), H5Dclose);
+    if (!dataset.Valid()) {
+        return false;
+    }
+    const hsize_t rowDims[2] = {1, dims[1]};
+    const Id memory(H5Screate_simple(2, rowDims, nullptr), H5Sclose);
+    for (int row = 0; row < rows; ++row) {
+        const hsize_t start[2] = {static_cast<hsize_t>(row), 0};
+        H5Sselect_hyperslab(*space, H5S_SELECT_SET, start, nullptr, rowDims, nullptr);
+        if (H5Dwrite(*dataset, memoryType, *memory, *space, H5P_DEFAULT, rowData(row)) < 0) {
+            return false;
+        }
+    }
+    return WriteStringAttribute(*dataset, "unit", unit);
+}
+
+}  // namespace
+
+void Hdf5Writer::WriteReal(const std::string& name, const RealRows& rows, const std::string& unit)
+{
+    if (!WriteRows(fileId_, name, H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, rows.rows, rows.cols, unit, rows.row)) {
+        Fail(name);
+    }
+}
+
+void Hdf5Writer::WriteComplex(const std::string& name, const ComplexRows& rows, const std::string& unit)
+{
+    const Id type = ComplexType();
+    std::vector<double> interleaved(2 * static_cast<std::size_t>(std::max(rows.cols, 0)));
+    const auto fill = [&](int row) {
+        rows.fill(row, interleaved.data());
+        return interleaved.data();
+    };
+    if (!WriteRows(fileId_, name, *type, *type, rows.rows, rows.cols, unit, fill)) {
+        Fail(name);
+    }
+}
+
+void Hdf5Writer::WriteVector(const std::string& name, const std::vector<double>& values, const std::string& unit)
+{
+    const hsize_t dims[1] = {values.size()};
+    const Id space(H5Screate_simple(1, dims, nullptr), H5Sclose);
+    const Id links = IntermediateGroups();
+    const Id dataset(H5Dcreate2(fileId_, name.c_str(), H5T_IEEE_F64LE, *space, *links, H5P_DEFAULT, H5P_DEFAULT),
+                     H5Dclose);
+    const bool written = dataset.Valid() &&
+                         (values.empty() || H5Dwrite(*dataset, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT,
+                                                     values.data()) >= 0) &&
+                         WriteStringAttribute(*dataset, "unit", unit);
+    if (!written) {
+        Fail(name);
+    }
+}
+
+void Hdf5Writer::SetAttribute(const std::string& name, const std::string& value)
+{
+    if (!WriteStringAttribute(fileId_, name, value)) {
+        Fail("the attribute " + name);
+    }
+}
+
+void Hdf5Writer::SetAttribute(const std::string& name, double value)
+{
+    if (!WriteScalarAttribute(fileId_, name, H5T_NATIVE_DOUBLE, &value)) {
+        Fail("the attribute " + name);
+    }
+}
+
+void Hdf5Writer::Commit()
+{
+    const herr_t closed = H5Fclose(fileId_);
+    fileId_ = -1;
+    if (closed < 0) {
+        Fail("the file");
+    }
+    file_.Commit();
+}
+
+}  // namespace nivaro
