@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: optimised, and under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the engine's tests, which run the parallel
-# kernels on two threads, under ThreadSanitizer; then each fuzz target for
-# 20 seconds on its seed corpus.
+# kernels on two threads, under ThreadSanitizer; the Python module's tests
+# after the optimised build; then each fuzz target for 20 seconds on its
+# seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,10 @@ for preset in release sanitize tsan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+  if [ "$preset" = release ]; then
+    # The Python module against the batch program, with the system's NumPy.
+    PYTHONPATH=build/release/python /usr/bin/python3 -m pytest -q tests/python
+  fi
 done
 
 bash scripts/run-fuzzers.sh 20

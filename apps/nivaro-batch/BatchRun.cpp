@@ -27,6 +27,7 @@
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/RegularTraces.h"
 #include "engine/WorkEstimate.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"

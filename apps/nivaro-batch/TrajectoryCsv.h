@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdio>
-#include <vector>
 
 #include "engine/SimulationState.h"
 
@@ -12,16 +11,5 @@ namespace nivaro {
 // below nxb, slit test, step length `step`) pass the stop rules and go on.
 // Numbers in full precision. Needs the derived quantities to be current.
 void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state);
-
-// The same positions as columns, for array files.
-struct TrajectoryColumns {
-    std::vector<double> startRow;
-    std::vector<double> step;
-    std::vector<double> row;
-    std::vector<double> column;
-    std::vector<double> x;  // metres
-    std::vector<double> z;
-};
-TrajectoryColumns CollectTrajectories(const SimulationState& state);
 
 }  // namespace nivaro

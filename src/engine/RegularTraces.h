@@ -40,4 +40,16 @@ void TraceRegularStartsInOrder(const SimulationState& state, Trace&& trace, Take
         });
 }
 
+// Every position of the regular trajectories (the carpet's step), as
+// columns for array files and other programs.
+struct TrajectoryColumns {
+    std::vector<double> startRow;
+    std::vector<double> step;
+    std::vector<double> row;
+    std::vector<double> column;
+    std::vector<double> x;  // metres
+    std::vector<double> z;
+};
+TrajectoryColumns CollectTrajectories(const SimulationState& state);
+
 }  // namespace nivaro

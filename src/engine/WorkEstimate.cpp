@@ -51,6 +51,9 @@ double CountRegularStarts(const SimulationState& state, double spacing)
         return 0.0;
     }
     const double candidates = std::ceil(state.grid.nxb / spacing);
+    if (!std::isfinite(candidates)) {
+        return candidates;  // a spacing so small that the rows cannot even be counted
+    }
     // Each opening admits the start rows within half a slit width of its
     // centre: an interval of candidate indices. Openings wider than the
     // period overlap, so the intervals are merged before counting.

@@ -42,6 +42,8 @@ TEST(WorkEstimate, RunsThatWouldHangOrFloodTheDiskExceedTheLimits)
          true},
         {"dxb 1e-300", [](SimulationState& s, RunPlan& plan) { s.grid.dxb = 1e-300, plan.carpetTrajectories = true; },
          true},
+        {"dxb 1e-315, too small to count the rows", // found by fuzzing: the estimate was not a number
+         [](SimulationState& s, RunPlan& plan) { s.grid.dxb = 1e-315, plan.carpetTrajectories = true; }, true},
         {"2000 by 2000, 20 slits, table",
          [](SimulationState& s, RunPlan& plan) {
              s.grid.nx = s.grid.nz = 2000, s.parameters.slits = 20, plan.tableFormat = "% .4f";
