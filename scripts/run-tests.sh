@@ -2,8 +2,8 @@
 # Builds and runs every test twice: optimised, and under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the engine's tests, which run the parallel
 # kernels on two threads, under ThreadSanitizer; the Python module's tests
-# after the optimised build; then each fuzz target for 20 seconds on its
-# seed corpus.
+# and the package check after the optimised build; then each fuzz target
+# for 20 seconds on its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +14,7 @@ for preset in release sanitize tsan; do
   if [ "$preset" = release ]; then
     # The Python module against the batch program, with the system's NumPy.
     PYTHONPATH=build/release/python /usr/bin/python3 -m pytest -q tests/python
+    bash tests/packaging/check-package.sh
   fi
 done
 

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Validates the desktop entry and the AppStream metainfo, builds the Debian
+# package from the release build, installs it into a scratch root and runs
+# the installed batch program.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+desktop-file-validate packaging/nivaro.desktop
+appstreamcli validate --pedantic --no-net packaging/io.github.nivaro.nivaro.metainfo.xml
+
+(cd build/release && cpack -G DEB > "$(mktemp)" 2>&1)
+package="$(ls build/release/nivaro_*_amd64.deb)"
+root="$(mktemp -d)"
+trap 'rm -rf "$root"' EXIT
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status"
+# The scratch root has no other packages: its dependencies are the system's.
+dpkg --root="$root" --force-depends --force-not-root -i "$package" > "$root/dpkg.log" 2>&1 ||
+  { cat "$root/dpkg.log"; exit 1; }
+for file in usr/bin/nivaro usr/bin/nivaro-batch usr/share/applications/nivaro.desktop \
+            usr/share/icons/hicolor/scalable/apps/nivaro.svg usr/share/metainfo/io.github.nivaro.nivaro.metainfo.xml \
+            usr/share/man/man1/nivaro.1 usr/share/man/man1/nivaro-batch.1; do
+  test -e "$root/$file" || { echo "missing after installation: /$file"; exit 1; }
+done
+version="$("$root/usr/bin/nivaro-batch" --version 2>/dev/null)"
+test "$version" = "nivaro-batch 1.26" || { echo "installed nivaro-batch says '$version'"; exit 1; }
+PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -c "import nivaro; assert nivaro.density(nivaro.Settings(nx=8, nz=8)).shape == (8, 8)"
+echo "package $(basename "$package") installs and runs: $version, and its Python module imports"
