@@ -4,7 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "ArrayOutput.h"
+#include "output/ArrayOutput.h"
 #include "carpet/TableWriter.h"
 #include "configuration/SettingKeys.h"
 #include "platform/NumberText.h"

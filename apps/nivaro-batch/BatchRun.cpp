@@ -7,7 +7,6 @@
 #include <new>
 #include <optional>
 
-#include "ArrayOutput.h"
 #include "BatchOptions.h"
 #include "InterruptGuard.h"
 #include "StageTimings.h"
@@ -24,14 +23,14 @@
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SettingsValidation.h"
+#include "engine/OrderedBlocks.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
-#include "engine/OrderedBlocks.h"
-#include "engine/RegularTraces.h"
 #include "engine/WorkEstimate.h"
+#include "output/ArrayOutput.h"
+#include "output/RunFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
-#include "platform/Hdf5Writer.h"
 #include "platform/RasterImageFile.h"
 #include "platform/SystemMemory.h"
 #include "platform/TextMatching.h"
@@ -225,58 +224,9 @@ void RequireBoundedWork(const SimulationState& state, const BatchOptions& option
     }
 }
 
-// The settings as the configuration stores them, z0 and the program's
-// version: the attributes of the HDF5 files.
-SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state)
-{
-    IniFile settings;
-    WriteBackConfiguration(settings, panel, state.grid);
-    SettingAttributes attributes;
-    for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {
-        for (const std::string& entry : settings.SectionEntries(section)) {
-            const std::size_t equals = entry.find('=');
-            attributes.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
-        }
-    }
-    attributes.emplace_back("z0", ShortestText(state.parameters.z0));
-    attributes.emplace_back("program_version", kProgramVersion);
-    return attributes;
-}
-
 std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, const SettingAttributes& attributes)
 {
     return path ? std::make_unique<ArrayOutput>(*path, attributes) : nullptr;
-}
-
-std::vector<double> Positions(int count, const std::function<double(int)>& position)
-{
-    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
-    for (int k = 0; k < count; ++k) {
-        values[static_cast<std::size_t>(k)] = position(k);
-    }
-    return values;
-}
-
-constexpr const char* kDensityUnit = "norm(PSI) = |psi|^2 sigma0 sqrt(2 pi) / N, dimensionless";
-constexpr const char* kPsiUnit = "m^-1/2";
-constexpr const char* kSpectrumUnit = "|FFT2 of psi|, top-left 256 by 256, m^-1/2";
-
-// The grid, its coordinates and the regular trajectories into the run file;
-// psi goes before the spectrum replaces it.
-void WriteRunGrids(Hdf5Writer& run, const SimulationState& state)
-{
-    WriteRealDataset(run, "density", state.densityField, kDensityUnit);
-    WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);
-    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
-    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
-                    "m");
-    const TrajectoryColumns trajectories = CollectTrajectories(state);
-    run.WriteVector("trajectories/start_row", trajectories.startRow, "row");
-    run.WriteVector("trajectories/step", trajectories.step, "steps from the start");
-    run.WriteVector("trajectories/row", trajectories.row, "row");
-    run.WriteVector("trajectories/column", trajectories.column, "column");
-    run.WriteVector("trajectories/x_m", trajectories.x, "m");
-    run.WriteVector("trajectories/z_m", trajectories.z, "m");
 }
 
 void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
@@ -296,12 +246,11 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     const std::unique_ptr<ArrayOutput> psi = OpenArray(options.psiFile, attributes);
     const std::unique_ptr<ArrayOutput> spectrum = OpenArray(options.spectrumFile, attributes);
     const std::unique_ptr<AtomicFile> trajectories = OpenOutput(options.trajectoriesFile);
-    const std::unique_ptr<Hdf5Writer> run = options.outputFile ? std::make_unique<Hdf5Writer>(*options.outputFile) : nullptr;
 
     TerminalProgress terminal(err);
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
-    if (density || psi || spectrum || run || options.carpetFile || options.chartFile) {
+    if (density || psi || spectrum || options.outputFile || options.carpetFile || options.chartFile) {
         timings.Time("density", [&] { ComputeDensityGrid(state, progress); });
         interrupts.ThrowIfInterrupted();
     } else {
@@ -330,25 +279,16 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
         interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
-    if (run) {
-        WriteSettingAttributes(*run, attributes);
-        timings.Time(writing(options.outputFile), [&] { WriteRunGrids(*run, state); });
+    if (options.outputFile) {
+        timings.Time(writing(options.outputFile), [&] { WriteRunFile(*options.outputFile, state, attributes); });
         interrupts.ThrowIfInterrupted();
     }
-    if (spectrum || run) {
+    if (spectrum) {
         // Always transform: the window's guard against a second F11 would
         // otherwise leave the density in place when nx is 256.
         timings.Time("spectrum", [&] { TransformPsiToSpectrum(state); });
-    }
-    if (spectrum) {
         timings.Time(writing(options.spectrumFile),
                      [&] { spectrum->WriteReal(state.densityField, "spectrum", kSpectrumUnit, options.valueFormat); });
-    }
-    if (run) {
-        timings.Time(writing(options.outputFile), [&] {
-            WriteRealDataset(*run, "spectrum", state.densityField, kSpectrumUnit);
-            run->Commit();
-        });
     }
     if (options.writeConfigFile) {
         timings.Time(writing(options.writeConfigFile), [&] {

@@ -9,7 +9,6 @@ namespace nivaro {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFileError = 1;
 inline constexpr int kExitUsageError = 2;
-inline constexpr const char* kProgramVersion = "1.26";
 
 // The whole batch program behind main: parses the arguments, computes and
 // writes the requested files. Messages go to err; a progress bar too when

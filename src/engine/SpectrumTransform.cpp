@@ -6,17 +6,38 @@
 
 namespace nivaro {
 
-void TransformPsiToSpectrum(SimulationState& state)
+namespace {
+
+// Transforms the top-left block of field in place (reshaped to 256 by 256,
+// zero-padded) and writes the capped magnitudes.
+void TransformInPlace(ComplexMatrixT& field, RealMatrixT& magnitudes)
 {
-    state.psiField.Resize(kSpectrumSize, kSpectrumSize);
-    state.densityField.Resize(kSpectrumSize, kSpectrumSize);
-    Fft2D(state.psiField);
+    field.Resize(kSpectrumSize, kSpectrumSize);
+    magnitudes.Resize(kSpectrumSize, kSpectrumSize);
+    Fft2D(field);
     for (int row = 0; row < kSpectrumSize; ++row) {
-        double* magnitudes = state.densityField[row];
-        Magnitude(magnitudes, state.psiField.Re(row), state.psiField.Im(row), kSpectrumSize);
-        std::transform(magnitudes, magnitudes + kSpectrumSize, magnitudes,
+        double* values = magnitudes[row];
+        Magnitude(values, field.Re(row), field.Im(row), kSpectrumSize);
+        std::transform(values, values + kSpectrumSize, values,
                        [](double value) { return value > kSpectrumCap ? kSpectrumCap : value; });
     }
+}
+
+}  // namespace
+
+void TransformPsiToSpectrum(SimulationState& state)
+{
+    TransformInPlace(state.psiField, state.densityField);
+}
+
+void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes)
+{
+    ComplexMatrixT field(std::min(state.psiField.Rows(), kSpectrumSize), std::min(state.psiField.Cols(), kSpectrumSize));
+    for (int row = 0; row < field.Rows(); ++row) {
+        std::copy_n(state.psiField.Re(row), field.Cols(), field.Re(row));
+        std::copy_n(state.psiField.Im(row), field.Cols(), field.Im(row));
+    }
+    TransformInPlace(field, magnitudes);
 }
 
 bool ApplySpectrumView(SimulationState& state)

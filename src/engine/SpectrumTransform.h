@@ -12,6 +12,10 @@ inline constexpr double kSpectrumCap = 1e6;
 // magnitudes, each capped at 1e6. Always transforms.
 void TransformPsiToSpectrum(SimulationState& state);
 
+// The same magnitudes from a copy of psi into magnitudes (reshaped to 256
+// by 256), leaving the state as it is.
+void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes);
+
 // The spectrum view's guard: when densityField already has 256 rows (the
 // transform was done since the last density computation, or nx is 256)
 // nothing happens and false is returned; otherwise transforms.

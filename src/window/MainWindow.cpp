@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTimer>
@@ -79,6 +80,7 @@ void MainWindow::BuildViews()
     carpetScroll_->setBackgroundRole(QPalette::Base);
     carpetScroll_->setContextMenuPolicy(Qt::CustomContextMenu);
     carpetMenu_ = Named(new QMenu(this), "carpetMenu");
+    menuBar_ = Named(new QMenuBar(this), "menuBar");
     BuildMenus();
     carpetView_ = Named(new CarpetView, "carpetView");
     carpetScroll_->setWidget(carpetView_);
@@ -102,6 +104,7 @@ void MainWindow::ArrangeWindow()
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
+    root->setMenuBar(menuBar_);
     root->addLayout(top, 1);
     root->addWidget(statusPanel_);
 }

@@ -9,12 +9,14 @@
 #include "chart/Chart.h"
 #include "chart/ChartTools.h"
 #include "chart/MainChart.h"
+#include "configuration/PanelTexts.h"
 #include "engine/SimulationState.h"
 #include "engine/WorkEstimate.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QScrollArea;
 class QTimer;
 
@@ -94,6 +96,8 @@ private:
     QImage CarpetPicture() const;
     void CopyChart();
     void SaveDensityTable();
+    // Everything the last computation holds, as one HDF5 file.
+    void ExportRun();
     void EnableCarpetMenuItems();
     void AddToDataFile();
     void ClearDataFile();
@@ -116,6 +120,7 @@ private:
     // chart and the tools it refers to (children are deleted after members).
     std::unique_ptr<ChartHost> chartView_;
     bool spectrumShown_ = false;
+    PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;
     int busyDepth_ = 0;
 
@@ -126,6 +131,8 @@ private:
     QScrollArea* carpetScroll_ = nullptr;
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    QAction* exportRunAction_ = nullptr;
     QMenu* chartMenu_ = nullptr;
     QMenu* carpetMenu_ = nullptr;
     QAction* viewLegendAction_ = nullptr;

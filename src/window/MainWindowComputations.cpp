@@ -133,6 +133,7 @@ void MainWindow::ComputeDensityGrid()
             mainChart_.AddTrajectories(SurfaceTrajectories(state_));
         }
         WriteBackAndEchoConfiguration();
+        computedTexts_ = controlPanel_->Texts();
         carpetView_->Clear();
     }
     ShowViewOfPage();

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QUrl>
 
@@ -19,6 +20,8 @@
 #include "carpet/TableWriter.h"
 #include "chart/export/ChartExport.h"
 #include "engine/TrajectoryStarts.h"
+#include "output/ArrayOutput.h"
+#include "output/RunFile.h"
 #include "platform/AtomicFile.h"
 
 namespace nivaro {
@@ -80,6 +83,10 @@ void MainWindow::BuildMenus()
     clearDataFileAction_ = item(carpetMenu_, "clearDataFileAction", "Clear DAT-file", &MainWindow::ClearDataFile);
     addToDataFileAction_ = item(carpetMenu_, "addToDataFileAction", "Add to DAT-file", &MainWindow::AddToDataFile);
     connect(carpetMenu_, &QMenu::aboutToShow, this, &MainWindow::EnableCarpetMenuItems);
+
+    QMenu* fileMenu = Named(menuBar_->addMenu(QStringLiteral("&File")), "fileMenu");
+    exportRunAction_ = item(fileMenu, "exportRunAction", "&Export run...", &MainWindow::ExportRun);
+    exportRunAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
 }
 
 void MainWindow::SaveWithDialog(const char* suffix, const char* filter,
@@ -110,12 +117,25 @@ void MainWindow::CopyChart()
     CopyToClipboardMetafile(chart_, chartView_->width(), chartView_->height());
 }
 
+// The text table as before, or by the chosen filter's extension a NumPy
+// array or an HDF5 file.
 void MainWindow::SaveDensityTable()
 {
-    SaveWithDialog("txt", "Text files (*.txt)", [this](const std::string& path) {
-        AtomicFile table(path);
-        WriteTable(table.Stream(), state_.densityField);
-        table.Commit();
+    SaveWithDialog("txt", "Text files (*.txt);;NumPy arrays (*.npy);;HDF5 files (*.h5)", [this](const std::string& path) {
+        ArrayOutput(path, AttributesOf(computedTexts_, state_))
+            .WriteReal(state_.densityField, "density", kDensityUnit, kDefaultValueFormat);
+    });
+}
+
+void MainWindow::ExportRun()
+{
+    if (spectrumShown_) {
+        dialogs_.ShowError(QStringLiteral("The grids hold the Fourier spectrum; apply the parameters again before "
+                                          "exporting the run."));
+        return;
+    }
+    SaveWithDialog("h5", "HDF5 files (*.h5)", [this](const std::string& path) {
+        WriteRunFile(path, state_, AttributesOf(computedTexts_, state_));
     });
 }
 

@@ -43,6 +43,14 @@ std::optional<QString> MessageBoxDialogs::AskSaveFileName(const SaveRequest& req
     dialog.setDirectory(request.folder);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setNameFilter(request.filter);
+    // A name typed without an extension takes the one of the chosen filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const qsizetype star = filter.indexOf(QStringLiteral("*."));
+        const qsizetype close = filter.indexOf(QLatin1Char(')'), star);
+        if (star >= 0 && close > star) {
+            dialog.setDefaultSuffix(filter.mid(star + 2, close - star - 2));
+        }
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -16,7 +16,7 @@ public:
     // What the one save dialog shows for a command.
     struct SaveRequest {
         QString defaultSuffix;  // "jpg"
-        QString filter;         // "JPG files (*.jpg)"
+        QString filter;         // "JPG files (*.jpg)", several separated by ";;"
         QString folder;
     };
 

@@ -51,6 +51,24 @@ TEST(SpectrumTransform, MagnitudesAreCappedAtOneMillion)
     EXPECT_LT(state.densityField[0][1], 1e-6);
 }
 
+TEST(SpectrumTransform, TheSpectrumOfACopyEqualsTheTransformAndLeavesTheState)
+{
+    SimulationState state;
+    state.parameters.slits = 3;
+    SilentProgress progress;
+    ComputeDensityGrid(state, progress);
+    RealMatrixT copied(1, 1);
+    SpectrumOfPsi(state, copied);
+    EXPECT_EQ(state.psiField.Rows(), 300) << "psi stays";
+    EXPECT_EQ(state.densityField.Rows(), 300);
+    TransformPsiToSpectrum(state);
+    for (int i = 0; i < kSpectrumSize; ++i) {
+        for (int j = 0; j < kSpectrumSize; ++j) {
+            ASSERT_EQ(copied[i][j], state.densityField[i][j]) << i << "," << j;
+        }
+    }
+}
+
 TEST(SpectrumTransform, TheViewNeverActsOnAGridOf256Rows)
 {
     SimulationState state;

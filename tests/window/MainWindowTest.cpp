@@ -645,9 +645,16 @@ TEST_F(ExportTest, DensityTableAndDataFileCommands)
 {
     StartShown();
     SaveAs("norm.txt", "saveDensityTableAction");
-    EXPECT_EQ(dialogs.lastSaveRequest.filter, "Text files (*.txt)");
+    EXPECT_EQ(dialogs.lastSaveRequest.filter, "Text files (*.txt);;NumPy arrays (*.npy);;HDF5 files (*.h5)");
+    EXPECT_EQ(dialogs.lastSaveRequest.defaultSuffix, "txt") << "the text table stays the default";
     const std::string table = ReadWholeFile(folder / "norm.txt");
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 301);
+    SaveAs("norm.npy", "saveDensityTableAction");
+    EXPECT_EQ(std::filesystem::file_size(folder / "norm.npy"), 128u + 300u * 300u * 8u) << "a NumPy array";
+    SaveAs("run.h5", "exportRunAction");
+    EXPECT_EQ(dialogs.lastSaveRequest.defaultSuffix, "h5");
+    EXPECT_EQ(ReadWholeFile(folder / "run.h5").substr(1, 3), "HDF");
+    EXPECT_EQ(state.densityField.Rows(), 300) << "exporting the spectrum leaves the grids";
 
     ShowCarpet();
     auto* menu = Find<QMenu>("carpetMenu");

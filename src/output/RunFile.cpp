@@ -1,0 +1,66 @@
+#include "RunFile.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "configuration/Configuration.h"
+#include "engine/DensityGrid.h"
+#include "engine/RegularTraces.h"
+#include "engine/SettingsValidation.h"
+#include "engine/SpectrumTransform.h"
+#include "platform/Hdf5Writer.h"
+
+namespace nivaro {
+namespace {
+
+std::vector<double> Positions(int count, const std::function<double(int)>& position)
+{
+    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
+    for (int k = 0; k < count; ++k) {
+        values[static_cast<std::size_t>(k)] = position(k);
+    }
+    return values;
+}
+
+}  // namespace
+
+SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state)
+{
+    IniFile settings;
+    WriteBackConfiguration(settings, panel, state.grid);
+    SettingAttributes attributes;
+    for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {
+        for (const std::string& entry : settings.SectionEntries(section)) {
+            const std::size_t equals = entry.find('=');
+            attributes.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
+        }
+    }
+    attributes.emplace_back("z0", ShortestText(state.parameters.z0));
+    attributes.emplace_back("program_version", kProgramVersion);
+    return attributes;
+}
+
+void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes)
+{
+    Hdf5Writer run(path);
+    WriteSettingAttributes(run, attributes);
+    WriteRealDataset(run, "density", state.densityField, kDensityUnit);
+    WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);
+    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
+    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
+                    "m");
+    const TrajectoryColumns trajectories = CollectTrajectories(state);
+    run.WriteVector("trajectories/start_row", trajectories.startRow, "row");
+    run.WriteVector("trajectories/step", trajectories.step, "steps from the start");
+    run.WriteVector("trajectories/row", trajectories.row, "row");
+    run.WriteVector("trajectories/column", trajectories.column, "column");
+    run.WriteVector("trajectories/x_m", trajectories.x, "m");
+    run.WriteVector("trajectories/z_m", trajectories.z, "m");
+    RealMatrixT spectrum(1, 1);
+    SpectrumOfPsi(state, spectrum);
+    WriteRealDataset(run, "spectrum", spectrum, kSpectrumUnit);
+    run.Commit();
+}
+
+}  // namespace nivaro

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "configuration/PanelTexts.h"
+#include "engine/SimulationState.h"
+#include "output/ArrayOutput.h"
+
+namespace nivaro {
+
+inline constexpr const char* kProgramVersion = "1.26";
+inline constexpr const char* kDensityUnit = "norm(PSI) = |psi|^2 sigma0 sqrt(2 pi) / N, dimensionless";
+inline constexpr const char* kPsiUnit = "m^-1/2";
+inline constexpr const char* kSpectrumUnit = "|FFT2 of psi|, top-left 256 by 256, m^-1/2";
+
+// The settings as the configuration stores them, z0 and the program's
+// version: the attributes of every HDF5 file.
+SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state);
+
+// Everything a computed state holds, in one HDF5 file: density, psi, the x
+// and z coordinates, the regular trajectories and the spectrum (from a copy
+// of psi: the state is left as it is), with units and the settings.
+void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes);
+
+}  // namespace nivaro
