@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,23 @@ bool HasDisplay()
         return value != nullptr && *value != '\0';
     };
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+// nivaro.ini lives beside the program when that folder can be written (a
+// build tree, a portable copy); an installed program keeps it in the
+// user's configuration folder. The system's program folders count as
+// installed also for root, who could write them.
+QString ConfigurationFolder()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const bool systemFolder = programFolder.endsWith(QStringLiteral("/usr/bin")) ||
+                              programFolder.endsWith(QStringLiteral("/usr/local/bin")) || programFolder == "/bin";
+    if (!systemFolder && QFileInfo(programFolder).isWritable()) {
+        return programFolder;
+    }
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/nivaro";
+    QDir().mkpath(folder);
+    return folder;
 }
 
 }  // namespace
@@ -39,7 +59,7 @@ int main(int argc, char** argv)
     nivaro::MessageBoxDialogs dialogs;
     nivaro::MainWindow window(state, dialogs);
     dialogs.SetParent(&window);
-    if (!window.Start(QCoreApplication::applicationDirPath())) {
+    if (!window.Start(ConfigurationFolder())) {
         return 1;
     }
     window.show();
