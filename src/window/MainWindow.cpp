@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -39,6 +40,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);
     resize(1032, 796);
+    setMinimumSize(640, 400);
 
     BuildStatusLine();
     BuildViews();
@@ -100,7 +102,14 @@ void MainWindow::ArrangeWindow()
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
     top->addWidget(clientArea, 1);
-    top->addWidget(controlPanel_);
+    // A window lower than the panel scrolls it instead of crushing its fields.
+    auto* panelScroll = Named(new QScrollArea(this), "controlPanelScroll");
+    panelScroll->setWidget(controlPanel_);
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelScroll->setFixedWidth(controlPanel_->width() + panelScroll->verticalScrollBar()->sizeHint().width());
+    top->addWidget(panelScroll);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "Stepper.h"
 #include "WindowTexts.h"
@@ -46,7 +47,6 @@ constexpr int kHighestContrast = 5;
 ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& scaleP, QWidget* parent)
     : QWidget(parent), xScale_{scaleX}, zScale_{scaleZ}, pScale_{scaleP}
 {
-    setFixedWidth(192 * logicalDpiX() / 96);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 7, 6, 7);
     layout->addWidget(BuildParameterGroup());
@@ -54,6 +54,9 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     layout->addWidget(BuildPages());
     layout->addStretch(1);
     ConnectControls();
+    // 192 pixels at 96 dpi, wider only when the font needs it to show the
+    // neutron mass whole.
+    setFixedWidth(std::max(192 * logicalDpiX() / 96, sizeHint().width()));
 }
 
 QGroupBox* ParameterPanel::BuildParameterGroup()
@@ -76,6 +79,8 @@ QGroupBox* ParameterPanel::BuildParameterGroup()
     massBox_->setEditable(true);
     massBox_->setInsertPolicy(QComboBox::NoInsert);
     massBox_->setEditText(QStringLiteral("9.1095E-31"));
+    massBox_->setMinimumContentsLength(static_cast<int>(std::string_view("1.674927E-27").size()));
+    massBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     for (const ParticlePreset& preset : kParticlePresets) {
         massBox_->addItem(Text(FloatToStr(preset.mass)));
     }

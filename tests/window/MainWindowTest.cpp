@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -263,6 +265,21 @@ TEST_F(MainWindowTest, ApplyFromAScaleFieldComputesOnceAndCtrlTabShowsTheCarpet)
     QTest::keyClick(Find<QTabWidget>("pages"), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
     EXPECT_TRUE(Find<CarpetView>("carpetView")->HasPicture()) << "the tab rule draws the carpet";
+}
+
+TEST_F(MainWindowTest, ASmallWindowScrollsThePanelInsteadOfCrushingItsFields)
+{
+    Start();
+    window->show();
+    window->resize(window->minimumSize());
+    QCoreApplication::processEvents();
+    for (QLineEdit* field : Find<QWidget>("controlPanel")->findChildren<QLineEdit*>()) {
+        EXPECT_GE(field->height(), field->minimumSizeHint().height()) << field->objectName().toStdString();
+    }
+    EXPECT_TRUE(Find<QScrollArea>("controlPanelScroll")->verticalScrollBar()->isVisible());
+    auto* mass = Find<QComboBox>("massBox");
+    EXPECT_GE(mass->lineEdit()->width(), mass->fontMetrics().horizontalAdvance("1.674927E-27"))
+        << "the neutron mass shows whole";
 }
 
 TEST_F(MainWindowTest, ScaleControlsArmOneDelayedApply)
