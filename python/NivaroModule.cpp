@@ -127,17 +127,15 @@ public:
         auto state = std::make_unique<SimulationState>();
         state->gridMemoryLimit = AvailableMemoryBytes();
         state->threads = threads_;
-        LoadedConfiguration loaded = LoadConfiguration(configuration_, *state);
-        for (const auto& [key, text] : overrides_) {
-            ApplySetting(*state, loaded.panel, key, text);
+        if (const std::optional<std::string> refusal = LoadConfiguration(configuration_, overrides_, *state).refusal) {
+            throw py::value_error(*refusal);
         }
-        state->grid.DeriveDecimation();
         return state;
     }
 
 private:
     IniFile configuration_;
-    std::vector<std::pair<std::string, std::string>> overrides_;
+    SettingOverrides overrides_;
     int threads_ = 0;
 };
 

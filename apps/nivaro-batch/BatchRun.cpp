@@ -19,7 +19,6 @@
 #include "chart/MainChart.h"
 #include "chart/export/ChartExport.h"
 #include "configuration/Configuration.h"
-#include "configuration/SettingKeys.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SettingsValidation.h"
@@ -33,7 +32,6 @@
 #include "platform/FileError.h"
 #include "platform/RasterImageFile.h"
 #include "platform/SystemMemory.h"
-#include "platform/TextMatching.h"
 
 namespace nivaro {
 namespace {
@@ -63,32 +61,18 @@ PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, st
 {
     state.gridMemoryLimit = AvailableMemoryBytes();
     const IniFile configuration = options.configFile ? ReadConfiguration(*options.configFile) : IniFile{};
-    LoadedConfiguration loaded = LoadConfiguration(configuration, state);
-    for (const std::string& message : loaded.replacedValues) {
+    const OverriddenConfiguration settings = LoadConfiguration(configuration, options.settings, state);
+    for (const std::string& message : settings.loaded.replacedValues) {
         err << "nivaro-batch: " << message << '\n';
     }
     if (HasObsoleteDzb(configuration)) {
         err << kDzbWarning << '\n';
     }
-    for (const auto& [key, value] : options.settings) {
-        if (const std::optional<std::string> problem = ApplySetting(state, loaded.panel, key, value)) {
-            throw UsageError(*problem);
-        }
+    if (settings.refusal) {
+        throw UsageError(*settings.refusal);
     }
-    if (state.grid.nxb > state.grid.nx) {
-        // A smaller grid takes the start limit along, as the configuration
-        // reader does; an nxb asked for beyond the grid is refused.
-        const bool asked = std::any_of(options.settings.begin(), options.settings.end(),
-                                       [](const auto& setting) { return EqualsIgnoringCase(Trimmed(setting.first), "nxb"); });
-        if (asked) {
-            throw UsageError("nxb=" + std::to_string(state.grid.nxb) + ": must lie between 0 and nx (" +
-                             std::to_string(state.grid.nx) + ")");
-        }
-        state.grid.nxb = std::min(GridSettings{}.nxb, state.grid.nx / 2);
-    }
-    state.grid.DeriveDecimation();
     RequireUsableSettings(state);
-    return loaded.panel;
+    return settings.loaded.panel;
 }
 
 std::unique_ptr<AtomicFile> OpenOutput(const std::optional<std::string>& path)

@@ -5,7 +5,9 @@
 
 #include "engine/BohmTrajectory.h"
 #include "engine/SettingsValidation.h"
+#include "configuration/SettingKeys.h"
 #include "platform/NumberText.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 namespace {
@@ -163,6 +165,30 @@ LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& stat
     ReadGrid(reader, state);
     ReplaceUnusableDistance(reader, state);
     return loaded;
+}
+
+OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOverrides& overrides,
+                                          SimulationState& state)
+{
+    OverriddenConfiguration result{LoadConfiguration(file, state), std::nullopt};
+    for (const auto& [key, value] : overrides) {
+        if ((result.refusal = ApplySetting(state, result.loaded.panel, key, value))) {
+            return result;
+        }
+    }
+    if (state.grid.nxb > state.grid.nx) {
+        const bool asked = std::any_of(overrides.begin(), overrides.end(), [](const auto& setting) {
+            return EqualsIgnoringCase(Trimmed(setting.first), "nxb");
+        });
+        if (asked) {
+            result.refusal = "nxb=" + std::to_string(state.grid.nxb) + ": must lie between 0 and nx (" +
+                             std::to_string(state.grid.nx) + ")";
+            return result;
+        }
+        state.grid.nxb = std::min(kGridDefaults.nxb, state.grid.nx / 2);
+    }
+    state.grid.DeriveDecimation();
+    return result;
 }
 
 void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const GridSettings& grid)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "configuration/PanelTexts.h"
@@ -28,6 +30,21 @@ struct LoadedConfiguration {
 // below 1 or beyond the state's memory limit, nxb above nx, a start spacing
 // or step that is not positive) are replaced by their defaults.
 LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& state);
+
+using SettingOverrides = std::vector<std::pair<std::string, std::string>>;
+
+// The settings as the batch program and the Python module take them: the
+// configuration file's (as LoadConfiguration reads them), then each
+// (key, value) in order with ApplySetting, then the decimation. An nxb only
+// carried over from the file or the defaults follows a smaller nx, as the
+// reader does; one given beyond nx is refused. refusal holds the first
+// override that cannot be taken; the state is then not to be used.
+struct OverriddenConfiguration {
+    LoadedConfiguration loaded;
+    std::optional<std::string> refusal;
+};
+OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOverrides& overrides,
+                                          SimulationState& state);
 
 // Writes the panel texts (PARAMETERS, then AXIS) and the grid values (2D: nx,
 // nz, nxb as integers, dxb and step in the FloatToStr style) in this order.

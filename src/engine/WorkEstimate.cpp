@@ -110,27 +110,30 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
         serialSeconds += points * kSecondsPerGridPoint;
         estimate.outputBytes += 3.0 * points;
     }
+    // Each output of the regular starts traces them anew with the carpet's
+    // step; returns the positions traced.
     const double regularStarts = CountRegularStarts(state, g.dxb);
+    const double carpetSteps = StepsPerTrajectory(state, g.step);
+    const auto traceRegularStarts = [&] {
+        estimate.startCandidates += std::ceil(g.nxb / g.dxb);
+        trace(regularStarts, carpetSteps);
+        return regularStarts * carpetSteps;
+    };
     if (plan.carpetTrajectories) {
         if (plan.dataFileStarts > 0) {
-            trace(static_cast<double>(plan.dataFileStarts), StepsPerTrajectory(state, g.step));
+            trace(static_cast<double>(plan.dataFileStarts), carpetSteps);
         } else {
-            estimate.startCandidates += std::ceil(g.nxb / g.dxb);
-            trace(regularStarts, StepsPerTrajectory(state, g.step));
+            traceRegularStarts();
         }
     }
     if (plan.trajectoryCsv) {
-        estimate.startCandidates += std::ceil(g.nxb / g.dxb);
-        const double lines = regularStarts * StepsPerTrajectory(state, g.step);
-        trace(regularStarts, StepsPerTrajectory(state, g.step));
+        const double lines = traceRegularStarts();
         parallelSeconds += lines * kSecondsPerCsvLine;
         estimate.outputBytes += lines * kCsvBytesPerLine;
-        estimate.memoryBytes += kTrajectoriesInFlightPerThread * parallel * StepsPerTrajectory(state, g.step) * kCsvBytesPerLine;
+        estimate.memoryBytes += kTrajectoriesInFlightPerThread * parallel * carpetSteps * kCsvBytesPerLine;
     }
     if (plan.trajectoryArrays) {
-        estimate.startCandidates += std::ceil(g.nxb / g.dxb);
-        const double positions = regularStarts * StepsPerTrajectory(state, g.step);
-        trace(regularStarts, StepsPerTrajectory(state, g.step));
+        const double positions = traceRegularStarts();
         estimate.outputBytes += positions * kArrayBytesPerPosition;
         estimate.memoryBytes += positions * kArrayBytesPerPosition;
     }

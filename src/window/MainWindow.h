@@ -83,6 +83,7 @@ private:
     // Refuses work that needs more memory than is available now, and asks
     // before work beyond the limits.
     bool WorkAccepted(const RunPlan& plan);
+    void RefreshMemoryLimit();
     void ComputeDensityGrid();
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();

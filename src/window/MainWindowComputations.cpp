@@ -65,7 +65,7 @@ void MainWindow::ApplyParameters()
         return;
     }
     controlPanel_->ApplyButton()->setEnabled(false);
-    state_.gridMemoryLimit = AvailableMemoryBytes() + GridBytes(state_.densityField.Rows(), state_.densityField.Cols());
+    RefreshMemoryLimit();
     const SimulationParameters previous = state_.parameters;
     if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(state_)) {
         dialogs_.ShowError(*refusal);
@@ -106,6 +106,12 @@ RunPlan MainWindow::ParametersPlan() const
     plan.density = true;
     plan.surfaceTrajectories = controlPanel_->ShowsTrajectories3D();
     return plan;
+}
+
+// What is available now, and what the grids hold: a new shape replaces them.
+void MainWindow::RefreshMemoryLimit()
+{
+    state_.gridMemoryLimit = AvailableMemoryBytes() + GridBytes(state_.densityField.Rows(), state_.densityField.Cols());
 }
 
 bool MainWindow::WorkAccepted(const RunPlan& plan)
@@ -173,7 +179,7 @@ void MainWindow::ApplyCarpet()
 
 void MainWindow::RenderCarpetImage()
 {
-    state_.gridMemoryLimit = AvailableMemoryBytes() + GridBytes(state_.densityField.Rows(), state_.densityField.Cols());
+    RefreshMemoryLimit();
     if (!WorkAccepted(CarpetPlan())) {
         return;
     }
