@@ -125,6 +125,7 @@ void MainWindow::ConnectHandlers()
     connect(controlPanel_, &ParameterPanel::pageChosen, this, &MainWindow::ShowViewOfPage);
     connect(controlPanel_, &ParameterPanel::delayedApplyWanted, this, &MainWindow::ArmDelayedApply);
     connect(controlPanel_, &ParameterPanel::refused, this, [this](const QString& message) { dialogs_.ShowError(message); });
+    connect(progressView_, &ProgressView::cancelRequested, this, &MainWindow::CancelComputation);
     connect(delayedApplyTimer_, &QTimer::timeout, this, &MainWindow::RunDelayedApply);
     connect(carpetView_, &CarpetView::hovered, this, &MainWindow::HoverCarpet);
     connect(carpetView_, &CarpetView::clicked, this, &MainWindow::ClickCarpet);
@@ -221,8 +222,16 @@ void MainWindow::RunDelayedApply()
     QMetaObject::invokeMethod(controlPanel_->ApplyButton(), &QPushButton::click, Qt::QueuedConnection);
 }
 
+void MainWindow::CancelComputation()
+{
+    if (Busy()) {
+        state_.stopRequested = true;
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    closing_ = true;
     state_.stopRequested = true;
     event->accept();
 }

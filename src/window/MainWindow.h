@@ -58,6 +58,8 @@ public slots:
     void ShowViewOfPage();
     // F11: the Fourier spectrum of psi on the surface, once per computation.
     void ShowSpectrum();
+    // Stops the running computation; the results shown before it stay.
+    void CancelComputation();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,7 +86,11 @@ private:
     // before work beyond the limits.
     bool WorkAccepted(const RunPlan& plan);
     void RefreshMemoryLimit();
-    void ComputeDensityGrid();
+    // Takes the panel's parameters over and computes with them; false when
+    // they were refused, the work declined, or the computation failed or was
+    // cancelled.
+    bool TakeOverAndCompute();
+    bool ComputeDensityGrid();
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
     bool WriteImageFile();
@@ -124,6 +130,7 @@ private:
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;
     int busyDepth_ = 0;
+    bool closing_ = false;
 
     ParameterPanel* controlPanel_ = nullptr;
     QWidget* statusPanel_ = nullptr;

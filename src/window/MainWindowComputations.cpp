@@ -18,6 +18,7 @@
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/KeptResults.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
@@ -35,6 +36,10 @@ public:
     BusyState(MainWindow& window, bool clearStatus) : window_(window)
     {
         if (window_.busyDepth_++ == 0) {
+            if (!window_.closing_) {
+                window_.state_.stopRequested = false;
+            }
+            window_.progressView_->Begin();
             window_.controlPanel_->setEnabled(false);
             window_.setFocus();
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -46,10 +51,13 @@ public:
     }
     BusyState(const BusyState&) = delete;
     BusyState& operator=(const BusyState&) = delete;
+    // Cancel was pressed (closing the window stops work too, but is no cancel).
+    bool Cancelled() const { return window_.state_.stopRequested && !window_.closing_; }
     ~BusyState()
     {
         window_.SetViewOfPage();
         if (--window_.busyDepth_ == 0) {
+            window_.progressView_->Finish(Cancelled());
             QApplication::restoreOverrideCursor();
             window_.controlPanel_->setEnabled(true);
         }
@@ -66,23 +74,33 @@ void MainWindow::ApplyParameters()
     }
     controlPanel_->ApplyButton()->setEnabled(false);
     RefreshMemoryLimit();
-    const SimulationParameters previous = state_.parameters;
-    if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(state_)) {
-        dialogs_.ShowError(*refusal);
-    } else if (!WorkAccepted(ParametersPlan())) {
-        state_.parameters = previous;
-    } else {
-        try {
-            ComputeDensityGrid();
-        } catch (const std::bad_alloc&) {
-            dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
-                                   .arg(state_.grid.nx)
-                                   .arg(state_.grid.nz));
-        } catch (const std::exception& error) {
-            dialogs_.ShowError(QString::fromUtf8(error.what()));
-        }
+    // The grids shown are set aside until new ones are complete.
+    KeptResults kept(state_, KeptResults::Keep::AllGrids);
+    if (!TakeOverAndCompute()) {
+        kept.Restore(state_);
     }
     controlPanel_->ApplyButton()->setEnabled(true);
+}
+
+bool MainWindow::TakeOverAndCompute()
+{
+    if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(state_)) {
+        dialogs_.ShowError(*refusal);
+        return false;
+    }
+    if (!WorkAccepted(ParametersPlan())) {
+        return false;
+    }
+    try {
+        return ComputeDensityGrid();
+    } catch (const std::bad_alloc&) {
+        dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
+                               .arg(state_.grid.nx)
+                               .arg(state_.grid.nz));
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(QString::fromUtf8(error.what()));
+    }
+    return false;
 }
 
 RunPlan MainWindow::CarpetPlan() const
@@ -108,10 +126,11 @@ RunPlan MainWindow::ParametersPlan() const
     return plan;
 }
 
-// What is available now, and what the grids hold: a new shape replaces them.
+// The grids shown stay in memory while new ones are computed, so that a
+// cancelled computation can give them back: new grids must fit beside them.
 void MainWindow::RefreshMemoryLimit()
 {
-    state_.gridMemoryLimit = AvailableMemoryBytes() + GridBytes(state_.densityField.Rows(), state_.densityField.Cols());
+    state_.gridMemoryLimit = AvailableMemoryBytes();
 }
 
 bool MainWindow::WorkAccepted(const RunPlan& plan)
@@ -128,12 +147,15 @@ bool MainWindow::WorkAccepted(const RunPlan& plan)
     return !beyond || dialogs_.ConfirmLongWork(QString::fromStdString(*beyond));
 }
 
-void MainWindow::ComputeDensityGrid()
+bool MainWindow::ComputeDensityGrid()
 {
     {
         const BusyState busy(*this, true);
-        spectrumShown_ = false;
         nivaro::ComputeDensityGrid(state_, *progressView_);
+        if (busy.Cancelled()) {
+            return false;
+        }
+        spectrumShown_ = false;
         mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
         if (controlPanel_->ShowsTrajectories3D()) {
             mainChart_.AddTrajectories(SurfaceTrajectories(state_));
@@ -143,6 +165,7 @@ void MainWindow::ComputeDensityGrid()
         carpetView_->Clear();
     }
     ShowViewOfPage();
+    return true;
 }
 
 // The automatic write-back stays silent when the file cannot be written; the
@@ -183,18 +206,20 @@ void MainWindow::RenderCarpetImage()
     if (!WorkAccepted(CarpetPlan())) {
         return;
     }
-    {
+    try {
         const BusyState busy(*this, false);
-        const CarpetOptions options = controlPanel_->CarpetSettings();
-        try {
-            nivaro::RenderCarpet(state_, options, *progressView_);
-        } catch (const StaleDensityError& error) {
-            statusLine_->setText(QString::fromUtf8(error.what()));
+        KeptResults kept(state_, KeptResults::Keep::CarpetGrids);
+        nivaro::RenderCarpet(state_, controlPanel_->CarpetSettings(), *progressView_);
+        if (busy.Cancelled()) {
+            kept.Restore(state_);
             return;
         }
-        WriteImageFile();
-        ShowCarpetPicture();
+    } catch (const StaleDensityError& error) {
+        statusLine_->setText(QString::fromUtf8(error.what()));
+        return;
     }
+    WriteImageFile();
+    ShowCarpetPicture();
     ShowViewOfPage();
 }
 

@@ -82,6 +82,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F11) {
         ShowSpectrum();
+    } else if (event->key() == Qt::Key_Escape) {
+        CancelComputation();
     }
     QWidget::keyPressEvent(event);
 }

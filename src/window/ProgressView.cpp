@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace nivaro {
@@ -20,13 +21,38 @@ ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent
     bar_->setRange(0, 100);
     bar_->setValue(0);
     bar_->setFixedHeight(20);
+    // The caption already says the percent.
+    bar_->setTextVisible(false);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton_->setToolTip(QStringLiteral("Stop the computation and keep the results shown before it (Esc)"));
+    connect(cancelButton_, &QPushButton::clicked, this, &ProgressView::cancelRequested);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(48, 0, 48, 0);
     layout->addStretch(363);
     layout->addWidget(caption_);
     layout->addSpacing(48);
     layout->addWidget(bar_);
+    layout->addSpacing(16);
+    layout->addWidget(cancelButton_, 0, Qt::AlignHCenter);
     layout->addStretch(300);
+}
+
+void ProgressView::Begin()
+{
+    clock_.start();
+    bar_->setValue(0);
+    caption_->setText(QStringLiteral("Loading..."));
+}
+
+void ProgressView::Finish(bool cancelled)
+{
+    const double seconds = clock_.elapsed() / 1000.0;
+    statusLine_.setText(cancelled ? QStringLiteral("Cancelled after %1 sec; the previous results are shown.")
+                                        .arg(seconds, 0, 'f', 2)
+                                  : QStringLiteral("time = %1 sec (%2 min)")
+                                        .arg(seconds, 0, 'f', 2)
+                                        .arg(seconds / 60.0, 0, 'f', 2));
 }
 
 void ProgressView::Show(const ProgressReport& report)

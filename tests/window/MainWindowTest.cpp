@@ -355,6 +355,37 @@ TEST_F(MainWindowTest, ClosingDuringAComputationStopsItAndStillWritesBack)
     EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
 }
 
+// Cancel and Esc stop the computation as closing does, but the window stays
+// idle with the results of the computation before.
+TEST_F(MainWindowTest, CancelStopsAComputationAndKeepsThePreviousResults)
+{
+    Start();
+    window->show();
+    Apply();
+    const double middle = state.densityField[150][150];
+    const auto& surface = dynamic_cast<SurfaceSeries&>(window->DensityChart().GetSeries(0));
+    const double surfaceValue = surface.YValues()[1000];
+    const std::vector<std::function<void()>> cancels = {
+        [this] { Find<QPushButton>("cancelButton")->click(); },
+        [this] { QTest::keyClick(window.get(), Qt::Key_Escape); },
+    };
+    for (const auto& cancel : cancels) {
+        Find<QLineEdit>("slitsField")->setText("5");
+        QTimer::singleShot(0, window.get(), cancel);
+        Apply();
+        EXPECT_FALSE(window->Busy());
+        EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
+        EXPECT_EQ(window->CurrentView(), ViewMode::Chart);
+        EXPECT_EQ(state.parameters.slits, 2);
+        EXPECT_EQ(state.densityField[150][150], middle);
+        EXPECT_EQ(surface.YValues()[1000], surfaceValue);
+        EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("Cancelled after "));
+    }
+    Apply();
+    EXPECT_EQ(state.parameters.slits, 5) << "the next Apply runs to the end";
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("time = "));
+}
+
 TEST_F(MainWindowTest, NumbersKeepTheDecimalPointUnderACommaLocale)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
@@ -501,6 +532,7 @@ TEST_F(InteractionTest, TheChartHostGoesBeforeTheChartItShows)
 TEST_F(InteractionTest, HoveringTheMiddleRowReadsNearlyZeroNanometres)
 {
     StartShown();
+    QTest::mouseMove(chart, QPoint(1, 1));  // the readout follows a move into the cell
     QTest::mouseMove(chart, CellCentre(0, 30));
     const QString readout = Find<QLabel>("statusLine")->text();
     EXPECT_TRUE(readout.startsWith("x = 0 nm (0.000 d), z = 25 nm (1.240 zt), norm(PSI) = ")) << readout.toStdString();

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
 
 #include "window/ProgressView.h"
 
@@ -35,6 +37,23 @@ TEST(ProgressView, EachKindOfComputationReportsInItsOwnWords)
     view.Advance({ProgressKind::CarpetRegularStarts, 8, 5});
     view.Advance({ProgressKind::DensityColumns, 8, 6});
     EXPECT_EQ(statusLine.text(), "kept") << "the same percent again is not shown";
+}
+
+TEST(ProgressView, SaysThePercentOnceOffersCancelAndKeepsTheTimeTaken)
+{
+    QLabel statusLine;
+    ProgressView view(statusLine);
+    EXPECT_FALSE(view.findChild<QProgressBar*>(QStringLiteral("progressBar"))->isTextVisible());
+    int cancels = 0;
+    QObject::connect(&view, &ProgressView::cancelRequested, [&cancels] { ++cancels; });
+    view.Begin();
+    view.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+    EXPECT_EQ(cancels, 1);
+    view.Finish(false);
+    EXPECT_TRUE(statusLine.text().contains(QRegularExpression(R"(^time = \d+\.\d\d sec \(\d+\.\d\d min\)$)")))
+        << statusLine.text().toStdString();
+    view.Finish(true);
+    EXPECT_TRUE(statusLine.text().startsWith("Cancelled after ")) << statusLine.text().toStdString();
 }
 
 }  // namespace
