@@ -29,6 +29,7 @@ struct SimulationParameters {
 
 // Particle presets of the mass list: they set the panel texts, not the records.
 struct ParticlePreset {
+    const char* name;
     double mass;
     double lambda;
     double d;
@@ -37,8 +38,8 @@ struct ParticlePreset {
 };
 
 inline constexpr ParticlePreset kParticlePresets[] = {
-    {9.1095e-31, 1e-8, 1e-8, 1e-8, 2e-9},
-    {1.674927e-27, 5e-8, 5e-8, 5e-8, 8e-10},
+    {"electron", 9.1095e-31, 1e-8, 1e-8, 1e-8, 2e-9},
+    {"neutron", 1.674927e-27, 5e-8, 5e-8, 5e-8, 8e-10},
 };
 
 }  // namespace nivaro

@@ -154,6 +154,7 @@ bool MainWindow::Start(const QString& exeDirectory)
     }
     const LoadedConfiguration loaded = LoadConfiguration(configuration, state_);
     controlPanel_->ShowTexts(loaded.panel);
+    controlPanel_->ShowGrid(state_.grid);
     if (!loaded.replacedValues.empty()) {
         QStringList messages;
         for (const std::string& message : loaded.replacedValues) {

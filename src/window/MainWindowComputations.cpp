@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <new>
 #include <optional>
 
@@ -73,6 +74,7 @@ void MainWindow::ApplyParameters()
         return;
     }
     controlPanel_->ApplyButton()->setEnabled(false);
+    delayedApplyTimer_->stop();  // this Apply serves a pending delayed one
     RefreshMemoryLimit();
     // The grids shown are set aside until new ones are complete.
     KeptResults kept(state_, KeptResults::Keep::AllGrids);

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 #include <iterator>
 #include <string_view>
 
@@ -39,6 +40,32 @@ constexpr NamedColour kCarpetColours[] = {
     {"Aqua", RgbColor(0, 255, 255)},    {"White", RgbColor(255, 255, 255)},
 };
 
+// One labelled row of a group: caption, field, and a unit or stepper beside it.
+void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field, QWidget* side)
+{
+    auto* label = new QLabel(QString::fromLatin1(caption), field->parentWidget());
+    label->setBuddy(field);
+    grid->addWidget(label, row, 0, Qt::AlignRight);
+    grid->addWidget(field, row, 1);
+    if (side != nullptr) {
+        grid->addWidget(side, row, 2);
+    }
+}
+
+QGridLayout* CompactGrid(QGroupBox* group)
+{
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(3);
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
+QString PresetCaption(const ParticlePreset& preset)
+{
+    return QStringLiteral("%1: %2").arg(QString::fromLatin1(preset.name), Text(FloatToStr(preset.mass)));
+}
+
 constexpr int kLowestContrast = 0;
 constexpr int kHighestContrast = 5;
 
@@ -50,10 +77,12 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 7, 6, 7);
     layout->addWidget(BuildParameterGroup());
+    layout->addWidget(BuildGridGroup());
     layout->addWidget(BuildAxisGroup());
     layout->addWidget(BuildPages());
     layout->addStretch(1);
     ConnectControls();
+    AddToolTips();
     // 192 pixels at 96 dpi, wider only when the font needs it to show the
     // neutron mass whole.
     setFixedWidth(std::max(192 * logicalDpiX() / 96, sizeHint().width()));
@@ -62,41 +91,32 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
 QGroupBox* ParameterPanel::BuildParameterGroup()
 {
     auto* group = Named(new QGroupBox(QStringLiteral("Parameters:"), this), "parameterGroup");
-    auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(4, 4, 4, 4);
-    grid->setHorizontalSpacing(3);
-    const auto addRow = [&](int row, const char* label, QWidget* field, QWidget* side) {
-        grid->addWidget(new QLabel(QString::fromLatin1(label), group), row, 0, Qt::AlignRight);
-        grid->addWidget(field, row, 1);
-        if (side != nullptr) {
-            grid->addWidget(side, row, 2);
-        }
-    };
+    QGridLayout* grid = CompactGrid(group);
     const auto unit = [group](const char* text) { return new QLabel(QString::fromLatin1(text), group); };
     slitsField_ = Named(new QLineEdit(QStringLiteral("1"), group), "slitsField");
     slitsStepper_ = Named(new Stepper(group), "slitsStepper");
     massBox_ = Named(new QComboBox(group), "massBox");
     massBox_->setEditable(true);
     massBox_->setInsertPolicy(QComboBox::NoInsert);
-    massBox_->setEditText(QStringLiteral("9.1095E-31"));
+    massBox_->setCompleter(nullptr);
     massBox_->setMinimumContentsLength(static_cast<int>(std::string_view("1.674927E-27").size()));
     massBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     for (const ParticlePreset& preset : kParticlePresets) {
-        massBox_->addItem(Text(FloatToStr(preset.mass)));
+        massBox_->addItem(PresetCaption(preset));
     }
+    massBox_->setEditText(QStringLiteral("9.1095E-31"));  // adding the first item showed its caption
     lambdaField_ = Named(new QLineEdit(QStringLiteral("1E-8"), group), "lambdaField");
     periodField_ = Named(new QLineEdit(QStringLiteral("1E-8"), group), "periodField");
     slitWidthField_ = Named(new QLineEdit(QStringLiteral("1E-8"), group), "slitWidthField");
     sigma0Field_ = Named(new QLineEdit(QStringLiteral("2E-9"), group), "sigma0Field");
-    addRow(0, "slits:", slitsField_, slitsStepper_);
-    addRow(1, "mass:", massBox_, unit("kg"));
-    addRow(2, "lambda:", lambdaField_, unit("m"));
-    addRow(3, "d:", periodField_, unit("m"));
-    addRow(4, "slit width:", slitWidthField_, unit("m"));
-    addRow(5, "sigma0:", sigma0Field_, unit("m"));
+    AddFieldRow(grid, 0, "slits:", slitsField_, slitsStepper_);
+    AddFieldRow(grid, 1, "mass:", massBox_, unit("kg"));
+    AddFieldRow(grid, 2, "lambda:", lambdaField_, unit("m"));
+    AddFieldRow(grid, 3, "d:", periodField_, unit("m"));
+    AddFieldRow(grid, 4, "slit width:", slitWidthField_, unit("m"));
+    AddFieldRow(grid, 5, "sigma0:", sigma0Field_, unit("m"));
     applyButton_ = Named(new QPushButton(QStringLiteral("Apply"), group), "applyButton");
     grid->addWidget(applyButton_, 6, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
     setTabOrder(applyButton_, slitsField_);
     setTabOrder(slitsField_, massBox_);
     setTabOrder(massBox_, lambdaField_);
@@ -109,22 +129,34 @@ QGroupBox* ParameterPanel::BuildParameterGroup()
 QGroupBox* ParameterPanel::BuildAxisGroup()
 {
     auto* group = Named(new QGroupBox(QStringLiteral("Axis:"), this), "axisGroup");
-    auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(4, 4, 4, 4);
-    grid->setHorizontalSpacing(3);
+    QGridLayout* grid = CompactGrid(group);
     const auto addScale = [&](int row, const char* label, ScaleControl& control, const char* fieldName,
                               const char* stepperName) {
-        grid->addWidget(new QLabel(QString::fromLatin1(label), group), row, 0, Qt::AlignRight);
         control.field = Named(new QLineEdit(QStringLiteral("1:1"), group), fieldName);
         control.stepper = Named(new Stepper(group), stepperName);
-        grid->addWidget(control.field, row, 1);
-        grid->addWidget(control.stepper, row, 2);
+        AddFieldRow(grid, row, label, control.field, control.stepper);
         control.field->installEventFilter(this);
     };
     addScale(0, "X-scale:", xScale_, "xScaleField", "xScaleStepper");
     addScale(1, "Z-scale:", zScale_, "zScaleField", "zScaleStepper");
     addScale(2, "P-scale:", pScale_, "pScaleField", "pScaleStepper");
-    grid->setColumnStretch(1, 1);
+    return group;
+}
+
+QGroupBox* ParameterPanel::BuildGridGroup()
+{
+    auto* group = Named(new QGroupBox(QStringLiteral("Grid:"), this), "gridGroup");
+    QGridLayout* grid = CompactGrid(group);
+    const auto addField = [&](int row, const char* caption, const char* name, const char* unit) {
+        auto* field = Named(new QLineEdit(group), name);
+        AddFieldRow(grid, row, caption, field, new QLabel(QString::fromLatin1(unit), group));
+        return field;
+    };
+    nxField_ = addField(0, "nx:", "nxField", "rows");
+    nzField_ = addField(1, "nz:", "nzField", "columns");
+    nxbField_ = addField(2, "nxb:", "nxbField", "rows");
+    dxbField_ = addField(3, "dxb:", "dxbField", "rows");
+    stepField_ = addField(4, "step:", "stepField", "px");
     return group;
 }
 
@@ -196,6 +228,45 @@ void ParameterPanel::ConnectControls()
     for (ScaleControl* control : {&xScale_, &zScale_, &pScale_}) {
         connect(control->stepper, &Stepper::changing, this,
                 [this, control](ScaleDirection direction) { StepScale(*control, direction); });
+        connect(control->field, &QLineEdit::returnPressed, this, [this, control] {
+            CommitScaleField(*control);
+            applyButton_->click();
+        });
+    }
+    massBox_->installEventFilter(this);
+    for (QLineEdit* field : {slitsField_, lambdaField_, periodField_, slitWidthField_,
+                             sigma0Field_, nxField_, nzField_, nxbField_, dxbField_, stepField_}) {
+        connect(field, &QLineEdit::returnPressed, applyButton_, &QPushButton::click);
+    }
+}
+
+void ParameterPanel::AddToolTips()
+{
+    const std::pair<QWidget*, const char*> tips[] = {
+        {slitsField_, "Number of slits N of the grating (1 to 100)."},
+        {massBox_, "Particle mass in kg; choose an electron or a neutron to set all fields for it. At a fixed "
+                   "lambda the mass only sets the speed along z, so changing it alone leaves psi, the carpet "
+                   "and the trajectories unchanged."},
+        {lambdaField_, "de Broglie wavelength lambda in metres; with d it sets the Talbot length 2 d^2 / lambda."},
+        {periodField_, "Grating period d in metres: the distance between neighbouring slits."},
+        {slitWidthField_, "Slit width in metres. The packets start with width sigma0; the slit width only "
+                          "selects the rows where trajectories start (inside a slit)."},
+        {sigma0Field_, "Initial width sigma0 of the Gaussian packet leaving each slit, in metres."},
+        {nxField_, "Grid rows across the beam (x), 0.2 nm apart before the X-scale."},
+        {nzField_, "Grid columns along the beam (z), 0.2 nm apart before the Z-scale."},
+        {nxbField_, "Trajectories start at rows below nxb (0 to nx)."},
+        {dxbField_, "Rows between neighbouring trajectory starts on the carpet."},
+        {stepField_, "Step length of the carpet's trajectory integration, in grid pixels."},
+        {xScale_.field, "Magnification across the beam, as p:q (Enter or leaving the field applies)."},
+        {zScale_.field, "Magnification along the beam, as p:q (Enter or leaving the field applies)."},
+        {pScale_.field, "Height scale of the density, as p:q (Enter or leaving the field applies)."},
+        {applyButton_, "Compute psi with these settings (Enter in any field does the same)."},
+        {contrastField_, "Square roots taken of the density on the carpet (0 to 5): higher shows faint fringes."},
+        {highlightColourBox_, "Colour of a trajectory clicked on the carpet."},
+        {carpetApplyButton_, "Draw the carpet again with these options."},
+    };
+    for (const auto& [widget, tip] : tips) {
+        widget->setToolTip(QString::fromUtf8(tip));
     }
 }
 
@@ -212,6 +283,15 @@ void ParameterPanel::ShowTexts(const PanelTexts& texts)
     pScale_.field->setText(Text(texts.scaleP));
 }
 
+void ParameterPanel::ShowGrid(const GridSettings& grid)
+{
+    nxField_->setText(QString::number(grid.nx));
+    nzField_->setText(QString::number(grid.nz));
+    nxbField_->setText(QString::number(grid.nxb));
+    dxbField_->setText(Text(FloatToStr(grid.dxb)));
+    stepField_->setText(Text(FloatToStr(grid.step)));
+}
+
 PanelTexts ParameterPanel::Texts() const
 {
     return {Text(slitsField_),      massBox_->currentText().toStdString(), Text(lambdaField_),
@@ -222,6 +302,7 @@ PanelTexts ParameterPanel::Texts() const
 std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state) const
 {
     SimulationParameters taken = state.parameters;
+    GridSettings takenGrid = state.grid;
     try {
         taken.slits = StrToInt(Text(slitsField_));
         taken.mass = StrToFloat(massBox_->currentText().toStdString());
@@ -229,14 +310,29 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
         taken.d = StrToFloat(Text(periodField_));
         taken.sigma0 = StrToFloat(Text(sigma0Field_));
         taken.slitWidth = StrToFloat(Text(slitWidthField_));
+        takenGrid.nx = StrToInt(Text(nxField_));
+        takenGrid.nz = StrToInt(Text(nzField_));
+        takenGrid.nxb = StrToInt(Text(nxbField_));
+        takenGrid.dxb = StrToFloat(Text(dxbField_));
+        takenGrid.step = StrToFloat(Text(stepField_));
     } catch (const ConversionError& error) {
         return QString::fromUtf8(error.what());
     }
     const SimulationParameters previous = state.parameters;
+    const GridSettings previousGrid = state.grid;
     state.parameters = taken;
-    const std::vector<SettingProblem> problems = FindUnusableSettings(state);
+    state.grid = takenGrid;
+    state.grid.DeriveDecimation();
+    std::vector<SettingProblem> problems = FindUnusableSettings(state);
+    // The engine lets a larger nxb stand for "every row"; on the panel both are
+    // in view, so a larger one is a typing error.
+    if (state.grid.nxb > state.grid.nx) {
+        problems.push_back(
+            {"nxb", std::to_string(state.grid.nxb), "must lie between 0 and nx (" + std::to_string(state.grid.nx) + ")"});
+    }
     if (!problems.empty()) {
         state.parameters = previous;
+        state.grid = previousGrid;
         return QString::fromUtf8(UnusableSettingsError(problems).what());
     }
     return std::nullopt;
@@ -282,6 +378,7 @@ void ParameterPanel::ApplyParticlePreset(int index)
         return;
     }
     const ParticlePreset& preset = kParticlePresets[index];
+    massBox_->setEditText(Text(FloatToStr(preset.mass)));  // the value, not the caption
     lambdaField_->setText(Text(FloatToStr(preset.lambda)));
     periodField_->setText(Text(FloatToStr(preset.d)));
     slitWidthField_->setText(Text(FloatToStr(preset.slitWidth)));
@@ -339,6 +436,20 @@ bool ParameterPanel::StepWithArrowKeys(QObject* watched, QEvent* event)
     return true;
 }
 
+// The mass box hands Enter to its line edit more than once; it is taken here.
+bool ParameterPanel::ApplyOnMassEnter(QObject* watched, QEvent* event)
+{
+    if (watched != massBox_ || event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        return false;
+    }
+    applyButton_->click();
+    return true;
+}
+
 void ParameterPanel::StepScale(ScaleControl& control, ScaleDirection direction)
 {
     if (direction == ScaleDirection::None) {
@@ -351,7 +462,7 @@ void ParameterPanel::StepScale(ScaleControl& control, ScaleDirection direction)
 
 bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (StepWithArrowKeys(watched, event)) {
+    if (StepWithArrowKeys(watched, event) || ApplyOnMassEnter(watched, event)) {
         return true;
     }
     if (event->type() == QEvent::FocusOut) {

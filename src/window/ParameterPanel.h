@@ -34,9 +34,11 @@ public:
     ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& scaleP, QWidget* parent = nullptr);
 
     void ShowTexts(const PanelTexts& texts);
+    // The grid fields, integers as such and reals in the configuration's style.
+    void ShowGrid(const GridSettings& grid);
     PanelTexts Texts() const;
 
-    // Converts the six parameter fields together and takes them over into
+    // Converts the parameter and grid fields together and takes them over into
     // state only when every field converts and the computation can use the
     // result. Otherwise state stays as it was and the returned text says why.
     std::optional<QString> TakeOverParameters(SimulationState& state) const;
@@ -71,6 +73,8 @@ private:
 
     QGroupBox* BuildParameterGroup();
     QGroupBox* BuildAxisGroup();
+    QGroupBox* BuildGridGroup();
+    void AddToolTips();
     QTabWidget* BuildPages();
     void FillHighlightColours();
     void ConnectControls();
@@ -79,6 +83,7 @@ private:
     void StepScale(ScaleControl& control, ScaleDirection direction);
     void TakeContrast();
     bool StepWithArrowKeys(QObject* watched, QEvent* event);
+    bool ApplyOnMassEnter(QObject* watched, QEvent* event);
 
     ScaleControl xScale_;
     ScaleControl zScale_;
@@ -91,6 +96,11 @@ private:
     QLineEdit* periodField_ = nullptr;
     QLineEdit* slitWidthField_ = nullptr;
     QLineEdit* sigma0Field_ = nullptr;
+    QLineEdit* nxField_ = nullptr;
+    QLineEdit* nzField_ = nullptr;
+    QLineEdit* nxbField_ = nullptr;
+    QLineEdit* dxbField_ = nullptr;
+    QLineEdit* stepField_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QCheckBox* showTrajectories3DBox_ = nullptr;

@@ -121,7 +121,9 @@ TEST_F(MainWindowTest, StartUpWithoutAFileShowsTheDefaults)
     EXPECT_EQ(window->windowTitle(), "Nivaro v. 1.26");
     EXPECT_EQ(Find<QLineEdit>("slitsField")->text(), "2");
     EXPECT_EQ(Find<QComboBox>("massBox")->currentText(), "9.1095E-31");
-    EXPECT_EQ(Find<QComboBox>("massBox")->itemText(1), "1.674927E-27");
+    EXPECT_EQ(Find<QComboBox>("massBox")->itemText(1), "neutron: 1.674927E-27");
+    EXPECT_EQ(Find<QLineEdit>("nxField")->text(), "300");
+    EXPECT_EQ(Find<QLineEdit>("dxbField")->text(), "0.5");
     EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
     EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
     EXPECT_EQ(Find<QLineEdit>("xScaleField")->text(), "1:1");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,6 +19,8 @@ namespace {
 
 class ParameterPanelTest : public testing::Test {
 protected:
+    ParameterPanelTest() { panel.ShowGrid(state.grid); }
+
     template <typename Widget>
     Widget* Find(const char* name) const
     {
@@ -59,10 +62,15 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
     Find<QLineEdit>("slitsField")->setText("5");
     Find<QLineEdit>("lambdaField")->setText("3E-8");
     Find<QLineEdit>("sigma0Field")->setText("1E-9");
+    Find<QLineEdit>("nxField")->setText("640");
+    Find<QLineEdit>("stepField")->setText("0.5");
     EXPECT_EQ(panel.TakeOverParameters(state), std::nullopt);
     EXPECT_EQ(state.parameters.slits, 5);
     EXPECT_EQ(state.parameters.lambda, 3e-8);
     EXPECT_EQ(state.parameters.sigma0, 1e-9);
+    EXPECT_EQ(state.grid.nx, 640);
+    EXPECT_EQ(state.grid.decimationX, 10) << "the decimation follows nx";
+    EXPECT_EQ(state.grid.step, 0.5);
 
     const struct {
         const char* field;
@@ -73,6 +81,9 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
         {"lambdaField", "abc", "'abc' is not a valid floating point value"},
         {"slitsField", "0", "slits=0"},
         {"periodField", "-1E-8", "d=-1e-08: must be a positive finite number"},
+        {"nzField", "0", "nz=0"},
+        {"nxbField", "641", "nxb=641"},
+        {"dxbField", "x", "'x' is not a valid floating point value"},
     };
     for (const auto& row : refused) {
         auto* field = Find<QLineEdit>(row.field);
@@ -84,6 +95,7 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
         EXPECT_TRUE(refusal->contains(QString::fromLatin1(row.refusal))) << refusal->toStdString();
         EXPECT_EQ(state.parameters.slits, 5) << row.text;
         EXPECT_EQ(state.parameters.sigma0, 1e-9) << "no field is taken over: " << row.text;
+        EXPECT_EQ(state.grid.nx, 640) << row.text;
         field->setText(previousText);
     }
 }
@@ -91,10 +103,11 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
 TEST_F(ParameterPanelTest, MassPresetsFillTheLengths)
 {
     auto* masses = Find<QComboBox>("massBox");
-    EXPECT_EQ(masses->itemText(0), "9.1095E-31");
-    EXPECT_EQ(masses->itemText(1), "1.674927E-27");
+    EXPECT_EQ(masses->itemText(0), "electron: 9.1095E-31");
+    EXPECT_EQ(masses->itemText(1), "neutron: 1.674927E-27");
     masses->setCurrentIndex(1);
     emit masses->activated(1);
+    EXPECT_EQ(masses->currentText(), "1.674927E-27") << "the field takes the value, not the caption";
     EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "5E-8");
     EXPECT_EQ(Find<QLineEdit>("periodField")->text(), "5E-8");
     EXPECT_EQ(Find<QLineEdit>("slitWidthField")->text(), "5E-8");
@@ -104,6 +117,25 @@ TEST_F(ParameterPanelTest, MassPresetsFillTheLengths)
     emit masses->activated(0);
     EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
     EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
+}
+
+TEST_F(ParameterPanelTest, EnterInAnyFieldAppliesAndEveryFieldSaysWhatItIs)
+{
+    QSignalSpy applied(panel.ApplyButton(), &QPushButton::clicked);
+    const char* fields[] = {"slitsField", "lambdaField", "nxField", "stepField", "xScaleField"};
+    for (const char* name : fields) {
+        QTest::keyClick(Find<QLineEdit>(name), Qt::Key_Return);
+    }
+    panel.show();
+    QApplication::setActiveWindow(&panel);
+    Find<QComboBox>("massBox")->setFocus();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    EXPECT_EQ(applied.count(), 6) << QApplication::focusWidget()->metaObject()->className();
+    for (QLineEdit* field : panel.findChildren<QLineEdit*>()) {
+        const QWidget* owner = qobject_cast<QComboBox*>(field->parentWidget()) ? field->parentWidget() : field;
+        EXPECT_FALSE(owner->toolTip().isEmpty()) << owner->objectName().toStdString();
+    }
 }
 
 TEST_F(ParameterPanelTest, BoundSteppersKeepTheirRange)
