@@ -25,6 +25,9 @@ public:
     DzbAnswer AskAboutDzb() override { return DzbAnswer::Ignore; }
     bool ConfirmLongWork(const QString&) override { return true; }
     std::optional<QString> AskSaveFileName(const SaveRequest&) override { return std::nullopt; }
+    bool Confirm(const QString&) override { return false; }
+    std::optional<int> AskPictureScale(const QSize&) override { return std::nullopt; }
+    void ShowInformation(const QString&, const QString&) override {}
 };
 
 // The window after its first Apply with the 3D trajectories on: the default

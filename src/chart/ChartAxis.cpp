@@ -26,6 +26,21 @@ double NextStep(double step)
     return 10 * decade;
 }
 
+// The smallest step of the 1-2-5 sequence not below span.
+double NiceStep(double span)
+{
+    if (!(span > 0) || !std::isfinite(span)) {
+        return 1.0;
+    }
+    const double decade = std::pow(10.0, std::floor(std::log10(span)));
+    for (const double mantissa : {1.0, 2.0, 5.0}) {
+        if (mantissa * decade >= span * (1 - 1e-9)) {
+            return mantissa * decade;
+        }
+    }
+    return 10 * decade;
+}
+
 }  // namespace
 
 void ChartAxis::AdjustMaxMin(const std::vector<ChartSeries*>& series)
@@ -104,30 +119,37 @@ std::string ChartAxis::FormatValue(double value)
     return (negative ? "-" : "") + digits + decimals;
 }
 
+double ChartAxis::LabelIncrement() const
+{
+    const double span = std::abs(Increment * LabelScale);
+    return LabelScale == 1.0 ? span : NiceStep(span);
+}
+
 int ChartAxis::WidestLabel(Canvas3D& canvas)
 {
     canvas.SetFont(LabelsFont);
-    const double middle = (minimum_ + maximum_) / 2;
-    std::vector<double> samples = {minimum_, maximum_, middle};
+    const double low = LabelMinimum();
+    const double high = LabelMaximum();
+    std::vector<double> samples = {low, high, (low + high) / 2};
     if (Increment > 0) {
-        samples.push_back(minimum_ + Increment);
-        samples.push_back(maximum_ - Increment);
+        samples.push_back(low + LabelIncrement());
+        samples.push_back(high - LabelIncrement());
     }
     int widest = 0;
-    for (const double value : samples) {
-        widest = std::max(widest, kind_ == AxisKind::Left ? canvas.TextHeight("W") : canvas.TextWidth(FormatValue(value)));
+    for (const double label : samples) {
+        widest = std::max(widest, kind_ == AxisKind::Left ? canvas.TextHeight("W") : canvas.TextWidth(FormatValue(label)));
     }
     return widest;
 }
 
 double ChartAxis::CalcIncrement(Canvas3D& canvas)
 {
-    const double range = maximum_ - minimum_;
+    const double range = LabelMaximum() - LabelMinimum();
     const int size = std::abs(end_ - start_);
     const int widest = WidestLabel(canvas);
     const int separation = LabelsSeparation > 0 ? Round(LabelsSeparation * 0.01 * widest) : 0;
     const int fit = size == 0 || widest == 0 ? 1 : std::max(1, Round(static_cast<double>(size) / (widest + separation)));
-    double step = Increment > 0 ? Increment : (range == 0.0 ? 1.0 : std::abs(range) / (fit + 1));
+    double step = Increment > 0 ? LabelIncrement() : (range == 0.0 ? 1.0 : std::abs(range) / (fit + 1));
     if (LabelsSeparation >= 1) {
         while (Round(range / step) > fit && step <= range) {
             step = NextStep(step);
@@ -138,18 +160,20 @@ double ChartAxis::CalcIncrement(Canvas3D& canvas)
 
 std::vector<double> ChartAxis::LabelValues(double step) const
 {
-    const double range = maximum_ - minimum_;
+    const double minimum = LabelMinimum();
+    const double maximum = LabelMaximum();
+    const double range = maximum - minimum;
     if (std::abs(range / step) >= 10000) {
         return {};
     }
-    double first = std::trunc(maximum_ / step) * step;
-    while (first > maximum_) {
+    double first = std::trunc(maximum / step) * step;
+    while (first > maximum) {
         first -= step;
     }
     if (range == 0.0 || std::abs(range) < 1e-10 || FormatValue(first) == FormatValue(first - step)) {
         return {first};
     }
-    const double lowest = minimum_ < 0 ? minimum_ : (minimum_ - 1e-12) / (1 + 1e-12);
+    const double lowest = minimum < 0 ? minimum : (minimum - 1e-12) / (1 + 1e-12);
     std::vector<double> values;
     for (double value = first; value >= lowest && values.size() < 10000; value -= step) {
         values.push_back(value);
@@ -205,8 +229,8 @@ void ChartAxis::Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDep
     }
     const double step = CalcIncrement(canvas);
     const std::vector<double> values = LabelValues(step);
-    for (const double value : values) {
-        const int at = CalcPosValue(value);
+    for (const double label : values) {
+        const int at = CalcPosValue(ValueOf(label));
         if (bottom) {
             canvas.VertLine3D(at, linePosition_ + 1, linePosition_ + 1 + TickLength, 0);
         } else {
@@ -216,12 +240,12 @@ void ChartAxis::Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDep
     if (LabelsVisible) {
         canvas.SetFont(LabelsFont);
         canvas.SetTextAlign(bottom ? TextAlignment::Center : TextAlignment::Left);
-        for (const double value : values) {
-            const int at = CalcPosValue(value);
+        for (const double label : values) {
+            const int at = CalcPosValue(ValueOf(label));
             if (bottom) {
-                canvas.TextOut3D(at, labelsPosition_, 0, FormatValue(value));
+                canvas.TextOut3D(at, labelsPosition_, 0, FormatValue(label));
             } else {
-                canvas.TextOut3D(labelsPosition_, chartRect.bottom, at, FormatValue(value));
+                canvas.TextOut3D(labelsPosition_, chartRect.bottom, at, FormatValue(label));
             }
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ public:
     std::string Title;
     DeviceFont LabelsFont{"Times New Roman", 13, false, 0};
     DeviceFont TitleFont{"Times New Roman", 11, true, 0};
+    // The labels show LabelScale * value + LabelOffset (physical units for
+    // values in grid blocks); ticks go to round label values.
+    double LabelScale = 1.0;
+    double LabelOffset = 0.0;
 
     // The minimum and maximum of the series values on this axis (X for the
     // bottom axis, Y for the left one, Z for the depth axis); 0 and 0 without
@@ -49,6 +54,7 @@ public:
     // rectangle on the axis' side and remembers where they go.
     void ReduceChartRect(Canvas3D& canvas, DeviceRect& chartRect);
 
+    // The step between labels and the labels, in label units.
     double CalcIncrement(Canvas3D& canvas);
     std::vector<double> LabelValues(double step) const;
     // "#,##0.###": thousands grouped, up to three decimals.
@@ -57,6 +63,13 @@ public:
     void Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
 
 private:
+    double LabelOf(double value) const { return LabelScale * value + LabelOffset; }
+    double ValueOf(double label) const { return (label - LabelOffset) / LabelScale; }
+    double LabelMinimum() const { return std::min(LabelOf(minimum_), LabelOf(maximum_)); }
+    double LabelMaximum() const { return std::max(LabelOf(minimum_), LabelOf(maximum_)); }
+    // A fixed Increment is in axis values; its label span then rounds to
+    // the 1-2-5 sequence like a free one.
+    double LabelIncrement() const;
     int LabelSize(Canvas3D& canvas);
     int WidestLabel(Canvas3D& canvas);
 

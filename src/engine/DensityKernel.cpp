@@ -388,5 +388,15 @@ void ComputeDensityTile(const DensityKernelInput& input, int firstColumn, int co
     HWY_DYNAMIC_DISPATCH(ComputeTile)(input, firstColumn, count, scratch.Data(), psi, density);
 }
 
+std::string VectorLibraryVersion()
+{
+    // Lower target bits are the wider instruction sets; dispatch takes the
+    // lowest one both compiled in and supported by this processor.
+    const std::int64_t usable = hwy::SupportedTargets() & HWY_TARGETS;
+    const std::int64_t chosen = usable & -usable;
+    return std::to_string(HWY_MAJOR) + "." + std::to_string(HWY_MINOR) + "." + std::to_string(HWY_PATCH) + " (" +
+           hwy::TargetName(chosen) + " in use)";
+}
+
 }  // namespace nivaro
 #endif

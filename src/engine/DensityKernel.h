@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "numeric/Matrices.h"
@@ -10,6 +11,9 @@ namespace nivaro {
 // Columns the kernel computes together: its unit of work, of progress and of
 // stopping.
 inline constexpr int kDensityTileColumns = 16;
+
+// The vector library's version and the instruction set the kernel runs on.
+std::string VectorLibraryVersion();
 
 // Everything the kernel needs about the grid, with the per-column
 // quantities of the slit sum laid out for vector loads. The column arrays

@@ -40,13 +40,4 @@ void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes)
     TransformInPlace(field, magnitudes);
 }
 
-bool ApplySpectrumView(SimulationState& state)
-{
-    if (state.densityField.Rows() == kSpectrumSize) {
-        return false;
-    }
-    TransformPsiToSpectrum(state);
-    return true;
-}
-
 }  // namespace nivaro

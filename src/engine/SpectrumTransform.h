@@ -16,9 +16,4 @@ void TransformPsiToSpectrum(SimulationState& state);
 // by 256), leaving the state as it is.
 void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes);
 
-// The spectrum view's guard: when densityField already has 256 rows (the
-// transform was done since the last density computation, or nx is 256)
-// nothing happens and false is returned; otherwise transforms.
-bool ApplySpectrumView(SimulationState& state);
-
 }  // namespace nivaro

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BohmTrajectory.h"
+#include "SpectrumTransform.h"
 #include "TrajectoryStarts.h"
 
 namespace nivaro {
@@ -41,21 +42,40 @@ SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, doub
             std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1)};
 }
 
-std::vector<SurfacePoint> SpectrumSurfacePoints(const SimulationState& state)
+std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, double pScale)
 {
-    const RealMatrixT& magnitudes = state.densityField;
-    const double cap = magnitudes.MaxElement() / state.scaleP.Factor();
-    const int blocks = std::min(magnitudes.Rows(), magnitudes.Cols()) / 2;
+    const double cap = magnitudes.MaxElement() / pScale;
+    const int size = std::min(magnitudes.Rows(), magnitudes.Cols());
+    const int blocks = size / 2;
+    const auto shifted = [&](int row, int column) {
+        return magnitudes[(row + size / 2) % size][(column + size / 2) % size];
+    };
     std::vector<SurfacePoint> points;
     points.reserve(static_cast<std::size_t>(blocks) * static_cast<std::size_t>(blocks));
     for (int j = 0; j < blocks; ++j) {
         for (int k = 0; k < blocks; ++k) {
-            const double largest = std::max({0.0, magnitudes[2 * j][2 * k], magnitudes[2 * j][2 * k + 1],
-                                             magnitudes[2 * j + 1][2 * k], magnitudes[2 * j + 1][2 * k + 1]});
-            points.push_back({static_cast<double>(j), largest > cap ? cap : largest, static_cast<double>(k)});
+            const double largest = std::max({0.0, shifted(2 * j, 2 * k), shifted(2 * j, 2 * k + 1),
+                                             shifted(2 * j + 1, 2 * k), shifted(2 * j + 1, 2 * k + 1)});
+            points.push_back({static_cast<double>(j - blocks / 2), largest > cap ? cap : largest,
+                              static_cast<double>(k - blocks / 2)});
         }
     }
     return points;
+}
+
+SurfaceAxes DensitySurfaceAxes(const SimulationState& state)
+{
+    const GridSettings& grid = state.grid;
+    return {grid.decimationX * grid.dx / state.scaleX.Factor(), grid.decimationZ * grid.dz / state.scaleZ.Factor(),
+            state.parameters.zOffset};
+}
+
+// A block is two bins of the 256-point transform, a bin 1 / (256 spacing).
+SurfaceAxes SpectrumSurfaceAxes(const SimulationState& state)
+{
+    const GridSettings& grid = state.grid;
+    const double bins = 2.0 / kSpectrumSize;
+    return {bins * state.scaleX.Factor() / grid.dx, bins * state.scaleZ.Factor() / grid.dz, 0.0};
 }
 
 std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state)

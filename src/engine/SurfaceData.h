@@ -30,10 +30,21 @@ struct SurfaceCellPosition {
 };
 SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, double column);
 
-// The spectrum surface after the Fourier view: 128 by 128 points, X = j and
-// Z = k with the largest of 0 and the 2 by 2 block of magnitudes at
-// (2j, 2k), cut at the largest magnitude over the P-scale.
-std::vector<SurfacePoint> SpectrumSurfacePoints(const SimulationState& state);
+// The spectrum surface from 256 by 256 magnitudes, with zero frequency in
+// the middle: 128 by 128 points, X = j - 64 and Z = k - 64 with the largest
+// of 0 and the 2 by 2 block of magnitudes at (2j, 2k) after moving row and
+// column 128 to 0, cut at the largest magnitude over the P-scale.
+std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, double pScale);
+
+// What one surface block means along x and z, for axis labels and readouts:
+// metres (or 1/m for the spectrum) per block, and z at block 0.
+struct SurfaceAxes {
+    double xPerBlock;
+    double zPerBlock;
+    double zAtZero;
+};
+SurfaceAxes DensitySurfaceAxes(const SimulationState& state);
+SurfaceAxes SpectrumSurfaceAxes(const SimulationState& state);
 
 // The Bohmian trajectories over the surface: starts every decimationX * dxb
 // rows below nxb that pass the slit test, traced with one-pixel steps; a point

@@ -34,6 +34,11 @@ QPainterDevice::QPainterDevice(QPaintDevice& target, QSize size) : image_(nullpt
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
 }
 
+void QPainterDevice::SetAntialiasing(bool on)
+{
+    painter_.setRenderHint(QPainter::Antialiasing, on);
+}
+
 void QPainterDevice::SetPen(const DevicePen& pen)
 {
     painter_.setCompositionMode(pen.xorMode ? QPainter::RasterOp_SourceXorDestination

@@ -16,6 +16,9 @@ public:
     explicit QPainterDevice(QImage& image);
     QPainterDevice(QPaintDevice& target, QSize size);
 
+    // Smooth edges for pictures meant to be looked at rather than measured.
+    void SetAntialiasing(bool on);
+
     int Width() const override { return size_.width(); }
     int Height() const override { return size_.height(); }
 

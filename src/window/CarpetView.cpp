@@ -1,21 +1,58 @@
 #include "CarpetView.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 
 namespace nivaro {
+namespace {
+
+constexpr int kLeftMargin = 64;
+constexpr int kBottomMargin = 40;
+constexpr int kEdge = 8;
+constexpr double kZoomStep = 1.25;
+constexpr double kLargestZoom = 64.0;
+
+// The smallest step of the 1-2-5 sequence not below span.
+double RoundStep(double span)
+{
+    const double decade = std::pow(10.0, std::floor(std::log10(span)));
+    for (const double mantissa : {1.0, 2.0, 5.0}) {
+        if (mantissa * decade >= span) {
+            return mantissa * decade;
+        }
+    }
+    return 10 * decade;
+}
+
+QString TickText(double value, double step)
+{
+    const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 6);
+    return QString::number(std::abs(value) < step * 1e-9 ? 0.0 : value, 'f', decimals);
+}
+
+}  // namespace
 
 CarpetView::CarpetView(QWidget* parent) : QWidget(parent)
 {
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
+    setFocusPolicy(Qt::WheelFocus);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
 }
 
 void CarpetView::ShowPicture(QImage picture)
 {
+    const bool sameSize = picture.size() == picture_.size();
     picture_ = std::move(picture);
-    resize(picture_.size());
+    if (!sameSize) {
+        FitToWindow();
+    }
     update();
 }
 
@@ -25,23 +62,259 @@ void CarpetView::Clear()
     update();
 }
 
+void CarpetView::SetAxes(const CarpetAxes& axes)
+{
+    axes_ = axes;
+    update();
+}
+
+void CarpetView::SetSmoothing(bool on)
+{
+    smoothing_ = on;
+    update();
+}
+
+QRectF CarpetView::PlotArea() const
+{
+    return QRectF(kLeftMargin, kEdge, std::max(1, width() - kLeftMargin - kEdge),
+                  std::max(1, height() - kBottomMargin - kEdge));
+}
+
+double CarpetView::Zoom() const
+{
+    if (!fitted_ || picture_.isNull()) {
+        return zoom_;
+    }
+    const QRectF plot = PlotArea();
+    return std::min(plot.width() / picture_.width(), plot.height() / picture_.height());
+}
+
+QPointF CarpetView::Origin() const
+{
+    if (!fitted_ || picture_.isNull()) {
+        return origin_;
+    }
+    const QRectF plot = PlotArea();
+    const double zoom = Zoom();
+    return QPointF(picture_.width() / 2.0 - plot.width() / (2 * zoom), picture_.height() / 2.0 - plot.height() / (2 * zoom));
+}
+
+void CarpetView::FitToWindow()
+{
+    fitted_ = true;
+    update();
+}
+
+// One screen pixel per grid point, with the slits (column 0, the middle row)
+// in view.
+void CarpetView::ShowActualSize()
+{
+    const QRectF plot = PlotArea();
+    fitted_ = false;
+    zoom_ = 1.0;
+    origin_ = QPointF(0.0, picture_.height() / 2.0 - plot.height() / 2);
+    ClampOrigin();
+    update();
+}
+
+void CarpetView::ZoomBy(double factor)
+{
+    ZoomAbout(factor, PlotArea().center());
+}
+
+void CarpetView::ZoomAbout(double factor, QPointF widgetPoint)
+{
+    if (picture_.isNull()) {
+        return;
+    }
+    const QRectF plot = PlotArea();
+    const double before = Zoom();
+    const QPointF anchor = Origin() + (widgetPoint - plot.topLeft()) / before;
+    const double fit = std::min(plot.width() / picture_.width(), plot.height() / picture_.height());
+    const double after = std::clamp(before * factor, std::min(fit, 1.0) / 4, kLargestZoom);
+    fitted_ = false;
+    zoom_ = after;
+    origin_ = anchor - (widgetPoint - plot.topLeft()) / after;
+    ClampOrigin();
+    update();
+}
+
+void CarpetView::ClampOrigin()
+{
+    const QRectF plot = PlotArea();
+    const auto clamp = [](double origin, double pictureSize, double visible) {
+        return visible >= pictureSize ? (pictureSize - visible) / 2 : std::clamp(origin, 0.0, pictureSize - visible);
+    };
+    origin_.setX(clamp(origin_.x(), picture_.width(), plot.width() / zoom_));
+    origin_.setY(clamp(origin_.y(), picture_.height(), plot.height() / zoom_));
+}
+
+QPoint CarpetView::WidgetPointOf(QPoint picturePixel) const
+{
+    const QPointF inPicture(picturePixel.x() + 0.5, picturePixel.y() + 0.5);
+    const QPointF at = PlotArea().topLeft() + (inPicture - Origin()) * Zoom();
+    return QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+}
+
+std::optional<QPoint> CarpetView::PicturePixelAt(QPointF widgetPoint) const
+{
+    const QRectF plot = PlotArea();
+    if (picture_.isNull() || !plot.contains(widgetPoint)) {
+        return std::nullopt;
+    }
+    const QPointF inPicture = Origin() + (widgetPoint - plot.topLeft()) / Zoom();
+    const QPoint pixel(static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y())));
+    if (!picture_.rect().contains(pixel)) {
+        return std::nullopt;
+    }
+    return pixel;
+}
+
 void CarpetView::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!picture_.isNull()) {
-        painter.drawImage(0, 0, picture_);
+    if (picture_.isNull()) {
+        return;
     }
+    QPainter painter(this);
+    const QRectF plot = PlotArea();
+    const double zoom = Zoom();
+    painter.save();
+    painter.setClipRect(plot);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing_);
+    painter.translate(plot.topLeft());
+    painter.scale(zoom, zoom);
+    painter.translate(-Origin());
+    painter.drawImage(QPointF(0, 0), picture_);
+    painter.restore();
+    DrawAxes(painter, plot);
+}
+
+// Ticks at round values of x (left) and z (below) over the visible part.
+void CarpetView::DrawAxes(QPainter& painter, const QRectF& plot) const
+{
+    const double zoom = Zoom();
+    const QPointF origin = Origin();
+    const QRectF drawn(plot.topLeft() - origin * zoom, QSizeF(picture_.size()) * zoom);
+    const QRectF frame = drawn.intersected(plot);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(frame);
+    const QFontMetrics metrics = painter.fontMetrics();
+
+    const auto drawTicks = [&](bool across) {
+        const double perPixel = across ? axes_.xPerRow : axes_.zPerColumn;
+        const double start = across ? axes_.xAtRow0 : axes_.zAtColumn0;
+        const double low = across ? frame.top() : frame.left();
+        const double high = across ? frame.bottom() : frame.right();
+        const auto valueAt = [&](double screen) {
+            const double pixel = across ? origin.y() + (screen - plot.top()) / zoom : origin.x() + (screen - plot.left()) / zoom;
+            return start + pixel * perPixel;
+        };
+        const auto screenOf = [&](double value) {
+            const double pixel = (value - start) / perPixel;
+            return across ? plot.top() + (pixel - origin.y()) * zoom : plot.left() + (pixel - origin.x()) * zoom;
+        };
+        const double first = std::min(valueAt(low), valueAt(high));
+        const double last = std::max(valueAt(low), valueAt(high));
+        const int room = std::max(2, static_cast<int>((high - low) / (across ? 40 : 80)));
+        if (!(last > first) || perPixel == 0) {
+            return;
+        }
+        const double step = RoundStep((last - first) / room);
+        for (double value = std::ceil(first / step) * step; value <= last + step * 1e-9; value += step) {
+            const double at = screenOf(value);
+            const QString text = TickText(value, step);
+            if (across) {
+                painter.drawLine(QPointF(frame.left() - 4, at), QPointF(frame.left(), at));
+                painter.drawText(QRectF(0, at - 10, frame.left() - 6, 20), Qt::AlignRight | Qt::AlignVCenter, text);
+            } else {
+                painter.drawLine(QPointF(at, frame.bottom()), QPointF(at, frame.bottom() + 4));
+                painter.drawText(QRectF(at - 50, frame.bottom() + 5, 100, metrics.height()), Qt::AlignHCenter, text);
+            }
+        }
+    };
+    drawTicks(true);
+    drawTicks(false);
+    painter.drawText(QRectF(plot.left(), height() - metrics.height() - 2, plot.width(), metrics.height()),
+                     Qt::AlignHCenter, axes_.zTitle);
+    painter.save();
+    painter.translate(metrics.height() / 2.0 + 2, plot.center().y());
+    painter.rotate(-90);
+    painter.drawText(QRectF(-plot.height() / 2, -metrics.height() / 2.0, plot.height(), metrics.height()),
+                     Qt::AlignHCenter, axes_.xTitle);
+    painter.restore();
 }
 
 void CarpetView::mouseMoveEvent(QMouseEvent* event)
 {
-    emit hovered(event->position().toPoint());
+    if (panFrom_) {
+        const QPointF moved = event->position() - *panFrom_;
+        panFrom_ = event->position();
+        origin_ = Origin() - moved / Zoom();
+        zoom_ = Zoom();
+        fitted_ = false;
+        ClampOrigin();
+        update();
+        return;
+    }
+    emit hovered(PicturePixelAt(event->position()).value_or(QPoint(-1, -1)));
 }
 
 void CarpetView::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        panFrom_ = event->position();
+        setCursor(Qt::ClosedHandCursor);
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
-        emit clicked(event->position().toPoint());
+        if (const std::optional<QPoint> pixel = PicturePixelAt(event->position())) {
+            emit clicked(*pixel);
+        }
+    }
+}
+
+void CarpetView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton && panFrom_) {
+        panFrom_.reset();
+        setCursor(Qt::CrossCursor);
+    }
+}
+
+void CarpetView::wheelEvent(QWheelEvent* event)
+{
+    const QPoint steps = event->angleDelta() / 120;
+    if (event->modifiers() & Qt::ControlModifier) {
+        ZoomAbout(std::pow(kZoomStep, steps.y()), event->position());
+    } else if (!picture_.isNull()) {
+        const QPointF scrolled = event->modifiers() & Qt::ShiftModifier ? QPointF(steps.y(), steps.x()) : QPointF(steps);
+        origin_ = Origin() - scrolled * (60.0 / Zoom());
+        zoom_ = Zoom();
+        fitted_ = false;
+        ClampOrigin();
+        update();
+    }
+    event->accept();
+}
+
+void CarpetView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        ZoomBy(kZoomStep);
+        break;
+    case Qt::Key_Minus:
+        ZoomBy(1 / kZoomStep);
+        break;
+    case Qt::Key_1:
+        ShowActualSize();
+        break;
+    case Qt::Key_0:
+        FitToWindow();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
     }
 }
 

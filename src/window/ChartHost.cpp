@@ -3,8 +3,10 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 #include <optional>
 
+#include "chart/export/ChartExport.h"
 #include "platform/QPainterDevice.h"
 
 namespace nivaro {
@@ -51,7 +53,7 @@ ChartHost::ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent
     });
     chart_.SetOverlayHandler([this](const std::function<void(DrawingDevice&)>& paint) {
         if (!image_.isNull()) {
-            QPainterDevice device(image_);
+            QPainterDevice device(image_, size());  // in the chart's pixels, at any device scale
             paint(device);
             update();
         }
@@ -114,12 +116,19 @@ void ChartHost::mouseReleaseEvent(QMouseEvent* event)
     QWidget::mouseReleaseEvent(event);
 }
 
+void ChartHost::SetAntialiasing(bool on)
+{
+    antialiased_ = on;
+    dirty_ = true;
+    update();
+}
+
 void ChartHost::paintEvent(QPaintEvent*)
 {
-    if (dirty_ || image_.size() != size()) {
-        image_ = QImage(size(), QImage::Format_RGB32);
-        QPainterDevice device(image_);
-        chart_.Draw(device);
+    // Device pixels on a scaled display, so that text and lines are sharp.
+    const int scale = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF())));
+    if (dirty_ || image_.deviceIndependentSize() != QSizeF(size()) || image_.devicePixelRatio() != scale) {
+        image_ = DrawChartImage(chart_, width(), height(), {scale, antialiased_});
         dirty_ = false;
     }
     QPainter(this).drawImage(0, 0, image_);

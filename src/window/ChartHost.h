@@ -18,6 +18,9 @@ public:
     ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent = nullptr);
     ~ChartHost() override;
 
+    // Smooth edges on the surface mesh and the trajectories.
+    void SetAntialiasing(bool on);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -35,6 +38,7 @@ private:
     const RotateTool& rotateTool_;
     QImage image_;
     bool dirty_ = true;
+    bool antialiased_ = false;
 };
 
 }  // namespace nivaro

@@ -78,15 +78,10 @@ void MainWindow::BuildViews()
     chartView_->setContextMenuPolicy(Qt::CustomContextMenu);
     chartMenu_ = Named(new QMenu(this), "chartMenu");
 
-    carpetScroll_ = Named(new QScrollArea(this), "carpetScroll");
-    carpetScroll_->setBackgroundRole(QPalette::Base);
-    carpetScroll_->setContextMenuPolicy(Qt::CustomContextMenu);
     carpetMenu_ = Named(new QMenu(this), "carpetMenu");
     menuBar_ = Named(new QMenuBar(this), "menuBar");
     BuildMenus();
-    carpetView_ = Named(new CarpetView, "carpetView");
-    carpetScroll_->setWidget(carpetView_);
-    carpetScroll_->setWidgetResizable(false);
+    carpetView_ = Named(new CarpetView(this), "carpetView");
 }
 
 void MainWindow::ArrangeWindow()
@@ -96,7 +91,7 @@ void MainWindow::ArrangeWindow()
     views->setContentsMargins(0, 0, 0, 0);
     views->addWidget(progressView_, 0, 0);
     views->addWidget(chartView_.get(), 0, 0);
-    views->addWidget(carpetScroll_, 0, 0);
+    views->addWidget(carpetView_, 0, 0);
 
     auto* top = new QHBoxLayout;
     top->setContentsMargins(0, 0, 0, 0);
@@ -131,15 +126,14 @@ void MainWindow::ConnectHandlers()
     connect(carpetView_, &CarpetView::clicked, this, &MainWindow::ClickCarpet);
     connect(chartView_.get(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { chartMenu_->popup(chartView_->mapToGlobal(at)); });
-    for (QWidget* owner : {static_cast<QWidget*>(carpetScroll_), static_cast<QWidget*>(carpetView_)}) {
-        connect(owner, &QWidget::customContextMenuRequested, this,
-                [this, owner](const QPoint& at) { carpetMenu_->popup(owner->mapToGlobal(at)); });
-    }
+    connect(carpetView_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { carpetMenu_->popup(carpetView_->mapToGlobal(at)); });
 }
 
 bool MainWindow::Start(const QString& exeDirectory)
 {
     exeDirectory_ = exeDirectory.endsWith(QLatin1Char('/')) ? exeDirectory : exeDirectory + QLatin1Char('/');
+    saveFolder_ = exeDirectory_;
     nearestTool_.SetSeries(&densitySurface_);
     nearestTool_.OnSelectCell = [this](NearestCellTool& tool) { HoverSurface(tool); };
     chart_.AddTool(nearestTool_);
@@ -193,7 +187,7 @@ void MainWindow::SetView(ViewMode mode)
     view_ = mode;
     progressView_->setVisible(mode == ViewMode::Progress);
     chartView_->setVisible(mode == ViewMode::Chart);
-    carpetScroll_->setVisible(mode == ViewMode::Image);
+    carpetView_->setVisible(mode == ViewMode::Image);
 }
 
 void MainWindow::SetViewOfPage()

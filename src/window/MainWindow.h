@@ -12,6 +12,7 @@
 #include "configuration/PanelTexts.h"
 #include "engine/SimulationState.h"
 #include "engine/WorkEstimate.h"
+#include "window/ParameterPanel.h"
 
 class QAction;
 class QLabel;
@@ -24,7 +25,6 @@ namespace nivaro {
 
 class CarpetView;
 class ChartHost;
-class ParameterPanel;
 class ProgressView;
 class UserDialogs;
 
@@ -56,8 +56,9 @@ public slots:
     // The tab rule: shows the view of the current page, and on the 2D page
     // draws the carpet when there is no picture yet.
     void ShowViewOfPage();
-    // F11: the Fourier spectrum of psi on the surface, once per computation.
-    void ShowSpectrum();
+    // F11: switches between the density and the Fourier spectrum of psi, on
+    // the surface and on the 2D page; the grids keep the density.
+    void ToggleSpectrum();
     // Stops the running computation; the results shown before it stay.
     void CancelComputation();
 
@@ -97,11 +98,30 @@ private:
     void ShowCarpetPicture();
 
     void BuildMenus();
+    void BuildMenuBar();
+    template <typename Handler>
+    QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler);
     // Asks for a file name and runs save with it; a failure is reported with
     // the file and the reason.
     void SaveWithDialog(const char* suffix, const char* filter, const std::function<void(const std::string&)>& save);
     QImage CarpetPicture() const;
+    // The picture of the view shown: the chart, or the carpet on the 2D page.
+    void SaveView();
+    void CopyView();
+    void ExportChart();
+    void ExportCarpet();
+    bool HasCarpetPicture();
     void CopyChart();
+    void CopyCarpet();
+    void ShowPage(ParameterPanel::Page page);
+    void ShowDensitySurface();
+    void ShowSpectrumSurface();
+    // The axis labels in nanometres (1/nm for the spectrum) or in grid blocks,
+    // as the View menu says.
+    void RelabelAxes();
+    void SetAntialiasing();
+    void ShowShortcuts();
+    void ShowAbout();
     void SaveDensityTable();
     // Everything the last computation holds, as one HDF5 file.
     void ExportRun();
@@ -113,6 +133,7 @@ private:
 
     void HoverSurface(NearestCellTool& tool);
     void HoverCarpet(QPoint pixel);
+    void HoverSpectrumPicture(QPoint pixel);
     void ClickCarpet(QPoint pixel);
 
     SimulationState& state_;
@@ -127,6 +148,10 @@ private:
     // chart and the tools it refers to (children are deleted after members).
     std::unique_ptr<ChartHost> chartView_;
     bool spectrumShown_ = false;
+    RealMatrixT spectrum_{0, 0};  // magnitudes of the 2D transform of psi while it is shown
+    bool carpetBeforeSpectrum_ = false;
+    std::vector<std::string> densityLegend_;
+    QString saveFolder_;  // where the last file was saved
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;
     int busyDepth_ = 0;
@@ -136,11 +161,13 @@ private:
     QWidget* statusPanel_ = nullptr;
     QLabel* statusLine_ = nullptr;
     ProgressView* progressView_ = nullptr;
-    QScrollArea* carpetScroll_ = nullptr;
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     QAction* exportRunAction_ = nullptr;
+    QAction* spectrumAction_ = nullptr;
+    QAction* nanometreLabelsAction_ = nullptr;
+    QAction* antialiasingAction_ = nullptr;
     QMenu* chartMenu_ = nullptr;
     QMenu* carpetMenu_ = nullptr;
     QAction* viewLegendAction_ = nullptr;

@@ -157,14 +157,10 @@ bool MainWindow::ComputeDensityGrid()
         if (busy.Cancelled()) {
             return false;
         }
-        spectrumShown_ = false;
-        mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
-        if (controlPanel_->ShowsTrajectories3D()) {
-            mainChart_.AddTrajectories(SurfaceTrajectories(state_));
-        }
         WriteBackAndEchoConfiguration();
         computedTexts_ = controlPanel_->Texts();
         carpetView_->Clear();
+        ShowDensitySurface();
     }
     ShowViewOfPage();
     return true;
@@ -185,7 +181,7 @@ void MainWindow::WriteBackAndEchoConfiguration()
         configuration.Save(path);
     } catch (const FileError&) {
     }
-    chart_.SetLegendTitle(LegendEcho(configuration));
+    densityLegend_ = LegendEcho(configuration);
 }
 
 void MainWindow::ApplyCarpet()
@@ -207,6 +203,9 @@ void MainWindow::RenderCarpetImage()
     RefreshMemoryLimit();
     if (!WorkAccepted(CarpetPlan())) {
         return;
+    }
+    if (spectrumShown_) {
+        ToggleSpectrum();  // the carpet replaces the spectrum's picture
     }
     try {
         const BusyState busy(*this, false);
@@ -250,6 +249,11 @@ void MainWindow::ShowCarpetPicture()
         InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, picture.scanLine(row));
     }
     carpetView_->ShowPicture(std::move(picture));
+    const SimulationParameters& p = state_.parameters;
+    carpetView_->SetAxes({RowPosition(state_, 0) * 1e9, state_.grid.dx / state_.scaleX.Factor() * 1e9,
+                          ColumnPosition(state_, 0) * 1e9, state_.grid.dz / state_.scaleZ.Factor() * 1e9,
+                          Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9),
+                          Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9)});
 }
 
 }  // namespace nivaro

@@ -4,12 +4,14 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "CarpetView.h"
 #include "ParameterPanel.h"
 #include "WindowTexts.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
+#include "window/SpectrumPicture.h"
 
 namespace nivaro {
 
@@ -22,19 +24,22 @@ void MainWindow::HoverSurface(NearestCellTool& tool)
     double row = 0.0;
     double column = 0.0;
     tool.GetRowCol(chart_, row, column);
-    const RealMatrixT& density = state_.densityField;
     if (spectrumShown_) {
-        // The spectrum's cells are 2 by 2 blocks of the 256 by 256 magnitudes.
-        const int u = std::clamp(2 * static_cast<int>(row), 0, density.Rows() - 1);
-        const int v = std::clamp(2 * static_cast<int>(column), 0, density.Cols() - 1);
-        statusLine_->setText(Formatted("FFT2: u = %d, v = %d, |F| = %.3e", u, v, density[u][v]));
+        // A cell is a 2 by 2 block of the shifted 256 by 256 magnitudes; u and v
+        // count the bins of the transform as it stores them.
+        const int u = (2 * static_cast<int>(row) + kSpectrumSize) % kSpectrumSize;
+        const int v = (2 * static_cast<int>(column) + kSpectrumSize) % kSpectrumSize;
+        const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
+        statusLine_->setText(Formatted("FFT2: u = %d, v = %d, fx = %.4f 1/nm, fz = %.4f 1/nm, |F| = %.3e", u, v,
+                                       row * axes.xPerBlock * 1e-9, column * axes.zPerBlock * 1e-9,
+                                       spectrum_[u][v]));
         return;
     }
     const SurfaceCellPosition cell = SurfaceCellAt(state_, row, column);
     const SimulationParameters& p = state_.parameters;
-    statusLine_->setText(Formatted("x = %.0f nm (%.3f d), z = %.0f nm (%.3f zt), norm(PSI) = %.3e", cell.x * 1e9,
-                              cell.x / p.d, cell.z * 1e9, cell.z / p.TalbotLength(),
-                              density[cell.gridRow][cell.gridColumn]));
+    statusLine_->setText(Formatted("x = %.1f nm (%.3f d), z = %.1f nm (%.3f zt), norm(PSI) = %.3e", cell.x * 1e9,
+                                   cell.x / p.d, cell.z * 1e9, cell.z / p.TalbotLength(),
+                                   state_.densityField[cell.gridRow][cell.gridColumn]));
 }
 
 void MainWindow::HoverCarpet(QPoint pixel)
@@ -42,29 +47,54 @@ void MainWindow::HoverCarpet(QPoint pixel)
     const int x = pixel.x();
     const int y = pixel.y();
     state_.hoveredStart = kNoHoveredStart;
+    if (spectrumShown_) {
+        HoverSpectrumPicture(pixel);
+        return;
+    }
     if (y < 0 || y >= state_.carpetRed.Rows() || x < 0 || x >= state_.carpetRed.Cols()) {
         return;
     }
     const int red = state_.carpetRed[y][x];
     const int green = state_.carpetGreen[y][x];
     const int blue = state_.carpetBlue[y][x];
+    const SimulationParameters& p = state_.parameters;
+    const double xm = RowPosition(state_, y);
+    const double zm = ColumnPosition(state_, x);
+    const QString where = Formatted(" | x = %.1f nm (%.3f d), z = %.1f nm (%.3f zt), norm(PSI) = %.3e", xm * 1e9,
+                                    xm / p.d, zm * 1e9, zm / p.TalbotLength(), state_.densityField[y][x]);
     const double start = state_.trajectoryStartGrid[y][x];
     const int startRow = static_cast<int>(start);
     if (startRow == 0) {
-        statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue));
+        statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue) + where);
         return;
     }
     state_.hoveredStart = startRow;
     const double xs = RowPosition(state_, startRow);
     statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
-                              blue, start, xs * 1e9, xs / state_.parameters.d));
+                                   blue, start, xs * 1e9, xs / p.d) +
+                         where);
+}
+
+// The picture of the spectrum has zero frequency at its middle pixel.
+void MainWindow::HoverSpectrumPicture(QPoint pixel)
+{
+    if (!QRect(0, 0, kSpectrumSize, kSpectrumSize).contains(pixel)) {
+        return;
+    }
+    const int half = kSpectrumSize / 2;
+    const int u = (pixel.y() + half) % kSpectrumSize;
+    const int v = (pixel.x() + half) % kSpectrumSize;
+    const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
+    statusLine_->setText(Formatted("FFT2: u = %d, v = %d, fx = %.4f 1/nm, fz = %.4f 1/nm, |F| = %.3e", u, v,
+                                   (pixel.y() - half) * axes.xPerBlock / 2 * 1e-9,
+                                   (pixel.x() - half) * axes.zPerBlock / 2 * 1e-9, spectrum_[u][v]));
 }
 
 void MainWindow::ClickCarpet(QPoint pixel)
 {
     const int x = pixel.x();
     const int y = pixel.y();
-    if (Busy() || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
+    if (Busy() || spectrumShown_ || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
         x >= state_.trajectoryStartGrid.Cols()) {
         return;
     }
@@ -80,24 +110,88 @@ void MainWindow::ClickCarpet(QPoint pixel)
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F11) {
-        ShowSpectrum();
-    } else if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape) {
         CancelComputation();
     }
     QWidget::keyPressEvent(event);
 }
 
-void MainWindow::ShowSpectrum()
+void MainWindow::ToggleSpectrum()
 {
-    if (Busy() || !ApplySpectrumView(state_)) {
+    if (Busy()) {
+        spectrumAction_->setChecked(spectrumShown_);
         return;
     }
+    if (spectrumShown_) {
+        ShowDensitySurface();
+        if (carpetBeforeSpectrum_) {
+            ShowCarpetPicture();
+        } else {
+            carpetView_->Clear();
+            ShowViewOfPage();  // draws the carpet when the 2D page is shown
+        }
+        return;
+    }
+    carpetBeforeSpectrum_ = carpetView_->HasPicture();
+    ShowSpectrumSurface();
+}
+
+void MainWindow::ShowDensitySurface()
+{
+    spectrumShown_ = false;
+    spectrumAction_->setChecked(false);
+    spectrum_.Resize(0, 0);
+    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
+    if (controlPanel_->ShowsTrajectories3D()) {
+        mainChart_.AddTrajectories(SurfaceTrajectories(state_));
+    }
+    chart_.SetLegendTitle(densityLegend_);
+    RelabelAxes();
+}
+
+void MainWindow::ShowSpectrumSurface()
+{
+    const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
+    SpectrumOfPsi(state_, spectrum_);
     spectrumShown_ = true;
-    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(state_));
-    std::vector<std::string> legend = chart_.LegendTitle();
+    spectrumAction_->setChecked(true);
+    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(spectrum_, state_.scaleP.Factor()));
+    std::vector<std::string> legend = densityLegend_;
     legend.push_back("FFT2");
     chart_.SetLegendTitle(std::move(legend));
+    RelabelAxes();
+    carpetView_->ShowPicture(SpectrumPicture(spectrum_));
+    const double perBin = axes.xPerBlock / 2 * 1e-9;
+    carpetView_->SetAxes({-kSpectrumSize / 2 * perBin, perBin, -kSpectrumSize / 2 * axes.zPerBlock / 2 * 1e-9,
+                          axes.zPerBlock / 2 * 1e-9, QStringLiteral("fx [1/nm]"), QStringLiteral("fz [1/nm]")});
+}
+
+void MainWindow::RelabelAxes()
+{
+    ChartAxis& across = chart_.BottomAxis;
+    ChartAxis& along = chart_.DepthAxis;
+    if (!nanometreLabelsAction_->isChecked()) {
+        across.LabelScale = along.LabelScale = 1.0;
+        along.LabelOffset = 0.0;
+        across.Title = "X";
+        along.Title = "Z";
+    } else if (spectrumShown_) {
+        const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
+        across.LabelScale = axes.xPerBlock * 1e-9;
+        along.LabelScale = axes.zPerBlock * 1e-9;
+        along.LabelOffset = 0.0;
+        across.Title = "fx [1/nm]";
+        along.Title = "fz [1/nm]";
+    } else {
+        const SurfaceAxes axes = DensitySurfaceAxes(state_);
+        const SimulationParameters& p = state_.parameters;
+        across.LabelScale = axes.xPerBlock * 1e9;
+        along.LabelScale = axes.zPerBlock * 1e9;
+        along.LabelOffset = axes.zAtZero * 1e9;
+        across.Title = Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9).toStdString();
+        along.Title = Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9).toStdString();
+    }
+    chart_.Invalidate();
 }
 
 }  // namespace nivaro

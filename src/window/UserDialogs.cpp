@@ -1,6 +1,7 @@
 #include "UserDialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 #include "configuration/Configuration.h"
@@ -55,6 +56,35 @@ std::optional<QString> MessageBoxDialogs::AskSaveFileName(const SaveRequest& req
         return std::nullopt;
     }
     return dialog.selectedFiles().front();
+}
+
+bool MessageBoxDialogs::Confirm(const QString& question)
+{
+    return QMessageBox::question(parent_, QStringLiteral("Nivaro"), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<int> MessageBoxDialogs::AskPictureScale(const QSize& viewSize)
+{
+    QStringList sizes;
+    for (const int scale : {1, 2, 4}) {
+        sizes << QStringLiteral("%1x  (%2 by %3 pixels)").arg(scale).arg(viewSize.width() * scale).arg(viewSize.height() * scale);
+    }
+    bool chosen = false;
+    const QString size = QInputDialog::getItem(parent_, QStringLiteral("Picture size"), QStringLiteral("Size of the picture:"),
+                                               sizes, 0, false, &chosen);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return size.section(QLatin1Char('x'), 0, 0).toInt();
+}
+
+void MessageBoxDialogs::ShowInformation(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Close, parent_);
+    box.setObjectName(QStringLiteral("informationBox"));
+    box.setTextFormat(Qt::RichText);
+    box.exec();
 }
 
 }  // namespace nivaro

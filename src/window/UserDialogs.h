@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <optional>
 
@@ -29,6 +30,13 @@ public:
     // The chosen file name with the default suffix added when none was
     // typed, or nothing when the user cancels.
     virtual std::optional<QString> AskSaveFileName(const SaveRequest& request) = 0;
+    // A yes/no question whose safe answer is no.
+    virtual bool Confirm(const QString& question) = 0;
+    // The size of a picture export as a multiple of the view (1, 2 or 4), or
+    // nothing when the user cancels; viewSize is the view's size in pixels.
+    virtual std::optional<int> AskPictureScale(const QSize& viewSize) = 0;
+    // A message that only informs (rich text allowed).
+    virtual void ShowInformation(const QString& title, const QString& text) = 0;
 };
 
 class MessageBoxDialogs final : public UserDialogs {
@@ -40,6 +48,9 @@ public:
     DzbAnswer AskAboutDzb() override;
     bool ConfirmLongWork(const QString& estimate) override;
     std::optional<QString> AskSaveFileName(const SaveRequest& request) override;
+    bool Confirm(const QString& question) override;
+    std::optional<int> AskPictureScale(const QSize& viewSize) override;
+    void ShowInformation(const QString& title, const QString& text) override;
 
 private:
     QWidget* parent_;

@@ -148,16 +148,16 @@ TEST_F(CarpetPass, AStopCutsEachDataFileTrajectoryToOneStep)
     EXPECT_EQ(state.trajectoryStartGrid[175][2], 0.0);
 }
 
-TEST_F(CarpetPass, AfterTheSpectrumViewALargerGridIsRefused)
+TEST_F(CarpetPass, AfterTheSpectrumTransformALargerGridIsRefused)
 {
-    ASSERT_TRUE(ApplySpectrumView(state));
+    TransformPsiToSpectrum(state);
     EXPECT_THROW(RenderCarpet(state, {}, progress), StaleDensityError);
 
     SimulationState small;
     small.grid.nx = small.grid.nz = 100;
     SilentProgress silent;
     ComputeDensityGrid(small, silent);
-    ASSERT_TRUE(ApplySpectrumView(small));
+    TransformPsiToSpectrum(small);
     EXPECT_NO_THROW(RenderCarpet(small, {}, progress)) << "a grid within the spectrum reads only inside it";
 }
 

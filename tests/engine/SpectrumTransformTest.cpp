@@ -6,6 +6,7 @@
 
 #include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"
+#include "engine/SurfaceData.h"
 
 namespace nivaro {
 namespace {
@@ -23,17 +24,13 @@ TEST(SpectrumTransform, ZeroFrequencyIsTheMagnitudeOfTheSumOfTheTopLeftBlock)
             sum += std::complex<long double>(state.psiField.Re(i)[j], state.psiField.Im(i)[j]);
         }
     }
-    ASSERT_TRUE(ApplySpectrumView(state));
+    TransformPsiToSpectrum(state);
     EXPECT_EQ(state.psiField.Rows(), 256);
     EXPECT_EQ(state.densityField.Cols(), 256);
     const double zeroFrequency = std::hypot(state.psiField.Re(0)[0], state.psiField.Im(0)[0]);
     EXPECT_NEAR(zeroFrequency, static_cast<double>(std::abs(sum)), 1e-9 * zeroFrequency);
     EXPECT_EQ(state.densityField[0][0], std::min(zeroFrequency, 1e6));
     EXPECT_EQ(state.densityField[1][2], std::min(std::hypot(state.psiField.Re(1)[2], state.psiField.Im(1)[2]), 1e6));
-
-    const double before = state.densityField[3][4];
-    EXPECT_FALSE(ApplySpectrumView(state)) << "a second press does nothing";
-    EXPECT_EQ(state.densityField[3][4], before);
 }
 
 TEST(SpectrumTransform, MagnitudesAreCappedAtOneMillion)
@@ -69,15 +66,25 @@ TEST(SpectrumTransform, TheSpectrumOfACopyEqualsTheTransformAndLeavesTheState)
     }
 }
 
-TEST(SpectrumTransform, TheViewNeverActsOnAGridOf256Rows)
+// Zero frequency lands on the middle point; each point is the largest of its
+// 2 by 2 block of bins after the shift, cut at the maximum over the P-scale.
+TEST(SpectrumTransform, TheSurfaceHasZeroFrequencyInTheMiddle)
 {
-    SimulationState state;
-    state.grid.nx = 256;
-    state.grid.nz = 20;
-    SilentProgress progress;
-    ComputeDensityGrid(state, progress);
-    EXPECT_FALSE(ApplySpectrumView(state));
-    EXPECT_EQ(state.densityField.Cols(), 20);
+    RealMatrixT magnitudes(kSpectrumSize, kSpectrumSize);
+    magnitudes.Clear();
+    magnitudes[0][0] = 8.0;
+    magnitudes[255][1] = 3.0;
+    const std::vector<SurfacePoint> points = SpectrumSurfacePoints(magnitudes, 2.0);
+    ASSERT_EQ(points.size(), 128u * 128u);
+    const auto at = [&points](int x, int z) {
+        const SurfacePoint& point = points[static_cast<std::size_t>((x + 64) * 128 + z + 64)];
+        EXPECT_EQ(point.x, x);
+        EXPECT_EQ(point.z, z);
+        return point.y;
+    };
+    EXPECT_EQ(at(0, 0), 4.0) << "the cap: 8 over P-scale 2";
+    EXPECT_EQ(at(-1, 0), 3.0) << "row -1 of the shifted spectrum is row 255";
+    EXPECT_EQ(at(-64, -64), 0.0);
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <QMimeData>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QPushButton>
@@ -60,7 +62,26 @@ public:
         return saveName;
     }
 
+    bool Confirm(const QString& question) override
+    {
+        questions << question;
+        return confirm;
+    }
+
+    std::optional<int> AskPictureScale(const QSize& viewSize) override
+    {
+        pictureScaleAskedFor = viewSize;
+        return pictureScale;
+    }
+
+    void ShowInformation(const QString& title, const QString& text) override { information << title + "\n" + text; }
+
     QStringList errors;
+    QStringList questions;
+    bool confirm = true;
+    std::optional<int> pictureScale = 1;
+    QSize pictureScaleAskedFor;
+    QStringList information;
     QStringList longWorkQuestions;
     bool acceptLongWork = false;
     std::vector<DzbAnswer> answers;
@@ -102,6 +123,13 @@ protected:
     {
         Find<QPushButton>("applyButton")->click();
         QCoreApplication::processEvents();
+    }
+
+    void Trigger(const char* action)
+    {
+        QAction* item = window->findChild<QAction*>(QString::fromLatin1(action));
+        ASSERT_NE(item, nullptr) << action;
+        item->trigger();
     }
 
     ScratchFolder folder;
@@ -537,7 +565,7 @@ TEST_F(InteractionTest, HoveringTheMiddleRowReadsNearlyZeroNanometres)
     QTest::mouseMove(chart, QPoint(1, 1));  // the readout follows a move into the cell
     QTest::mouseMove(chart, CellCentre(0, 30));
     const QString readout = Find<QLabel>("statusLine")->text();
-    EXPECT_TRUE(readout.startsWith("x = 0 nm (0.000 d), z = 25 nm (1.240 zt), norm(PSI) = ")) << readout.toStdString();
+    EXPECT_TRUE(readout.startsWith("x = 0.0 nm (0.000 d), z = 24.8 nm (1.240 zt), norm(PSI) = ")) << readout.toStdString();
 }
 
 TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
@@ -546,10 +574,14 @@ TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
     Find<QTabWidget>("pages")->setCurrentIndex(1);
     window->ShowViewOfPage();
     auto* image = Find<CarpetView>("carpetView");
-    QTest::mouseMove(image, QPoint(0, 111));
+    QTest::mouseMove(image, image->WidgetPointOf(QPoint(0, 111)));
     EXPECT_EQ(state.hoveredStart, 111);
-    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("x = 111, z = 0, RGB = ")) << Find<QLabel>("statusLine")->text().toStdString();
-    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(0, 111));
+    const QString readout = Find<QLabel>("statusLine")->text();
+    EXPECT_TRUE(readout.startsWith("x = 111, z = 0, RGB = ")) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QRegularExpression(
+        R"(\| x = -7\.8 nm \(-0\.780 d\), z = 0\.0 nm \(0\.000 zt\), norm\(PSI\) = \d\.\d{3}e[-+]\d\d$)")))
+        << readout.toStdString();
+    QTest::mouseClick(image, Qt::LeftButton, {}, image->WidgetPointOf(QPoint(0, 111)));
     int blue = 0;
     for (int i = 0; i < 300; ++i) {
         for (int j = 0; j < 300; ++j) {
@@ -559,41 +591,60 @@ TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
     EXPECT_GT(blue, 150) << "the whole trajectory, not only the clicked pixel";
     EXPECT_EQ(state.trajectoryStartGrid[111][0], 111.0) << "the start grid is not touched";
     EXPECT_EQ(image->Picture().pixelColor(0, 111), QColor(0, 0, 255));
-    QTest::mouseMove(image, QPoint(299, 0));
+    QTest::mouseMove(image, image->WidgetPointOf(QPoint(299, 0)));
     EXPECT_EQ(state.hoveredStart, kNoHoveredStart) << "no trajectory in the corner";
 }
 
-TEST_F(InteractionTest, F11ShowsTheSpectrumOnceAndApplyRestoresTheSurface)
+TEST_F(InteractionTest, F11SwitchesBetweenTheDensityAndTheCentredSpectrum)
 {
     StartShown();
     Find<QCheckBox>("showTrajectories3DBox")->setChecked(true);
     Apply();
     ASSERT_EQ(window->DensityChart().SeriesCount(), 25);
+    const double middle = state.densityField[150][150];
     QTest::keyClick(window.get(), Qt::Key_F11);
     const auto& surface = dynamic_cast<const SurfaceSeries&>(window->DensityChart().GetSeries(0));
     EXPECT_EQ(surface.Count(), 128 * 128);
     EXPECT_EQ(window->DensityChart().SeriesCount(), 1) << "the trajectories go";
     EXPECT_EQ(window->DensityChart().LegendTitle().back(), "FFT2");
-    const std::size_t lines = window->DensityChart().LegendTitle().size();
-    QTest::keyClick(window.get(), Qt::Key_F11);
-    EXPECT_EQ(window->DensityChart().LegendTitle().size(), lines) << "the second press does nothing";
+    EXPECT_EQ(window->DensityChart().BottomAxis.Title, "fx [1/nm]");
+    EXPECT_EQ(state.densityField.Rows(), 300) << "the grids keep the density";
+    EXPECT_EQ(state.densityField[150][150], middle);
     chart->repaint();
-    QTest::mouseMove(chart, CellCentre(60, 60));
-    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("FFT2: u = ")) << Find<QLabel>("statusLine")->text().toStdString();
+    QTest::mouseMove(chart, QPoint(1, 1));
+    QTest::mouseMove(chart, CellCentre(0, 0));
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("FFT2: u = 0, v = 2, fx = 0.0000 1/nm, fz = 0.0391 1/nm, |F| = "))
+        << Find<QLabel>("statusLine")->text().toStdString();
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    EXPECT_EQ(Find<CarpetView>("carpetView")->Picture().size(), QSize(256, 256)) << "the 2D page shows the spectrum";
 
-    Apply();
+    QTest::keyClick(window.get(), Qt::Key_F11);
     EXPECT_EQ(surface.Count(), 75 * 75);
+    EXPECT_EQ(window->DensityChart().SeriesCount(), 25);
     EXPECT_NE(window->DensityChart().LegendTitle().back(), "FFT2");
+    EXPECT_TRUE(window->DensityChart().BottomAxis.Title.starts_with("x [nm]"));
+    EXPECT_EQ(Find<CarpetView>("carpetView")->Picture().size(), QSize(300, 300)) << "and the carpet again";
+}
+
+TEST_F(InteractionTest, AxesAreLabelledInNanometresOrInGridBlocks)
+{
+    StartShown();
+    const ChartAxis& across = window->DensityChart().BottomAxis;
+    const ChartAxis& along = window->DensityChart().DepthAxis;
+    EXPECT_EQ(across.Title, "x [nm]   (d = 10 nm)");
+    EXPECT_EQ(along.Title, "z [nm]   (zt = 20 nm)");
+    EXPECT_DOUBLE_EQ(across.LabelScale, 0.8) << "4 rows of 0.2 nm a block";
+    Trigger("blockLabelsAction");
+    EXPECT_EQ(across.Title, "X");
+    EXPECT_EQ(along.Title, "Z");
+    EXPECT_EQ(across.LabelScale, 1.0);
+    Trigger("nanometreLabelsAction");
+    EXPECT_DOUBLE_EQ(along.LabelScale, 0.8);
 }
 
 class ExportTest : public InteractionTest {
 protected:
-    void Trigger(const char* action)
-    {
-        QAction* item = window->findChild<QAction*>(QString::fromLatin1(action));
-        ASSERT_NE(item, nullptr) << action;
-        item->trigger();
-    }
     void SaveAs(const std::string& name, const char* action)
     {
         dialogs.saveName = QString::fromStdString((folder / name).string());
@@ -625,6 +676,47 @@ TEST_F(ExportTest, MenusHoldEveryItemInOrder)
               (std::vector<QString>{"Copy to Clipboard", "Save to File (*.jpg)", "Save to File (*.png)",
                                     "Save to File (*.bmp)", "Open with...", "-", "norm(PSI) to File", "-",
                                     "Clear DAT-file", "Add to DAT-file"}));
+    const auto menuBarCaptions = [this](const char* menu) { return Captions(Find<QMenu>(menu)); };
+    EXPECT_EQ(menuBarCaptions("fileMenu"),
+              (std::vector<QString>{"&Save view as...", "Export &chart...", "Export c&arpet...", "Export &norm(PSI)...",
+                                    "&Export run...", "-", "&Quit"}));
+    EXPECT_EQ(menuBarCaptions("editMenu"), (std::vector<QString>{"&Copy view", "Copy c&hart", "Copy c&arpet"}));
+    EXPECT_EQ(menuBarCaptions("viewMenu"), (std::vector<QString>{"&3D surface", "&2D carpet", "&Spectrum", "-",
+                                                                 "View Legend", "Axis &labels", "&Antialiasing"}));
+    EXPECT_EQ(menuBarCaptions("helpMenu"), (std::vector<QString>{"&Keyboard shortcuts", "&About Nivaro"}));
+    EXPECT_EQ(Find<QAction>("spectrumAction")->shortcut(), QKeySequence(Qt::Key_F11));
+    EXPECT_EQ(Find<QAction>("quitAction")->shortcut(), QKeySequence(QKeySequence::Quit));
+
+    Trigger("aboutAction");
+    Trigger("shortcutsAction");
+    ASSERT_EQ(dialogs.information.size(), 2);
+    for (const char* library : {"Qt", "Highway", "libpng", "libjpeg-turbo", "HDF5", "LGPL-3.0", "Apache-2.0"}) {
+        EXPECT_TRUE(dialogs.information[0].contains(QString::fromLatin1(library))) << library;
+    }
+    EXPECT_TRUE(dialogs.information[1].contains("F11")) << dialogs.information[1].toStdString();
+    EXPECT_TRUE(dialogs.information[1].contains("Esc"));
+}
+
+TEST_F(ExportTest, TheFileMenuExportsAtAChosenSizeAndRemembersTheFolder)
+{
+    StartShown();
+    const QSize size = chart->size();
+    std::filesystem::create_directory(folder / "figures");
+    dialogs.pictureScale = 2;
+    SaveAs("figures/chart.png", "exportChartAction");
+    EXPECT_EQ(dialogs.pictureScaleAskedFor, size);
+    EXPECT_EQ(QImage(QString::fromStdString((folder / "figures/chart.png").string())).size(), size * 2);
+    SaveAs("figures/chart.svg", "exportChartAction");
+    EXPECT_NE(ReadWholeFile(folder / "figures/chart.svg").find("<svg"), std::string::npos);
+    EXPECT_EQ(QDir(dialogs.lastSaveRequest.folder), QDir(QString::fromStdString((folder / "figures").string())))
+        << "the next dialog opens where the last file went";
+
+    SaveAs("figures/carpet.png", "exportCarpetAction");
+    EXPECT_FALSE(std::filesystem::exists(folder / "figures/carpet.png"));
+    ASSERT_EQ(dialogs.errors.size(), 1) << "no carpet before the 2D page was shown";
+    ShowCarpet();
+    SaveAs("figures/carpet.png", "exportCarpetAction");
+    EXPECT_EQ(QImage(QString::fromStdString((folder / "figures/carpet.png").string())).size(), QSize(300, 300));
 }
 
 TEST_F(ExportTest, ChartFilesHaveTheChartsSizeAndPicture)
@@ -722,6 +814,12 @@ TEST_F(ExportTest, DensityTableAndDataFileCommands)
 
     Find<QCheckBox>("useDataFileBox")->click();
     EXPECT_EQ(state.trajectoryStartGrid[75][0], 75.0) << "the data file's start is drawn";
+    dialogs.confirm = false;
+    Trigger("clearDataFileAction");
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions.front().contains("nivaro.dat"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "nivaro.dat")) << "declined: the file stays";
+    dialogs.confirm = true;
     Trigger("clearDataFileAction");
     EXPECT_FALSE(std::filesystem::exists(folder / "nivaro.dat"));
     EXPECT_EQ(state.trajectoryStartGrid[111][0], 111.0) << "the default trajectories are back";

@@ -12,6 +12,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/QPainterDevice.h"
 #include "platform/RasterImageFile.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 namespace {
@@ -35,13 +36,26 @@ void WriteBytes(const std::string& path, const QByteArray& bytes)
 
 }  // namespace
 
-QImage RenderChartImage(Chart& chart, int width, int height)
+QImage DrawChartImage(Chart& chart, int width, int height, ChartPictureStyle style)
 {
-    QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
-    {
+    const QSize size(std::max(1, width), std::max(1, height));
+    if (style.scale == 1 && !style.antialiased) {
+        QImage image(size, QImage::Format_RGB32);
         QPainterDevice device(image);
         chart.Draw(device);
+        return image;
     }
+    QImage image(size * style.scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(style.scale);
+    QPainterDevice device(image, size);
+    device.SetAntialiasing(style.antialiased);
+    chart.Draw(device);
+    return image;
+}
+
+QImage RenderChartImage(Chart& chart, int width, int height, ChartPictureStyle style)
+{
+    QImage image = DrawChartImage(chart, width, height, style);
     chart.Invalidate();
     return image;
 }
@@ -117,6 +131,19 @@ void CopyToClipboardMetafile(Chart& chart, int width, int height)
     data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, width, height));
     data->setImageData(RenderChartImage(chart, width, height));
     QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
+void SavePicture(const QImage& image, const std::string& path)
+{
+    const std::string extension = std::filesystem::path(path).extension().string();
+    const auto is = [&extension](const char* wanted) { return EqualsIgnoringCase(extension, wanted); };
+    if (is(".jpg") || is(".jpeg")) {
+        SaveImageAsJpeg(image, path, 90);
+    } else if (is(".bmp")) {
+        SaveImageAsBmp(image, path);
+    } else {
+        SaveImageAsPng(image, path);
+    }
 }
 
 }  // namespace nivaro

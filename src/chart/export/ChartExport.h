@@ -14,7 +14,16 @@ namespace nivaro {
 // are written beside their target and renamed into place; failures throw
 // FileError or std::runtime_error naming the file and the reason.
 
-QImage RenderChartImage(Chart& chart, int width, int height);
+// How a chart picture is drawn: at scale device pixels per chart pixel
+// (text and lines then at that resolution), smoothed or pixel-exact.
+struct ChartPictureStyle {
+    int scale = 1;
+    bool antialiased = false;
+};
+
+QImage RenderChartImage(Chart& chart, int width, int height, ChartPictureStyle style = {});
+// The same picture without asking the chart's host to repaint: for the host.
+QImage DrawChartImage(Chart& chart, int width, int height, ChartPictureStyle style);
 // The chart drawn through the same device layer into SVG.
 QByteArray RenderChartSvg(Chart& chart, int width, int height);
 
@@ -36,5 +45,7 @@ void CopyToClipboardMetafile(Chart& chart, int width, int height);
 void SaveImageAsJpeg(const QImage& image, const std::string& path, int quality);
 void SaveImageAsPng(const QImage& image, const std::string& path);
 void SaveImageAsBmp(const QImage& image, const std::string& path);
+// By the name's extension: .jpg or .jpeg (quality 90), .bmp, else PNG.
+void SavePicture(const QImage& image, const std::string& path);
 
 }  // namespace nivaro
