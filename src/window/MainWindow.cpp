@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -137,7 +139,6 @@ bool MainWindow::Start(const QString& exeDirectory)
     nearestTool_.SetSeries(&densitySurface_);
     nearestTool_.OnSelectCell = [this](NearestCellTool& tool) { HoverSurface(tool); };
     chart_.AddTool(nearestTool_);
-    controlPanel_->SelectPage(ParameterPanel::Page::Surface);
 
     const std::string configurationPath = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
     IniFile configuration;
@@ -149,6 +150,7 @@ bool MainWindow::Start(const QString& exeDirectory)
     const LoadedConfiguration loaded = LoadConfiguration(configuration, state_);
     controlPanel_->ShowTexts(loaded.panel);
     controlPanel_->ShowGrid(state_.grid);
+    const WindowSession session = ReadWindowSession(configuration);
     if (!loaded.replacedValues.empty()) {
         QStringList messages;
         for (const std::string& message : loaded.replacedValues) {
@@ -158,7 +160,7 @@ bool MainWindow::Start(const QString& exeDirectory)
     }
 
     chartView_->hide();
-    setWindowState(windowState() | Qt::WindowMaximized);
+    ShowSession(session);
     for (;;) {
         if (!HasObsoleteDzb(configuration)) {
             break;
@@ -224,8 +226,62 @@ void MainWindow::CancelComputation()
     }
 }
 
+// A session that was never saved opens maximized on the 3D page.
+void MainWindow::ShowSession(const WindowSession& session)
+{
+    controlPanel_->ShowSession(session);
+    ViewOptions3D& view = chart_.View3DOptions();
+    view.SetRotation(session.rotation);
+    view.SetElevation(session.elevation);
+    viewLegendAction_->setChecked(session.legend);
+    SetLegendVisibility();
+    nanometreLabelsAction_->setChecked(session.nanometreLabels);
+    findChild<QAction*>(QStringLiteral("blockLabelsAction"))->setChecked(!session.nanometreLabels);
+    antialiasingAction_->setChecked(session.antialiasing);
+    SetAntialiasing();
+    if (!session.saveFolder.empty() && QFileInfo(Text(session.saveFolder)).isDir()) {
+        saveFolder_ = Text(session.saveFolder);
+    }
+    if (session.width > 0 && session.height > 0) {
+        setGeometry(session.left, session.top, session.width, session.height);
+    }
+    if (session.maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+// Written when the window closes; a file that cannot be written is left alone.
+void MainWindow::SaveSession() const
+{
+    WindowSession session;
+    const QRect geometry = normalGeometry();
+    session.left = geometry.left();
+    session.top = geometry.top();
+    session.width = geometry.width();
+    session.height = geometry.height();
+    session.maximized = isMaximized();
+    controlPanel_->KeepSession(session);
+    const ViewOptions3D& view = chart_.View3DOptions();
+    session.rotation = view.Rotation();
+    session.elevation = view.Elevation();
+    session.legend = viewLegendAction_->isChecked();
+    session.nanometreLabels = nanometreLabelsAction_->isChecked();
+    session.antialiasing = antialiasingAction_->isChecked();
+    session.saveFolder = saveFolder_.toStdString();
+    const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
+    try {
+        IniFile configuration = IniFile::Load(path);
+        WriteWindowSession(configuration, session);
+        configuration.Save(path);
+    } catch (const FileError&) {
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!closing_ && !exeDirectory_.isEmpty()) {
+        SaveSession();
+    }
     closing_ = true;
     state_.stopRequested = true;
     event->accept();

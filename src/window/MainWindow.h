@@ -75,6 +75,8 @@ private:
     void ArrangeWindow();
     void ConnectHandlers();
 
+    void ShowSession(const WindowSession& session);
+    void SaveSession() const;
     void SetView(ViewMode mode);
     void SetViewOfPage();
     void ArmDelayedApply();

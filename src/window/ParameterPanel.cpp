@@ -359,6 +359,26 @@ Rgb ParameterPanel::HighlightColour() const
     return highlightColourBox_->currentData().value<Rgb>();
 }
 
+void ParameterPanel::ShowSession(const WindowSession& session)
+{
+    SelectPage(session.carpetPage ? Page::Carpet : Page::Surface);
+    showTrajectories3DBox_->setChecked(session.trajectories3D);
+    showTrajectoriesBox_->setChecked(session.trajectories);
+    useDataFileBox_->setChecked(session.dataFile);
+    const QSignalBlocker quiet(contrastField_);  // no redraw before the first computation
+    contrast_ = std::clamp(session.contrast, kLowestContrast, kHighestContrast);
+    contrastField_->setText(QString::number(contrast_));
+}
+
+void ParameterPanel::KeepSession(WindowSession& session) const
+{
+    session.carpetPage = CurrentPage() == Page::Carpet;
+    session.trajectories3D = showTrajectories3DBox_->isChecked();
+    session.trajectories = showTrajectoriesBox_->isChecked();
+    session.dataFile = useDataFileBox_->isChecked();
+    session.contrast = contrast_;
+}
+
 ParameterPanel::Page ParameterPanel::CurrentPage() const
 {
     return pages_->currentIndex() == 0 ? Page::Surface : Page::Carpet;

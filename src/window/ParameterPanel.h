@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "configuration/PanelTexts.h"
+#include "configuration/WindowSession.h"
 #include "engine/CarpetPass.h"
 #include "engine/SimulationState.h"
 #include "platform/Rgb.h"
@@ -46,6 +47,10 @@ public:
     CarpetOptions CarpetSettings() const;
     bool ShowsTrajectories3D() const;
     Rgb HighlightColour() const;
+
+    // The page, the check boxes and the contrast, as the last session left them.
+    void ShowSession(const WindowSession& session);
+    void KeepSession(WindowSession& session) const;
 
     Page CurrentPage() const;
     void SelectPage(Page page);

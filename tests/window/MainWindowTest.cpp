@@ -416,6 +416,30 @@ TEST_F(MainWindowTest, CancelStopsAComputationAndKeepsThePreviousResults)
     EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("time = "));
 }
 
+TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
+{
+    Start("[PARAMETERS]\nslits=3\n[WINDOW]\nleft=40\ntop=30\nwidth=900\nheight=600\nmaximized=0\npage=1\n"
+          "rotation=10\ncontrast=3\ntrajectories3D=1\nlegend=0\nnanometreLabels=0\n");
+    EXPECT_EQ(window->size(), QSize(900, 600));
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_EQ(Find<QTabWidget>("pages")->currentIndex(), 1);
+    EXPECT_EQ(Find<QLineEdit>("contrastField")->text(), "3");
+    EXPECT_TRUE(Find<QCheckBox>("showTrajectories3DBox")->isChecked());
+    EXPECT_EQ(window->DensityChart().View3DOptions().Rotation(), 10);
+    EXPECT_FALSE(window->DensityChart().LegendVisible());
+    EXPECT_TRUE(Find<QAction>("blockLabelsAction")->isChecked());
+
+    window->DensityChart().View3DOptions().SetRotation(20);
+    Find<QCheckBox>("showTrajectoriesBox")->setChecked(false);
+    Find<QTabWidget>("pages")->setCurrentIndex(0);
+    window->close();
+    const std::string file = ReadWholeFile(folder / "nivaro.ini");
+    EXPECT_EQ(file.rfind("[PARAMETERS]\nslits=3\n", 0), 0u) << file;
+    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=900\n"}) {
+        EXPECT_NE(file.find(line), std::string::npos) << line << " in\n" << file;
+    }
+}
+
 TEST_F(MainWindowTest, NumbersKeepTheDecimalPointUnderACommaLocale)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
