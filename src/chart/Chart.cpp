@@ -133,8 +133,14 @@ void Chart::PaintPanel(const DeviceRect& panel)
 
 // The legend serves as a text box for its title lines at the top right of
 // the plotting area; its entries use a one-pixel font and do not show.
+void Chart::RemoveTool(ChartTool& tool)
+{
+    tools_.erase(std::remove(tools_.begin(), tools_.end(), &tool), tools_.end());
+}
+
 void Chart::DrawLegend(const DeviceRect& panel)
 {
+    legendRect_ = {0, 0, 0, 0};
     if (!legendVisible_ || ActiveSeries().empty() || legendTitle_.empty()) {
         return;
     }
@@ -154,6 +160,7 @@ void Chart::DrawLegend(const DeviceRect& panel)
     for (std::size_t i = 0; i < legendTitle_.size(); ++i) {
         canvas_.TextOut(titleLeft + letterWidth / 2, titleTop + 1 + static_cast<int>(i) * lineHeight, legendTitle_[i]);
     }
+    legendRect_ = {left, titleTop, right, titleTop + 1 + static_cast<int>(legendTitle_.size()) * lineHeight};
     canvas_.FrontPlaneEnd();
 }
 

@@ -64,6 +64,7 @@ public:
     // Tools see the mouse in list order; one that sets CancelMouse keeps the
     // event from the tools after it.
     void AddTool(ChartTool& tool) { tools_.push_back(&tool); }
+    void RemoveTool(ChartTool& tool);
     bool CancelMouse = false;
     void MouseDown(MouseButton button, int x, int y);
     void MouseMove(int x, int y);
@@ -85,6 +86,8 @@ public:
 
     // Geometry of the last paint.
     const DeviceRect& ChartRect() const { return chartRect_; }
+    // The legend's text box; empty when no legend was drawn.
+    const DeviceRect& LegendRect() const { return legendRect_; }
     int ChartDepth() const { return chartDepth_; }
     bool InvertedRotation() const { return invertedRotation_; }
     Canvas3D& Canvas() { return canvas_; }
@@ -112,6 +115,7 @@ private:
     ViewOptions3D view_;
     Canvas3D canvas_;
     DeviceRect chartRect_{0, 0, 0, 0};
+    DeviceRect legendRect_{0, 0, 0, 0};
     int chartDepth_ = 0;
     bool invertedRotation_ = false;
     int chart3DPercent_ = 100;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "chart/ChartFit.h"
 #include "chart/export/ChartExport.h"
 #include "platform/QPainterDevice.h"
 
@@ -113,7 +114,14 @@ void ChartHost::mouseReleaseEvent(QMouseEvent* event)
     const MouseButton button = ChartButton(event->button()).value_or(MouseButton::Left);
     chart_.MouseUp(button, event->position().toPoint().x(), event->position().toPoint().y());
     ShowDragCursor();
+    RequestFit();  // the turned box may reach further
     QWidget::mouseReleaseEvent(event);
+}
+
+void ChartHost::RequestFit()
+{
+    fitNeeded_ = true;
+    update();
 }
 
 void ChartHost::SetAntialiasing(bool on)
@@ -127,6 +135,14 @@ void ChartHost::paintEvent(QPaintEvent*)
 {
     // Device pixels on a scaled display, so that text and lines are sharp.
     const int scale = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF())));
+    if (fitNeeded_ || fittedSize_ != size()) {
+        QImage scratch(size(), QImage::Format_RGB32);
+        QPainterDevice measure(scratch);
+        FitZoom(chart_, measure);
+        fitNeeded_ = false;
+        fittedSize_ = size();
+        dirty_ = true;
+    }
     if (dirty_ || image_.deviceIndependentSize() != QSizeF(size()) || image_.devicePixelRatio() != scale) {
         image_ = DrawChartImage(chart_, width(), height(), {scale, antialiased_});
         dirty_ = false;

@@ -18,6 +18,10 @@ public:
     ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent = nullptr);
     ~ChartHost() override;
 
+    // Chooses the zoom anew before the next paint, so that the box, its axes
+    // and labels fit the widget and stay clear of the legend (also done when
+    // the size changes and after a drag).
+    void RequestFit();
     // Smooth edges on the surface mesh and the trajectories.
     void SetAntialiasing(bool on);
 
@@ -39,6 +43,8 @@ private:
     QImage image_;
     bool dirty_ = true;
     bool antialiased_ = false;
+    bool fitNeeded_ = true;
+    QSize fittedSize_;
 };
 
 }  // namespace nivaro

@@ -341,6 +341,7 @@ void MainWindow::ClearDataFile()
 void MainWindow::SetLegendVisibility()
 {
     chart_.SetLegendVisible(viewLegendAction_->isChecked());
+    chartView_->RequestFit();
 }
 
 void MainWindow::OpenCarpetPicture()

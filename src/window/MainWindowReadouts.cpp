@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "CarpetView.h"
+#include "ChartHost.h"
 #include "ParameterPanel.h"
 #include "WindowTexts.h"
 #include "engine/CarpetPass.h"
@@ -191,7 +192,7 @@ void MainWindow::RelabelAxes()
         across.Title = Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9).toStdString();
         along.Title = Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9).toStdString();
     }
-    chart_.Invalidate();
+    chartView_->RequestFit();
 }
 
 }  // namespace nivaro

@@ -589,7 +589,10 @@ TEST_F(InteractionTest, HoveringTheMiddleRowReadsNearlyZeroNanometres)
     QTest::mouseMove(chart, QPoint(1, 1));  // the readout follows a move into the cell
     QTest::mouseMove(chart, CellCentre(0, 30));
     const QString readout = Find<QLabel>("statusLine")->text();
-    EXPECT_TRUE(readout.startsWith("x = 0.0 nm (0.000 d), z = 24.8 nm (1.240 zt), norm(PSI) = ")) << readout.toStdString();
+    const QRegularExpressionMatch match =
+        QRegularExpression(R"(^x = 0\.0 nm \(0\.000 d\), z = (\d+\.\d) nm \(\d\.\d{3} zt\), norm\(PSI\) = )").match(readout);
+    ASSERT_TRUE(match.hasMatch()) << readout.toStdString();
+    EXPECT_NEAR(match.captured(1).toDouble(), 25.0, 0.8) << "the cell at block 30 or its neighbour, 0.8 nm a block";
 }
 
 TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
@@ -649,6 +652,46 @@ TEST_F(InteractionTest, F11SwitchesBetweenTheDensityAndTheCentredSpectrum)
     EXPECT_NE(window->DensityChart().LegendTitle().back(), "FFT2");
     EXPECT_TRUE(window->DensityChart().BottomAxis.Title.starts_with("x [nm]"));
     EXPECT_EQ(Find<CarpetView>("carpetView")->Picture().size(), QSize(300, 300)) << "and the carpet again";
+}
+
+// Nothing of the box, its axes or labels outside the chart rectangle (the
+// frame and the legend's text are there by design), and no surface colour
+// on the legend.
+TEST_F(InteractionTest, TheSurfaceAndItsLabelsFitTheChartAtEverySize)
+{
+    StartShown();
+    const auto expectInside = [this](const std::string& what) {
+        chart->repaint();
+        const QImage shown = chart->grab().toImage();
+        const DeviceRect inner = window->DensityChart().ChartRect();
+        const DeviceRect legend = window->DensityChart().LegendRect();
+        int outside = 0;
+        int onLegend = 0;
+        for (int y = 1; y < shown.height() - 1; ++y) {
+            for (int x = 1; x < shown.width() - 1; ++x) {
+                const QColor c = shown.pixelColor(x, y);
+                const bool inLegend = x >= legend.left && x <= legend.right && y >= legend.top && y <= legend.bottom;
+                const bool inChart = x >= inner.left && x <= inner.right && y >= inner.top && y <= inner.bottom;
+                outside += !inChart && !inLegend && c != QColor(Qt::white);
+                onLegend += inLegend && (c.green() > c.red() + 60 || c.red() > c.green() + 60);
+            }
+        }
+        EXPECT_EQ(outside, 0) << what;
+        EXPECT_EQ(onLegend, 0) << what;
+    };
+    for (const QSize size : {QSize(800, 500), QSize(1200, 800), QSize(1900, 1050)}) {
+        window->resize(size);
+        QCoreApplication::processEvents();
+        expectInside("window " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
+    }
+    auto* pScale = Find<QLineEdit>("pScaleField");
+    pScale->setText("3:1");
+    QTest::keyClick(pScale, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(state.scaleP.Text(), "3:1");
+    expectInside("P-scale 3:1");
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    expectInside("spectrum");
 }
 
 TEST_F(InteractionTest, AxesAreLabelledInNanometresOrInGridBlocks)

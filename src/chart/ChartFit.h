@@ -1,0 +1,17 @@
+#pragma once
+
+#include "chart/Chart.h"
+#include "platform/DrawingDevice.h"
+
+namespace nivaro {
+
+// The largest zoom (percent, within limits) at which everything the chart
+// draws after its legend (axes, labels, titles, series) stays inside the
+// chart rectangle and clear of the legend. Paints the chart on device to
+// measure (a few times), and leaves the chart at the zoom found.
+double FitZoom(Chart& chart, DrawingDevice& device);
+
+inline constexpr double kSmallestFitZoom = 5.0;
+inline constexpr double kLargestFitZoom = 200.0;
+
+}  // namespace nivaro
