@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "platform/RoundStep.h"
 #include <limits>
 
 #include "ChartRounding.h"
@@ -22,21 +24,6 @@ double NextStep(double step)
     }
     if (mantissa < 5.0 - 1e-9) {
         return 5 * decade;
-    }
-    return 10 * decade;
-}
-
-// The smallest step of the 1-2-5 sequence not below span.
-double NiceStep(double span)
-{
-    if (!(span > 0) || !std::isfinite(span)) {
-        return 1.0;
-    }
-    const double decade = std::pow(10.0, std::floor(std::log10(span)));
-    for (const double mantissa : {1.0, 2.0, 5.0}) {
-        if (mantissa * decade >= span * (1 - 1e-9)) {
-            return mantissa * decade;
-        }
     }
     return 10 * decade;
 }
@@ -122,7 +109,7 @@ std::string ChartAxis::FormatValue(double value)
 double ChartAxis::LabelIncrement() const
 {
     const double span = std::abs(Increment * LabelScale);
-    return LabelScale == 1.0 ? span : NiceStep(span);
+    return LabelScale == 1.0 ? span : RoundStep(span);
 }
 
 int ChartAxis::WidestLabel(Canvas3D& canvas)

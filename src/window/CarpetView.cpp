@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/RoundStep.h"
+
 namespace nivaro {
 namespace {
 
@@ -15,18 +17,6 @@ constexpr int kBottomMargin = 40;
 constexpr int kEdge = 8;
 constexpr double kZoomStep = 1.25;
 constexpr double kLargestZoom = 64.0;
-
-// The smallest step of the 1-2-5 sequence not below span.
-double RoundStep(double span)
-{
-    const double decade = std::pow(10.0, std::floor(std::log10(span)));
-    for (const double mantissa : {1.0, 2.0, 5.0}) {
-        if (mantissa * decade >= span) {
-            return mantissa * decade;
-        }
-    }
-    return 10 * decade;
-}
 
 QString TickText(double value, double step)
 {

@@ -16,6 +16,7 @@
 
 #include "CarpetView.h"
 #include "ChartHost.h"
+#include "ColourBar.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
@@ -78,6 +79,7 @@ void MainWindow::BuildViews()
     chartView_ = std::make_unique<ChartHost>(chart_, rotateTool_, this);
     Named(chartView_.get(), "chartView");
     chartView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    colourBar_ = Named(new ColourBar(this), "colourBar");
     chartMenu_ = Named(new QMenu(this), "chartMenu");
 
     carpetMenu_ = Named(new QMenu(this), "carpetMenu");
@@ -93,6 +95,8 @@ void MainWindow::ArrangeWindow()
     views->setContentsMargins(0, 0, 0, 0);
     views->addWidget(progressView_, 0, 0);
     views->addWidget(chartView_.get(), 0, 0);
+    views->addWidget(colourBar_, 0, 1);
+    views->setColumnStretch(0, 1);
     views->addWidget(carpetView_, 0, 0);
 
     auto* top = new QHBoxLayout;
@@ -189,6 +193,7 @@ void MainWindow::SetView(ViewMode mode)
     view_ = mode;
     progressView_->setVisible(mode == ViewMode::Progress);
     chartView_->setVisible(mode == ViewMode::Chart);
+    colourBar_->setVisible(mode == ViewMode::Chart);
     carpetView_->setVisible(mode == ViewMode::Image);
 }
 

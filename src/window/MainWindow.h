@@ -25,6 +25,7 @@ namespace nivaro {
 
 class CarpetView;
 class ChartHost;
+class ColourBar;
 class ProgressView;
 class UserDialogs;
 
@@ -119,7 +120,7 @@ private:
     void ShowDensitySurface();
     void ShowSpectrumSurface();
     // The axis labels in nanometres (1/nm for the spectrum) or in grid blocks,
-    // as the View menu says.
+    // as the View menu says, the colour bar and the fit of the surface.
     void RelabelAxes();
     void SetAntialiasing();
     void ShowShortcuts();
@@ -163,6 +164,7 @@ private:
     QWidget* statusPanel_ = nullptr;
     QLabel* statusLine_ = nullptr;
     ProgressView* progressView_ = nullptr;
+    ColourBar* colourBar_ = nullptr;
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;
     QMenuBar* menuBar_ = nullptr;

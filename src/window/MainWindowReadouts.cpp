@@ -6,12 +6,14 @@
 
 #include "CarpetView.h"
 #include "ChartHost.h"
+#include "ColourBar.h"
 #include "ParameterPanel.h"
 #include "WindowTexts.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
+#include "platform/QPainterDevice.h"
 #include "window/SpectrumPicture.h"
 
 namespace nivaro {
@@ -193,6 +195,10 @@ void MainWindow::RelabelAxes()
         along.Title = Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9).toStdString();
     }
     chartView_->RequestFit();
+    const ValueList& heights = densitySurface_.YValues();
+    colourBar_->SetScale([this](double value) { return ToQColor(densitySurface_.GetValueColorValue(value)); },
+                         heights.Count() > 0 ? heights.MinValue() : 0.0, heights.Count() > 0 ? heights.MaxValue() : 0.0,
+                         spectrumShown_ ? QStringLiteral("|F|") : QStringLiteral("norm(PSI)"));
 }
 
 }  // namespace nivaro
