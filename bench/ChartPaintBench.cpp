@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "chart/ChartFit.h"
 #include "chart/SurfaceSeries.h"
 #include "platform/QPainterDevice.h"
 #include "window/MainWindow.h"
@@ -126,6 +127,19 @@ void BM_DragStep(benchmark::State& run)
     chart.MouseUp(MouseButton::Left, 500, 500);
 }
 
+// Choosing the zoom that fits (after a resize or new data); its baseline is
+// one plain paint at the same size.
+void BM_FitZoom(benchmark::State& run)
+{
+    Chart& chart = Window().window.DensityChart();
+    QImage image(static_cast<int>(run.range(0)), static_cast<int>(run.range(1)), QImage::Format_RGB32);
+    for (auto _ : run) {
+        QPainterDevice device(image);
+        benchmark::DoNotOptimize(FitZoom(chart, device));
+    }
+}
+
+BENCHMARK(BM_FitZoom)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragStep)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChartPaint)->Args({832, 740})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChartPaintBaseline)->Args({832, 740})->Args({1920, 1080})->Unit(benchmark::kMillisecond);

@@ -92,14 +92,27 @@ private:
     ExtentDevice& device_;
 };
 
-bool FitsAt(Chart& chart, ExtentDevice& device, double zoom)
+DeviceRect Reach(Chart& chart, ExtentDevice& device)
 {
-    chart.View3DOptions().SetZoom(zoom);
     device.reach = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
     device.topRightOfLegendLeft = INT_MAX;
     chart.Draw(device);
+    return device.reach;
+}
+
+// At this zoom, with the drawing moved to the middle of the chart rectangle
+// (the box is not symmetric about the projection's centre).
+bool FitsAt(Chart& chart, ExtentDevice& device, double zoom)
+{
+    ViewOptions3D& view = chart.View3DOptions();
+    view.SetZoom(zoom);
+    view.SetHorizOffset(0);
+    view.SetVertOffset(0);
+    const DeviceRect first = Reach(chart, device);
     const DeviceRect& allowed = chart.ChartRect();
-    const DeviceRect& reach = device.reach;
+    view.SetHorizOffset((allowed.left + allowed.right - first.left - first.right) / 2);
+    view.SetVertOffset((allowed.top + allowed.bottom - first.top - first.bottom) / 2);
+    const DeviceRect reach = Reach(chart, device);
     const bool inside = reach.left >= allowed.left && reach.right <= allowed.right && reach.top >= allowed.top &&
                         reach.bottom <= allowed.bottom;
     return inside && device.topRightOfLegendLeft > chart.LegendRect().bottom;
@@ -124,7 +137,7 @@ double FitZoom(Chart& chart, DrawingDevice& device)
             (FitsAt(chart, measured, middle) ? fits : fails) = middle;
         }
     }
-    chart.View3DOptions().SetZoom(fits);
+    FitsAt(chart, measured, fits);  // leaves the zoom and the offsets found
     chart.AutoRepaint = autoRepaint;
     chart.RemoveTool(recorder);
     return fits;

@@ -6,9 +6,10 @@
 namespace nivaro {
 
 // The largest zoom (percent, within limits) at which everything the chart
-// draws after its legend (axes, labels, titles, series) stays inside the
-// chart rectangle and clear of the legend. Paints the chart on device to
-// measure (a few times), and leaves the chart at the zoom found.
+// draws after its legend (axes, labels, titles, series), moved to the middle
+// of the chart rectangle, stays inside it and clear of the legend. Paints
+// the chart on device to measure (about twenty times) and leaves the chart
+// at the zoom and offsets found; rotation, elevation and perspective stay.
 double FitZoom(Chart& chart, DrawingDevice& device);
 
 inline constexpr double kSmallestFitZoom = 5.0;

@@ -14,6 +14,8 @@ namespace nivaro {
 
 namespace {
 
+constexpr int kFitDelayMilliseconds = 150;
+
 std::optional<MouseButton> ChartButton(Qt::MouseButton button)
 {
     switch (button) {
@@ -47,6 +49,9 @@ ChartHost::ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent
     : QWidget(parent), chart_(chart), rotateTool_(rotateTool)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    fitAfterResize_.setSingleShot(true);
+    fitAfterResize_.setInterval(kFitDelayMilliseconds);
+    connect(&fitAfterResize_, &QTimer::timeout, this, &ChartHost::RequestFit);
     setMouseTracking(true);
     chart_.SetInvalidateHandler([this] {
         dirty_ = true;
@@ -118,6 +123,14 @@ void ChartHost::mouseReleaseEvent(QMouseEvent* event)
     QWidget::mouseReleaseEvent(event);
 }
 
+// A fit costs about twenty paints, so while the size keeps changing the
+// chart is drawn at the zoom it had.
+void ChartHost::resizeEvent(QResizeEvent* event)
+{
+    fitAfterResize_.start();
+    QWidget::resizeEvent(event);
+}
+
 void ChartHost::RequestFit()
 {
     fitNeeded_ = true;
@@ -135,12 +148,11 @@ void ChartHost::paintEvent(QPaintEvent*)
 {
     // Device pixels on a scaled display, so that text and lines are sharp.
     const int scale = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF())));
-    if (fitNeeded_ || fittedSize_ != size()) {
+    if (fitNeeded_) {
         QImage scratch(size(), QImage::Format_RGB32);
         QPainterDevice measure(scratch);
         FitZoom(chart_, measure);
         fitNeeded_ = false;
-        fittedSize_ = size();
         dirty_ = true;
     }
     if (dirty_ || image_.deviceIndependentSize() != QSizeF(size()) || image_.devicePixelRatio() != scale) {

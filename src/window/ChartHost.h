@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include "chart/Chart.h"
@@ -20,7 +21,7 @@ public:
 
     // Chooses the zoom anew before the next paint, so that the box, its axes
     // and labels fit the widget and stay clear of the legend (also done when
-    // the size changes and after a drag).
+    // the size has settled and after a drag).
     void RequestFit();
     // Smooth edges on the surface mesh and the trajectories.
     void SetAntialiasing(bool on);
@@ -31,6 +32,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void ShowDragCursor();
@@ -44,7 +46,7 @@ private:
     bool dirty_ = true;
     bool antialiased_ = false;
     bool fitNeeded_ = true;
-    QSize fittedSize_;
+    QTimer fitAfterResize_;
 };
 
 }  // namespace nivaro
