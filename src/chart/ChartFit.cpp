@@ -8,6 +8,8 @@
 namespace nivaro {
 namespace {
 
+constexpr int kFitInset = 6;
+
 // A device that passes everything on and, while recording, notes how far
 // the drawing reaches.
 class ExtentDevice final : public DrawingDevice {
@@ -92,6 +94,13 @@ private:
     ExtentDevice& device_;
 };
 
+// The whole chart but a narrow band inside its frame: the margins the chart
+// keeps for flat axes are free for the 3D box.
+DeviceRect FitArea(const Chart& chart)
+{
+    return {kFitInset, kFitInset, chart.Width() - kFitInset, chart.Height() - kFitInset};
+}
+
 DeviceRect Reach(Chart& chart, ExtentDevice& device)
 {
     device.reach = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
@@ -109,7 +118,7 @@ bool FitsAt(Chart& chart, ExtentDevice& device, double zoom)
     view.SetHorizOffset(0);
     view.SetVertOffset(0);
     const DeviceRect first = Reach(chart, device);
-    const DeviceRect& allowed = chart.ChartRect();
+    const DeviceRect allowed = FitArea(chart);
     view.SetHorizOffset((allowed.left + allowed.right - first.left - first.right) / 2);
     view.SetVertOffset((allowed.top + allowed.bottom - first.top - first.bottom) / 2);
     const DeviceRect reach = Reach(chart, device);

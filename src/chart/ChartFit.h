@@ -7,7 +7,8 @@ namespace nivaro {
 
 // The largest zoom (percent, within limits) at which everything the chart
 // draws after its legend (axes, labels, titles, series), moved to the middle
-// of the chart rectangle, stays inside it and clear of the legend. Paints
+// of the chart, stays inside it (a few pixels clear of its frame) and clear
+// of the legend. Paints
 // the chart on device to measure (about twenty times) and leaves the chart
 // at the zoom and offsets found; rotation, elevation and perspective stay.
 double FitZoom(Chart& chart, DrawingDevice& device);
