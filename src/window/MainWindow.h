@@ -154,6 +154,8 @@ private:
     RealMatrixT spectrum_{0, 0};  // magnitudes of the 2D transform of psi while it is shown
     bool carpetBeforeSpectrum_ = false;
     std::vector<std::string> densityLegend_;
+    // Start rows clicked on the carpet since the last Apply, with their colours.
+    std::vector<std::pair<int, Rgb>> recolouredTrajectories_;
     QString saveFolder_;  // where the last file was saved
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;

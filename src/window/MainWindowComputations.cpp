@@ -160,6 +160,7 @@ bool MainWindow::ComputeDensityGrid()
         WriteBackAndEchoConfiguration();
         computedTexts_ = controlPanel_->Texts();
         carpetView_->Clear();
+        recolouredTrajectories_.clear();
         ShowDensitySurface();
     }
     ShowViewOfPage();
@@ -210,10 +211,17 @@ void MainWindow::RenderCarpetImage()
     try {
         const BusyState busy(*this, false);
         KeptResults kept(state_, KeptResults::Keep::CarpetGrids);
-        nivaro::RenderCarpet(state_, controlPanel_->CarpetSettings(), *progressView_);
+        const CarpetOptions options = controlPanel_->CarpetSettings();
+        nivaro::RenderCarpet(state_, options, *progressView_);
         if (busy.Cancelled()) {
             kept.Restore(state_);
             return;
+        }
+        // Clicked trajectories keep their colour until the next Apply.
+        if (options.showTrajectories) {
+            for (const auto& [startRow, colour] : recolouredTrajectories_) {
+                RepaintTrajectory(state_, startRow, colour);
+            }
         }
     } catch (const StaleDensityError& error) {
         statusLine_->setText(QString::fromUtf8(error.what()));

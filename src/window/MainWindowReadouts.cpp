@@ -105,7 +105,9 @@ void MainWindow::ClickCarpet(QPoint pixel)
     if (startRow == 0) {
         return;
     }
-    RepaintTrajectory(state_, startRow, controlPanel_->HighlightColour());
+    const Rgb colour = controlPanel_->HighlightColour();
+    RepaintTrajectory(state_, startRow, colour);
+    recolouredTrajectories_.push_back({startRow, colour});
     WriteImageFile();
     ShowCarpetPicture();
     ShowViewOfPage();

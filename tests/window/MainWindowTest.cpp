@@ -625,6 +625,12 @@ TEST_F(InteractionTest, ClickingATrajectoryRepaintsItInTheChosenColour)
     EXPECT_EQ(image->Picture().pixelColor(0, 111), QColor(0, 0, 255));
     QTest::mouseMove(image, image->WidgetPointOf(QPoint(299, 0)));
     EXPECT_EQ(state.hoveredStart, kNoHoveredStart) << "no trajectory in the corner";
+
+    Find<QLineEdit>("contrastField")->setText("2");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(image->Picture().pixelColor(0, 111), QColor(0, 0, 255)) << "a redraw keeps the colour";
+    Apply();
+    EXPECT_NE(image->Picture().pixelColor(0, 111), QColor(0, 0, 255)) << "until the next Apply";
 }
 
 TEST_F(InteractionTest, F11SwitchesBetweenTheDensityAndTheCentredSpectrum)
