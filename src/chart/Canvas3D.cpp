@@ -47,6 +47,7 @@ DeviceRect Canvas3D::InitWindow(DrawingDevice& device, const ViewOptions3D& opti
     is3D_ = is3D;
     zoom_ = 1.0;
     zoomPercent_ = options.Zoom();
+    fontZoomPercent_ = options.FontZoom();
     perspective_ = options.Perspective();
     horizOffset_ = options.HorizOffset();
     vertOffset_ = options.VertOffset();
@@ -243,7 +244,11 @@ void Canvas3D::SetBrush(const DeviceBrush& brush)
 void Canvas3D::SetFont(const DeviceFont& font)
 {
     font_ = font;
-    Device().SetFont(font);
+    DeviceFont zoomed = font;
+    if (fontZoomPercent_ != 100) {
+        zoomed.pixelHeight = std::max(1, Round(font.pixelHeight * fontZoomPercent_ / 100.0));
+    }
+    Device().SetFont(zoomed);
 }
 
 void Canvas3D::ResetState()

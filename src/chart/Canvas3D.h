@@ -99,6 +99,7 @@ private:
     double perspectiveScale_ = 0.0;
     double zoom_ = 1.0;
     int zoomPercent_ = 100;
+    int fontZoomPercent_ = 100;  // text size, for drawing at a display's device resolution
     int horizOffset_ = 0;
     int vertOffset_ = 0;
     int centreX_ = 0;

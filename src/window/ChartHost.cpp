@@ -59,7 +59,7 @@ ChartHost::ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent
     });
     chart_.SetOverlayHandler([this](const std::function<void(DrawingDevice&)>& paint) {
         if (!image_.isNull()) {
-            QPainterDevice device(image_, size());  // in the chart's pixels, at any device scale
+            QPainterDevice device(image_);
             paint(device);
             update();
         }
@@ -84,7 +84,8 @@ void ChartHost::ShowDragCursor()
 void ChartHost::mousePressEvent(QMouseEvent* event)
 {
     if (const std::optional<MouseButton> button = ChartButton(event->button())) {
-        chart_.MouseDown(*button, event->position().toPoint().x(), event->position().toPoint().y());
+        const QPoint at = ChartPoint(event->position());
+        chart_.MouseDown(*button, at.x(), at.y());
         ShowDragCursor();
     }
     QWidget::mousePressEvent(event);
@@ -92,7 +93,7 @@ void ChartHost::mousePressEvent(QMouseEvent* event)
 
 void ChartHost::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
+    const QPoint at = ChartPoint(event->position());
     if (!event->buttons().testFlag(QtButton(rotateTool_.Button))) {
         EndDrag(at);
     }
@@ -102,7 +103,7 @@ void ChartHost::mouseMoveEvent(QMouseEvent* event)
 
 void ChartHost::hideEvent(QHideEvent* event)
 {
-    EndDrag(mapFromGlobal(QCursor::pos()));
+    EndDrag(ChartPoint(mapFromGlobal(QCursor::pos())));
     QWidget::hideEvent(event);
 }
 
@@ -117,7 +118,8 @@ void ChartHost::EndDrag(QPoint at)
 void ChartHost::mouseReleaseEvent(QMouseEvent* event)
 {
     const MouseButton button = ChartButton(event->button()).value_or(MouseButton::Left);
-    chart_.MouseUp(button, event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint at = ChartPoint(event->position());
+    chart_.MouseUp(button, at.x(), at.y());
     ShowDragCursor();
     RequestFit();  // the turned box may reach further
     QWidget::mouseReleaseEvent(event);
@@ -144,22 +146,35 @@ void ChartHost::SetAntialiasing(bool on)
     update();
 }
 
+// On a scaled display the chart is laid out in device pixels with its text
+// scaled up, so that lines and the mesh are drawn at device resolution.
 void ChartHost::paintEvent(QPaintEvent*)
 {
-    // Device pixels on a scaled display, so that text and lines are sharp.
-    const int scale = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF())));
+    const int scale = DeviceScale();
+    chart_.View3DOptions().SetFontZoom(100 * scale);
+    const QSize deviceSize = size() * scale;
     if (fitNeeded_) {
-        QImage scratch(size(), QImage::Format_RGB32);
+        QImage scratch(deviceSize, QImage::Format_RGB32);
         QPainterDevice measure(scratch);
         FitZoom(chart_, measure);
         fitNeeded_ = false;
         dirty_ = true;
     }
-    if (dirty_ || image_.deviceIndependentSize() != QSizeF(size()) || image_.devicePixelRatio() != scale) {
-        image_ = DrawChartImage(chart_, width(), height(), {scale, antialiased_});
+    if (dirty_ || image_.size() != deviceSize) {
+        image_ = DrawChartImage(chart_, deviceSize.width(), deviceSize.height(), antialiased_);
         dirty_ = false;
     }
-    QPainter(this).drawImage(0, 0, image_);
+    QPainter(this).drawImage(QRectF(rect()), image_);
+}
+
+int ChartHost::DeviceScale() const
+{
+    return std::max(1, static_cast<int>(std::ceil(devicePixelRatioF())));
+}
+
+QPoint ChartHost::ChartPoint(QPointF at) const
+{
+    return (at * DeviceScale()).toPoint();
 }
 
 }  // namespace nivaro

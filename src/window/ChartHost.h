@@ -36,8 +36,12 @@ protected:
 
 private:
     void ShowDragCursor();
+    // Device pixels per widget pixel, and a widget point in chart pixels.
+    int DeviceScale() const;
+    QPoint ChartPoint(QPointF at) const;
     // Ends a drag whose release this widget will never see: hidden by a
     // computation, or released outside while another window had the mouse.
+    // at is in chart pixels.
     void EndDrag(QPoint at);
 
     Chart& chart_;

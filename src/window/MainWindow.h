@@ -9,6 +9,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartTools.h"
 #include "chart/MainChart.h"
+#include "chart/export/ChartExport.h"
 #include "configuration/PanelTexts.h"
 #include "engine/SimulationState.h"
 #include "engine/WorkEstimate.h"
@@ -116,6 +117,7 @@ private:
     bool HasCarpetPicture();
     void CopyChart();
     void CopyCarpet();
+    ChartPictureStyle PictureStyle(int scale) const;
     void ShowPage(ParameterPanel::Page page);
     void ShowDensitySurface();
     void ShowSpectrumSurface();

@@ -62,15 +62,15 @@ void MainWindow::BuildMenus()
     AddMenuItem(chartMenu_, "copyChartAction", "Copy to Clipboard", &MainWindow::CopyChart);
     AddMenuItem(chartMenu_, "saveChartJpegAction", "Save to File (*.jpg)",
          chartSave("jpg", kJpg, [this](Chart& chart, const std::string& path) {
-             ChartSaveToJPEGFile(chart, path, 75, chartView_->width(), chartView_->height());
+             ChartSaveToJPEGFile(chart, path, 75, chartView_->width(), chartView_->height(), PictureStyle(1));
          }));
     AddMenuItem(chartMenu_, "saveChartPngAction", "Save to File (*.png)",
          chartSave("png", kPng, [this](Chart& chart, const std::string& path) {
-             ChartSaveToPNG(chart, path, chartView_->width(), chartView_->height());
+             ChartSaveToPNG(chart, path, chartView_->width(), chartView_->height(), PictureStyle(1));
          }));
     AddMenuItem(chartMenu_, "saveChartBmpAction", "Save to File (*.bmp)",
-         chartSave("bmp", kBmp, [](Chart& chart, const std::string& path) {
-             ChartSaveToBitmap(chart, path, chart.Width(), chart.Height());
+         chartSave("bmp", kBmp, [this](Chart& chart, const std::string& path) {
+             ChartSaveToBitmap(chart, path, chartView_->width(), chartView_->height(), PictureStyle(1));
          }));
     chartMenu_->addSeparator();
     AddMenuItem(chartMenu_, "saveDensityTableAction", "norm(PSI) to File", &MainWindow::SaveDensityTable);
@@ -189,13 +189,11 @@ void MainWindow::ExportChart()
                        const int width = chartView_->width();
                        const int height = chartView_->height();
                        if (QFileInfo(QString::fromStdString(path)).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-                           ChartSaveToSvg(chart_, path, width, height);
+                           ChartSaveToSvg(chart_, path, width, height, PictureStyle(1));
                            return;
                        }
                        if (const std::optional<int> scale = dialogs_.AskPictureScale(QSize(width, height))) {
-                           SavePicture(RenderChartImage(chart_, width, height,
-                                                        {*scale, antialiasingAction_->isChecked()}),
-                                       path);
+                           SavePicture(RenderChartImage(chart_, width, height, PictureStyle(*scale)), path);
                        }
                    });
 }
@@ -294,7 +292,13 @@ QImage MainWindow::CarpetPicture() const
 
 void MainWindow::CopyChart()
 {
-    CopyToClipboardMetafile(chart_, chartView_->width(), chartView_->height());
+    CopyToClipboardMetafile(chart_, chartView_->width(), chartView_->height(), PictureStyle(1));
+}
+
+// Laid out for the picture, as the screen shows it at any display scale.
+ChartPictureStyle MainWindow::PictureStyle(int scale) const
+{
+    return {scale, antialiasingAction_->isChecked(), true};
 }
 
 

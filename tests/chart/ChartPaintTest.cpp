@@ -188,6 +188,30 @@ TEST(ChartAxes, StepsFollowTheOneTwoFiveRuleAndLabelsCountDown)
     EXPECT_EQ(axis.CalcPosValue(3.0), 500) << "a zero range maps to the centre";
 }
 
+// Labels in physical units: ticks at round label values, placed where their
+// axis values are; a fixed increment in axis values rounds up the 1-2-5 way.
+TEST(ChartAxes, ScaledLabelsSitAtRoundPhysicalValues)
+{
+    Chart chart;
+    PointSeries3D series;
+    chart.AddSeries(series);
+    series.AddXYZ(-37, 0, 0);
+    series.AddXYZ(37, 0, 0);
+    RecordingDevice device(2000, 600);
+    chart.Canvas().InitWindow(device, chart.View3DOptions(), true);
+    ChartAxis& axis = chart.BottomAxis;
+    axis.Increment = 10;
+    axis.LabelScale = 0.8;  // 0.8 nm a block
+    axis.AdjustMaxMin({&series});
+    axis.CalcPositions({0, 0, 1000, 100}, 0, 0);
+    const double step = axis.CalcIncrement(chart.Canvas());
+    EXPECT_EQ(step, 10.0) << "8 nm rounds up to 10 nm";
+    EXPECT_EQ(axis.LabelValues(step), (std::vector<double>{20, 10, 0, -10, -20}));
+
+    axis.LabelOffset = 5.0;  // z0
+    EXPECT_EQ(axis.LabelValues(step), (std::vector<double>{30, 20, 10, 0, -10, -20}));
+}
+
 TEST(ChartAxes, LabelTextUsesGroupingAndThreeDecimals)
 {
     const std::pair<double, const char*> cases[] = {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "chart/ChartFit.h"
 #include "platform/AtomicFile.h"
 #include "platform/QPainterDevice.h"
 #include "platform/RasterImageFile.h"
@@ -18,6 +19,37 @@ namespace nivaro {
 namespace {
 
 constexpr int kPngCompressionLevel = 9;
+
+// The chart laid out for one fitted picture, and back to its own view after.
+class PictureLayout {
+public:
+    PictureLayout(Chart& chart, int width, int height, ChartPictureStyle style)
+        : chart_(chart), kept_(chart.View3DOptions()), width_(width * style.scale), height_(height * style.scale)
+    {
+        if (!style.fitted) {
+            return;
+        }
+        const bool autoRepaint = chart_.AutoRepaint;
+        chart_.AutoRepaint = false;
+        chart_.View3DOptions().SetFontZoom(100 * style.scale);
+        QImage scratch(std::max(1, width_), std::max(1, height_), QImage::Format_RGB32);
+        QPainterDevice measure(scratch);
+        FitZoom(chart_, measure);
+        chart_.AutoRepaint = autoRepaint;
+    }
+    PictureLayout(const PictureLayout&) = delete;
+    PictureLayout& operator=(const PictureLayout&) = delete;
+    ~PictureLayout() { chart_.View3DOptions() = kept_; }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    Chart& chart_;
+    const ViewOptions3D kept_;
+    int width_;
+    int height_;
+};
 
 RgbRowSource RowsOf(const QImage& picture)
 {
@@ -36,41 +68,39 @@ void WriteBytes(const std::string& path, const QByteArray& bytes)
 
 }  // namespace
 
-QImage DrawChartImage(Chart& chart, int width, int height, ChartPictureStyle style)
+QImage DrawChartImage(Chart& chart, int width, int height, bool antialiased)
 {
-    const QSize size(std::max(1, width), std::max(1, height));
-    if (style.scale == 1 && !style.antialiased) {
-        QImage image(size, QImage::Format_RGB32);
-        QPainterDevice device(image);
-        chart.Draw(device);
-        return image;
-    }
-    QImage image(size * style.scale, QImage::Format_RGB32);
-    image.setDevicePixelRatio(style.scale);
-    QPainterDevice device(image, size);
-    device.SetAntialiasing(style.antialiased);
+    QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+    QPainterDevice device(image);
+    device.SetAntialiasing(antialiased);
     chart.Draw(device);
     return image;
 }
 
 QImage RenderChartImage(Chart& chart, int width, int height, ChartPictureStyle style)
 {
-    QImage image = DrawChartImage(chart, width, height, style);
+    QImage image;
+    {
+        const PictureLayout layout(chart, width, height, style);
+        image = DrawChartImage(chart, layout.Width(), layout.Height(), style.antialiased);
+    }
     chart.Invalidate();
     return image;
 }
 
-QByteArray RenderChartSvg(Chart& chart, int width, int height)
+QByteArray RenderChartSvg(Chart& chart, int width, int height, ChartPictureStyle style)
 {
     QByteArray svg;
-    QBuffer buffer(&svg);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(width, height));
-    generator.setViewBox(QRect(0, 0, width, height));
-    generator.setTitle(QStringLiteral("Nivaro"));
     {
-        QPainterDevice device(generator, QSize(width, height));
+        const PictureLayout layout(chart, width, height, style);
+        QBuffer buffer(&svg);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(QSize(layout.Width(), layout.Height()));
+        generator.setViewBox(QRect(0, 0, layout.Width(), layout.Height()));
+        generator.setTitle(QStringLiteral("Nivaro"));
+        QPainterDevice device(generator, QSize(layout.Width(), layout.Height()));
+        device.SetAntialiasing(style.antialiased);
         chart.Draw(device);
     }
     chart.Invalidate();
@@ -98,26 +128,27 @@ void SaveImageAsBmp(const QImage& image, const std::string& path)
     WriteBytes(path, bytes);
 }
 
-std::string ChartSaveToJPEGFile(Chart& chart, const std::string& path, int quality, int width, int height)
+std::string ChartSaveToJPEGFile(Chart& chart, const std::string& path, int quality, int width, int height,
+                                ChartPictureStyle style)
 {
     const std::string named = std::filesystem::path(path).has_extension() ? path : path + ".jpg";
-    SaveImageAsJpeg(RenderChartImage(chart, width, height), named, quality);
+    SaveImageAsJpeg(RenderChartImage(chart, width, height, style), named, quality);
     return named;
 }
 
-void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height)
+void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style)
 {
-    SaveImageAsPng(RenderChartImage(chart, width, height), path);
+    SaveImageAsPng(RenderChartImage(chart, width, height, style), path);
 }
 
-void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height)
+void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style)
 {
-    SaveImageAsBmp(RenderChartImage(chart, width, height), path);
+    SaveImageAsBmp(RenderChartImage(chart, width, height, style), path);
 }
 
-void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height)
+void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style)
 {
-    SaveSvg(RenderChartSvg(chart, width, height), path);
+    SaveSvg(RenderChartSvg(chart, width, height, style), path);
 }
 
 void SaveSvg(const QByteArray& svg, const std::string& path)
@@ -125,11 +156,11 @@ void SaveSvg(const QByteArray& svg, const std::string& path)
     WriteBytes(path, svg);
 }
 
-void CopyToClipboardMetafile(Chart& chart, int width, int height)
+void CopyToClipboardMetafile(Chart& chart, int width, int height, ChartPictureStyle style)
 {
     auto data = std::make_unique<QMimeData>();
-    data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, width, height));
-    data->setImageData(RenderChartImage(chart, width, height));
+    data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, width, height, style));
+    data->setImageData(RenderChartImage(chart, width, height, style));
     QGuiApplication::clipboard()->setMimeData(data.release());
 }
 

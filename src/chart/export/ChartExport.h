@@ -14,31 +14,36 @@ namespace nivaro {
 // are written beside their target and renamed into place; failures throw
 // FileError or std::runtime_error naming the file and the reason.
 
-// How a chart picture is drawn: at scale device pixels per chart pixel
-// (text and lines then at that resolution), smoothed or pixel-exact.
+// How a chart picture is drawn. Fitted: the chart is laid out anew for the
+// picture (text scale times larger, the zoom chosen to fit), at scale times
+// the given size; the view the chart had is restored afterwards. Otherwise
+// drawn with the chart's view as it stands, pixel for pixel.
 struct ChartPictureStyle {
     int scale = 1;
     bool antialiased = false;
+    bool fitted = false;
 };
 
 QImage RenderChartImage(Chart& chart, int width, int height, ChartPictureStyle style = {});
-// The same picture without asking the chart's host to repaint: for the host.
-QImage DrawChartImage(Chart& chart, int width, int height, ChartPictureStyle style);
+// The picture without asking the chart's host to repaint: for the host, which
+// keeps the chart laid out at its device resolution.
+QImage DrawChartImage(Chart& chart, int width, int height, bool antialiased);
 // The chart drawn through the same device layer into SVG.
-QByteArray RenderChartSvg(Chart& chart, int width, int height);
+QByteArray RenderChartSvg(Chart& chart, int width, int height, ChartPictureStyle style = {});
 
 // ".jpg" is appended when the name has no extension; returns the name used.
-std::string ChartSaveToJPEGFile(Chart& chart, const std::string& path, int quality, int width, int height);
+std::string ChartSaveToJPEGFile(Chart& chart, const std::string& path, int quality, int width, int height,
+                                ChartPictureStyle style = {});
 // 8-bit RGB, top row first, compression level 9.
-void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height);
+void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style = {});
 // A 24-bit BMP of the given size.
-void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height);
-void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height);
+void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style = {});
+void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style = {});
 // An SVG drawing from RenderChartSvg written to a file.
 void SaveSvg(const QByteArray& svg, const std::string& path);
 // The chart as a vector image (SVG) together with a PNG of it, for programs
 // that paste either.
-void CopyToClipboardMetafile(Chart& chart, int width, int height);
+void CopyToClipboardMetafile(Chart& chart, int width, int height, ChartPictureStyle style = {});
 
 // Picture files of any image: JPEG and PNG through libjpeg and libpng, BMP
 // as 24-bit; shared with the carpet's exports.
