@@ -253,7 +253,8 @@ void MainWindow::ShowShortcuts()
         {"Enter", "Apply the parameters (in any field of the panel)"},
         {"Ctrl+Tab", "Switch between the 3D and 2D pages"},
         {"Up, Down", "Step the slits or the contrast field"},
-        {"Ctrl+Wheel, +, -, 0", "Zoom the carpet; 0 fits it to the window"},
+        {"Ctrl+Wheel, +, -", "Zoom the carpet about the mouse or its middle"},
+        {"1, 0", "The carpet at one screen pixel per grid point, or fitted to the window"},
     };
     for (const auto& [keys, meaning] : others) {
         rows += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(QString::fromUtf8(keys), QString::fromUtf8(meaning));
