@@ -3,6 +3,25 @@
 #include <string>
 
 namespace nivaro {
+namespace {
+
+const char* KindLabel(ProgressKind kind)
+{
+    switch (kind) {
+    case ProgressKind::DensityColumns:
+        return "density ";
+    case ProgressKind::CarpetDataFileStarts:
+    case ProgressKind::CarpetRegularStarts:
+        return "carpet  ";
+    case ProgressKind::EnsembleTrajectories:
+        return "ensemble";
+    case ProgressKind::QuantumPotentialColumns:
+        return "Q       ";
+    }
+    return "";
+}
+
+}  // namespace
 
 void TerminalProgress::Show(const ProgressReport& report)
 {
@@ -12,7 +31,7 @@ void TerminalProgress::Show(const ProgressReport& report)
     }
     shownKind_ = report.kind;
     const int filled = report.percent * kWidth / 100;
-    const char* label = report.kind == ProgressKind::DensityColumns ? "density" : "carpet ";
+    const char* label = KindLabel(report.kind);
     stream_ << '\r' << label << " [" << std::string(static_cast<std::size_t>(filled), '#')
             << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << report.percent << "%  "
             << report.elapsedSeconds << " s" << std::flush;

@@ -8,6 +8,8 @@ enum class ProgressKind {
     DensityColumns,        // density grid, with elapsed time
     CarpetDataFileStarts,  // carpet trajectories read from the data file, with elapsed time
     CarpetRegularStarts,   // carpet trajectories on the regular comb, percent only
+    EnsembleTrajectories,  // trajectories of a sampled ensemble, with elapsed time
+    QuantumPotentialColumns,  // the quantum potential on the grid, with elapsed time
 };
 
 struct ProgressReport {

@@ -69,6 +69,11 @@ void ProgressView::Show(const ProgressReport& report)
         caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         statusLine_.setText(time + QLatin1Char('\n'));
         break;
+    case ProgressKind::EnsembleTrajectories:
+    case ProgressKind::QuantumPotentialColumns:
+        caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
+        statusLine_.setText(time);
+        break;
     case ProgressKind::CarpetRegularStarts:
         caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         break;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/ProgressSink.h"
+#include "engine/SimulationState.h"
+
+namespace nivaro {
+
+inline constexpr double kElectronVolt = 1.602176634e-19;  // J
+// Q is left undefined where |psi| is below this share of its largest value.
+inline constexpr double kQuantumPotentialFloor = 1e-12;
+
+// Q = -(hbar^2 / 2m) (d^2 R / dx^2) / R with R = |psi|, from the analytic x
+// derivatives of the slit sum S: R'' / R = Re(S'' / S) + Im(S' / S)^2, in
+// eV (NaN where every term of S underflows). z is absolute, as for psi.
+double QuantumPotentialAt(const SimulationParameters& parameters, double x, double z);
+
+// Q on the nx by nz grid of the state's settings, in parallel over columns,
+// into q (reshaped); NaN where R is below 1e-12 of its largest value on the
+// grid. Reports progress and honours a stop request (columns not reached
+// are NaN). Throws UnusableSettingsError like the density.
+void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, ProgressSink& progress);
+
+}  // namespace nivaro

@@ -1,0 +1,208 @@
+#include "TrajectoryEnsemble.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "BohmTrajectory.h"
+#include "DensityGrid.h"
+#include "OrderedBlocks.h"
+#include "SettingsValidation.h"
+#include "WaveFunction.h"
+
+namespace nivaro {
+namespace {
+
+constexpr int kTrajectoriesPerBlock = 64;
+constexpr int kMidpointsPerBin = 8;
+
+void Refuse(const std::string& key, const std::string& value, const std::string& reason)
+{
+    throw UnusableSettingsError({{key, value, reason}});
+}
+
+double DensityAt(const SimulationParameters& parameters, double x, double z)
+{
+    return std::norm(EvaluatePsi(parameters, x, z));
+}
+
+// The row at every integer column passed, from the integrator's positions.
+EnsembleEnd TraceOne(const TrajectoryTracer& tracer, const SimulationState& state, double startRow, float* rows)
+{
+    const int nz = state.grid.nz;
+    int filled = -1;
+    double previousRow = startRow;
+    double previousColumn = 0.0;
+    tracer.Trace(startRow, state.grid.step, [&](const TracePosition& position) {
+        if (filled < 0) {
+            rows[0] = static_cast<float>(position.row);
+            filled = 0;
+        }
+        const int last = std::min(nz - 1, static_cast<int>(std::floor(position.column)));
+        for (int column = filled + 1; column <= last; ++column) {
+            const double share = (column - previousColumn) / (position.column - previousColumn);
+            rows[column] = static_cast<float>(previousRow + (position.row - previousRow) * share);
+            filled = column;
+        }
+        previousRow = position.row;
+        previousColumn = position.column;
+    });
+    if (filled == nz - 1) {
+        return EnsembleEnd::ReachedEnd;
+    }
+    const bool atEdge = previousRow < 0.5 || previousRow > state.grid.nx - 1.5;
+    return atEdge ? EnsembleEnd::LeftGrid : EnsembleEnd::Stopped;
+}
+
+}  // namespace
+
+std::vector<double> SampleStartRows(const SimulationState& state, const EnsembleSettings& settings)
+{
+    SimulationParameters parameters = state.parameters;
+    parameters.UpdateDerived();
+    const int nx = state.grid.nx;
+    const int points = std::max(2, kSamplingPointsPerRow * (nx - 1) + 1);
+    const double spacing = nx > 1 ? (nx - 1.0) / (points - 1) : 0.0;
+    const double z = ColumnPosition(state, 0);
+    // Cumulative weight of the segments between sampling points, each with
+    // the mean of its two end densities.
+    std::vector<double> cumulative(static_cast<std::size_t>(points), 0.0);
+    double previous = DensityAt(parameters, RowPosition(state, 0.0), z);
+    for (int i = 1; i < points; ++i) {
+        const double density = DensityAt(parameters, RowPosition(state, i * spacing), z);
+        cumulative[static_cast<std::size_t>(i)] = cumulative[static_cast<std::size_t>(i - 1)] + 0.5 * (previous + density);
+        previous = density;
+    }
+    const double total = cumulative.back();
+    std::mt19937_64 generator(settings.seed);
+    std::vector<double> rows;
+    rows.reserve(static_cast<std::size_t>(std::max(0, settings.count)));
+    for (int k = 0; k < settings.count; ++k) {
+        const double u = static_cast<double>(generator() >> 11) * 0x1.0p-53 * total;
+        const auto above = std::upper_bound(cumulative.begin() + 1, cumulative.end(), u);
+        const auto segment = std::min<std::ptrdiff_t>(above - cumulative.begin(), points - 1);
+        const double low = cumulative[static_cast<std::size_t>(segment - 1)];
+        const double high = cumulative[static_cast<std::size_t>(segment)];
+        const double within = high > low ? (u - low) / (high - low) : 0.5;
+        rows.push_back((static_cast<double>(segment - 1) + within) * spacing);
+    }
+    return rows;
+}
+
+std::uint64_t EnsembleBytes(long long count, int columns)
+{
+    const auto trajectories = static_cast<std::uint64_t>(std::max(0LL, count));
+    return trajectories * (static_cast<std::uint64_t>(std::max(0, columns)) * sizeof(float) + sizeof(double) + 1);
+}
+
+Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& settings, ProgressSink& progress)
+{
+    RequireUsableSettings(state);
+    if (settings.count < 1 || settings.count > kLargestEnsemble) {
+        Refuse("ensemble", std::to_string(settings.count), "must be a whole number from 1 to 1000000");
+    }
+    const int nz = state.grid.nz;
+    const std::uint64_t bytes = EnsembleBytes(settings.count, nz);
+    if (bytes > state.gridMemoryLimit) {
+        Refuse("ensemble", std::to_string(settings.count),
+               "its paths would need " + std::to_string(bytes / 1000000) + " MB, more memory than is available");
+    }
+    Ensemble ensemble;
+    ensemble.count = settings.count;
+    ensemble.columns = nz;
+    ensemble.startRows = SampleStartRows(state, settings);
+    ensemble.rows.assign(static_cast<std::size_t>(settings.count) * static_cast<std::size_t>(nz),
+                         std::numeric_limits<float>::quiet_NaN());
+    ensemble.ends.assign(static_cast<std::size_t>(settings.count), EnsembleEnd::Stopped);
+
+    SimulationState traced;  // the tracer needs the derived quantities of a computation
+    traced.parameters = state.parameters;
+    traced.parameters.UpdateDerived();
+    traced.grid = state.grid;
+    traced.scaleX = state.scaleX;
+    traced.scaleZ = state.scaleZ;
+    const TrajectoryTracer tracer(traced);
+    const int blocks = (settings.count + kTrajectoriesPerBlock - 1) / kTrajectoriesPerBlock;
+    const ElapsedSeconds elapsed;
+    RunBlocksInOrder(
+        blocks, ThreadCount(state.threads),
+        [&](int block, int) {
+            const int first = block * kTrajectoriesPerBlock;
+            const int last = std::min(settings.count, first + kTrajectoriesPerBlock);
+            for (int k = first; k < last; ++k) {
+                const auto at = static_cast<std::size_t>(k);
+                ensemble.ends[at] = TraceOne(tracer, traced, ensemble.startRows[at], &ensemble.rows[at * nz]);
+            }
+        },
+        [&](int finished) {
+            progress.Advance({ProgressKind::EnsembleTrajectories, static_cast<int>(finished * 100LL / blocks), elapsed()});
+            return !state.stopRequested.load();
+        });
+    return ensemble;
+}
+
+EnsembleHistogram HistogramAt(const SimulationState& state, const Ensemble& ensemble, int column, int bins)
+{
+    if (column < 0 || column >= ensemble.columns) {
+        Refuse("histogram column", std::to_string(column),
+               "must lie between 0 and nz - 1 (" + std::to_string(ensemble.columns - 1) + ")");
+    }
+    if (bins < 1 || bins > kMostHistogramBins) {
+        Refuse("bins", std::to_string(bins), "must be a whole number from 1 to 10000");
+    }
+    EnsembleHistogram histogram;
+    histogram.column = column;
+    std::vector<double> positions;
+    positions.reserve(static_cast<std::size_t>(ensemble.count));
+    for (int k = 0; k < ensemble.count; ++k) {
+        const float row = ensemble.RowAt(k, column);
+        if (std::isfinite(row)) {
+            positions.push_back(RowPosition(state, row));
+        } else if (ensemble.ends[static_cast<std::size_t>(k)] == EnsembleEnd::LeftGrid) {
+            ++histogram.leftGrid;
+        } else {
+            ++histogram.stopped;
+        }
+    }
+    histogram.counted = static_cast<long long>(positions.size());
+    if (positions.empty()) {
+        return histogram;
+    }
+    const auto [lowest, highest] = std::minmax_element(positions.begin(), positions.end());
+    const double from = *lowest;
+    const double width = std::max(*highest - from, 1e-300) / bins;
+    histogram.binWidth = width;
+    histogram.counts.assign(static_cast<std::size_t>(bins), 0);
+    for (const double x : positions) {
+        const int bin = std::clamp(static_cast<int>((x - from) / width), 0, bins - 1);
+        ++histogram.counts[static_cast<std::size_t>(bin)];
+    }
+    SimulationParameters parameters = state.parameters;
+    parameters.UpdateDerived();
+    const double z = ColumnPosition(state, column);
+    std::vector<double> shares(static_cast<std::size_t>(bins), 0.0);
+    double total = 0.0;
+    for (int b = 0; b < bins; ++b) {
+        const double left = from + b * width;
+        histogram.centres.push_back(left + width / 2);
+        double sum = 0.0;
+        for (int m = 0; m < kMidpointsPerBin; ++m) {
+            sum += DensityAt(parameters, left + (m + 0.5) * width / kMidpointsPerBin, z);
+        }
+        shares[static_cast<std::size_t>(b)] = sum * width / kMidpointsPerBin;
+        total += shares[static_cast<std::size_t>(b)];
+    }
+    double variation = 0.0;
+    for (int b = 0; b < bins; ++b) {
+        const auto at = static_cast<std::size_t>(b);
+        const double share = total > 0 ? shares[at] / total : 0.0;
+        histogram.density.push_back(share / width);
+        variation += std::abs(static_cast<double>(histogram.counts[at]) / histogram.counted - share);
+    }
+    histogram.totalVariation = variation / 2;
+    return histogram;
+}
+
+}  // namespace nivaro

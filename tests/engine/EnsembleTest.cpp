@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "EngineTestSupport.h"
+#include "engine/PhysicalConstants.h"
+#include "engine/QuantumPotential.h"
+#include "engine/SettingsValidation.h"
+#include "engine/TrajectoryEnsemble.h"
+
+namespace nivaro {
+namespace {
+
+// Starts drawn like |psi|^2 stay distributed like |psi|^2: the histogram at
+// the last column against |psi|^2 there (the statistical noise alone is
+// about 0.01 with 100000 trajectories in 50 bins). Left out under the thread
+// sanitizer, whose slowness it would only measure; the paths' independence
+// of the threads is tested below.
+TEST(Ensemble, PositionsStayDistributedLikeTheDensity)
+{
+    struct Case {
+        const char* name;
+        int slits;
+        const char* zScale;
+    };
+    for (const Case& c : {Case{"two slits, three Talbot lengths", 2, "1:1"}, Case{"five slits, half a Talbot length", 5, "6:1"}}) {
+        SimulationState state;
+        state.parameters.slits = c.slits;
+        ASSERT_TRUE(state.scaleZ.Parse(c.zScale));
+        SilentProgress progress;
+        const Ensemble ensemble = TraceEnsemble(state, {100000, 1}, progress);
+        const EnsembleHistogram histogram = HistogramAt(state, ensemble, state.grid.nz - 1, kDefaultHistogramBins);
+        EXPECT_LT(histogram.totalVariation, 0.03) << c.name;
+        EXPECT_GT(histogram.counted, 80000) << c.name;
+        EXPECT_EQ(histogram.stopped, 0) << c.name;
+        EXPECT_EQ(histogram.counted + histogram.leftGrid, 100000) << c.name;
+        std::printf("%s: total variation %.4f, %lld counted, %lld left, %lld stopped\n", c.name,
+                    histogram.totalVariation, histogram.counted, histogram.leftGrid, histogram.stopped);
+    }
+}
+
+TEST(Ensemble, TheSameSeedGivesTheSamePathsOnAnyNumberOfThreads)
+{
+    SimulationState one;
+    one.threads = 1;
+    SimulationState two;
+    two.threads = 2;
+    SilentProgress progress;
+    const Ensemble a = TraceEnsemble(one, {500, 7}, progress);
+    const Ensemble b = TraceEnsemble(two, {500, 7}, progress);
+    EXPECT_EQ(a.startRows, b.startRows);
+    ASSERT_EQ(a.rows.size(), b.rows.size());
+    EXPECT_EQ(std::memcmp(a.rows.data(), b.rows.data(), a.rows.size() * sizeof(float)), 0);
+    EXPECT_NE(SampleStartRows(one, {500, 8}), a.startRows) << "another seed, other starts";
+    for (const double row : a.startRows) {
+        ASSERT_GE(row, 0.0);
+        ASSERT_LE(row, one.grid.nx - 1.0);
+    }
+}
+
+TEST(Ensemble, CountsColumnsBinsAndMemoryAreCheckedBeforeTracing)
+{
+    SimulationState state;
+    SilentProgress progress;
+    EXPECT_THROW(TraceEnsemble(state, {0, 1}, progress), UnusableSettingsError);
+    EXPECT_THROW(TraceEnsemble(state, {kLargestEnsemble + 1, 1}, progress), UnusableSettingsError);
+    state.gridMemoryLimit = EnsembleBytes(kLargestEnsemble, state.grid.nz) - 1;
+    try {
+        TraceEnsemble(state, {kLargestEnsemble, 1}, progress);
+        ADD_FAILURE() << "an ensemble beyond the memory limit was traced";
+    } catch (const UnusableSettingsError& error) {
+        EXPECT_NE(std::string(error.what()).find("ensemble=1000000: its paths would need 1209 MB"), std::string::npos)
+            << error.what();
+    }
+    state.gridMemoryLimit = ~0ULL;
+    const Ensemble ensemble = TraceEnsemble(state, {10, 1}, progress);
+    EXPECT_THROW(HistogramAt(state, ensemble, state.grid.nz, 50), UnusableSettingsError);
+    EXPECT_THROW(HistogramAt(state, ensemble, -1, 50), UnusableSettingsError);
+    EXPECT_THROW(HistogramAt(state, ensemble, 0, 0), UnusableSettingsError);
+    const EnsembleHistogram first = HistogramAt(state, ensemble, 0, 5);
+    EXPECT_EQ(first.counted, 10);
+    EXPECT_EQ(first.centres.size(), 5u);
+}
+
+// For one slit R is a Gaussian in x: R'' / R = 2 a + 4 a^2 x^2 with
+// a = -1 / (4 (sigma0^2 + t^2)), t = lambda z / (4 pi sigma0).
+TEST(QuantumPotential, OneSlitMatchesTheSpreadingGaussian)
+{
+    SimulationState state;
+    state.parameters.slits = 1;
+    SilentProgress progress;
+    RealMatrixT q(1, 1);
+    ComputeQuantumPotential(state, q, progress);
+    const SimulationParameters& p = state.parameters;
+    int compared = 0;
+    for (int j = 0; j < state.grid.nz; j += 7) {
+        const double z = j * state.grid.dz + p.zOffset;
+        const double t = p.lambda * z / (kFourPi * p.sigma0);
+        const double a = -1 / (4 * (p.sigma0 * p.sigma0 + t * t));
+        for (int i = 0; i < state.grid.nx; i += 3) {
+            const double x = (i - state.grid.nx / 2) * state.grid.dx;
+            const double expected = -kHbar * kHbar / (2 * p.mass) * (2 * a + 4 * a * a * x * x) / kElectronVolt;
+            if (std::exp(a * x * x) > 1e-6) {
+                ASSERT_NEAR(q[i][j], expected, 1e-9 * std::abs(expected)) << i << ", " << j;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 1000);
+    EXPECT_TRUE(std::isnan(q[0][0])) << "far from the slit at the entrance R is below the floor: no value";
+}
+
+}  // namespace
+}  // namespace nivaro
