@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <climits>
 #include <filesystem>
 
 #include "output/ArrayOutput.h"
 #include "carpet/TableWriter.h"
 #include "configuration/SettingKeys.h"
+#include "engine/TrajectoryEnsemble.h"
 #include "platform/NumberText.h"
 
 namespace nivaro {
@@ -43,6 +46,28 @@ void ParseSize(const std::string& text, BatchOptions& options)
     }
     options.chartWidth = *width;
     options.chartHeight = *height;
+}
+
+int TakeWholeNumber(ArgumentCursor& cursor, const std::string& option, int lowest, int highest)
+{
+    const std::string& value = cursor.TakeValueOf(option);
+    const std::optional<int> number = ParseWholeInteger(value);
+    if (!number || *number < lowest || *number > highest) {
+        throw UsageError(option + " needs a whole number from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest) + ", got '" + value + "'");
+    }
+    return *number;
+}
+
+std::uint64_t TakeSeed(ArgumentCursor& cursor, const std::string& option)
+{
+    const std::string& value = cursor.TakeValueOf(option);
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seed);
+    if (value.empty() || error != std::errc{} || end != value.data() + value.size()) {
+        throw UsageError(option + " needs a whole number from 0 to 18446744073709551615, got '" + value + "'");
+    }
+    return seed;
 }
 
 }  // namespace
@@ -120,12 +145,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else if (option == "--dat") {
             options.dataFile = cursor.TakeValueOf(option);
         } else if (option == "--contrast") {
-            const std::string& value = cursor.TakeValueOf(option);
-            const std::optional<int> contrast = ParseWholeInteger(value);
-            if (!contrast || *contrast < 0 || *contrast > 5) {
-                throw UsageError("--contrast needs a whole number from 0 to 5, got '" + value + "'");
-            }
-            options.contrast = *contrast;
+            options.contrast = TakeWholeNumber(cursor, option, 0, 5);
         } else if (option == "--no-trajectories") {
             options.carpetTrajectories = false;
         } else if (option == "--quiet") {
@@ -135,13 +155,19 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else if (option == "--no-limit") {
             options.noLimit = true;
         } else if (option == "--threads") {
-            const std::string& value = cursor.TakeValueOf(option);
-            const std::optional<int> threads = ParseWholeInteger(value);
-            if (!threads || *threads < 1 || *threads > kMostThreads) {
-                throw UsageError("--threads needs a whole number from 1 to " + std::to_string(kMostThreads) +
-                                 ", got '" + value + "'");
-            }
-            options.threads = *threads;
+            options.threads = TakeWholeNumber(cursor, option, 1, kMostThreads);
+        } else if (option == "--ensemble") {
+            options.ensembleCount = TakeWholeNumber(cursor, option, 1, kLargestEnsemble);
+        } else if (option == "--seed") {
+            options.seed = TakeSeed(cursor, option);
+        } else if (option == "--histogram-at") {
+            options.histogramColumn = TakeWholeNumber(cursor, option, 0, INT_MAX);
+        } else if (option == "--bins") {
+            options.bins = TakeWholeNumber(cursor, option, 1, kMostHistogramBins);
+        } else if (option == "--histogram") {
+            options.histogramFile = cursor.TakeValueOf(option);
+        } else if (option == "--quantum-potential") {
+            options.quantumPotentialFile = cursor.TakeValueOf(option);
         } else if (option == "--help" || option == "-h") {
             options.help = true;
         } else if (option == "--version") {
@@ -150,12 +176,16 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             throw UsageError("unknown option '" + option + "'");
         }
     }
+    if (options.histogramColumn && !options.histogramFile) {
+        throw UsageError("--histogram-at needs --histogram FILE to write the histogram to");
+    }
     if (!options.help && !options.version && !options.densityFile && !options.spectrumFile && !options.psiFile &&
         !options.outputFile && !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile &&
-        !options.chartFile) {
+        !options.chartFile && !options.histogramFile && !options.quantumPotentialFile) {
         throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --spectrum, "
-                         "--trajectories or --write-config");
+                         "--trajectories, --histogram, --quantum-potential or --write-config");
     }
+
     return options;
 }
 
@@ -170,7 +200,8 @@ std::string BatchUsage()
            "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
            "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
            "                    [--spectrum FILE] [--psi FILE] [--output RUN.h5] [--trajectories FILE]\n"
-           "                    [--write-config FILE]\n"
+           "                    [--ensemble K] [--seed S] [--histogram-at COLUMN] [--bins B] [--histogram FILE]\n"
+           "                    [--quantum-potential FILE] [--write-config FILE]\n"
            "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
@@ -193,6 +224,15 @@ std::string BatchUsage()
            "  --show-trajectories  draw the Bohmian trajectories over the chart's surface\n"
            "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi (.txt, .npy, .h5)\n"
            "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
+           "  --ensemble K         sample K trajectory starts (1 to 1000000, default 2000) from |psi|^2 at the first\n"
+           "                       column and trace them\n"
+           "  --seed S             seed of the sampling (default 1): the same seed gives the same starts and paths\n"
+           "  --histogram FILE     write the ensemble's histogram against |psi|^2 as CSV (x_m,ensemble,density) and\n"
+           "                       print the total variation distance on standard error\n"
+           "  --histogram-at C     the column of the histogram (default the last, nz - 1)\n"
+           "  --bins B             bins of the histogram over the occupied x range (default 50)\n"
+           "  --quantum-potential FILE  write the quantum potential Q in eV on the grid (text table, .npy or .h5;\n"
+           "                       nan where |psi| is below 1e-12 of its largest value)\n"
            "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"
            "  --threads N          threads of the computations (default: NIVARO_THREADS, else every core)\n"
            "  --timings            print the time of each stage and of writing each file on standard error\n"

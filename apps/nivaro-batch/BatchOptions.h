@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,12 @@ struct BatchOptions {
     bool timings = false;
     bool noLimit = false;  // run even when the estimate exceeds the work limits
     int threads = 0;  // 0: NIVARO_THREADS or the machine's hardware threads
+    std::optional<int> ensembleCount;     // the ensemble's size (2000 when only --histogram is given)
+    std::uint64_t seed = 1;
+    std::optional<int> histogramColumn;   // the last column when not given
+    int bins = 50;
+    std::optional<std::string> histogramFile;
+    std::optional<std::string> quantumPotentialFile;
     bool help = false;
     bool version = false;
 };

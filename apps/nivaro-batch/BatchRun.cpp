@@ -23,10 +23,13 @@
 #include "engine/DensityGrid.h"
 #include "engine/SettingsValidation.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/QuantumPotential.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
+#include "engine/TrajectoryEnsemble.h"
 #include "engine/WorkEstimate.h"
 #include "output/ArrayOutput.h"
+#include "output/HistogramCsv.h"
 #include "output/RunFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
@@ -213,6 +216,29 @@ std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, c
     return path ? std::make_unique<ArrayOutput>(*path, attributes) : nullptr;
 }
 
+// Q is a few meV where the density is large and grows without bound where it
+// is small, so the table keeps its digits in exponent form.
+constexpr const char* kQuantumPotentialFormat = "% .6e";
+
+void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
+                            ProgressSink& progress, StageTimings& timings, std::ostream& err)
+{
+    Ensemble ensemble;
+    const EnsembleSettings settings{options.ensembleCount.value_or(EnsembleSettings{}.count), options.seed};
+    timings.Time("ensemble", [&] { ensemble = TraceEnsemble(state, settings, progress); });
+    if (state.stopRequested) {
+        return;  // the interrupt is reported by the caller; no half histogram is written
+    }
+    const EnsembleHistogram histogram =
+        HistogramAt(state, ensemble, options.histogramColumn.value_or(state.grid.nz - 1), options.bins);
+    timings.Time("write " + *options.histogramFile, [&] {
+        const std::string text = HistogramCsv(histogram);
+        std::fwrite(text.data(), 1, text.size(), file.Stream());
+        file.Commit();
+    });
+    err << HistogramSummary(histogram) << '\n';
+}
+
 void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
 {
     SimulationState state;
@@ -230,6 +256,8 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     const std::unique_ptr<ArrayOutput> psi = OpenArray(options.psiFile, attributes);
     const std::unique_ptr<ArrayOutput> spectrum = OpenArray(options.spectrumFile, attributes);
     const std::unique_ptr<AtomicFile> trajectories = OpenOutput(options.trajectoriesFile);
+    const std::unique_ptr<AtomicFile> histogram = OpenOutput(options.histogramFile);
+    const std::unique_ptr<ArrayOutput> quantumPotential = OpenArray(options.quantumPotentialFile, attributes);
 
     TerminalProgress terminal(err);
     SilentProgress silent;
@@ -266,6 +294,19 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     if (options.outputFile) {
         timings.Time(writing(options.outputFile), [&] { WriteRunFile(*options.outputFile, state, attributes); });
         interrupts.ThrowIfInterrupted();
+    }
+    if (histogram) {
+        WriteEnsembleHistogram(options, state, *histogram, progress, timings, err);
+        interrupts.ThrowIfInterrupted();
+        terminal.Finish();
+    }
+    if (quantumPotential) {
+        RealMatrixT q(0, 0);
+        timings.Time("quantum potential", [&] { ComputeQuantumPotential(state, q, progress); });
+        interrupts.ThrowIfInterrupted();
+        terminal.Finish();
+        timings.Time(writing(options.quantumPotentialFile),
+                     [&] { quantumPotential->WriteReal(q, "quantum_potential", "eV", kQuantumPotentialFormat); });
     }
     if (spectrum) {
         // Always transform: the window's guard against a second F11 would

@@ -29,26 +29,35 @@ double DensityAt(const SimulationParameters& parameters, double x, double z)
 }
 
 // The row at every integer column passed, from the integrator's positions.
+// The integrator ends before the position whose column rounds to nz, so the
+// last columns (less than a step) follow the last step's direction.
 EnsembleEnd TraceOne(const TrajectoryTracer& tracer, const SimulationState& state, double startRow, float* rows)
 {
     const int nz = state.grid.nz;
     int filled = -1;
     double previousRow = startRow;
     double previousColumn = 0.0;
+    double slope = 0.0;  // rows per column of the last step
+    const auto fillTo = [&](int last, double row, double column) {
+        for (int c = filled + 1; c <= last; ++c) {
+            rows[c] = static_cast<float>(row + slope * (c - column));
+            filled = c;
+        }
+    };
     tracer.Trace(startRow, state.grid.step, [&](const TracePosition& position) {
         if (filled < 0) {
             rows[0] = static_cast<float>(position.row);
             filled = 0;
-        }
-        const int last = std::min(nz - 1, static_cast<int>(std::floor(position.column)));
-        for (int column = filled + 1; column <= last; ++column) {
-            const double share = (column - previousColumn) / (position.column - previousColumn);
-            rows[column] = static_cast<float>(previousRow + (position.row - previousRow) * share);
-            filled = column;
+        } else {
+            slope = (position.row - previousRow) / (position.column - previousColumn);
+            fillTo(std::min(nz - 1, static_cast<int>(std::floor(position.column))), previousRow, previousColumn);
         }
         previousRow = position.row;
         previousColumn = position.column;
     });
+    if (previousColumn + state.grid.step >= nz - 0.5) {
+        fillTo(nz - 1, previousRow, previousColumn);
+    }
     if (filled == nz - 1) {
         return EnsembleEnd::ReachedEnd;
     }

@@ -289,6 +289,57 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
     EXPECT_EQ(Batch({"--output", (folder / "run.npy").string()}).status, 2);
 }
 
+TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
+{
+    const ScratchFolder folder;
+    const auto histogram = folder / "h.csv";
+    const std::vector<std::string> run = {"--ensemble", "3000", "--seed", "5", "--histogram-at", "150", "--bins", "20",
+                                          "--histogram", histogram.string()};
+    const BatchResult first = Batch(run);
+    ASSERT_EQ(first.status, 0) << first.err;
+    const std::vector<std::string> lines = Lines(ReadWholeFile(histogram));
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines[0], "x_m,ensemble,density");
+    long long counted = 0;
+    double integral = 0;
+    const double width = std::stod(Fields(lines[2], ',')[0]) - std::stod(Fields(lines[1], ',')[0]);
+    for (std::size_t b = 1; b < lines.size(); ++b) {
+        const std::vector<std::string> fields = Fields(lines[b], ',');
+        ASSERT_EQ(fields.size(), 3u) << lines[b];
+        counted += std::stoll(fields[1]);
+        integral += std::stod(fields[2]) * width;
+    }
+    EXPECT_NEAR(integral, 1.0, 1e-9) << "a probability density over the histogram's range";
+    EXPECT_NE(first.err.find("total variation distance 0.0"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("at column 150"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find(std::to_string(counted) + " trajectories counted"), std::string::npos) << first.err;
+    const std::string written = ReadWholeFile(histogram);
+    ASSERT_EQ(Batch(run).status, 0);
+    EXPECT_EQ(ReadWholeFile(histogram), written) << "the same seed, the same histogram";
+
+    ASSERT_EQ(Batch({"--set", "slits=1", "--quantum-potential", (folder / "q.npy").string()}).status, 0);
+    const std::vector<double> q = NpyValues(folder / "q.npy");
+    ASSERT_EQ(q.size(), 300u * 300u);
+    EXPECT_TRUE(std::isnan(q[0])) << "no value far from the slit";
+    EXPECT_GT(q[150 * 300 + 150], q[140 * 300 + 150]) << "one slit: Q is highest on the axis";
+    EXPECT_GT(q[150 * 300 + 150], 0.0);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--ensemble", "0", "--histogram", histogram.string()}, "--ensemble needs a whole number from 1 to 1000000"},
+        {{"--ensemble", "1000001", "--histogram", histogram.string()}, "--ensemble"},
+        {{"--seed", "-1", "--histogram", histogram.string()}, "--seed"},
+        {{"--bins", "0", "--histogram", histogram.string()}, "--bins"},
+        {{"--histogram-at", "5"}, "--histogram-at needs --histogram"},
+        {{"--histogram-at", "300", "--histogram", (folder / "late.csv").string()}, "histogram column=300"},
+    };
+    for (const auto& [arguments, message] : refused) {
+        const BatchResult result = Batch(arguments);
+        EXPECT_EQ(result.status, 2) << arguments[0] << " " << arguments[1] << ": " << result.err;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "late.csv")) << "nothing written for a column beyond nz";
+}
+
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)
 {
     const ScratchFolder folder;

@@ -1,0 +1,41 @@
+#include "HistogramCsv.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace nivaro {
+namespace {
+
+std::string Shortest(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+}  // namespace
+
+std::string HistogramCsv(const EnsembleHistogram& histogram)
+{
+    std::string text = "x_m,ensemble,density\n";
+    for (std::size_t b = 0; b < histogram.counts.size(); ++b) {
+        text += Shortest(histogram.centres[b]) + ',' + std::to_string(histogram.counts[b]) + ',' +
+                Shortest(histogram.density[b]) + '\n';
+    }
+    return text;
+}
+
+std::string HistogramSummary(const EnsembleHistogram& histogram)
+{
+    char text[256];
+    const double half = histogram.binWidth * static_cast<double>(histogram.counts.size()) / 2;
+    const double middle = histogram.centres.empty() ? 0.0 : (histogram.centres.front() + histogram.centres.back()) / 2;
+    std::snprintf(text, sizeof text,
+                  "total variation distance %.4f at column %d (x from %.1f to %.1f nm): %lld trajectories counted, "
+                  "%lld left the grid, %lld stopped",
+                  histogram.totalVariation, histogram.column, (middle - half) * 1e9, (middle + half) * 1e9,
+                  histogram.counted, histogram.leftGrid, histogram.stopped);
+    return text;
+}
+
+}  // namespace nivaro
