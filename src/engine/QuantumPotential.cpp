@@ -15,30 +15,67 @@ namespace {
 
 constexpr int kColumnsPerBlock = 8;
 
+constexpr double kNegligibleTerm = 1e-40;  // relative to the nearest slit's term, far below rounding
+
 struct SlitSums {
     Complex s;
     Complex first;   // dS/dx
     Complex second;  // d2S/dx2
+    double logScale = 0.0;  // the sums are divided by exp(logScale)
 };
 
+void AddTerm(SlitSums& sums, const Complex& a, double u, const Complex& term)
+{
+    const Complex slope = 2.0 * a * u;
+    sums.s += term;
+    sums.first += slope * term;
+    sums.second += (2.0 * a + slope * slope) * term;
+}
+
 // Each term exp(A u^2) with its derivatives 2 A u exp(A u^2) and
-// (2 A + 4 A^2 u^2) exp(A u^2).
-SlitSums SumWithDerivatives(const Complex& a, double x, int slits, double d)
+// (2 A + 4 A^2 u^2) exp(A u^2), every term by its own exponential.
+SlitSums DirectSums(const Complex& a, double x, int slits, double d)
 {
     SlitSums sums{};
     double u = x - (slits - 1) * 0.5 * d;
     for (int k = 0; k < slits; ++k) {
-        const Complex term = Exp(a * (u * u));
-        const Complex slope = 2.0 * a * u;
-        sums.s += term;
-        sums.first += slope * term;
-        sums.second += (2.0 * a + slope * slope) * term;
+        AddTerm(sums, a, u, Exp(a * (u * u)));
         u += d;
     }
     return sums;
 }
 
-// Q in eV from the sums, and R = |psi| for the floor test.
+// The same sums divided by the nearest slit's term (Q only needs their
+// ratios): outward from that slit, each next term is the last times a ratio
+// that itself changes by exp(2 A d^2) a slit, so a point costs two
+// exponentials whatever N is; the walk stops where terms no longer count.
+SlitSums OutwardSums(const Complex& a, const Complex& ratioStep, double x, int slits, double d)
+{
+    SlitSums sums{};
+    const double first = x - (slits - 1) * 0.5 * d;  // u of slit 0
+    const int nearest = std::clamp(static_cast<int>(std::lround(-first / d)), 0, slits - 1);
+    const double un = first + nearest * d;
+    sums.logScale = a.real() * un * un;
+    AddTerm(sums, a, un, Complex{1.0, 0.0});
+    const double negligible = kNegligibleTerm * kNegligibleTerm;
+    for (const int direction : {1, -1}) {
+        Complex term{1.0, 0.0};
+        // exp(A (u_next^2 - u^2)) with u_next = u + direction d
+        Complex ratio = Exp(a * (d * (2 * direction * un + d)));
+        double u = un;
+        for (int k = nearest + direction; k >= 0 && k < slits; k += direction) {
+            term *= ratio;
+            u += direction * d;
+            if (std::norm(term) < negligible) {
+                break;
+            }
+            AddTerm(sums, a, u, term);
+            ratio *= ratioStep;
+        }
+    }
+    return sums;
+}
+
 double PotentialOf(const SlitSums& sums, double hbarSquaredOverTwoM)
 {
     const Complex slope = sums.first / sums.s;
@@ -51,7 +88,7 @@ double PotentialOf(const SlitSums& sums, double hbarSquaredOverTwoM)
 double QuantumPotentialAt(const SimulationParameters& parameters, double x, double z)
 {
     const ColumnCoefficients column = ComputeColumnCoefficients(parameters, z);
-    const SlitSums sums = SumWithDerivatives(column.gaussExponent, x, parameters.slits, parameters.d);
+    const SlitSums sums = DirectSums(column.gaussExponent, x, parameters.slits, parameters.d);
     return PotentialOf(sums, kHbar * kHbar / (2 * parameters.mass));
 }
 
@@ -63,13 +100,13 @@ void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, Progr
     const int nx = state.grid.nx;
     const int nz = state.grid.nz;
     q.Resize(nx, nz);
-    RealMatrixT amplitude(nx, nz);
+    RealMatrixT logAmplitude(nx, nz);  // log R, so that no amplitude underflows before the floor test
     const double factor = kHbar * kHbar / (2 * parameters.mass);
     const int blocks = (nz + kColumnsPerBlock - 1) / kColumnsPerBlock;
     const ElapsedSeconds elapsed;
     for (int i = 0; i < nx; ++i) {
         std::fill_n(q[i], nz, std::numeric_limits<double>::quiet_NaN());
-        std::fill_n(amplitude[i], nz, 0.0);
+        std::fill_n(logAmplitude[i], nz, -std::numeric_limits<double>::infinity());
     }
     RunBlocksInOrder(
         blocks, ThreadCount(state.threads),
@@ -77,11 +114,12 @@ void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, Progr
             const int last = std::min(nz, (block + 1) * kColumnsPerBlock);
             for (int j = block * kColumnsPerBlock; j < last; ++j) {
                 const ColumnCoefficients column = ComputeColumnCoefficients(parameters, ColumnPosition(state, j));
-                const double columnScale = std::abs(column.columnFactor);
+                const Complex& a = column.gaussExponent;
+                const Complex ratioStep = Exp(2.0 * a * (parameters.d * parameters.d));
+                const double logColumn = std::log(std::abs(column.columnFactor));
                 for (int i = 0; i < nx; ++i) {
-                    const SlitSums sums =
-                        SumWithDerivatives(column.gaussExponent, RowPosition(state, i), parameters.slits, parameters.d);
-                    amplitude[i][j] = columnScale * std::abs(sums.s);
+                    const SlitSums sums = OutwardSums(a, ratioStep, RowPosition(state, i), parameters.slits, parameters.d);
+                    logAmplitude[i][j] = logColumn + sums.logScale + std::log(std::abs(sums.s));
                     q[i][j] = PotentialOf(sums, factor);
                 }
             }
@@ -91,10 +129,10 @@ void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, Progr
                 {ProgressKind::QuantumPotentialColumns, static_cast<int>(finished * 100LL / blocks), elapsed()});
             return !state.stopRequested.load();
         });
-    const double floor = amplitude.MaxElement() * kQuantumPotentialFloor;
+    const double floor = logAmplitude.MaxElement() + std::log(kQuantumPotentialFloor);
     for (int i = 0; i < nx; ++i) {
         for (int j = 0; j < nz; ++j) {
-            if (!(amplitude[i][j] >= floor) || !(floor > 0)) {
+            if (!(logAmplitude[i][j] >= floor) || !std::isfinite(floor)) {
                 q[i][j] = std::numeric_limits<double>::quiet_NaN();
             }
         }

@@ -16,7 +16,9 @@ double QuantumPotentialAt(const SimulationParameters& parameters, double x, doub
 
 // Q on the nx by nz grid of the state's settings, in parallel over columns,
 // into q (reshaped); NaN where R is below 1e-12 of its largest value on the
-// grid. Reports progress and honours a stop request (columns not reached
+// grid. The slit sums run outward from the nearest slit by ratios (two
+// exponentials a point); they agree with QuantumPotentialAt to 1e-9
+// relative wherever Q has a value. Reports progress and honours a stop request (columns not reached
 // are NaN). Throws UnusableSettingsError like the density.
 void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, ProgressSink& progress);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "EngineTestSupport.h"
+#include "engine/DensityGrid.h"
 #include "engine/PhysicalConstants.h"
 #include "engine/QuantumPotential.h"
 #include "engine/SettingsValidation.h"
@@ -110,6 +111,35 @@ TEST(QuantumPotential, OneSlitMatchesTheSpreadingGaussian)
     }
     EXPECT_GT(compared, 1000);
     EXPECT_TRUE(std::isnan(q[0][0])) << "far from the slit at the entrance R is below the floor: no value";
+}
+
+// The grid's outward sums against the direct evaluation, slit by slit.
+TEST(QuantumPotential, TheGridAgreesWithTheDirectEvaluation)
+{
+    SimulationState state;
+    state.parameters.slits = 20;
+    state.grid.nx = 400;
+    state.grid.nz = 120;
+    SilentProgress progress;
+    RealMatrixT q(1, 1);
+    ComputeQuantumPotential(state, q, progress);
+    SimulationParameters p = state.parameters;
+    p.UpdateDerived();
+    double worst = 0;
+    int valued = 0;
+    for (int i = 0; i < state.grid.nx; ++i) {
+        for (int j = 0; j < state.grid.nz; ++j) {
+            if (std::isnan(q[i][j])) {
+                continue;
+            }
+            ++valued;
+            const double direct = QuantumPotentialAt(p, RowPosition(state, i), ColumnPosition(state, j));
+            worst = std::max(worst, std::abs(q[i][j] - direct) / std::abs(direct));
+        }
+    }
+    EXPECT_GT(valued, state.grid.nx * state.grid.nz / 2);
+    EXPECT_LT(worst, 1e-9);
+    std::printf("largest relative difference %.3g over %d points\n", worst, valued);
 }
 
 }  // namespace
