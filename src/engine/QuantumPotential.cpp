@@ -1,6 +1,8 @@
 #include "QuantumPotential.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 #include <cmath>
 #include <limits>
 
@@ -137,6 +139,24 @@ void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, Progr
             }
         }
     }
+}
+
+ValueRange QuantumPotentialRange(const RealMatrixT& q)
+{
+    std::vector<double> values;
+    for (int i = 0; i < q.Rows(); ++i) {
+        std::copy_if(q[i], q[i] + q.Cols(), std::back_inserter(values), [](double v) { return !std::isnan(v); });
+    }
+    if (values.empty()) {
+        return {0.0, 0.0};
+    }
+    const auto at = [&values](double share) {
+        const auto index = static_cast<std::ptrdiff_t>(share * static_cast<double>(values.size() - 1));
+        std::nth_element(values.begin(), values.begin() + index, values.end());
+        return values[static_cast<std::size_t>(index)];
+    };
+    const double low = at(0.01);
+    return {low, at(0.99)};
 }
 
 }  // namespace nivaro

@@ -22,4 +22,12 @@ double QuantumPotentialAt(const SimulationParameters& parameters, double x, doub
 // are NaN). Throws UnusableSettingsError like the density.
 void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, ProgressSink& progress);
 
+// The 1st and 99th percentile of the values Q has (NaN left out), the range
+// pictures of Q are clipped to; {0, 0} when Q has no value anywhere.
+struct ValueRange {
+    double low;
+    double high;
+};
+ValueRange QuantumPotentialRange(const RealMatrixT& q);
+
 }  // namespace nivaro

@@ -152,6 +152,28 @@ Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& set
     return ensemble;
 }
 
+std::vector<std::uint32_t> EnsembleCoverage(const Ensemble& ensemble, int nx)
+{
+    const int nz = ensemble.columns;
+    std::vector<std::uint32_t> counts(static_cast<std::size_t>(nx) * static_cast<std::size_t>(nz), 0);
+    const auto rowOf = [nx](float row) { return std::clamp(static_cast<int>(std::lround(row)), -1, nx); };
+    for (int k = 0; k < ensemble.count; ++k) {
+        for (int column = 0; column < nz; ++column) {
+            const float here = ensemble.RowAt(k, column);
+            if (!std::isfinite(here)) {
+                break;
+            }
+            const float next = column + 1 < nz ? ensemble.RowAt(k, column + 1) : here;
+            const int from = rowOf(here);
+            const int to = std::isfinite(next) ? rowOf(next) : from;
+            for (int row = std::max(0, std::min(from, to)); row <= std::min(nx - 1, std::max(from, to)); ++row) {
+                ++counts[static_cast<std::size_t>(row) * static_cast<std::size_t>(nz) + static_cast<std::size_t>(column)];
+            }
+        }
+    }
+    return counts;
+}
+
 EnsembleHistogram HistogramAt(const SimulationState& state, const Ensemble& ensemble, int column, int bins)
 {
     if (column < 0 || column >= ensemble.columns) {

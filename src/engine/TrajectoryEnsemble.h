@@ -60,6 +60,11 @@ std::uint64_t EnsembleBytes(long long count, int columns);
 // NaN, counted as stopped).
 Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& settings, ProgressSink& progress);
 
+// How many paths of the ensemble pass each grid cell (nx by nz, row after
+// row): a path covers, at every column, the rows from where it is to where
+// it is at the next column, so that steep stretches leave no gaps.
+std::vector<std::uint32_t> EnsembleCoverage(const Ensemble& ensemble, int nx);
+
 // The ensemble at one column against |psi|^2 there: bins over the occupied x
 // range (the smallest to the largest position), the count in each, and
 // |psi|^2 as a probability density over the same range (1/m, integrated over

@@ -258,7 +258,11 @@ void CarpetView::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() == Qt::LeftButton) {
         if (const std::optional<QPoint> pixel = PicturePixelAt(event->position())) {
-            emit clicked(*pixel);
+            if (event->modifiers() & Qt::ShiftModifier) {
+                emit columnPicked(pixel->x());
+            } else {
+                emit clicked(*pixel);
+            }
         }
     }
 }

@@ -25,7 +25,8 @@ struct CarpetAxes {
 // fitted to the window; Ctrl+wheel, + and - zoom about the mouse or the
 // middle, 1 shows one screen pixel per grid point, 0 fits again; the wheel
 // and the middle button pan. It reports where the mouse hovers and where the
-// left button is pressed, in picture pixels (row i is grid row i).
+// left button is pressed, in picture pixels (row i is grid row i); with
+// Shift held, the left button picks the column under the mouse instead.
 class CarpetView final : public QWidget {
     Q_OBJECT
 
@@ -57,6 +58,8 @@ public:
 signals:
     void hovered(QPoint pixel);
     void clicked(QPoint pixel);
+    // Shift and the left button: a column chosen (for the ensemble's histogram).
+    void columnPicked(int column);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

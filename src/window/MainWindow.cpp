@@ -17,6 +17,7 @@
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ColourBar.h"
+#include "HistogramPlot.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
@@ -130,6 +131,12 @@ void MainWindow::ConnectHandlers()
     connect(delayedApplyTimer_, &QTimer::timeout, this, &MainWindow::RunDelayedApply);
     connect(carpetView_, &CarpetView::hovered, this, &MainWindow::HoverCarpet);
     connect(carpetView_, &CarpetView::clicked, this, &MainWindow::ClickCarpet);
+    connect(carpetView_, &CarpetView::columnPicked, this, &MainWindow::PickHistogramColumn);
+    connect(controlPanel_, &ParameterPanel::surfaceContentChosen, this, [this] {
+        if (!Busy() && !spectrumShown_) {
+            ShowDensitySurface();
+        }
+    });
     connect(chartView_.get(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { chartMenu_->popup(chartView_->mapToGlobal(at)); });
     connect(carpetView_, &QWidget::customContextMenuRequested, this,
@@ -193,7 +200,7 @@ void MainWindow::SetView(ViewMode mode)
     view_ = mode;
     progressView_->setVisible(mode == ViewMode::Progress);
     chartView_->setVisible(mode == ViewMode::Chart);
-    colourBar_->setVisible(mode == ViewMode::Chart);
+    UpdateColourBar();
     carpetView_->setVisible(mode == ViewMode::Image);
 }
 

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "chart/Chart.h"
@@ -27,6 +28,7 @@ namespace nivaro {
 class CarpetView;
 class ChartHost;
 class ColourBar;
+class HistogramPlot;
 class ProgressView;
 class UserDialogs;
 
@@ -96,9 +98,12 @@ private:
     // cancelled.
     bool TakeOverAndCompute();
     bool ComputeDensityGrid();
+    // Cancel was pressed (closing the window stops work too, but is no cancel).
+    bool CancelRequested() const;
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
     bool WriteImageFile();
+    // The carpet's planes, or Q, with the sampled paths over them.
     void ShowCarpetPicture();
 
     void BuildMenus();
@@ -120,7 +125,17 @@ private:
     ChartPictureStyle PictureStyle(int scale) const;
     void ShowPage(ParameterPanel::Page page);
     void ShowDensitySurface();
+    void ShowQuantumPotentialSurface();
     void ShowSpectrumSurface();
+    // Q on the grid of the last computation, computed on first use; false
+    // when that computation was cancelled.
+    bool EnsureQuantumPotential();
+    // The carpet's sampled ensemble: traced when the 2D page asks for it.
+    bool TraceEnsembleIfChosen();
+    void PickHistogramColumn(int column);
+    void ShowHistogram();
+    // The colour bar of the view shown: the surface's palette or Q's colours.
+    void UpdateColourBar();
     // The axis labels in nanometres (1/nm for the spectrum) or in grid blocks,
     // as the View menu says, the colour bar and the fit of the surface.
     void RelabelAxes();
@@ -139,6 +154,8 @@ private:
     void HoverSurface(NearestCellTool& tool);
     void HoverCarpet(QPoint pixel);
     void HoverSpectrumPicture(QPoint pixel);
+    // ", Q = ... eV" for a grid point when that view is on, else nothing.
+    QString QuantumPotentialReadout(bool shown, int row, int column) const;
     void ClickCarpet(QPoint pixel);
 
     SimulationState& state_;
@@ -156,6 +173,11 @@ private:
     RealMatrixT spectrum_{0, 0};  // magnitudes of the 2D transform of psi while it is shown
     bool carpetBeforeSpectrum_ = false;
     std::vector<std::string> densityLegend_;
+    RealMatrixT quantumPotential_{0, 0};
+    bool quantumPotentialReady_ = false;
+    std::optional<Ensemble> ensemble_;
+    EnsembleChoices ensembleChoices_;
+    std::unique_ptr<HistogramPlot> histogramPlot_;
     // Start rows clicked on the carpet since the last Apply, with their colours.
     std::vector<std::pair<int, Rgb>> recolouredTrajectories_;
     QString saveFolder_;  // where the last file was saved

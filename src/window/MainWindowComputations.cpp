@@ -5,12 +5,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <cmath>
 #include <new>
 #include <optional>
 
 #include "CarpetView.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
+#include "HistogramPlot.h"
+#include "QuantumPotentialMap.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
 #include "carpet/BmpWriter.h"
@@ -20,6 +23,7 @@
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/KeptResults.h"
+#include "engine/QuantumPotential.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
@@ -52,8 +56,7 @@ public:
     }
     BusyState(const BusyState&) = delete;
     BusyState& operator=(const BusyState&) = delete;
-    // Cancel was pressed (closing the window stops work too, but is no cancel).
-    bool Cancelled() const { return window_.state_.stopRequested && !window_.closing_; }
+    bool Cancelled() const { return window_.CancelRequested(); }
     ~BusyState()
     {
         window_.SetViewOfPage();
@@ -161,6 +164,9 @@ bool MainWindow::ComputeDensityGrid()
         computedTexts_ = controlPanel_->Texts();
         carpetView_->Clear();
         recolouredTrajectories_.clear();
+        quantumPotentialReady_ = false;
+        quantumPotential_.Resize(0, 0);
+        ensemble_.reset();
         ShowDensitySurface();
     }
     ShowViewOfPage();
@@ -201,6 +207,11 @@ void MainWindow::ApplyCarpet()
 
 void MainWindow::RenderCarpetImage()
 {
+    EnsembleChoices choices;
+    if (const std::optional<QString> refusal = controlPanel_->TakeEnsembleChoices(choices)) {
+        dialogs_.ShowError(*refusal);
+        return;
+    }
     RefreshMemoryLimit();
     if (!WorkAccepted(CarpetPlan())) {
         return;
@@ -211,9 +222,12 @@ void MainWindow::RenderCarpetImage()
     try {
         const BusyState busy(*this, false);
         KeptResults kept(state_, KeptResults::Keep::CarpetGrids);
-        const CarpetOptions options = controlPanel_->CarpetSettings();
+        CarpetOptions options = controlPanel_->CarpetSettings();
+        options.showTrajectories = options.showTrajectories && !choices.sampled;  // the sampled paths replace them
         nivaro::RenderCarpet(state_, options, *progressView_);
-        if (busy.Cancelled()) {
+        ensembleChoices_ = choices;
+        if (busy.Cancelled() || !TraceEnsembleIfChosen() ||
+            (controlPanel_->ShowsQuantumPotentialCarpet() && !EnsureQuantumPotential())) {
             kept.Restore(state_);
             return;
         }
@@ -229,7 +243,37 @@ void MainWindow::RenderCarpetImage()
     }
     WriteImageFile();
     ShowCarpetPicture();
+    ShowHistogram();
     ShowViewOfPage();
+}
+
+bool MainWindow::CancelRequested() const
+{
+    return state_.stopRequested && !closing_;
+}
+
+bool MainWindow::EnsureQuantumPotential()
+{
+    if (!quantumPotentialReady_) {
+        const BusyState busy(*this, false);
+        ComputeQuantumPotential(state_, quantumPotential_, *progressView_);
+        quantumPotentialReady_ = !busy.Cancelled();
+    }
+    return quantumPotentialReady_;
+}
+
+bool MainWindow::TraceEnsembleIfChosen()
+{
+    if (!ensembleChoices_.sampled) {
+        ensemble_.reset();
+        return true;
+    }
+    Ensemble traced = TraceEnsemble(state_, ensembleChoices_.settings, *progressView_);
+    if (CancelRequested()) {
+        return false;
+    }
+    ensemble_ = std::move(traced);
+    return true;
 }
 
 // "out.bmp" in the current folder; a failure is told in the status line.
@@ -248,13 +292,43 @@ bool MainWindow::WriteImageFile()
 
 // The picture comes straight from the planes, so it shows even when
 // "out.bmp" could not be written.
+// Each path passing a pixel darkens it by this share of what is left, so
+// that where many pass the carpet darkens like |psi|^2.
+constexpr double kPathOpacity = 0.2;
+
 void MainWindow::ShowCarpetPicture()
 {
     const int rows = state_.grid.nx;
     const int columns = state_.grid.nz;
-    QImage picture(columns, rows, QImage::Format_RGB888);
-    for (int row = 0; row < rows; ++row) {
-        InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, picture.scanLine(row));
+    QImage picture(columns, rows, QImage::Format_RGB32);
+    if (controlPanel_->ShowsQuantumPotentialCarpet() && quantumPotentialReady_) {
+        picture = QuantumPotentialPicture(quantumPotential_, DivergingMap(QuantumPotentialRange(quantumPotential_)));
+    } else if (ensemble_ && ensembleChoices_.alone) {
+        picture.fill(Qt::white);
+    } else {
+        QImage planes(columns, rows, QImage::Format_RGB888);
+        for (int row = 0; row < rows; ++row) {
+            InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, planes.scanLine(row));
+        }
+        picture = planes.convertToFormat(QImage::Format_RGB32);
+    }
+    if (ensemble_) {
+        const std::vector<std::uint32_t> coverage = EnsembleCoverage(*ensemble_, rows);
+        const QColor ink(20, 20, 110);
+        for (int row = 0; row < rows; ++row) {
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
+            for (int column = 0; column < columns; ++column) {
+                const std::uint32_t passes = coverage[static_cast<std::size_t>(row) * columns + column];
+                if (passes > 0) {
+                    const double opacity = 1 - std::pow(1 - kPathOpacity, passes);
+                    const auto mix = [opacity](int under, int over) {
+                        return static_cast<int>(std::lround(under + (over - under) * opacity));
+                    };
+                    line[column] = qRgb(mix(qRed(line[column]), ink.red()), mix(qGreen(line[column]), ink.green()),
+                                        mix(qBlue(line[column]), ink.blue()));
+                }
+            }
+        }
     }
     carpetView_->ShowPicture(std::move(picture));
     const SimulationParameters& p = state_.parameters;
@@ -262,6 +336,37 @@ void MainWindow::ShowCarpetPicture()
                           ColumnPosition(state_, 0) * 1e9, state_.grid.dz / state_.scaleZ.Factor() * 1e9,
                           Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9),
                           Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9)});
+    UpdateColourBar();
+}
+
+void MainWindow::ShowHistogram()
+{
+    if (!ensemble_) {
+        if (histogramPlot_) {
+            histogramPlot_->hide();
+        }
+        return;
+    }
+    const int column = ensembleChoices_.histogramColumn.value_or(state_.grid.nz - 1);
+    const EnsembleHistogram histogram = HistogramAt(state_, *ensemble_, column, ensembleChoices_.bins);
+    if (!histogramPlot_) {
+        histogramPlot_ = std::make_unique<HistogramPlot>(this);
+        histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
+    }
+    histogramPlot_->ShowHistogram(histogram, state_.parameters.d);
+    histogramPlot_->show();
+    statusLine_->setText(histogramPlot_->Note());
+}
+
+void MainWindow::PickHistogramColumn(int column)
+{
+    controlPanel_->SetHistogramColumn(column);
+    ensembleChoices_.histogramColumn = column;
+    try {
+        ShowHistogram();
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(QString::fromUtf8(error.what()));
+    }
 }
 
 }  // namespace nivaro

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <algorithm>
+#include <cmath>
 
 #include "CarpetView.h"
 #include "ChartHost.h"
@@ -13,6 +14,7 @@
 #include "engine/DensityGrid.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
+#include "window/QuantumPotentialMap.h"
 #include "platform/QPainterDevice.h"
 #include "window/SpectrumPicture.h"
 
@@ -42,7 +44,9 @@ void MainWindow::HoverSurface(NearestCellTool& tool)
     const SimulationParameters& p = state_.parameters;
     statusLine_->setText(Formatted("x = %.1f nm (%.3f d), z = %.1f nm (%.3f zt), norm(PSI) = %.3e", cell.x * 1e9,
                                    cell.x / p.d, cell.z * 1e9, cell.z / p.TalbotLength(),
-                                   state_.densityField[cell.gridRow][cell.gridColumn]));
+                                   state_.densityField[cell.gridRow][cell.gridColumn]) +
+                         QuantumPotentialReadout(controlPanel_->ShowsQuantumPotentialSurface(), cell.gridRow,
+                                                 cell.gridColumn));
 }
 
 void MainWindow::HoverCarpet(QPoint pixel)
@@ -64,7 +68,8 @@ void MainWindow::HoverCarpet(QPoint pixel)
     const double xm = RowPosition(state_, y);
     const double zm = ColumnPosition(state_, x);
     const QString where = Formatted(" | x = %.1f nm (%.3f d), z = %.1f nm (%.3f zt), norm(PSI) = %.3e", xm * 1e9,
-                                    xm / p.d, zm * 1e9, zm / p.TalbotLength(), state_.densityField[y][x]);
+                                    xm / p.d, zm * 1e9, zm / p.TalbotLength(), state_.densityField[y][x]) +
+                          QuantumPotentialReadout(controlPanel_->ShowsQuantumPotentialCarpet(), y, x);
     const double start = state_.trajectoryStartGrid[y][x];
     const int startRow = static_cast<int>(start);
     if (startRow == 0) {
@@ -76,6 +81,16 @@ void MainWindow::HoverCarpet(QPoint pixel)
     statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d, Start = %.2f (%.0f nm, %.03f d)", y, x, red, green,
                                    blue, start, xs * 1e9, xs / p.d) +
                          where);
+}
+
+QString MainWindow::QuantumPotentialReadout(bool shown, int row, int column) const
+{
+    if (!shown || !quantumPotentialReady_ || row < 0 || row >= quantumPotential_.Rows() || column < 0 ||
+        column >= quantumPotential_.Cols()) {
+        return {};
+    }
+    const double q = quantumPotential_[row][column];
+    return std::isnan(q) ? QStringLiteral(", Q = no value") : Formatted(", Q = %.4e eV", q);
 }
 
 // The picture of the spectrum has zero frequency at its middle pixel.
@@ -146,12 +161,64 @@ void MainWindow::ShowDensitySurface()
     spectrumShown_ = false;
     spectrumAction_->setChecked(false);
     spectrum_.Resize(0, 0);
+    if (controlPanel_->ShowsQuantumPotentialSurface() && EnsureQuantumPotential()) {
+        ShowQuantumPotentialSurface();
+        return;
+    }
     mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
     if (controlPanel_->ShowsTrajectories3D()) {
         mainChart_.AddTrajectories(SurfaceTrajectories(state_));
     }
     chart_.SetLegendTitle(densityLegend_);
     RelabelAxes();
+}
+
+// Q at the middle of each surface block, within the clip range; a block
+// without a value lies flat and grey.
+void MainWindow::ShowQuantumPotentialSurface()
+{
+    const GridSettings& grid = state_.grid;
+    const DivergingMap colours(QuantumPotentialRange(quantumPotential_));
+    const int blocksX = grid.nx / grid.decimationX;
+    const int blocksZ = grid.nz / grid.decimationZ;
+    std::vector<SurfacePoint> points;
+    std::vector<QColor> pointColours;
+    for (int k = 0; k < blocksX; ++k) {
+        for (int s = 0; s < blocksZ; ++s) {
+            const double q = quantumPotential_[k * grid.decimationX + grid.decimationX / 2][s * grid.decimationZ +
+                                                                                          grid.decimationZ / 2];
+            const double height = std::isnan(q) ? 0.0 : std::clamp(q, -colours.Limit(), colours.Limit());
+            points.push_back({static_cast<double>(k - blocksX / 2), height, static_cast<double>(s)});
+            pointColours.push_back(colours(q));
+        }
+    }
+    mainChart_.FillSurface(grid.nx, grid.nz, points);
+    for (std::size_t k = 0; k < pointColours.size(); ++k) {
+        const QColor& c = pointColours[k];
+        densitySurface_.SetValueColor(static_cast<int>(k), RgbColor(c.red(), c.green(), c.blue()));
+    }
+    std::vector<std::string> legend = densityLegend_;
+    legend.push_back("Q [eV]");
+    chart_.SetLegendTitle(std::move(legend));
+    RelabelAxes();
+}
+
+void MainWindow::UpdateColourBar()
+{
+    const bool quantumPotentialCarpet = view_ == ViewMode::Image && controlPanel_->ShowsQuantumPotentialCarpet() &&
+                                        quantumPotentialReady_;
+    const bool quantumPotentialSurface = view_ == ViewMode::Chart && !spectrumShown_ &&
+                                         controlPanel_->ShowsQuantumPotentialSurface() && quantumPotentialReady_;
+    colourBar_->setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
+    if (quantumPotentialCarpet || quantumPotentialSurface) {
+        const DivergingMap colours(QuantumPotentialRange(quantumPotential_));
+        colourBar_->SetScale(colours, -colours.Limit(), colours.Limit(), QStringLiteral("Q [eV]"));
+        return;
+    }
+    const ValueList& heights = densitySurface_.YValues();
+    colourBar_->SetScale([this](double value) { return ToQColor(densitySurface_.GetValueColorValue(value)); },
+                         heights.Count() > 0 ? heights.MinValue() : 0.0, heights.Count() > 0 ? heights.MaxValue() : 0.0,
+                         spectrumShown_ ? QStringLiteral("|F|") : QStringLiteral("norm(PSI)"));
 }
 
 void MainWindow::ShowSpectrumSurface()
@@ -197,10 +264,7 @@ void MainWindow::RelabelAxes()
         along.Title = Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9).toStdString();
     }
     chartView_->RequestFit();
-    const ValueList& heights = densitySurface_.YValues();
-    colourBar_->SetScale([this](double value) { return ToQColor(densitySurface_.GetValueColorValue(value)); },
-                         heights.Count() > 0 ? heights.MinValue() : 0.0, heights.Count() > 0 ? heights.MaxValue() : 0.0,
-                         spectrumShown_ ? QStringLiteral("|F|") : QStringLiteral("norm(PSI)"));
+    UpdateColourBar();
 }
 
 }  // namespace nivaro

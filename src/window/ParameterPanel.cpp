@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
+#include <initializer_list>
 #include <utility>
 #include <iterator>
 #include <string_view>
@@ -169,8 +171,12 @@ QTabWidget* ParameterPanel::BuildPages()
     pages_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 0px; }"));
     auto* surfacePage = Named(new QWidget, "surfacePage");
     showTrajectories3DBox_ = Named(new QCheckBox(QStringLiteral("Show trajectories:"), surfacePage), "showTrajectories3DBox");
+    surfaceContentBox_ = Named(new QComboBox(surfacePage), "surfaceContentBox");
+    surfaceContentBox_->addItems({QStringLiteral("norm(PSI)"), QStringLiteral("quantum potential")});
     auto* surfaceLayout = new QVBoxLayout(surfacePage);
     surfaceLayout->addWidget(showTrajectories3DBox_);
+    surfaceLayout->addWidget(new QLabel(QStringLiteral("Surface:"), surfacePage));
+    surfaceLayout->addWidget(surfaceContentBox_);
     surfaceLayout->addStretch(1);
 
     auto* carpetPage = Named(new QWidget, "carpetPage");
@@ -191,7 +197,7 @@ QTabWidget* ParameterPanel::BuildPages()
                             0, 1, 3);
     carpetLayout->addWidget(highlightColourBox_, 4, 0, 1, 3);
     carpetLayout->addWidget(carpetApplyButton_, 5, 0, 1, 3);
-    carpetLayout->setRowStretch(6, 1);
+    AddEnsembleControls(carpetPage, carpetLayout, 6);
     FillHighlightColours();
 
     const QString padding(9, QLatin1Char(' '));
@@ -199,6 +205,34 @@ QTabWidget* ParameterPanel::BuildPages()
     pages_->addTab(carpetPage, padding + QStringLiteral("2D") + padding);
     pages_->setCurrentIndex(1);  // until start-up selects the 3D page
     return pages_;
+}
+
+void ParameterPanel::AddEnsembleControls(QWidget* carpetPage, QGridLayout* layout, int firstRow)
+{
+    carpetContentBox_ = Named(new QComboBox(carpetPage), "carpetContentBox");
+    carpetContentBox_->addItems({QStringLiteral("norm(PSI)"), QStringLiteral("quantum potential")});
+    startModeBox_ = Named(new QComboBox(carpetPage), "startModeBox");
+    startModeBox_->addItems({QStringLiteral("regular"), QStringLiteral("sampled from |psi|\u00b2")});
+    ensembleSizeField_ = Named(new QLineEdit(QString::number(EnsembleSettings{}.count), carpetPage), "ensembleSizeField");
+    seedField_ = Named(new QLineEdit(QString::number(EnsembleSettings{}.seed), carpetPage), "seedField");
+    pathsBox_ = Named(new QComboBox(carpetPage), "pathsBox");
+    pathsBox_->addItems({QStringLiteral("over the carpet"), QStringLiteral("alone")});
+    binsField_ = Named(new QLineEdit(QString::number(kDefaultHistogramBins), carpetPage), "binsField");
+    histogramColumnField_ = Named(new QLineEdit(carpetPage), "histogramColumnField");
+    histogramColumnField_->setPlaceholderText(QStringLiteral("last"));
+    int row = firstRow;
+    for (const auto& [caption, field] : std::initializer_list<std::pair<const char*, QWidget*>>{
+             {"Show:", carpetContentBox_},
+             {"Starts:", startModeBox_},
+             {"K:", ensembleSizeField_},
+             {"seed:", seedField_},
+             {"Paths:", pathsBox_},
+             {"bins:", binsField_},
+             {"column:", histogramColumnField_}}) {
+        layout->addWidget(new QLabel(QString::fromLatin1(caption), carpetPage), row, 0, Qt::AlignRight);
+        layout->addWidget(field, row++, 1, 1, 2);
+    }
+    layout->setRowStretch(row, 1);
 }
 
 void ParameterPanel::FillHighlightColours()
@@ -221,6 +255,13 @@ void ParameterPanel::ConnectControls()
         connect(box, &QCheckBox::clicked, carpetApplyButton_, &QPushButton::click);
     }
     connect(contrastField_, &QLineEdit::textChanged, this, &ParameterPanel::TakeContrast);
+    connect(surfaceContentBox_, qOverload<int>(&QComboBox::activated), this, &ParameterPanel::surfaceContentChosen);
+    for (QComboBox* box : {carpetContentBox_, startModeBox_, pathsBox_}) {
+        connect(box, qOverload<int>(&QComboBox::activated), carpetApplyButton_, &QPushButton::click);
+    }
+    for (QLineEdit* field : {ensembleSizeField_, seedField_, binsField_, histogramColumnField_}) {
+        connect(field, &QLineEdit::returnPressed, carpetApplyButton_, &QPushButton::click);
+    }
     slitsField_->installEventFilter(this);
     contrastField_->installEventFilter(this);
     slitsStepper_->Bind(slitsField_, 1, 100);
@@ -264,6 +305,17 @@ void ParameterPanel::AddToolTips()
         {contrastField_, "Square roots taken of the density on the carpet (0 to 5): higher shows faint fringes."},
         {highlightColourBox_, "Colour of a trajectory clicked on the carpet."},
         {carpetApplyButton_, "Draw the carpet again with these options."},
+        {surfaceContentBox_, "Show the density or the quantum potential Q (in eV) as the surface."},
+        {carpetContentBox_, "Show the density or the quantum potential Q (in eV, blue below and red above zero) "
+                            "on the carpet."},
+        {startModeBox_, "Trajectories from evenly spaced starts, or an ensemble whose starts are drawn from "
+                        "|psi|\u00b2 at the first column."},
+        {ensembleSizeField_, "Number K of sampled trajectories (1 to 1000000)."},
+        {seedField_, "Seed of the sampling: the same seed gives the same starts and paths."},
+        {pathsBox_, "Draw the sampled paths as translucent lines over the carpet, or alone."},
+        {binsField_, "Bins of the ensemble's histogram over the occupied x range."},
+        {histogramColumnField_, "Column where the ensemble's histogram is compared with |psi|\u00b2 (empty: the "
+                                "last); Shift+click on the carpet picks it."},
     };
     for (const auto& [widget, tip] : tips) {
         widget->setToolTip(QString::fromUtf8(tip));
@@ -347,6 +399,57 @@ CarpetOptions ParameterPanel::CarpetSettings() const
         options.dataFile = kDataFileName;
     }
     return options;
+}
+
+std::optional<QString> ParameterPanel::TakeEnsembleChoices(EnsembleChoices& choices) const
+{
+    const auto whole = [](const QLineEdit* field, long long lowest, long long highest) -> std::optional<long long> {
+        bool read = false;
+        const long long value = field->text().trimmed().toLongLong(&read);
+        return read && value >= lowest && value <= highest ? std::optional<long long>(value) : std::nullopt;
+    };
+    const auto refusal = [](const char* what, const QLineEdit* field, const char* range) {
+        return QStringLiteral("%1=%2: must be a whole number %3").arg(QString::fromLatin1(what), field->text(), QString::fromLatin1(range));
+    };
+    const std::optional<long long> count = whole(ensembleSizeField_, 1, kLargestEnsemble);
+    if (!count) {
+        return refusal("K", ensembleSizeField_, "from 1 to 1000000");
+    }
+    bool seedRead = false;
+    const qulonglong seed = seedField_->text().trimmed().toULongLong(&seedRead);
+    if (!seedRead) {
+        return refusal("seed", seedField_, "from 0 to 18446744073709551615");
+    }
+    const std::optional<long long> bins = whole(binsField_, 1, kMostHistogramBins);
+    if (!bins) {
+        return refusal("bins", binsField_, "from 1 to 10000");
+    }
+    std::optional<int> column;
+    if (!histogramColumnField_->text().trimmed().isEmpty()) {
+        const std::optional<long long> typed = whole(histogramColumnField_, 0, INT_MAX);
+        if (!typed) {
+            return refusal("column", histogramColumnField_, "from 0 to nz - 1, or empty for the last");
+        }
+        column = static_cast<int>(*typed);
+    }
+    choices = {startModeBox_->currentIndex() == 1, {static_cast<int>(*count), seed}, pathsBox_->currentIndex() == 1,
+               static_cast<int>(*bins), column};
+    return std::nullopt;
+}
+
+void ParameterPanel::SetHistogramColumn(int column)
+{
+    histogramColumnField_->setText(QString::number(column));
+}
+
+bool ParameterPanel::ShowsQuantumPotentialCarpet() const
+{
+    return carpetContentBox_->currentIndex() == 1;
+}
+
+bool ParameterPanel::ShowsQuantumPotentialSurface() const
+{
+    return surfaceContentBox_->currentIndex() == 1;
 }
 
 bool ParameterPanel::ShowsTrajectories3D() const

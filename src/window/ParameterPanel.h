@@ -6,11 +6,13 @@
 #include "configuration/PanelTexts.h"
 #include "configuration/WindowSession.h"
 #include "engine/CarpetPass.h"
+#include "engine/TrajectoryEnsemble.h"
 #include "engine/SimulationState.h"
 #include "platform/Rgb.h"
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +27,16 @@ class Stepper;
 // 3D surface and the 2D carpet with the carpet's options. It turns the
 // fields into settings and says why when they cannot be used; the window
 // decides what to compute.
+// The carpet's trajectories from sampled starts, and where their histogram
+// is taken.
+struct EnsembleChoices {
+    bool sampled = false;
+    EnsembleSettings settings;
+    bool alone = false;  // the paths without the carpet under them
+    int bins = kDefaultHistogramBins;
+    std::optional<int> histogramColumn;  // the last column when not given
+};
+
 class ParameterPanel final : public QWidget {
     Q_OBJECT
 
@@ -46,6 +58,11 @@ public:
     // The carpet page's options, with the last whole-number contrast typed.
     CarpetOptions CarpetSettings() const;
     bool ShowsTrajectories3D() const;
+    // The ensemble fields, or why they cannot be used.
+    std::optional<QString> TakeEnsembleChoices(EnsembleChoices& choices) const;
+    void SetHistogramColumn(int column);
+    bool ShowsQuantumPotentialCarpet() const;
+    bool ShowsQuantumPotentialSurface() const;
     Rgb HighlightColour() const;
 
     // The page, the check boxes and the contrast, as the last session left them.
@@ -65,6 +82,8 @@ signals:
     void delayedApplyWanted();
     // A text the panel cannot take; the field shows the value in effect again.
     void refused(const QString& message);
+    // The 3D page's choice between the density and the quantum potential.
+    void surfaceContentChosen();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,6 +100,7 @@ private:
     QGroupBox* BuildGridGroup();
     void AddToolTips();
     QTabWidget* BuildPages();
+    void AddEnsembleControls(QWidget* carpetPage, QGridLayout* layout, int firstRow);
     void FillHighlightColours();
     void ConnectControls();
     void ApplyParticlePreset(int index);
@@ -115,6 +135,14 @@ private:
     Stepper* contrastStepper_ = nullptr;
     QComboBox* highlightColourBox_ = nullptr;
     QPushButton* carpetApplyButton_ = nullptr;
+    QComboBox* surfaceContentBox_ = nullptr;
+    QComboBox* carpetContentBox_ = nullptr;
+    QComboBox* startModeBox_ = nullptr;
+    QLineEdit* ensembleSizeField_ = nullptr;
+    QLineEdit* seedField_ = nullptr;
+    QComboBox* pathsBox_ = nullptr;
+    QLineEdit* binsField_ = nullptr;
+    QLineEdit* histogramColumnField_ = nullptr;
     int contrast_ = 1;
 };
 

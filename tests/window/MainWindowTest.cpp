@@ -28,6 +28,8 @@
 #include "platform/QPainterDevice.h"
 #include "window/CarpetView.h"
 #include "window/ColourBar.h"
+#include "window/HistogramPlot.h"
+#include "window/QuantumPotentialMap.h"
 #include "window/MainWindow.h"
 #include "window/Stepper.h"
 #include "window/UserDialogs.h"
@@ -724,6 +726,80 @@ TEST_F(InteractionTest, AxesAreLabelledInNanometresOrInGridBlocks)
     EXPECT_EQ(across.LabelScale, 1.0);
     Trigger("nanometreLabelsAction");
     EXPECT_DOUBLE_EQ(along.LabelScale, 0.8);
+}
+
+TEST_F(InteractionTest, ASampledEnsembleIsDrawnAndComparedWithTheDensity)
+{
+    StartShown();
+    Find<QComboBox>("startModeBox")->setCurrentIndex(1);
+    Find<QLineEdit>("ensembleSizeField")->setText("0");
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    ASSERT_FALSE(dialogs.errors.isEmpty());
+    EXPECT_TRUE(dialogs.errors.front().startsWith("K=0: must be a whole number from 1 to 1000000"))
+        << dialogs.errors.join("|").toStdString();
+    EXPECT_FALSE(Find<CarpetView>("carpetView")->HasPicture()) << "nothing computed";
+
+    Find<QLineEdit>("ensembleSizeField")->setText("800");
+    Find<QPushButton>("carpetApplyButton")->click();
+    auto* carpet = Find<CarpetView>("carpetView");
+    ASSERT_TRUE(carpet->HasPicture());
+    const QImage picture = carpet->Picture();
+    int inked = 0;
+    for (int row = 0; row < 300; ++row) {
+        const QColor c = picture.pixelColor(10, row);
+        inked += c.blue() > c.red() + 20;
+    }
+    EXPECT_GT(inked, 20) << "the paths darken the carpet in their ink";
+    EXPECT_EQ(CountPixels(picture, picture.rect(), [](QColor c) { return c.green() == 0 && c.red() > 100; }), 0)
+        << "the regular paths (magenta: green cleared) make way for the sampled ones";
+    auto* plot = window->findChild<HistogramPlot*>("histogramPlot");
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(plot->isVisible());
+    EXPECT_TRUE(plot->Note().startsWith("column 299: total variation distance 0.")) << plot->Note().toStdString();
+
+    QTest::mouseClick(carpet, Qt::LeftButton, Qt::ShiftModifier, carpet->WidgetPointOf(QPoint(100, 150)));
+    EXPECT_EQ(Find<QLineEdit>("histogramColumnField")->text(), "100");
+    EXPECT_TRUE(plot->Note().startsWith("column 100: ")) << plot->Note().toStdString();
+
+    Find<QComboBox>("pathsBox")->setCurrentIndex(1);
+    Find<QPushButton>("carpetApplyButton")->click();
+    EXPECT_EQ(carpet->Picture().pixelColor(299, 0), QColor(Qt::white)) << "alone: the paths on white";
+}
+
+TEST_F(InteractionTest, TheQuantumPotentialOnTheCarpetAndAsTheSurface)
+{
+    StartShown();
+    Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    auto* carpet = Find<CarpetView>("carpetView");
+    ASSERT_TRUE(carpet->HasPicture());
+    EXPECT_EQ(carpet->Picture().pixelColor(0, 0), DivergingMap::NoValue()) << "far from the slits at the entrance";
+    auto* colourBar = Find<ColourBar>("colourBar");
+    EXPECT_TRUE(colourBar->isVisible());
+    EXPECT_EQ(colourBar->Title(), "Q [eV]");
+    EXPECT_DOUBLE_EQ(colourBar->Lowest(), -colourBar->Highest()) << "centred on zero";
+    QTest::mouseMove(carpet, carpet->WidgetPointOf(QPoint(150, 150)));
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().contains(QRegularExpression(", Q = -?\\d\\.\\d{4}e[-+]\\d\\d eV$")))
+        << Find<QLabel>("statusLine")->text().toStdString();
+    QTest::mouseMove(carpet, carpet->WidgetPointOf(QPoint(0, 0)));
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().endsWith(", Q = no value"));
+
+    Find<QTabWidget>("pages")->setCurrentIndex(0);
+    window->ShowViewOfPage();
+    auto* surfaceBox = Find<QComboBox>("surfaceContentBox");
+    surfaceBox->setCurrentIndex(1);
+    emit surfaceBox->activated(1);
+    EXPECT_EQ(window->DensityChart().LegendTitle().back(), "Q [eV]");
+    EXPECT_EQ(colourBar->Title(), "Q [eV]");
+    chart->repaint();
+    QTest::mouseMove(chart, QPoint(1, 1));
+    QTest::mouseMove(chart, CellCentre(0, 30));
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().contains(", Q = ")) << Find<QLabel>("statusLine")->text().toStdString();
+    surfaceBox->setCurrentIndex(0);
+    emit surfaceBox->activated(0);
+    EXPECT_EQ(colourBar->Title(), "norm(PSI)");
 }
 
 class ExportTest : public InteractionTest {

@@ -1,0 +1,99 @@
+#include "HistogramPlot.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/RoundStep.h"
+
+namespace nivaro {
+namespace {
+
+constexpr int kMargin = 28;
+
+}  // namespace
+
+HistogramPlot::HistogramPlot(QWidget* parent) : QWidget(parent, Qt::Tool)
+{
+    setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2"));
+    resize(460, 300);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+}
+
+void HistogramPlot::ShowHistogram(const EnsembleHistogram& histogram, double period)
+{
+    histogram_ = histogram;
+    period_ = period;
+    note_ = QStringLiteral("column %1: total variation distance %2; %3 counted, %4 left the grid, %5 stopped")
+                .arg(histogram.column)
+                .arg(histogram.totalVariation, 0, 'f', 4)
+                .arg(histogram.counted)
+                .arg(histogram.leftGrid)
+                .arg(histogram.stopped);
+    setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2 at column %1").arg(histogram.column));
+    update();
+}
+
+void HistogramPlot::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QRectF plot(kMargin, kMargin + metrics.height(), width() - 2 * kMargin,
+                      height() - 2 * kMargin - 3 * metrics.height());
+    painter.drawText(QRectF(0, height() - metrics.height() - 4, width(), metrics.height()), Qt::AlignHCenter, note_);
+    const std::size_t bins = histogram_.counts.size();
+    if (bins == 0 || histogram_.counted == 0 || plot.width() < 20 || plot.height() < 20) {
+        return;
+    }
+    const double width = histogram_.binWidth;
+    const double from = histogram_.centres.front() - width / 2;
+    const double to = histogram_.centres.back() + width / 2;
+    double top = *std::max_element(histogram_.density.begin(), histogram_.density.end());
+    for (const long long count : histogram_.counts) {
+        top = std::max(top, count / (histogram_.counted * width));
+    }
+    const auto xAt = [&](double x) { return plot.left() + (x - from) / (to - from) * plot.width(); };
+    const auto yAt = [&](double density) { return plot.bottom() - density / (top * 1.05) * plot.height(); };
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(120, 150, 220));
+    for (std::size_t b = 0; b < bins; ++b) {
+        const double left = from + static_cast<double>(b) * width;
+        const double density = histogram_.counts[b] / (histogram_.counted * width);
+        painter.drawRect(QRectF(QPointF(xAt(left), yAt(density)), QPointF(xAt(left + width), plot.bottom())));
+    }
+    QPainterPath line;
+    for (std::size_t b = 0; b < bins; ++b) {
+        const QPointF point(xAt(histogram_.centres[b]), yAt(histogram_.density[b]));
+        b == 0 ? line.moveTo(point) : line.lineTo(point);
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(200, 0, 0), 2));
+    painter.drawPath(line);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(plot);
+    // nm below, units of d above, each at round values.
+    for (const bool inNanometres : {true, false}) {
+        const double unit = inNanometres ? 1e-9 : period_;
+        const double step = RoundStep((to - from) / unit / 6);
+        for (double value = std::ceil(from / unit / step) * step; value <= to / unit + step * 1e-9; value += step) {
+            const double x = xAt(value * unit);
+            const double edge = inNanometres ? plot.bottom() : plot.top();
+            painter.drawLine(QPointF(x, edge), QPointF(x, edge + (inNanometres ? 4 : -4)));
+            const QRectF box(x - 40, inNanometres ? edge + 4 : edge - 4 - metrics.height(), 80, metrics.height());
+            painter.drawText(box, Qt::AlignHCenter, QString::number(std::abs(value) < step * 1e-9 ? 0.0 : value, 'g', 4));
+        }
+    }
+    painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 4 + metrics.height(), 60, metrics.height()),
+                     Qt::AlignRight, QStringLiteral("x [nm]"));
+    painter.drawText(QRectF(plot.right() - 60, plot.top() - 4 - 2 * metrics.height(), 60, metrics.height()),
+                     Qt::AlignRight, QStringLiteral("x [d]"));
+    painter.drawText(QRectF(plot.left() + 6, plot.top() + 4, plot.width(), metrics.height()), Qt::AlignLeft,
+                     QStringLiteral("bars: ensemble   line: |psi|\u00b2"));
+}
+
+}  // namespace nivaro
