@@ -17,7 +17,7 @@ constexpr int kMargin = 28;
 HistogramPlot::HistogramPlot(QWidget* parent) : QWidget(parent, Qt::Tool)
 {
     setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2"));
-    resize(460, 300);
+    resize(480, 320);
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -43,8 +43,9 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QFontMetrics metrics = painter.fontMetrics();
     const QRectF plot(kMargin, kMargin + metrics.height(), width() - 2 * kMargin,
-                      height() - 2 * kMargin - 3 * metrics.height());
-    painter.drawText(QRectF(0, height() - metrics.height() - 4, width(), metrics.height()), Qt::AlignHCenter, note_);
+                      height() - 2 * kMargin - 4 * metrics.height());
+    painter.drawText(QRectF(4, height() - 2 * metrics.height() - 4, width() - 8, 2 * metrics.height()),
+                     Qt::AlignHCenter | Qt::TextWordWrap, note_);
     const std::size_t bins = histogram_.counts.size();
     if (bins == 0 || histogram_.counted == 0 || plot.width() < 20 || plot.height() < 20) {
         return;

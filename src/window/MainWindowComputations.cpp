@@ -225,6 +225,9 @@ void MainWindow::RenderCarpetImage()
         CarpetOptions options = controlPanel_->CarpetSettings();
         options.showTrajectories = options.showTrajectories && !choices.sampled;  // the sampled paths replace them
         nivaro::RenderCarpet(state_, options, *progressView_);
+        if (choices.sampled) {
+            state_.trajectoryStartGrid.Clear();  // no regular start to read or click under a sampled path
+        }
         ensembleChoices_ = choices;
         if (busy.Cancelled() || !TraceEnsembleIfChosen() ||
             (controlPanel_->ShowsQuantumPotentialCarpet() && !EnsureQuantumPotential())) {
@@ -292,9 +295,15 @@ bool MainWindow::WriteImageFile()
 
 // The picture comes straight from the planes, so it shows even when
 // "out.bmp" could not be written.
-// Each path passing a pixel darkens it by this share of what is left, so
-// that where many pass the carpet darkens like |psi|^2.
-constexpr double kPathOpacity = 0.2;
+// Each path passing a pixel darkens it by a share of what is left, chosen
+// so that the busiest pixel is nine tenths dark: where many pass the carpet
+// darkens like |psi|^2, and a lone path still shows faintly.
+double PathOpacity(const std::vector<std::uint32_t>& coverage)
+{
+    constexpr double kFaintest = 0.05;
+    const std::uint32_t busiest = coverage.empty() ? 0 : *std::max_element(coverage.begin(), coverage.end());
+    return busiest == 0 ? kFaintest : std::max(kFaintest, 1 - std::pow(0.1, 1.0 / busiest));
+}
 
 void MainWindow::ShowCarpetPicture()
 {
@@ -314,13 +323,14 @@ void MainWindow::ShowCarpetPicture()
     }
     if (ensemble_) {
         const std::vector<std::uint32_t> coverage = EnsembleCoverage(*ensemble_, rows);
+        const double pathOpacity = PathOpacity(coverage);
         const QColor ink(20, 20, 110);
         for (int row = 0; row < rows; ++row) {
             auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
             for (int column = 0; column < columns; ++column) {
                 const std::uint32_t passes = coverage[static_cast<std::size_t>(row) * columns + column];
                 if (passes > 0) {
-                    const double opacity = 1 - std::pow(1 - kPathOpacity, passes);
+                    const double opacity = 1 - std::pow(1 - pathOpacity, passes);
                     const auto mix = [opacity](int under, int over) {
                         return static_cast<int>(std::lround(under + (over - under) * opacity));
                     };
@@ -352,6 +362,9 @@ void MainWindow::ShowHistogram()
     if (!histogramPlot_) {
         histogramPlot_ = std::make_unique<HistogramPlot>(this);
         histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
+        // Over the lower right of the carpet, clear of the panel.
+        const QPoint corner = carpetView_->mapToGlobal(QPoint(carpetView_->width(), carpetView_->height()));
+        histogramPlot_->move(corner - QPoint(histogramPlot_->width() + 16, histogramPlot_->height() + 48));
     }
     histogramPlot_->ShowHistogram(histogram, state_.parameters.d);
     histogramPlot_->show();
