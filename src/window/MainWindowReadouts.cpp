@@ -187,7 +187,7 @@ void MainWindow::ShowQuantumPotentialSurface()
         for (int s = 0; s < blocksZ; ++s) {
             const double q = quantumPotential_[k * grid.decimationX + grid.decimationX / 2][s * grid.decimationZ +
                                                                                           grid.decimationZ / 2];
-            const double height = std::isnan(q) ? 0.0 : std::clamp(q, -colours.Limit(), colours.Limit());
+            const double height = std::isnan(q) ? 0.0 : std::clamp(q, colours.Lowest(), colours.Highest());
             points.push_back({static_cast<double>(k - blocksX / 2), height, static_cast<double>(s)});
             pointColours.push_back(colours(q));
         }
@@ -212,7 +212,7 @@ void MainWindow::UpdateColourBar()
     colourBar_->setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
     if (quantumPotentialCarpet || quantumPotentialSurface) {
         const DivergingMap colours(QuantumPotentialRange(quantumPotential_));
-        colourBar_->SetScale(colours, -colours.Limit(), colours.Limit(), QStringLiteral("Q [eV]"));
+        colourBar_->SetScale(colours, colours.Lowest(), colours.Highest(), QStringLiteral("Q [eV]"));
         return;
     }
     const ValueList& heights = densitySurface_.YValues();

@@ -5,7 +5,7 @@
 
 namespace nivaro {
 
-DivergingMap::DivergingMap(ValueRange range) : limit_(std::max(std::abs(range.low), std::abs(range.high)))
+DivergingMap::DivergingMap(ValueRange range) : lowest_(std::min(range.low, 0.0)), highest_(std::max(range.high, 0.0))
 {
 }
 
@@ -14,7 +14,8 @@ QColor DivergingMap::operator()(double value) const
     if (std::isnan(value)) {
         return NoValue();
     }
-    const double share = limit_ > 0 ? std::clamp(value / limit_, -1.0, 1.0) : 0.0;
+    const double end = value < 0 ? -lowest_ : highest_;
+    const double share = end > 0 ? std::clamp(value / end, -1.0, 1.0) : 0.0;
     const int fade = static_cast<int>(std::lround(255 * (1 - std::abs(share))));
     return share < 0 ? QColor(fade, fade, 255) : QColor(255, fade, fade);
 }

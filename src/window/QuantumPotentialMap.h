@@ -7,20 +7,24 @@
 
 namespace nivaro {
 
-// Colours for the quantum potential: blue below zero, white at zero, red
-// above, symmetric about zero up to the larger end of the clip range; a
-// point without a value is grey.
+// Colours for the quantum potential: white at zero, deepening to full blue
+// at the low end of the clip range and to full red at the high end (each
+// side on its own scale, so that a strong tail on one side does not wash
+// out the other); a point without a value is grey.
 class DivergingMap {
 public:
     explicit DivergingMap(ValueRange range);
 
     QColor operator()(double value) const;
-    double Limit() const { return limit_; }
+    // The clip range, widened to take in zero.
+    double Lowest() const { return lowest_; }
+    double Highest() const { return highest_; }
 
     static QColor NoValue() { return QColor(190, 190, 190); }
 
 private:
-    double limit_;
+    double lowest_;
+    double highest_;
 };
 
 // Q on the grid as a picture (column j, row i), as the carpet shows it.
