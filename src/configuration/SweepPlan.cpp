@@ -1,0 +1,162 @@
+#include "SweepPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "configuration/SettingKeys.h"
+#include "platform/NumberText.h"
+#include "platform/TextMatching.h"
+
+namespace nivaro {
+namespace {
+
+constexpr int kMostSweepValues = 100000;
+constexpr std::string_view kWholeKeys[] = {"slits", "nx", "nz", "nxb"};
+constexpr std::string_view kRatioKeys[] = {"X-scale", "Z-scale", "P-scale"};
+
+bool IsOneOf(std::string_view key, const auto& names)
+{
+    return std::any_of(std::begin(names), std::end(names), [key](std::string_view name) { return name == key; });
+}
+
+double ReadNumber(std::string_view text, const std::string& whole)
+{
+    try {
+        return StrToFloat(Trimmed(text));
+    } catch (const ConversionError&) {
+        throw SweepError("--sweep needs KEY=FROM:TO:COUNT with numbers, got '" + whole + "'");
+    }
+}
+
+std::vector<std::string> ValueTexts(const SweepAxis& axis)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < axis.count; ++i) {
+        const double value = axis.count == 1 ? axis.from : axis.from + (axis.to - axis.from) * i / (axis.count - 1);
+        const std::string text = axis.whole ? std::to_string(std::llround(value)) : FloatToStr(value);
+        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+            texts.push_back(text);
+        }
+    }
+    return texts;
+}
+
+int Digits(int number)
+{
+    int digits = 1;
+    for (; number >= 10; number /= 10) {
+        ++digits;
+    }
+    return digits;
+}
+
+}  // namespace
+
+SweepAxis ParseSweepAxis(std::string_view text)
+{
+    const std::string whole(text);
+    const std::size_t equals = text.find('=');
+    const auto usage = [&whole] {
+        return SweepError("--sweep needs KEY=FROM:TO:COUNT, got '" + whole + "'");
+    };
+    if (equals == std::string_view::npos) {
+        throw usage();
+    }
+    const std::string_view key = Trimmed(text.substr(0, equals));
+    const auto& names = SettingKeyNames();
+    const auto named = std::find_if(names.begin(), names.end(), [key](std::string_view name) { return EqualsIgnoringCase(name, key); });
+    if (named == names.end() || IsOneOf(*named, kRatioKeys)) {
+        throw SweepError("--sweep takes a numeric setting (not a scale), got '" + std::string(key) + "'");
+    }
+    std::vector<std::string_view> parts;
+    std::string_view rest = text.substr(equals + 1);
+    for (std::size_t colon; (colon = rest.find(':')) != std::string_view::npos; rest = rest.substr(colon + 1)) {
+        parts.push_back(rest.substr(0, colon));
+    }
+    parts.push_back(rest);
+    if (parts.size() != 3) {
+        throw usage();
+    }
+    SweepAxis axis;
+    axis.key = std::string(*named);
+    axis.whole = IsOneOf(*named, kWholeKeys);
+    axis.from = ReadNumber(parts[0], whole);
+    axis.to = ReadNumber(parts[1], whole);
+    const std::optional<int> count = ParseWholeInteger(Trimmed(parts[2]));
+    if (!count || *count < 1 || *count > kMostSweepValues) {
+        throw SweepError("--sweep needs a COUNT from 1 to 100000, got '" + whole + "'");
+    }
+    axis.count = *count;
+    if (!std::isfinite(axis.from) || !std::isfinite(axis.to)) {
+        throw SweepError("--sweep needs finite FROM and TO, got '" + whole + "'");
+    }
+    return axis;
+}
+
+std::vector<SweepRun> PlanSweep(const std::vector<SweepAxis>& axes)
+{
+    std::vector<SweepRun> runs(1);
+    for (const SweepAxis& axis : axes) {
+        std::vector<SweepRun> grown;
+        for (const SweepRun& run : runs) {
+            for (const std::string& value : ValueTexts(axis)) {
+                SweepRun next = run;
+                next.settings.emplace_back(axis.key, value);
+                grown.push_back(std::move(next));
+            }
+        }
+        runs = std::move(grown);
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        runs[i].index = static_cast<int>(i);
+    }
+    return runs;
+}
+
+std::string ExpandPattern(const std::string& pattern, const SweepRun& run, int runCount)
+{
+    std::string expanded;
+    for (std::size_t at = 0; at < pattern.size();) {
+        const std::size_t open = pattern.find('{', at);
+        if (open == std::string::npos) {
+            expanded += pattern.substr(at);
+            break;
+        }
+        expanded += pattern.substr(at, open - at);
+        const std::size_t close = pattern.find('}', open);
+        if (close == std::string::npos) {
+            throw SweepError("'" + pattern + "' has a '{' without '}'");
+        }
+        const std::string name = pattern.substr(open + 1, close - open - 1);
+        if (name == "index") {
+            const std::string digits = std::to_string(run.index);
+            expanded += std::string(static_cast<std::size_t>(std::max(0, Digits(runCount) - static_cast<int>(digits.size()))), '0') + digits;
+        } else {
+            const auto setting = std::find_if(run.settings.begin(), run.settings.end(),
+                                              [&name](const auto& s) { return EqualsIgnoringCase(s.first, name); });
+            if (setting == run.settings.end()) {
+                throw SweepError("'" + pattern + "' names {" + name + "}, which is neither {index} nor a swept key");
+            }
+            expanded += setting->second;
+        }
+        at = close + 1;
+    }
+    return expanded;
+}
+
+void RequireDistinctFiles(const std::vector<std::string>& patterns, const std::vector<SweepRun>& runs)
+{
+    std::set<std::string> names;
+    for (const std::string& pattern : patterns) {
+        for (const SweepRun& run : runs) {
+            const std::string name = ExpandPattern(pattern, run, static_cast<int>(runs.size()));
+            if (!names.insert(name).second) {
+                throw SweepError("two runs of the sweep would write '" + name +
+                                 "'; put {index} or the swept keys into the file name");
+            }
+        }
+    }
+}
+
+}  // namespace nivaro

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "configuration/SweepPlan.h"
+
+namespace nivaro {
+namespace {
+
+TEST(SweepPlan, AxesFormAGridWithTheLastFastestAndWholeKeysDeduplicated)
+{
+    const std::vector<SweepRun> runs = PlanSweep({ParseSweepAxis("z0=0:1:3"), ParseSweepAxis("Slits=1:2.4:4")});
+    ASSERT_EQ(runs.size(), 6u) << "slits 1, 1.47, 1.93, 2.4 round to 1, 1, 2, 2";
+    EXPECT_EQ(runs[0].settings, (std::vector<std::pair<std::string, std::string>>{{"z0", "0"}, {"slits", "1"}}));
+    EXPECT_EQ(runs[1].settings[1].second, "2");
+    EXPECT_EQ(runs[2].settings[0].second, "0.5");
+    EXPECT_EQ(runs[5].index, 5);
+    EXPECT_EQ(PlanSweep({ParseSweepAxis("lambda=1e-8:1e-8:1")}).front().settings.front().second, "1E-8")
+        << "values as the configuration stores them";
+}
+
+TEST(SweepPlan, PatternsTakeTheZeroPaddedIndexAndSweptValues)
+{
+    const std::vector<SweepRun> runs = PlanSweep({ParseSweepAxis("z0=0:1:11")});
+    EXPECT_EQ(ExpandPattern("frames/c-{index}.png", runs[3], 11), "frames/c-03.png");
+    EXPECT_EQ(ExpandPattern("t/{Z0}.npy", runs[10], 11), "t/1.npy");
+    EXPECT_THROW(ExpandPattern("t/{slits}.npy", runs[0], 11), SweepError);
+    EXPECT_THROW(ExpandPattern("t/{index.npy", runs[0], 11), SweepError);
+    EXPECT_NO_THROW(RequireDistinctFiles({"c-{index}.png", "d-{z0}.txt"}, runs));
+    try {
+        RequireDistinctFiles({"c.png"}, runs);
+        ADD_FAILURE() << "two runs writing one file were let through";
+    } catch (const SweepError& error) {
+        EXPECT_NE(std::string(error.what()).find("'c.png'"), std::string::npos) << error.what();
+    }
+}
+
+TEST(SweepPlan, MalformedAxesAreRefusedWithTheText)
+{
+    for (const char* text : {"z0", "z0=0:1", "z0=0:1:0", "z0=a:1:2", "X-scale=1:2:2", "colour=1:2:3", "z0=0:1:2:3",
+                             "z0=0:inf:2", "z0=0:1:100001"}) {
+        EXPECT_THROW(ParseSweepAxis(text), SweepError) << text;
+    }
+}
+
+}  // namespace
+}  // namespace nivaro
