@@ -70,6 +70,19 @@ std::uint64_t TakeSeed(ArgumentCursor& cursor, const std::string& option)
     return seed;
 }
 
+// "I/K" with 1 <= I <= K.
+void ParseShard(const std::string& text, BatchOptions& options)
+{
+    const std::size_t slash = text.find('/');
+    const std::optional<int> index = slash == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(0, slash));
+    const std::optional<int> count = slash == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(slash + 1));
+    if (!index || !count || *count < 1 || *index < 1 || *index > *count) {
+        throw UsageError("--shard needs I/K with 1 <= I <= K, got '" + text + "'");
+    }
+    options.shardIndex = *index - 1;
+    options.shardCount = *count;
+}
+
 }  // namespace
 
 PictureFormat PictureFormatOf(const std::string& path, bool allowSvg)
@@ -168,6 +181,28 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.histogramFile = cursor.TakeValueOf(option);
         } else if (option == "--quantum-potential") {
             options.quantumPotentialFile = cursor.TakeValueOf(option);
+        } else if (option == "--sweep") {
+            try {
+                options.sweeps.push_back(ParseSweepAxis(cursor.TakeValueOf(option)));
+            } catch (const SweepError& error) {
+                throw UsageError(error.what());
+            }
+        } else if (option == "--sweep-summary") {
+            options.sweepSummaryFile = cursor.TakeValueOf(option);
+        } else if (option == "--animation") {
+            options.animationFile = cursor.TakeValueOf(option);
+        } else if (option == "--animation-of") {
+            const std::string& value = cursor.TakeValueOf(option);
+            if (value != "carpet" && value != "chart") {
+                throw UsageError("--animation-of takes carpet or chart, got '" + value + "'");
+            }
+            options.animationOfChart = value == "chart";
+        } else if (option == "--fps") {
+            options.framesPerSecond = TakeWholeNumber(cursor, option, 1, 100);
+        } else if (option == "--force") {
+            options.force = true;
+        } else if (option == "--shard") {
+            ParseShard(cursor.TakeValueOf(option), options);
         } else if (option == "--help" || option == "-h") {
             options.help = true;
         } else if (option == "--version") {
@@ -176,12 +211,20 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             throw UsageError("unknown option '" + option + "'");
         }
     }
+    const bool sweeping = !options.sweeps.empty();
+    if (!sweeping && (options.sweepSummaryFile || options.animationFile || options.shardCount > 1)) {
+        throw UsageError("--sweep-summary, --animation and --shard need --sweep KEY=FROM:TO:COUNT");
+    }
+    if (options.animationFile && options.shardCount > 1) {
+        throw UsageError("--animation needs every run of the sweep: run it without --shard, or under mpirun");
+    }
     if (options.histogramColumn && !options.histogramFile) {
         throw UsageError("--histogram-at needs --histogram FILE to write the histogram to");
     }
     if (!options.help && !options.version && !options.densityFile && !options.spectrumFile && !options.psiFile &&
         !options.outputFile && !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile &&
-        !options.chartFile && !options.histogramFile && !options.quantumPotentialFile) {
+        !options.chartFile && !options.histogramFile && !options.quantumPotentialFile && !options.sweepSummaryFile &&
+        !options.animationFile) {
         throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --spectrum, "
                          "--trajectories, --histogram, --quantum-potential or --write-config");
     }
@@ -202,6 +245,8 @@ std::string BatchUsage()
            "                    [--spectrum FILE] [--psi FILE] [--output RUN.h5] [--trajectories FILE]\n"
            "                    [--ensemble K] [--seed S] [--histogram-at COLUMN] [--bins B] [--histogram FILE]\n"
            "                    [--quantum-potential FILE] [--write-config FILE]\n"
+           "                    [--sweep KEY=FROM:TO:COUNT]... [--sweep-summary FILE] [--animation FILE]\n"
+           "                    [--animation-of carpet|chart] [--fps N] [--force] [--shard I/K]\n"
            "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
@@ -233,6 +278,16 @@ std::string BatchUsage()
            "  --bins B             bins of the histogram over the occupied x range (default 50)\n"
            "  --quantum-potential FILE  write the quantum potential Q in eV on the grid (text table, .npy or .h5;\n"
            "                       nan where |psi| is below 1e-12 of its largest value)\n"
+           "  --sweep KEY=FROM:TO:COUNT  run once for each of COUNT values of a numeric setting; several form a\n"
+           "                       grid of runs, the last varying fastest. Every output name is then a pattern:\n"
+           "                       {index} (zero-padded) and {KEY} (the value) tell the runs' files apart\n"
+           "  --sweep-summary FILE one CSV line per run: its index, the swept values, the density maximum, the\n"
+           "                       wall time and whether it ran\n"
+           "  --animation FILE     the carpets of the sweep (or with --animation-of chart the 3D charts) as an\n"
+           "                       animated GIF, or an .mp4 or .webm video through ffmpeg; --fps N (default 10)\n"
+           "  --force              overwrite frames and tables that exist (a sweep refuses to otherwise)\n"
+           "  --shard I/K          run only the runs r with r % K = I - 1 (for array jobs); under mpirun the\n"
+           "                       runs are dealt out over the ranks the same way\n"
            "  --write-config FILE  write the settings back to a configuration file, keeping its other keys\n"
            "  --threads N          threads of the computations (default: NIVARO_THREADS, else every core)\n"
            "  --timings            print the time of each stage and of writing each file on standard error\n"
@@ -240,7 +295,8 @@ std::string BatchUsage()
            "  --quiet              no progress bar\n"
            "  --help, --version    print this text or the version and stop\n"
            "\n"
-           "Exit status: 0 success, 1 an output file could not be written, 2 a usage or value error.\n";
+           "Exit status: 0 success, 1 an output file could not be written, 2 a usage or value error,\n"
+           "3 a run of a sweep could not be computed (the others were).\n";
 }
 
 }  // namespace nivaro

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "configuration/SweepPlan.h"
+
 namespace nivaro {
 
 struct BatchOptions {
@@ -37,6 +39,14 @@ struct BatchOptions {
     int bins = 50;
     std::optional<std::string> histogramFile;
     std::optional<std::string> quantumPotentialFile;
+    std::vector<SweepAxis> sweeps;  // --sweep KEY=FROM:TO:COUNT, in order (the last varies fastest)
+    std::optional<std::string> sweepSummaryFile;
+    std::optional<std::string> animationFile;
+    bool animationOfChart = false;  // else of the carpet
+    int framesPerSecond = 10;
+    bool force = false;  // overwrite existing frames and tables of a sweep
+    int shardIndex = 0;  // --shard I/K: this process runs the runs r with r % K == I - 1
+    int shardCount = 1;
     bool help = false;
     bool version = false;
 };

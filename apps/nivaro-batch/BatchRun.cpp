@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "BatchOptions.h"
+#include "BatchSweep.h"
 #include "InterruptGuard.h"
 #include "StageTimings.h"
 #include "TerminalProgress.h"
@@ -119,15 +120,21 @@ std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTex
 }
 
 // The chart is drawn first (the "chart" stage), then encoded and written.
-void WriteChart(const BatchOptions& options, const SimulationState& state, std::vector<std::string> legend,
-                StageTimings& timings)
+void FillChart(MainChart& chart, const BatchOptions& options, const SimulationState& state,
+               std::vector<std::string> legend)
 {
-    MainChart chart;
     chart.FillSurface(state.grid.nx, state.grid.nz, SurfaceBlockMaxima(state));
     if (options.chartTrajectories) {
         chart.AddTrajectories(SurfaceTrajectories(state));
     }
     chart.Plot().SetLegendTitle(std::move(legend));
+}
+
+void WriteChart(const BatchOptions& options, const SimulationState& state, std::vector<std::string> legend,
+                StageTimings& timings)
+{
+    MainChart chart;
+    FillChart(chart, options, state, std::move(legend));
     const std::string& path = *options.chartFile;
     const int width = options.chartWidth;
     const int height = options.chartHeight;
@@ -239,15 +246,17 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
     err << HistogramSummary(histogram) << '\n';
 }
 
-void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
+}  // namespace
+
+RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostream& err, bool showProgress,
+                  const InterruptGuard& interrupts, FrameKind frame)
 {
-    SimulationState state;
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, err);
     RequireBoundedWork(state, options, err);
-    const InterruptGuard interrupts(state.stopRequested);
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
+    RunResult result;
 
     // The outputs are opened before the computation, so that a folder that
     // cannot be written is reported at once, not after minutes of work.
@@ -258,13 +267,16 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     const std::unique_ptr<AtomicFile> trajectories = OpenOutput(options.trajectoriesFile);
     const std::unique_ptr<AtomicFile> histogram = OpenOutput(options.histogramFile);
     const std::unique_ptr<ArrayOutput> quantumPotential = OpenArray(options.quantumPotentialFile, attributes);
+    const bool carpet = options.carpetFile || frame == FrameKind::Carpet;
+    const bool chart = options.chartFile || frame == FrameKind::Chart;
 
     TerminalProgress terminal(err);
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
-    if (density || psi || spectrum || options.outputFile || options.carpetFile || options.chartFile) {
+    if (density || psi || spectrum || options.outputFile || carpet || chart) {
         timings.Time("density", [&] { ComputeDensityGrid(state, progress); });
         interrupts.ThrowIfInterrupted();
+        result.densityMax = state.densityField.MaxElement();
     } else {
         state.parameters.UpdateDerived();
     }
@@ -275,16 +287,23 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
     if (psi) {
         timings.Time(writing(options.psiFile), [&] { psi->WriteComplex(state.psiField, "psi", kPsiUnit); });
     }
-    if (options.carpetFile) {
+    if (carpet) {
         timings.Time("carpet", [&] {
             RenderCarpet(state, {options.contrast, options.carpetTrajectories, options.dataFile}, progress);
         });
         interrupts.ThrowIfInterrupted();
+    }
+    if (options.carpetFile) {
         timings.Time(writing(options.carpetFile), [&] { WriteCarpet(*options.carpetFile, state); });
     }
     terminal.Finish();
     if (options.chartFile) {
         WriteChart(options, state, LegendLines(options, panel, state.grid), timings);
+    }
+    if (frame == FrameKind::Chart) {
+        MainChart frameChart;
+        FillChart(frameChart, options, state, LegendLines(options, panel, state.grid));
+        result.chart = RenderChartImage(frameChart.Plot(), options.chartWidth, options.chartHeight);
     }
     if (trajectories) {
         timings.Time("trajectories", [&] { WriteTrajectoryCsv(trajectories->Stream(), state); });
@@ -322,9 +341,8 @@ void Run(const BatchOptions& options, std::ostream& err, bool showProgress)
             configuration.Save(*options.writeConfigFile);
         });
     }
+    return result;
 }
-
-}  // namespace
 
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool showProgress)
 {
@@ -338,9 +356,16 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             out << "nivaro-batch " << kProgramVersion << "\n";
             return kExitSuccess;
         }
-        Run(options, err, showProgress && !options.quiet);
+        if (!options.sweeps.empty()) {
+            return RunSweep(options, err, showProgress && !options.quiet);
+        }
+        SimulationState state;
+        const InterruptGuard interrupts(state.stopRequested);
+        RunOnce(options, state, err, showProgress && !options.quiet, interrupts, FrameKind::None);
         return kExitSuccess;
     } catch (const UsageError& error) {
+        err << "nivaro-batch: " << error.what() << "\nTry 'nivaro-batch --help'.\n";
+    } catch (const SweepError& error) {
         err << "nivaro-batch: " << error.what() << "\nTry 'nivaro-batch --help'.\n";
     } catch (const UnusableSettingsError& error) {
         err << "nivaro-batch: cannot compute with these settings:\n" << error.what() << '\n';

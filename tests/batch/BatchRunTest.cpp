@@ -7,6 +7,10 @@
 #include <vector>
 
 #include <QImage>
+#include <QImageReader>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <cstring>
 #include <hdf5.h>
 #include <csignal>
@@ -338,6 +342,99 @@ TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "late.csv")) << "nothing written for a column beyond nz";
+}
+
+// A 3 by 2 sweep writes what six single runs write, byte for byte.
+TEST(BatchSweep, ASweepWritesWhatSingleRunsWriteAndAnAnimation)
+{
+    const ScratchFolder folder;
+    const BatchResult sweep =
+        Batch({"--sweep", "z0=0:0.5:3", "--sweep", "slits=2:3:2", "--carpet", (folder / "frames/c-{index}.png").string(),
+               "--sweep-summary", (folder / "sum.csv").string(), "--animation", (folder / "a.gif").string()});
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    const std::vector<std::pair<const char*, const char*>> values = {{"0", "2"},    {"0", "3"},   {"0.25", "2"},
+                                                                      {"0.25", "3"}, {"0.5", "2"}, {"0.5", "3"}};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const auto single = folder / ("single-" + std::to_string(i) + ".png");
+        ASSERT_EQ(Batch({"--set", std::string("z0=") + values[i].first, "--set", std::string("slits=") + values[i].second,
+                         "--carpet", single.string()})
+                      .status,
+                  0);
+        EXPECT_EQ(ReadWholeFile(folder / ("frames/c-" + std::to_string(i) + ".png")), ReadWholeFile(single)) << i;
+    }
+    const std::vector<std::string> summary = Lines(ReadWholeFile(folder / "sum.csv"));
+    ASSERT_EQ(summary.size(), 7u);
+    EXPECT_EQ(summary[0], "index,z0,slits,density_max,wall_s,status");
+    EXPECT_EQ(summary[3].substr(0, 9), "2,0.25,2,");
+    EXPECT_EQ(summary[6].substr(summary[6].size() - 4), "\"ok\"");
+
+    QImageReader gif(QString::fromStdString((folder / "a.gif").string()));
+    EXPECT_EQ(gif.imageCount(), 6);
+    EXPECT_EQ(gif.read().size(), QSize(300, 300));
+
+    if (std::system("ffprobe -version > /dev/null 2>&1") != 0) {
+        std::printf("ffmpeg is not installed: the video is not checked\n");
+        return;
+    }
+    ASSERT_EQ(Batch({"--sweep", "z0=0:1:4", "--animation", (folder / "a.mp4").string()}).status, 0);
+    const std::string probe = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                              "stream=nb_read_frames,width,height -of csv=p=0 '" + (folder / "a.mp4").string() + "'";
+    std::FILE* pipe = popen(probe.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char answer[64] = {};
+    ASSERT_NE(std::fgets(answer, sizeof answer, pipe), nullptr);
+    pclose(pipe);
+    EXPECT_EQ(std::string(answer), "300,300,4\n");
+}
+
+TEST(BatchSweep, ClashesAndExistingFilesAreRefusedAndAFailedRunIsMarked)
+{
+    const ScratchFolder folder;
+    const std::string carpet = (folder / "c.png").string();
+    const BatchResult clash = Batch({"--sweep", "z0=0:1:2", "--carpet", carpet});
+    EXPECT_EQ(clash.status, 2);
+    EXPECT_NE(clash.err.find("two runs of the sweep would write"), std::string::npos) << clash.err;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+
+    std::ofstream(folder / "d-1.txt") << "kept";
+    const std::vector<std::string> run = {"--sweep", "nx=0:10:2", "--density", (folder / "d-{nx}.txt").string(),
+                                          "--sweep-summary", (folder / "sum.csv").string()};
+    const BatchResult existing = Batch({"--sweep", "nx=1:10:2", "--density", (folder / "d-{nx}.txt").string()});
+    EXPECT_EQ(existing.status, 2);
+    EXPECT_NE(existing.err.find("give --force"), std::string::npos) << existing.err;
+    EXPECT_EQ(ReadWholeFile(folder / "d-1.txt"), "kept");
+
+    const BatchResult failing = Batch(run);
+    EXPECT_EQ(failing.status, 3) << failing.err;
+    EXPECT_NE(failing.err.find("run 0 (nx=0) failed: "), std::string::npos) << failing.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / "d-10.txt")) << "the sweep went on";
+    const std::vector<std::string> summary = Lines(ReadWholeFile(folder / "sum.csv"));
+    ASSERT_EQ(summary.size(), 3u);
+    EXPECT_NE(summary[1].find("\"failed: nx=0"), std::string::npos) << summary[1];
+}
+
+// Two shards by hand (as array jobs run them) write the files one process
+// writes.
+TEST(BatchSweep, ShardsTogetherWriteWhatOneProcessWrites)
+{
+    const ScratchFolder folder;
+    const auto run = [&folder](const std::string& where, std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {"--sweep", "z0=0:1:4", "--carpet", (folder / where / "c-{index}.png").string(),
+                                              "--density", (folder / where / "d-{index}.npy").string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return Batch(arguments).status;
+    };
+    ASSERT_EQ(run("one", {}), 0);
+    ASSERT_EQ(run("shards", {"--shard", "1/2"}), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "shards"), {}), 4) << "runs 0 and 2 only";
+    ASSERT_EQ(run("shards", {"--shard", "2/2"}), 0);
+    for (int i = 0; i < 4; ++i) {
+        for (const std::string& name : {"c-" + std::to_string(i) + ".png", "d-" + std::to_string(i) + ".npy"}) {
+            EXPECT_EQ(ReadWholeFile(folder / "shards" / name), ReadWholeFile(folder / "one" / name)) << name;
+        }
+    }
+    EXPECT_EQ(Batch({"--shard", "3/2", "--sweep", "z0=0:1:2"}).status, 2);
+    EXPECT_EQ(Batch({"--shard", "1/2", "--sweep", "z0=0:1:2", "--animation", (folder / "a.gif").string()}).status, 2);
 }
 
 TEST(Batch, AnUnwritableOutputIsReportedWithTheReason)

@@ -1,0 +1,199 @@
+#include "BatchSweep.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "BatchOptions.h"
+#include "BatchRun.h"
+#include "InterruptGuard.h"
+#include "RunDealer.h"
+#include "carpet/CarpetPixels.h"
+#include "engine/SettingsValidation.h"
+#include "engine/SimulationState.h"
+#include "output/AnimationFile.h"
+#include "platform/AtomicFile.h"
+
+namespace nivaro {
+namespace {
+
+using OutputName = std::optional<std::string> BatchOptions::*;
+
+constexpr OutputName kRunOutputs[] = {
+    &BatchOptions::densityFile,  &BatchOptions::spectrumFile,  &BatchOptions::psiFile,
+    &BatchOptions::outputFile,   &BatchOptions::trajectoriesFile, &BatchOptions::carpetFile,
+    &BatchOptions::chartFile,    &BatchOptions::histogramFile, &BatchOptions::quantumPotentialFile,
+    &BatchOptions::writeConfigFile,
+};
+
+// A file the sweep is about to write: refused when it exists (unless
+// forced), its folder made.
+void PrepareOutput(const std::string& path, bool force)
+{
+    if (!force && std::filesystem::exists(path)) {
+        throw UsageError("'" + path + "' exists; give --force to overwrite the files of a sweep");
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder);
+    }
+}
+
+BatchOptions OptionsOfRun(const BatchOptions& options, const SweepRun& run, int runCount)
+{
+    BatchOptions one = options;
+    one.sweeps.clear();
+    one.settings.insert(one.settings.end(), run.settings.begin(), run.settings.end());
+    for (const OutputName name : kRunOutputs) {
+        if (one.*name) {
+            one.*name = ExpandPattern(*(one.*name), run, runCount);
+        }
+    }
+    return one;
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c == '\n' ? ' ' : c);
+    }
+    return quoted + "\"";
+}
+
+std::string SummaryLine(const SweepRun& run, double densityMax, double seconds, const std::string& status)
+{
+    std::string line = std::to_string(run.index);
+    for (const auto& setting : run.settings) {
+        line += "," + setting.second;
+    }
+    char number[32];
+    const auto written = std::to_chars(number, number + sizeof number, densityMax);
+    line += "," + std::string(number, written.ptr);
+    std::snprintf(number, sizeof number, "%.3f", seconds);
+    return line + "," + number + "," + Quoted(status);
+}
+
+std::string SummaryHeader(const BatchOptions& options)
+{
+    std::string header = "index";
+    for (const SweepAxis& axis : options.sweeps) {
+        header += "," + axis.key;
+    }
+    return header + ",density_max,wall_s,status\n";
+}
+
+QImage CarpetFrame(const SimulationState& state)
+{
+    QImage frame(state.grid.nz, state.grid.nx, QImage::Format_RGB888);
+    for (int row = 0; row < state.grid.nx; ++row) {
+        InterleaveRgbRow(state.carpetRed, state.carpetGreen, state.carpetBlue, row, frame.scanLine(row));
+    }
+    return frame;
+}
+
+void AddFrame(AnimationFile& animation, const QImage& frame)
+{
+    const QImage rgb = frame.convertToFormat(QImage::Format_RGB888);
+    animation.AddFrame(rgb.width(), rgb.height(), [&rgb](int row, std::uint8_t* pixels) {
+        std::copy_n(rgb.constScanLine(row), rgb.width() * 3, pixels);
+    });
+}
+
+}  // namespace
+
+int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
+{
+    const std::vector<SweepRun> runs = PlanSweep(options.sweeps);
+    const int runCount = static_cast<int>(runs.size());
+    std::vector<std::string> patterns;
+    for (const OutputName name : kRunOutputs) {
+        if (options.*name) {
+            patterns.push_back(*(options.*name));
+        }
+    }
+    RequireDistinctFiles(patterns, runs);
+    const RunDealer dealer(options.shardIndex, options.shardCount);
+    for (const SweepRun& run : runs) {
+        if (dealer.Mine(run.index)) {
+            for (const std::string& pattern : patterns) {
+                PrepareOutput(ExpandPattern(pattern, run, runCount), options.force);
+            }
+        }
+    }
+    std::unique_ptr<AnimationFile> animation;
+    std::unique_ptr<AtomicFile> summary;
+    if (dealer.Leads()) {
+        if (options.animationFile) {
+            PrepareOutput(*options.animationFile, true);
+            animation = AnimationFile::Open(*options.animationFile, options.framesPerSecond);
+        }
+        if (options.sweepSummaryFile) {
+            PrepareOutput(*options.sweepSummaryFile, true);
+            summary = std::make_unique<AtomicFile>(*options.sweepSummaryFile);
+        }
+    }
+    const FrameKind frameKind = !options.animationFile ? FrameKind::None
+                                : options.animationOfChart ? FrameKind::Chart
+                                                           : FrameKind::Carpet;
+    std::string lines = SummaryHeader(options);
+    const auto take = [&](const std::string& line, const QImage& frame) {
+        lines += line + "\n";
+        if (animation && !frame.isNull()) {
+            AddFrame(*animation, frame);
+        }
+    };
+    SimulationState state;
+    const InterruptGuard interrupts(state.stopRequested);
+    bool failedHere = false;
+    for (const SweepRun& run : runs) {
+        if (!dealer.Mine(run.index)) {
+            if (dealer.InCluster() && dealer.Leads()) {
+                const RunDealer::Delivery delivery = dealer.Receive(run.index);
+                take(delivery.line, delivery.frame);
+            }
+            continue;
+        }
+        const auto started = std::chrono::steady_clock::now();
+        RunResult result;
+        QImage frame;
+        std::string status = "ok";
+        try {
+            result = RunOnce(OptionsOfRun(options, run, runCount), state, err, showProgress, interrupts, frameKind);
+            frame = frameKind == FrameKind::Carpet ? CarpetFrame(state) : result.chart;
+        } catch (const UsageError& error) {
+            status = std::string("failed: ") + error.what();
+        } catch (const UnusableSettingsError& error) {
+            status = std::string("failed: ") + error.what();
+        }
+        if (status != "ok") {
+            failedHere = true;
+            std::string settings;
+            for (const auto& [key, value] : run.settings) {
+                settings += (settings.empty() ? "" : ", ") + key + "=" + value;
+            }
+            err << "nivaro-batch: run " << run.index << " (" << settings << ") " << status << '\n';
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const std::string line = SummaryLine(run, result.densityMax, seconds, status);
+        if (dealer.Leads()) {
+            take(line, frame);
+        } else {
+            dealer.Send(run.index, line, frame);
+        }
+    }
+    if (animation) {
+        animation->Finish();
+    }
+    if (summary) {
+        std::fwrite(lines.data(), 1, lines.size(), summary->Stream());
+        summary->Commit();
+    }
+    const bool failed = dealer.AnyFailed(failedHere);
+    return failed ? kExitSweepRunFailed : kExitSuccess;
+}
+
+}  // namespace nivaro
