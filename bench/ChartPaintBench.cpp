@@ -29,6 +29,7 @@ public:
     bool Confirm(const QString&) override { return false; }
     std::optional<int> AskPictureScale(const QSize&) override { return std::nullopt; }
     void ShowInformation(const QString&, const QString&) override {}
+    std::optional<SweepRequest> AskSweep(const QString&) override { return std::nullopt; }
 };
 
 // The window after its first Apply with the 3D trajectories on: the default

@@ -124,6 +124,7 @@ void MainWindow::ConnectHandlers()
 {
     connect(controlPanel_->ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyParameters);
     connect(controlPanel_->CarpetApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyCarpet);
+    connect(controlPanel_->SweepButton(), &QPushButton::clicked, this, &MainWindow::RunSweep);
     connect(controlPanel_, &ParameterPanel::pageChosen, this, &MainWindow::ShowViewOfPage);
     connect(controlPanel_, &ParameterPanel::delayedApplyWanted, this, &MainWindow::ArmDelayedApply);
     connect(controlPanel_, &ParameterPanel::refused, this, [this](const QString& message) { dialogs_.ShowError(message); });

@@ -37,6 +37,8 @@ enum class ViewMode { Progress, Chart, Image };
 // The main window: the parameter panel on the right, the status line at the
 // bottom, and one of three views in the client area (progress, the 3D chart,
 // the 2D carpet). It wires the panel and the views to the engine.
+inline constexpr int kSweepFramesPerSecond = 10;
+
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -142,6 +144,9 @@ private:
     void SetAntialiasing();
     void ShowShortcuts();
     void ShowAbout();
+    // Asks for a sweep of one setting and records its carpets or charts as
+    // an animation, showing the frames as they come.
+    void RunSweep();
     void SaveDensityTable();
     // Everything the last computation holds, as one HDF5 file.
     void ExportRun();

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "MainWindowBusyState.h"
 
 #include <QApplication>
 #include <QImage>
@@ -32,44 +33,6 @@
 #include "platform/SystemMemory.h"
 
 namespace nivaro {
-
-// The busy state of a computation: panel disabled, hourglass, progress view.
-// Always left, also when an exception passes through; nested computations
-// (the carpet started by the page rule) leave it only at the outermost level.
-class MainWindow::BusyState {
-public:
-    BusyState(MainWindow& window, bool clearStatus) : window_(window)
-    {
-        if (window_.busyDepth_++ == 0) {
-            if (!window_.closing_) {
-                window_.state_.stopRequested = false;
-            }
-            window_.progressView_->Begin();
-            window_.controlPanel_->setEnabled(false);
-            window_.setFocus();
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        }
-        if (clearStatus) {
-            window_.statusLine_->clear();
-        }
-        window_.SetView(ViewMode::Progress);
-    }
-    BusyState(const BusyState&) = delete;
-    BusyState& operator=(const BusyState&) = delete;
-    bool Cancelled() const { return window_.CancelRequested(); }
-    ~BusyState()
-    {
-        window_.SetViewOfPage();
-        if (--window_.busyDepth_ == 0) {
-            window_.progressView_->Finish(Cancelled());
-            QApplication::restoreOverrideCursor();
-            window_.controlPanel_->setEnabled(true);
-        }
-    }
-
-private:
-    MainWindow& window_;
-};
 
 void MainWindow::ApplyParameters()
 {

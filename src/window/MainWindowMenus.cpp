@@ -89,6 +89,10 @@ void MainWindow::BuildMenus()
     carpetMenu_->addSeparator();
     clearDataFileAction_ = AddMenuItem(carpetMenu_, "clearDataFileAction", "Clear DAT-file", &MainWindow::ClearDataFile);
     addToDataFileAction_ = AddMenuItem(carpetMenu_, "addToDataFileAction", "Add to DAT-file", &MainWindow::AddToDataFile);
+    for (QMenu* menu : {chartMenu_, carpetMenu_}) {
+        menu->addSeparator();
+        AddMenuItem(menu, menu == chartMenu_ ? "sweepChartAction" : "sweepCarpetAction", "Sweep...", &MainWindow::RunSweep);
+    }
     connect(carpetMenu_, &QMenu::aboutToShow, this, &MainWindow::EnableCarpetMenuItems);
 
     BuildMenuBar();
@@ -107,6 +111,7 @@ void MainWindow::BuildMenuBar()
     AddMenuItem(fileMenu, "exportDensityAction", "Export &norm(PSI)...", &MainWindow::SaveDensityTable);
     exportRunAction_ = withShortcut(AddMenuItem(fileMenu, "exportRunAction", "&Export run...", &MainWindow::ExportRun),
                                     QKeySequence(Qt::CTRL | Qt::Key_E));
+    AddMenuItem(fileMenu, "sweepAction", "S&weep...", &MainWindow::RunSweep);
     fileMenu->addSeparator();
     withShortcut(AddMenuItem(fileMenu, "quitAction", "&Quit", &QWidget::close), QKeySequence::Quit);
 

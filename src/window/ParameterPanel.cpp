@@ -119,6 +119,8 @@ QGroupBox* ParameterPanel::BuildParameterGroup()
     AddFieldRow(grid, 5, "sigma0:", sigma0Field_, unit("m"));
     applyButton_ = Named(new QPushButton(QStringLiteral("Apply"), group), "applyButton");
     grid->addWidget(applyButton_, 6, 0, 1, 3);
+    sweepButton_ = Named(new QPushButton(QStringLiteral("Sweep..."), group), "sweepButton");
+    grid->addWidget(sweepButton_, 7, 0, 1, 3);
     setTabOrder(applyButton_, slitsField_);
     setTabOrder(slitsField_, massBox_);
     setTabOrder(massBox_, lambdaField_);
@@ -302,6 +304,7 @@ void ParameterPanel::AddToolTips()
         {zScale_.field, "Magnification along the beam, as p:q (Enter or leaving the field applies)."},
         {pScale_.field, "Height scale of the density, as p:q (Enter or leaving the field applies)."},
         {applyButton_, "Compute psi with these settings (Enter in any field does the same)."},
+        {sweepButton_, "Run one setting over a range and record the carpets or charts as an animation."},
         {contrastField_, "Square roots taken of the density on the carpet (0 to 5): higher shows faint fringes."},
         {highlightColourBox_, "Colour of a trajectory clicked on the carpet."},
         {carpetApplyButton_, "Draw the carpet again with these options."},

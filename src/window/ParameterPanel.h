@@ -74,6 +74,7 @@ public:
 
     QPushButton* ApplyButton() const { return applyButton_; }
     QPushButton* CarpetApplyButton() const { return carpetApplyButton_; }
+    QPushButton* SweepButton() const { return sweepButton_; }
 
 signals:
     // The user chose the other page's tab.
@@ -127,6 +128,7 @@ private:
     QLineEdit* dxbField_ = nullptr;
     QLineEdit* stepField_ = nullptr;
     QPushButton* applyButton_ = nullptr;
+    QPushButton* sweepButton_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QCheckBox* showTrajectories3DBox_ = nullptr;
     QCheckBox* showTrajectoriesBox_ = nullptr;

@@ -1,7 +1,9 @@
 #include "ProgressView.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -35,12 +37,17 @@ ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent
     layout->addWidget(bar_);
     layout->addSpacing(16);
     layout->addWidget(cancelButton_, 0, Qt::AlignHCenter);
+    preview_ = new QLabel(this);
+    preview_->setObjectName(QStringLiteral("sweepPreview"));
+    preview_->setAlignment(Qt::AlignCenter);
+    layout->addWidget(preview_);
     layout->addStretch(300);
 }
 
 void ProgressView::Begin()
 {
     clock_.start();
+    preview_->clear();
     bar_->setValue(0);
     caption_->setText(QStringLiteral("Loading..."));
 }
@@ -53,6 +60,13 @@ void ProgressView::Finish(bool cancelled)
                                   : QStringLiteral("time = %1 sec (%2 min)")
                                         .arg(seconds, 0, 'f', 2)
                                         .arg(seconds / 60.0, 0, 'f', 2));
+}
+
+void ProgressView::ShowPreview(const QImage& frame)
+{
+    constexpr int kPreviewHeight = 240;
+    preview_->setPixmap(QPixmap::fromImage(frame.scaledToHeight(kPreviewHeight, Qt::SmoothTransformation)));
+    QCoreApplication::processEvents();
 }
 
 void ProgressView::Show(const ProgressReport& report)

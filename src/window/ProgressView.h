@@ -25,6 +25,8 @@ public:
     void Begin();
     // The computation ended: the status line keeps how long it took.
     void Finish(bool cancelled);
+    // The last frame of a sweep, under the bar.
+    void ShowPreview(const QImage& frame);
 
 signals:
     void cancelRequested();
@@ -36,6 +38,7 @@ private:
     QLabel* caption_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
+    QLabel* preview_ = nullptr;
     QLabel& statusLine_;
     QElapsedTimer clock_;
 };

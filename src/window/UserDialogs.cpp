@@ -87,4 +87,11 @@ void MessageBoxDialogs::ShowInformation(const QString& title, const QString& tex
     box.exec();
 }
 
+std::optional<SweepRequest> MessageBoxDialogs::AskSweep(const QString& folder)
+{
+    SweepDialog dialog(folder, parent_);
+    QString why;
+    return dialog.exec() == QDialog::Accepted ? dialog.Request(why) : std::nullopt;
+}
+
 }  // namespace nivaro

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QSize>
+
+#include "window/SweepDialog.h"
 #include <QString>
 #include <optional>
 
@@ -37,6 +39,9 @@ public:
     virtual std::optional<int> AskPictureScale(const QSize& viewSize) = 0;
     // A message that only informs (rich text allowed).
     virtual void ShowInformation(const QString& title, const QString& text) = 0;
+    // The sweep to run, or nothing when the user cancels; folder is where
+    // the animation goes by default.
+    virtual std::optional<SweepRequest> AskSweep(const QString& folder) = 0;
 };
 
 class MessageBoxDialogs final : public UserDialogs {
@@ -51,6 +56,7 @@ public:
     bool Confirm(const QString& question) override;
     std::optional<int> AskPictureScale(const QSize& viewSize) override;
     void ShowInformation(const QString& title, const QString& text) override;
+    std::optional<SweepRequest> AskSweep(const QString& folder) override;
 
 private:
     QWidget* parent_;

@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -79,12 +81,15 @@ public:
 
     void ShowInformation(const QString& title, const QString& text) override { information << title + "\n" + text; }
 
+    std::optional<SweepRequest> AskSweep(const QString&) override { return sweep; }
+
     QStringList errors;
     QStringList questions;
     bool confirm = true;
     std::optional<int> pictureScale = 1;
     QSize pictureScaleAskedFor;
     QStringList information;
+    std::optional<SweepRequest> sweep;
     QStringList longWorkQuestions;
     bool acceptLongWork = false;
     std::vector<DzbAnswer> answers;
@@ -831,15 +836,16 @@ TEST_F(ExportTest, MenusHoldEveryItemInOrder)
     StartShown();
     EXPECT_EQ(Captions(Find<QMenu>("chartMenu")),
               (std::vector<QString>{"View Legend", "-", "Copy to Clipboard", "Save to File (*.jpg)",
-                                    "Save to File (*.png)", "Save to File (*.bmp)", "-", "norm(PSI) to File"}));
+                                    "Save to File (*.png)", "Save to File (*.bmp)", "-", "norm(PSI) to File", "-",
+                                    "Sweep..."}));
     EXPECT_EQ(Captions(Find<QMenu>("carpetMenu")),
               (std::vector<QString>{"Copy to Clipboard", "Save to File (*.jpg)", "Save to File (*.png)",
                                     "Save to File (*.bmp)", "Open with...", "-", "norm(PSI) to File", "-",
-                                    "Clear DAT-file", "Add to DAT-file"}));
+                                    "Clear DAT-file", "Add to DAT-file", "-", "Sweep..."}));
     const auto menuBarCaptions = [this](const char* menu) { return Captions(Find<QMenu>(menu)); };
     EXPECT_EQ(menuBarCaptions("fileMenu"),
               (std::vector<QString>{"&Save view as...", "Export &chart...", "Export c&arpet...", "Export &norm(PSI)...",
-                                    "&Export run...", "-", "&Quit"}));
+                                    "&Export run...", "S&weep...", "-", "&Quit"}));
     EXPECT_EQ(menuBarCaptions("editMenu"), (std::vector<QString>{"&Copy view", "Copy c&hart", "Copy c&arpet"}));
     EXPECT_EQ(menuBarCaptions("viewMenu"), (std::vector<QString>{"&3D surface", "&2D carpet", "&Spectrum", "-",
                                                                  "View Legend", "Axis &labels", "&Antialiasing"}));
@@ -855,6 +861,37 @@ TEST_F(ExportTest, MenusHoldEveryItemInOrder)
     }
     EXPECT_TRUE(dialogs.information[1].contains("F11")) << dialogs.information[1].toStdString();
     EXPECT_TRUE(dialogs.information[1].contains("Esc"));
+}
+
+// A sweep records its frames into an animation, shows them as they come and
+// leaves the window with the panel's settings computed.
+TEST_F(ExportTest, ASweepRecordsAnAnimationAndComesBackToThePanelsSettings)
+{
+    StartShown();
+    const QString gif = QString::fromStdString((folder / "sweep.gif").string());
+    dialogs.sweep = SweepRequest{ParseSweepAxis("z0=0:1:3"), false, gif};
+    Trigger("sweepAction");
+    QImageReader reader(gif);
+    EXPECT_EQ(reader.imageCount(), 3);
+    EXPECT_EQ(reader.read().size(), QSize(300, 300));
+    EXPECT_EQ(state.parameters.z0, 0.0) << "the panel's z0 again";
+    EXPECT_FALSE(window->Busy());
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("Sweep: 3 frames in ")) << Find<QLabel>("statusLine")->text().toStdString();
+
+    const QString chartGif = QString::fromStdString((folder / "charts.gif").string());
+    dialogs.sweep = SweepRequest{ParseSweepAxis("slits=2:3:2"), true, chartGif};
+    Find<QPushButton>("sweepButton")->click();
+    QImageReader charts(chartGif);
+    EXPECT_EQ(charts.imageCount(), 2);
+    EXPECT_EQ(charts.read().size(), chart->size());
+
+    // Cancelled at once: no frame was finished, so no file is left.
+    const QString cancelled = QString::fromStdString((folder / "cancelled.gif").string());
+    dialogs.sweep = SweepRequest{ParseSweepAxis("z0=0:1:5"), false, cancelled};
+    QTimer::singleShot(0, window.get(), [this] { Find<QPushButton>("cancelButton")->click(); });
+    Trigger("sweepCarpetAction");
+    EXPECT_FALSE(QFileInfo::exists(cancelled));
+    EXPECT_FALSE(window->Busy());
 }
 
 TEST_F(ExportTest, TheFileMenuExportsAtAChosenSizeAndRemembersTheFolder)
