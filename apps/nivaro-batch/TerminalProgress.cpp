@@ -17,6 +17,8 @@ const char* KindLabel(ProgressKind kind)
         return "ensemble";
     case ProgressKind::QuantumPotentialColumns:
         return "Q       ";
+    case ProgressKind::SweepFrames:
+        return "sweep   ";
     }
     return "";
 }

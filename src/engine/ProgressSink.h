@@ -10,6 +10,7 @@ enum class ProgressKind {
     CarpetRegularStarts,   // carpet trajectories on the regular comb, percent only
     EnsembleTrajectories,  // trajectories of a sampled ensemble, with elapsed time
     QuantumPotentialColumns,  // the quantum potential on the grid, with elapsed time
+    SweepFrames,           // the frames of a sweep; its front end tells the time itself
 };
 
 struct ProgressReport {

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "MainWindowBusyState.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <chrono>
@@ -38,7 +39,6 @@ protected:
     {
         const double done = (frame_ + report.percent / 100.0) / frames_;
         const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-        view_.Advance({report.kind, static_cast<int>(done * 100), static_cast<long>(seconds)});
         const QString left = done > 0.01 ? QStringLiteral(", about %1 s left").arg(seconds / done - seconds, 0, 'f', 0)
                                          : QString();
         statusLine_.setText(QStringLiteral("Sweep: frame %1 of %2, %3 s%4")
@@ -46,6 +46,7 @@ protected:
                                 .arg(frames_)
                                 .arg(seconds, 0, 'f', 0)
                                 .arg(left));
+        view_.Advance({ProgressKind::SweepFrames, static_cast<int>(done * 100), static_cast<long>(seconds)});
     }
 
 private:
@@ -76,7 +77,7 @@ void MainWindow::RunSweep()
     if (Busy()) {
         return;
     }
-    const std::optional<SweepRequest> request = dialogs_.AskSweep(saveFolder_ + QLatin1Char('/'));
+    const std::optional<SweepRequest> request = dialogs_.AskSweep(QDir(saveFolder_).absolutePath() + QLatin1Char('/'));
     if (!request) {
         return;
     }

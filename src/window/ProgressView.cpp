@@ -88,6 +88,9 @@ void ProgressView::Show(const ProgressReport& report)
         caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         statusLine_.setText(time);
         break;
+    case ProgressKind::SweepFrames:
+        caption_->setText(QStringLiteral("Sweep... %1%").arg(report.percent));
+        break;
     case ProgressKind::CarpetRegularStarts:
         caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         break;
