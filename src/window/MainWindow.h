@@ -34,11 +34,12 @@ class UserDialogs;
 
 enum class ViewMode { Progress, Chart, Image };
 
+// The frame rate of the animations the window's sweeps record.
+inline constexpr int kSweepFramesPerSecond = 10;
+
 // The main window: the parameter panel on the right, the status line at the
 // bottom, and one of three views in the client area (progress, the 3D chart,
 // the 2D carpet). It wires the panel and the views to the engine.
-inline constexpr int kSweepFramesPerSecond = 10;
-
 class MainWindow : public QWidget {
     Q_OBJECT
 
