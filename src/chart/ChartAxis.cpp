@@ -188,16 +188,19 @@ void ChartAxis::ReduceChartRect(Canvas3D& canvas, DeviceRect& chartRect)
     canvas.SetFont(TitleFont);
     const int titleSize = Title.empty() ? 0 : canvas.TextHeight(Title);
     const int labelSize = LabelSize(canvas);
+    // Block labels keep their layout; titles in physical units are long and
+    // get a label's room more, so that in perspective they clear the labels.
+    const int gap = LabelScale == 1.0 ? 0 : labelSize;
     if (kind_ == AxisKind::Bottom) {
-        chartRect.bottom -= titleSize + labelSize + kTickSpace;
+        chartRect.bottom -= titleSize + labelSize + gap + kTickSpace;
         linePosition_ = chartRect.bottom;
         labelsPosition_ = linePosition_ + kTickSpace;
-        titlePosition_ = labelsPosition_ + labelSize;
+        titlePosition_ = labelsPosition_ + labelSize + gap;
     } else {
-        chartRect.right -= titleSize + labelSize + kTickSpace;
+        chartRect.right -= titleSize + labelSize + gap + kTickSpace;
         linePosition_ = chartRect.right;
         labelsPosition_ = linePosition_ + kTickSpace;
-        titlePosition_ = labelsPosition_ + labelSize;
+        titlePosition_ = labelsPosition_ + labelSize + gap;
     }
 }
 
