@@ -103,6 +103,43 @@ void AddFrame(AnimationFile& animation, const QImage& frame)
     });
 }
 
+// One run of the sweep as the summary and the animation see it.
+struct SweptRun {
+    std::string line;
+    QImage frame;
+    bool failed = false;
+};
+
+// A run whose settings the computation cannot use is reported and marked;
+// any other failure ends the sweep.
+SweptRun RunOneOfSweep(const BatchOptions& options, const SweepRun& run, int runCount, SimulationState& state,
+                       std::ostream& err, bool showProgress, const InterruptGuard& interrupts, FrameKind frameKind)
+{
+    const auto started = std::chrono::steady_clock::now();
+    SweptRun swept;
+    RunResult result;
+    std::string status = "ok";
+    try {
+        result = RunOnce(OptionsOfRun(options, run, runCount), state, err, showProgress, interrupts, frameKind);
+        swept.frame = frameKind == FrameKind::Carpet ? CarpetFrame(state) : result.chart;
+    } catch (const UsageError& error) {
+        status = std::string("failed: ") + error.what();
+    } catch (const UnusableSettingsError& error) {
+        status = std::string("failed: ") + error.what();
+    }
+    if (status != "ok") {
+        swept.failed = true;
+        std::string settings;
+        for (const auto& [key, value] : run.settings) {
+            settings += (settings.empty() ? "" : ", ") + key + "=" + value;
+        }
+        err << "nivaro-batch: run " << run.index << " (" << settings << ") " << status << '\n';
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    swept.line = SummaryLine(run, result.densityMax, seconds, status);
+    return swept;
+}
+
 }  // namespace
 
 int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
@@ -117,80 +154,73 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
     }
     RequireDistinctFiles(patterns, runs);
     const RunDealer dealer(options.shardIndex, options.shardCount);
-    for (const SweepRun& run : runs) {
-        if (dealer.Mine(run.index)) {
-            for (const std::string& pattern : patterns) {
-                PrepareOutput(ExpandPattern(pattern, run, runCount), options.force);
-            }
-        }
-    }
-    std::unique_ptr<AnimationFile> animation;
-    std::unique_ptr<AtomicFile> summary;
-    if (dealer.Leads()) {
-        if (options.animationFile) {
-            PrepareOutput(*options.animationFile, true);
-            animation = AnimationFile::Open(*options.animationFile, options.framesPerSecond);
-        }
-        if (options.sweepSummaryFile) {
-            PrepareOutput(*options.sweepSummaryFile, true);
-            summary = std::make_unique<AtomicFile>(*options.sweepSummaryFile);
-        }
-    }
-    const FrameKind frameKind = !options.animationFile ? FrameKind::None
-                                : options.animationOfChart ? FrameKind::Chart
-                                                           : FrameKind::Carpet;
-    std::string lines = SummaryHeader(options);
-    const auto take = [&](const std::string& line, const QImage& frame) {
-        lines += line + "\n";
-        if (animation && !frame.isNull()) {
-            AddFrame(*animation, frame);
-        }
-    };
-    SimulationState state;
-    const InterruptGuard interrupts(state.stopRequested);
     bool failedHere = false;
-    for (const SweepRun& run : runs) {
-        if (!dealer.Mine(run.index)) {
-            if (dealer.InCluster() && dealer.Leads()) {
-                const RunDealer::Delivery delivery = dealer.Receive(run.index);
-                take(delivery.line, delivery.frame);
+    // A rank that cannot go on ends the job: the others would wait for it.
+    try {
+        for (const SweepRun& run : runs) {
+            if (dealer.Mine(run.index)) {
+                for (const std::string& pattern : patterns) {
+                    PrepareOutput(ExpandPattern(pattern, run, runCount), options.force);
+                }
             }
-            continue;
         }
-        const auto started = std::chrono::steady_clock::now();
-        RunResult result;
-        QImage frame;
-        std::string status = "ok";
-        try {
-            result = RunOnce(OptionsOfRun(options, run, runCount), state, err, showProgress, interrupts, frameKind);
-            frame = frameKind == FrameKind::Carpet ? CarpetFrame(state) : result.chart;
-        } catch (const UsageError& error) {
-            status = std::string("failed: ") + error.what();
-        } catch (const UnusableSettingsError& error) {
-            status = std::string("failed: ") + error.what();
-        }
-        if (status != "ok") {
-            failedHere = true;
-            std::string settings;
-            for (const auto& [key, value] : run.settings) {
-                settings += (settings.empty() ? "" : ", ") + key + "=" + value;
-            }
-            err << "nivaro-batch: run " << run.index << " (" << settings << ") " << status << '\n';
-        }
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const std::string line = SummaryLine(run, result.densityMax, seconds, status);
+        std::unique_ptr<AnimationFile> animation;
+        std::unique_ptr<AtomicFile> summary;
         if (dealer.Leads()) {
-            take(line, frame);
-        } else {
-            dealer.Send(run.index, line, frame);
+            if (options.animationFile) {
+                PrepareOutput(*options.animationFile, true);
+                animation = AnimationFile::Open(*options.animationFile, options.framesPerSecond);
+            }
+            if (options.sweepSummaryFile) {
+                PrepareOutput(*options.sweepSummaryFile, true);
+                summary = std::make_unique<AtomicFile>(*options.sweepSummaryFile);
+            }
         }
-    }
-    if (animation) {
-        animation->Finish();
-    }
-    if (summary) {
-        std::fwrite(lines.data(), 1, lines.size(), summary->Stream());
-        summary->Commit();
+        const FrameKind frameKind = !options.animationFile ? FrameKind::None
+                                    : options.animationOfChart ? FrameKind::Chart
+                                                               : FrameKind::Carpet;
+        std::string lines = SummaryHeader(options);
+        const auto take = [&](const std::string& line, const QImage& frame) {
+            lines += line + "\n";
+            if (animation && !frame.isNull()) {
+                AddFrame(*animation, frame);
+            }
+        };
+        SimulationState state;
+        const InterruptGuard interrupts(state.stopRequested);
+        for (const SweepRun& run : runs) {
+            if (!dealer.Mine(run.index)) {
+                if (dealer.InCluster() && dealer.Leads()) {
+                    const RunDealer::Delivery delivery = dealer.Receive(run.index);
+                    take(delivery.line, delivery.frame);
+                }
+                continue;
+            }
+            const SweptRun swept = RunOneOfSweep(options, run, runCount, state, err, showProgress, interrupts, frameKind);
+            failedHere = failedHere || swept.failed;
+            const std::string& line = swept.line;
+            const QImage& frame = swept.frame;
+            if (dealer.Leads()) {
+                take(line, frame);
+            } else {
+                dealer.Send(run.index, line, frame);
+            }
+        }
+        if (animation) {
+            animation->Finish();
+        }
+        if (summary) {
+            std::fwrite(lines.data(), 1, lines.size(), summary->Stream());
+            summary->Commit();
+        }
+    } catch (const Interrupted&) {
+        throw;
+    } catch (const std::exception& error) {
+        if (dealer.InCluster()) {
+            err << "nivaro-batch: rank " << dealer.Rank() << ": " << error.what() << std::endl;
+            dealer.AbortJob(kExitFileError);
+        }
+        throw;
     }
     const bool failed = dealer.AnyFailed(failedHere);
     return failed ? kExitSweepRunFailed : kExitSuccess;

@@ -97,4 +97,12 @@ bool RunDealer::AnyFailed(bool failedHere) const
     return failedHere;
 }
 
+void RunDealer::AbortJob(int status) const
+{
+#ifdef NIVARO_WITH_MPI
+    MPI_Abort(MPI_COMM_WORLD, status);
+#endif
+    std::exit(status);
+}
+
 }  // namespace nivaro

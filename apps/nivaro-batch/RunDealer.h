@@ -34,6 +34,9 @@ public:
     Delivery Receive(int run) const;
     // True when a rank failed a run; every rank learns the same.
     bool AnyFailed(bool failedHere) const;
+    // Ends every rank of the job with the status: the others would wait for
+    // this one for ever.
+    [[noreturn]] void AbortJob(int status) const;
 
 private:
     bool cluster_ = false;
