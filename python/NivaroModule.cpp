@@ -16,9 +16,11 @@
 #include "configuration/SettingKeys.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/QuantumPotential.h"
 #include "engine/RegularTraces.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
+#include "engine/TrajectoryEnsemble.h"
 #include "platform/FileError.h"
 #include "platform/SystemMemory.h"
 
@@ -283,13 +285,62 @@ py::array_t<std::uint8_t> Carpet(const Settings& settings, int contrast, bool tr
     return array;
 }
 
+py::array_t<double> QuantumPotential(const Settings& settings, const py::object& progress)
+{
+    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    RealMatrixT q(0, 0);
+    RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeQuantumPotential(*state, q, sink); });
+    return RealArray(q);
+}
+
+Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, const py::object& progress)
+{
+    Ensemble ensemble;
+    RunEngine(state, progress, [&](ProgressSink& sink) { ensemble = TraceEnsemble(state, {count, seed}, sink); });
+    return ensemble;
+}
+
+py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, const py::object& progress)
+{
+    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    const Ensemble ensemble = TracedEnsemble(*state, count, seed, progress);
+    py::array_t<float> rows({ensemble.count, ensemble.columns});
+    std::copy(ensemble.rows.begin(), ensemble.rows.end(), rows.mutable_data());
+    py::array_t<std::uint8_t> ends(static_cast<py::ssize_t>(ensemble.ends.size()));
+    std::transform(ensemble.ends.begin(), ensemble.ends.end(), ends.mutable_data(),
+                   [](EnsembleEnd end) { return static_cast<std::uint8_t>(end); });
+    py::dict result;
+    result["start_row"] = py::array_t<double>(static_cast<py::ssize_t>(ensemble.startRows.size()), ensemble.startRows.data());
+    result["row"] = rows;
+    result["end"] = ends;
+    return result;
+}
+
+py::dict EnsembleHistogramOf(const Settings& settings, int count, std::uint64_t seed, int column, int bins,
+                             const py::object& progress)
+{
+    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    const Ensemble ensemble = TracedEnsemble(*state, count, seed, progress);
+    const EnsembleHistogram histogram = HistogramAt(*state, ensemble, column < 0 ? state->grid.nz - 1 : column, bins);
+    py::dict result;
+    result["x_m"] = py::array_t<double>(static_cast<py::ssize_t>(histogram.centres.size()), histogram.centres.data());
+    result["ensemble"] =
+        py::array_t<long long>(static_cast<py::ssize_t>(histogram.counts.size()), histogram.counts.data());
+    result["density"] = py::array_t<double>(static_cast<py::ssize_t>(histogram.density.size()), histogram.density.data());
+    result["total_variation"] = histogram.totalVariation;
+    result["counted"] = histogram.counted;
+    result["left_grid"] = histogram.leftGrid;
+    result["stopped"] = histogram.stopped;
+    return result;
+}
+
 }  // namespace
 }  // namespace nivaro
 
 PYBIND11_MODULE(nivaro, module)
 {
     using nivaro::Settings;
-    module.doc() = "Near-field (Talbot) diffraction by N slits: density, psi, spectrum, Bohmian trajectories, carpet.";
+    module.doc() = "Near-field (Talbot) diffraction by N slits: density, psi, spectrum, Bohmian trajectories, carpet, ensembles, quantum potential.";
     py::class_<Settings>(module, "Settings")
         .def(py::init([](const py::kwargs& keys) {
                  Settings settings;
@@ -313,4 +364,15 @@ PYBIND11_MODULE(nivaro, module)
                "The carpet's regular Bohmian trajectories: a dict of arrays start_row, step, row, column, x_m, z_m.");
     module.def("carpet", &nivaro::Carpet, py::arg("settings"), py::arg("contrast") = 1, py::arg("trajectories") = true,
                noProgress, "The carpet picture as an (nx, nz, 3) uint8 RGB array.");
+    module.def("quantum_potential", &nivaro::QuantumPotential, py::arg("settings"), noProgress,
+               "The quantum potential Q in eV on the grid as a float64 array; nan where |psi| is below 1e-12 of "
+               "its largest value.");
+    module.def("ensemble", &nivaro::EnsemblePaths, py::arg("settings"), py::arg("count") = 2000, py::arg("seed") = 1,
+               noProgress,
+               "Trajectories from starts drawn from |psi|^2: a dict of start_row, row (count by nz, float32, nan "
+               "after a path ended) and end (0 reached the end, 1 left the grid, 2 stopped).");
+    module.def("ensemble_histogram", &nivaro::EnsembleHistogramOf, py::arg("settings"), py::arg("count") = 2000,
+               py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, noProgress,
+               "The ensemble at a column (the last by default) against |psi|^2: a dict of x_m, ensemble, density "
+               "(1/m over the occupied range), total_variation, counted, left_grid, stopped.");
 }

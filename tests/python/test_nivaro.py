@@ -80,6 +80,25 @@ def test_spectrum_trajectories_and_carpet_have_their_shapes():
     assert (carpet[..., 0] == carpet[..., 1]).all(), "grey without trajectories"
 
 
+def test_ensembles_and_the_quantum_potential_match_the_batch(tmp_path):
+    settings = nivaro.Settings(slits=3)
+    paths = nivaro.ensemble(settings, count=300, seed=4)
+    assert paths["row"].shape == (300, 300) and paths["row"].dtype == np.float32
+    assert np.array_equal(paths["start_row"], nivaro.ensemble(settings, count=300, seed=4)["start_row"])
+    histogram = nivaro.ensemble_histogram(settings, count=3000, seed=2, bins=20)
+    subprocess.run([str(BATCH), "--quiet", "--set", "slits=3", "--ensemble", "3000", "--seed", "2", "--bins", "20",
+                    "--histogram", str(tmp_path / "h.csv")], check=True, stderr=subprocess.DEVNULL)
+    table = np.genfromtxt(tmp_path / "h.csv", delimiter=",", names=True)
+    assert np.array_equal(table["ensemble"], histogram["ensemble"])
+    assert np.allclose(table["x_m"], histogram["x_m"], rtol=1e-15)
+    assert histogram["total_variation"] < 0.1
+    q = nivaro.quantum_potential(settings)
+    subprocess.run([str(BATCH), "--quiet", "--set", "slits=3", "--quantum-potential", str(tmp_path / "q.npy")],
+                   check=True, stderr=subprocess.DEVNULL)
+    assert np.array_equal(np.load(tmp_path / "q.npy"), q, equal_nan=True)
+    assert np.isfinite(q).all(), "three slits: |psi| is nowhere below the floor on this grid"
+
+
 def test_array_files_read_back_in_numpy_and_h5py(tmp_path):
     h5py = pytest.importorskip("h5py")
     run = [str(BATCH), "--quiet", "--set", "slits=4"]
