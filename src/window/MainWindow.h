@@ -127,6 +127,7 @@ private:
     void CopyCarpet();
     ChartPictureStyle PictureStyle(int scale) const;
     void ShowPage(ParameterPanel::Page page);
+    // The surface the 3D page asks for: the density, or Q when it is chosen.
     void ShowDensitySurface();
     void ShowQuantumPotentialSurface();
     void ShowSpectrumSurface();
