@@ -5,6 +5,7 @@
 #include <charconv>
 #include <climits>
 #include <filesystem>
+#include <utility>
 
 #include "output/ArrayOutput.h"
 #include "carpet/TableWriter.h"
@@ -34,18 +35,31 @@ private:
     std::size_t next_ = 0;
 };
 
+// "AsB" with whole numbers A and B and the separator s; nothing otherwise.
+std::optional<std::pair<int, int>> WholeNumberPair(const std::string& text, char separator)
+{
+    const std::size_t at = text.find(separator);
+    if (at == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::optional<int> first = ParseWholeInteger(text.substr(0, at));
+    const std::optional<int> second = ParseWholeInteger(text.substr(at + 1));
+    if (!first || !second) {
+        return std::nullopt;
+    }
+    return std::pair{*first, *second};
+}
+
 void ParseSize(const std::string& text, BatchOptions& options)
 {
-    const std::size_t by = text.find('x');
-    const std::optional<int> width = by == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(0, by));
-    const std::optional<int> height = by == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(by + 1));
-    const auto usable = [](const std::optional<int>& side) { return side && *side >= 1 && *side <= kLargestChartSide; };
-    if (!usable(width) || !usable(height)) {
+    const std::optional<std::pair<int, int>> size = WholeNumberPair(text, 'x');
+    const auto usable = [](int side) { return side >= 1 && side <= kLargestChartSide; };
+    if (!size || !usable(size->first) || !usable(size->second)) {
         throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(kLargestChartSide) +
                          ", got '" + text + "'");
     }
-    options.chartWidth = *width;
-    options.chartHeight = *height;
+    options.chartWidth = size->first;
+    options.chartHeight = size->second;
 }
 
 int TakeWholeNumber(ArgumentCursor& cursor, const std::string& option, int lowest, int highest)
@@ -73,14 +87,12 @@ std::uint64_t TakeSeed(ArgumentCursor& cursor, const std::string& option)
 // "I/K" with 1 <= I <= K.
 void ParseShard(const std::string& text, BatchOptions& options)
 {
-    const std::size_t slash = text.find('/');
-    const std::optional<int> index = slash == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(0, slash));
-    const std::optional<int> count = slash == std::string::npos ? std::nullopt : ParseWholeInteger(text.substr(slash + 1));
-    if (!index || !count || *count < 1 || *index < 1 || *index > *count) {
+    const std::optional<std::pair<int, int>> shard = WholeNumberPair(text, '/');
+    if (!shard || shard->first < 1 || shard->first > shard->second) {
         throw UsageError("--shard needs I/K with 1 <= I <= K, got '" + text + "'");
     }
-    options.shardIndex = *index - 1;
-    options.shardCount = *count;
+    options.shardIndex = shard->first - 1;
+    options.shardCount = shard->second;
 }
 
 }  // namespace

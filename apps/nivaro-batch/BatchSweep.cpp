@@ -1,6 +1,5 @@
 #include "BatchSweep.h"
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -70,9 +69,8 @@ std::string SummaryLine(const SweepRun& run, double densityMax, double seconds, 
     for (const auto& setting : run.settings) {
         line += "," + setting.second;
     }
+    line += "," + ShortestText(densityMax);
     char number[32];
-    const auto written = std::to_chars(number, number + sizeof number, densityMax);
-    line += "," + std::string(number, written.ptr);
     std::snprintf(number, sizeof number, "%.3f", seconds);
     return line + "," + number + "," + Quoted(status);
 }

@@ -21,7 +21,6 @@ public:
     bool Leads() const { return rank_ == 0 || !cluster_; }
     bool InCluster() const { return cluster_; }
     int Rank() const { return rank_; }
-    int Size() const { return size_; }
 
     // A run of another rank, on the leader: its summary line and frame.
     struct Delivery {

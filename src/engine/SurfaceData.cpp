@@ -32,6 +32,23 @@ std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state)
     return points;
 }
 
+std::vector<SurfacePoint> SurfaceBlockCentres(const SimulationState& state, const RealMatrixT& values)
+{
+    const GridSettings& grid = state.grid;
+    const int blocksX = grid.nx / grid.decimationX;
+    const int blocksZ = grid.nz / grid.decimationZ;
+    std::vector<SurfacePoint> points;
+    points.reserve(static_cast<std::size_t>(blocksX) * static_cast<std::size_t>(blocksZ));
+    for (int k = 0; k < blocksX; ++k) {
+        const double* row = values[k * grid.decimationX + grid.decimationX / 2];
+        for (int s = 0; s < blocksZ; ++s) {
+            points.push_back({static_cast<double>(k - blocksX / 2), row[s * grid.decimationZ + grid.decimationZ / 2],
+                              static_cast<double>(s)});
+        }
+    }
+    return points;
+}
+
 SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, double column)
 {
     const GridSettings& grid = state.grid;

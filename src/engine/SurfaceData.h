@@ -19,6 +19,10 @@ struct SurfacePoint {
 // least 0), cut at the largest density over the P-scale. X varies slowest.
 std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state);
 
+// Values of the grid's shape (such as the quantum potential) at the middle
+// point of each block, X and Z as for the density surface; NaN stays NaN.
+std::vector<SurfacePoint> SurfaceBlockCentres(const SimulationState& state, const RealMatrixT& values);
+
 // What the hover over a surface cell reads: the cell's smallest X block
 // (row) and largest Z block (column) as x and z in metres, and the grid
 // point inside the block whose density it shows (within the grid).

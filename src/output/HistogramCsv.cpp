@@ -1,26 +1,17 @@
 #include "HistogramCsv.h"
 
-#include <charconv>
 #include <cstdio>
 
+#include "engine/SettingsValidation.h"
+
 namespace nivaro {
-namespace {
-
-std::string Shortest(double value)
-{
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-}  // namespace
 
 std::string HistogramCsv(const EnsembleHistogram& histogram)
 {
     std::string text = "x_m,ensemble,density\n";
     for (std::size_t b = 0; b < histogram.counts.size(); ++b) {
-        text += Shortest(histogram.centres[b]) + ',' + std::to_string(histogram.counts[b]) + ',' +
-                Shortest(histogram.density[b]) + '\n';
+        text += ShortestText(histogram.centres[b]) + ',' + std::to_string(histogram.counts[b]) + ',' +
+                ShortestText(histogram.density[b]) + '\n';
     }
     return text;
 }

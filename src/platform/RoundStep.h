@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <vector>
 
 namespace nivaro {
 
@@ -18,6 +19,20 @@ inline double RoundStep(double span)
         }
     }
     return 10 * decade;
+}
+
+// The multiples of step from low to high (the ends taken within rounding),
+// each as k * step so that errors do not add up, and zero exactly zero.
+inline std::vector<double> RoundTicks(double low, double high, double step)
+{
+    std::vector<double> ticks;
+    if (!(step > 0) || !(high >= low)) {
+        return ticks;
+    }
+    for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; ++k) {
+        ticks.push_back(k == 0 ? 0.0 : k * step);
+    }
+    return ticks;
 }
 
 }  // namespace nivaro

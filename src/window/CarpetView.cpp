@@ -21,7 +21,7 @@ constexpr double kLargestZoom = 64.0;
 QString TickText(double value, double step)
 {
     const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 6);
-    return QString::number(std::abs(value) < step * 1e-9 ? 0.0 : value, 'f', decimals);
+    return QString::number(value, 'f', decimals);
 }
 
 }  // namespace
@@ -210,7 +210,7 @@ void CarpetView::DrawAxes(QPainter& painter, const QRectF& plot) const
             return;
         }
         const double step = RoundStep((last - first) / room);
-        for (double value = std::ceil(first / step) * step; value <= last + step * 1e-9; value += step) {
+        for (const double value : RoundTicks(first, last, step)) {
             const double at = screenOf(value);
             const QString text = TickText(value, step);
             if (across) {

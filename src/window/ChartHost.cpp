@@ -6,7 +6,6 @@
 #include <cmath>
 #include <optional>
 
-#include "chart/ChartFit.h"
 #include "chart/export/ChartExport.h"
 #include "platform/QPainterDevice.h"
 
@@ -154,9 +153,7 @@ void ChartHost::paintEvent(QPaintEvent*)
     chart_.View3DOptions().SetFontZoom(100 * scale);
     const QSize deviceSize = size() * scale;
     if (fitNeeded_) {
-        QImage scratch(deviceSize, QImage::Format_RGB32);
-        QPainterDevice measure(scratch);
-        FitZoom(chart_, measure);
+        LayOutChart(chart_, deviceSize.width(), deviceSize.height(), scale);
         fitNeeded_ = false;
         dirty_ = true;
     }

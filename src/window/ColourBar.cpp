@@ -53,11 +53,11 @@ void ColourBar::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(left, top, kBarWidth, bottom - top);
     const double step = RoundStep((highest_ - lowest_) / std::max(2, (bottom - top) / 50));
-    for (double value = std::ceil(lowest_ / step) * step; value <= highest_ + step * 1e-9; value += step) {
+    for (const double value : RoundTicks(lowest_, highest_, step)) {
         const double y = bottom - (value - lowest_) / (highest_ - lowest_) * (bottom - top);
         painter.drawLine(QPointF(left + kBarWidth, y), QPointF(left + kBarWidth + 4, y));
         painter.drawText(QRectF(left + kBarWidth + 6, y - metrics.height() / 2.0, width(), metrics.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, QString::number(std::abs(value) < step * 1e-9 ? 0.0 : value, 'g', 3));
+                         Qt::AlignLeft | Qt::AlignVCenter, QString::number(value, 'g', 3));
     }
 }
 

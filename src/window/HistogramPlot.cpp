@@ -81,12 +81,12 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     for (const bool inNanometres : {true, false}) {
         const double unit = inNanometres ? 1e-9 : period_;
         const double step = RoundStep((to - from) / unit / 6);
-        for (double value = std::ceil(from / unit / step) * step; value <= to / unit + step * 1e-9; value += step) {
+        for (const double value : RoundTicks(from / unit, to / unit, step)) {
             const double x = xAt(value * unit);
             const double edge = inNanometres ? plot.bottom() : plot.top();
             painter.drawLine(QPointF(x, edge), QPointF(x, edge + (inNanometres ? 4 : -4)));
             const QRectF box(x - 40, inNanometres ? edge + 4 : edge - 4 - metrics.height(), 80, metrics.height());
-            painter.drawText(box, Qt::AlignHCenter, QString::number(std::abs(value) < step * 1e-9 ? 0.0 : value, 'g', 4));
+            painter.drawText(box, Qt::AlignHCenter, QString::number(value, 'g', 4));
         }
     }
     painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 4 + metrics.height(), 60, metrics.height()),

@@ -15,6 +15,7 @@
 #include "engine/SimulationState.h"
 #include "engine/WorkEstimate.h"
 #include "window/ParameterPanel.h"
+#include "window/QuantumPotentialMap.h"
 
 class QAction;
 class QLabel;
@@ -181,8 +182,14 @@ private:
     bool carpetBeforeSpectrum_ = false;
     std::vector<std::string> densityLegend_;
     RealMatrixT quantumPotential_{0, 0};
-    bool quantumPotentialReady_ = false;
-    std::optional<Ensemble> ensemble_;
+    // Q's colours, from its clip range; set once Q of the last computation is complete.
+    std::optional<DivergingMap> quantumPotentialColours_;
+    // The carpet's sampled paths, with how many pass each cell.
+    struct SampledPaths {
+        Ensemble paths;
+        std::vector<std::uint32_t> coverage;
+    };
+    std::optional<SampledPaths> ensemble_;
     EnsembleChoices ensembleChoices_;
     std::unique_ptr<HistogramPlot> histogramPlot_;
     // Start rows clicked on the carpet since the last Apply, with their colours.

@@ -13,12 +13,12 @@
 #include "CarpetView.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
+#include "CarpetPicture.h"
 #include "HistogramPlot.h"
 #include "QuantumPotentialMap.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
 #include "carpet/BmpWriter.h"
-#include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
@@ -127,7 +127,7 @@ bool MainWindow::ComputeDensityGrid()
         computedTexts_ = controlPanel_->Texts();
         carpetView_->Clear();
         recolouredTrajectories_.clear();
-        quantumPotentialReady_ = false;
+        quantumPotentialColours_.reset();
         quantumPotential_.Resize(0, 0);
         ensemble_.reset();
         ShowDensitySurface();
@@ -220,12 +220,14 @@ bool MainWindow::CancelRequested() const
 
 bool MainWindow::EnsureQuantumPotential()
 {
-    if (!quantumPotentialReady_) {
+    if (!quantumPotentialColours_) {
         const BusyState busy(*this, false);
         ComputeQuantumPotential(state_, quantumPotential_, *progressView_);
-        quantumPotentialReady_ = !busy.Cancelled();
+        if (!busy.Cancelled()) {
+            quantumPotentialColours_.emplace(QuantumPotentialRange(quantumPotential_));
+        }
     }
-    return quantumPotentialReady_;
+    return quantumPotentialColours_.has_value();
 }
 
 bool MainWindow::TraceEnsembleIfChosen()
@@ -238,7 +240,8 @@ bool MainWindow::TraceEnsembleIfChosen()
     if (CancelRequested()) {
         return false;
     }
-    ensemble_ = std::move(traced);
+    std::vector<std::uint32_t> coverage = EnsembleCoverage(traced, state_.grid.nx);
+    ensemble_ = SampledPaths{std::move(traced), std::move(coverage)};
     return true;
 }
 
@@ -273,19 +276,15 @@ void MainWindow::ShowCarpetPicture()
     const int rows = state_.grid.nx;
     const int columns = state_.grid.nz;
     QImage picture(columns, rows, QImage::Format_RGB32);
-    if (controlPanel_->ShowsQuantumPotentialCarpet() && quantumPotentialReady_) {
-        picture = QuantumPotentialPicture(quantumPotential_, DivergingMap(QuantumPotentialRange(quantumPotential_)));
+    if (controlPanel_->ShowsQuantumPotentialCarpet() && quantumPotentialColours_) {
+        picture = QuantumPotentialPicture(quantumPotential_, *quantumPotentialColours_);
     } else if (ensemble_ && ensembleChoices_.alone) {
         picture.fill(Qt::white);
     } else {
-        QImage planes(columns, rows, QImage::Format_RGB888);
-        for (int row = 0; row < rows; ++row) {
-            InterleaveRgbRow(state_.carpetRed, state_.carpetGreen, state_.carpetBlue, row, planes.scanLine(row));
-        }
-        picture = planes.convertToFormat(QImage::Format_RGB32);
+        picture = CarpetPlanesPicture(state_).convertToFormat(QImage::Format_RGB32);
     }
     if (ensemble_) {
-        const std::vector<std::uint32_t> coverage = EnsembleCoverage(*ensemble_, rows);
+        const std::vector<std::uint32_t>& coverage = ensemble_->coverage;
         const double pathOpacity = PathOpacity(coverage);
         const QColor ink(20, 20, 110);
         for (int row = 0; row < rows; ++row) {
@@ -321,7 +320,7 @@ void MainWindow::ShowHistogram()
         return;
     }
     const int column = ensembleChoices_.histogramColumn.value_or(state_.grid.nz - 1);
-    const EnsembleHistogram histogram = HistogramAt(state_, *ensemble_, column, ensembleChoices_.bins);
+    const EnsembleHistogram histogram = HistogramAt(state_, ensemble_->paths, column, ensembleChoices_.bins);
     if (!histogramPlot_) {
         histogramPlot_ = std::make_unique<HistogramPlot>(this);
         histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));

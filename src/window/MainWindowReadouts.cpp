@@ -85,7 +85,7 @@ void MainWindow::HoverCarpet(QPoint pixel)
 
 QString MainWindow::QuantumPotentialReadout(bool shown, int row, int column) const
 {
-    if (!shown || !quantumPotentialReady_ || row < 0 || row >= quantumPotential_.Rows() || column < 0 ||
+    if (!shown || !quantumPotentialColours_ || row < 0 || row >= quantumPotential_.Rows() || column < 0 ||
         column >= quantumPotential_.Cols()) {
         return {};
     }
@@ -177,22 +177,14 @@ void MainWindow::ShowDensitySurface()
 // without a value lies flat and grey.
 void MainWindow::ShowQuantumPotentialSurface()
 {
-    const GridSettings& grid = state_.grid;
-    const DivergingMap colours(QuantumPotentialRange(quantumPotential_));
-    const int blocksX = grid.nx / grid.decimationX;
-    const int blocksZ = grid.nz / grid.decimationZ;
-    std::vector<SurfacePoint> points;
+    const DivergingMap& colours = *quantumPotentialColours_;
+    std::vector<SurfacePoint> points = SurfaceBlockCentres(state_, quantumPotential_);
     std::vector<QColor> pointColours;
-    for (int k = 0; k < blocksX; ++k) {
-        for (int s = 0; s < blocksZ; ++s) {
-            const double q = quantumPotential_[k * grid.decimationX + grid.decimationX / 2][s * grid.decimationZ +
-                                                                                          grid.decimationZ / 2];
-            const double height = std::isnan(q) ? 0.0 : std::clamp(q, colours.Lowest(), colours.Highest());
-            points.push_back({static_cast<double>(k - blocksX / 2), height, static_cast<double>(s)});
-            pointColours.push_back(colours(q));
-        }
+    for (SurfacePoint& point : points) {
+        pointColours.push_back(colours(point.y));
+        point.y = std::isnan(point.y) ? 0.0 : std::clamp(point.y, colours.Lowest(), colours.Highest());
     }
-    mainChart_.FillSurface(grid.nx, grid.nz, points);
+    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, points);
     for (std::size_t k = 0; k < pointColours.size(); ++k) {
         const QColor& c = pointColours[k];
         densitySurface_.SetValueColor(static_cast<int>(k), RgbColor(c.red(), c.green(), c.blue()));
@@ -206,12 +198,12 @@ void MainWindow::ShowQuantumPotentialSurface()
 void MainWindow::UpdateColourBar()
 {
     const bool quantumPotentialCarpet = view_ == ViewMode::Image && controlPanel_->ShowsQuantumPotentialCarpet() &&
-                                        quantumPotentialReady_;
+                                        quantumPotentialColours_;
     const bool quantumPotentialSurface = view_ == ViewMode::Chart && !spectrumShown_ &&
-                                         controlPanel_->ShowsQuantumPotentialSurface() && quantumPotentialReady_;
+                                         controlPanel_->ShowsQuantumPotentialSurface() && quantumPotentialColours_;
     colourBar_->setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
     if (quantumPotentialCarpet || quantumPotentialSurface) {
-        const DivergingMap colours(QuantumPotentialRange(quantumPotential_));
+        const DivergingMap& colours = *quantumPotentialColours_;
         colourBar_->SetScale(colours, colours.Lowest(), colours.Highest(), QStringLiteral("Q [eV]"));
         return;
     }

@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <chrono>
 
+#include "CarpetPicture.h"
 #include "ChartHost.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
-#include "carpet/CarpetPixels.h"
 #include "configuration/SettingKeys.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
@@ -57,15 +57,6 @@ private:
     int frame_ = 0;
     Clock::time_point started_ = Clock::now();
 };
-
-QImage CarpetPlanes(const SimulationState& state)
-{
-    QImage frame(state.grid.nz, state.grid.nx, QImage::Format_RGB888);
-    for (int row = 0; row < state.grid.nx; ++row) {
-        InterleaveRgbRow(state.carpetRed, state.carpetGreen, state.carpetBlue, row, frame.scanLine(row));
-    }
-    return frame;
-}
 
 }  // namespace
 
@@ -122,7 +113,7 @@ void MainWindow::RunSweep()
                     frame = RenderChartImage(chart_, chartView_->width(), chartView_->height(), PictureStyle(1));
                 } else {
                     nivaro::RenderCarpet(state_, controlPanel_->CarpetSettings(), progress);
-                    frame = CarpetPlanes(state_);
+                    frame = CarpetPlanesPicture(state_);
                 }
             } catch (const UnusableSettingsError& error) {
                 skipped << QStringLiteral("%1=%2").arg(Text(run.settings.front().first), Text(run.settings.front().second));

@@ -64,5 +64,14 @@ TEST_F(SurfaceData, TwentyFourTrajectoriesFollowTheSurface)
     }
 }
 
+TEST_F(SurfaceData, BlockCentresSampleTheMiddlePointOfEachBlock)
+{
+    const std::vector<SurfacePoint> points = SurfaceBlockCentres(state, state.densityField);
+    ASSERT_EQ(points.size(), 75u * 75u);
+    EXPECT_EQ(points[0].x, -37.0);
+    EXPECT_EQ(points[0].y, state.densityField[2][2]);
+    EXPECT_EQ(points[75 * 40 + 7].y, state.densityField[40 * 4 + 2][7 * 4 + 2]);
+}
+
 }  // namespace
 }  // namespace nivaro

@@ -26,16 +26,9 @@ public:
     PictureLayout(Chart& chart, int width, int height, ChartPictureStyle style)
         : chart_(chart), kept_(chart.View3DOptions()), width_(width * style.scale), height_(height * style.scale)
     {
-        if (!style.fitted) {
-            return;
+        if (style.fitted) {
+            LayOutChart(chart_, width_, height_, style.scale);
         }
-        const bool autoRepaint = chart_.AutoRepaint;
-        chart_.AutoRepaint = false;
-        chart_.View3DOptions().SetFontZoom(100 * style.scale);
-        QImage scratch(std::max(1, width_), std::max(1, height_), QImage::Format_RGB32);
-        QPainterDevice measure(scratch);
-        FitZoom(chart_, measure);
-        chart_.AutoRepaint = autoRepaint;
     }
     PictureLayout(const PictureLayout&) = delete;
     PictureLayout& operator=(const PictureLayout&) = delete;
@@ -67,6 +60,17 @@ void WriteBytes(const std::string& path, const QByteArray& bytes)
 }
 
 }  // namespace
+
+void LayOutChart(Chart& chart, int width, int height, int textScale)
+{
+    const bool autoRepaint = chart.AutoRepaint;
+    chart.AutoRepaint = false;
+    chart.View3DOptions().SetFontZoom(100 * textScale);
+    QImage scratch(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+    QPainterDevice measure(scratch);
+    FitZoom(chart, measure);
+    chart.AutoRepaint = autoRepaint;
+}
 
 QImage DrawChartImage(Chart& chart, int width, int height, bool antialiased)
 {

@@ -25,6 +25,10 @@ struct ChartPictureStyle {
 };
 
 QImage RenderChartImage(Chart& chart, int width, int height, ChartPictureStyle style = {});
+// Lays the chart out for a picture of width by height with its text
+// textScale times larger: the zoom and offsets that fit (measured on an
+// off-screen picture of that size, whose fonts give the text its size).
+void LayOutChart(Chart& chart, int width, int height, int textScale);
 // The picture without asking the chart's host to repaint: for the host, which
 // keeps the chart laid out at its device resolution.
 QImage DrawChartImage(Chart& chart, int width, int height, bool antialiased);
