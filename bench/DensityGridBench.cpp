@@ -29,7 +29,7 @@ void BM_DensityGrid(benchmark::State& run)
     Configure(state, run);
     SilentProgress progress;
     for (auto _ : run) {
-        ComputeDensityGrid(state, progress);
+        ComputeDensityGrid(state, progress, PsiKept::Whole);
         benchmark::DoNotOptimize(state.densityField[0][0]);
     }
     CountTerms(run);
@@ -42,8 +42,8 @@ void BM_DensityGridDirect(benchmark::State& run)
     SimulationState state;
     Configure(state, run);
     state.parameters.UpdateDerived();
-    state.psiField.Resize(state.grid.nx, state.grid.nz);
-    state.densityField.Resize(state.grid.nx, state.grid.nz);
+    state.psiField.Reshape(state.grid.nx, state.grid.nz);
+    state.densityField.Reshape(state.grid.nx, state.grid.nz);
     const SimulationParameters& p = state.parameters;
     const int nx = state.grid.nx;
     for (auto _ : run) {
@@ -53,9 +53,8 @@ void BM_DensityGridDirect(benchmark::State& run)
                 const int source = i <= nx / 2 ? i : nx - i;
                 const Complex psi = source == i ? column.columnFactor * SlitSum(column.gaussExponent,
                                                                                  RowPosition(state, i), p.slits, p.d)
-                                                : Complex{state.psiField.Re(source)[j], state.psiField.Im(source)[j]};
-                state.psiField.Re(i)[j] = psi.real();
-                state.psiField.Im(i)[j] = psi.imag();
+                                                : state.psiField[source][j];
+                state.psiField[i][j] = psi;
                 state.densityField[i][j] = std::norm(psi) * DensityNormalisation(p);
             }
         }

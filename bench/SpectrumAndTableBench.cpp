@@ -12,23 +12,25 @@ namespace nivaro {
 namespace {
 
 // psi of the default settings on a 256 by 256 grid, the spectrum's input.
-const ComplexMatrixT& SpectrumInput()
+const ComplexGrid& SpectrumInput()
 {
     static const std::unique_ptr<SimulationState> state = [] {
         auto computed = std::make_unique<SimulationState>();
         computed->grid.nx = computed->grid.nz = kSpectrumSize;
         SilentProgress progress;
-        ComputeDensityGrid(*computed, progress);
+        ComputeDensityGrid(*computed, progress, PsiKept::Whole);
         return computed;
     }();
     return state->psiField;
 }
 
-void CopyInto(const ComplexMatrixT& from, ComplexMatrixT& to)
+void CopyInto(const ComplexGrid& from, ComplexMatrixT& to)
 {
     for (int r = 0; r < from.Rows(); ++r) {
-        std::copy_n(from.Re(r), from.Cols(), to.Re(r));
-        std::copy_n(from.Im(r), from.Cols(), to.Im(r));
+        for (int c = 0; c < from.Cols(); ++c) {
+            to.Re(r)[c] = from[r][c].real();
+            to.Im(r)[c] = from[r][c].imag();
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <memory>
 #include <optional>
@@ -200,46 +201,43 @@ void RunEngine(SimulationState& state, const py::object& progress, Compute&& com
     sink.RaiseIfStopped();
 }
 
-py::array_t<double> RealArray(const RealMatrixT& matrix)
+// A NumPy array over the grid's own block, without a copy: the grid moves
+// into a holder that the array's capsule frees with the array.
+template <typename Element, typename GridType>
+py::array_t<Element> SharedArray(GridType& grid)
 {
-    py::array_t<double> array({matrix.Rows(), matrix.Cols()});
-    auto out = array.mutable_unchecked<2>();
-    for (int i = 0; i < matrix.Rows(); ++i) {
-        std::copy_n(matrix[i], matrix.Cols(), out.mutable_data(i, 0));
-    }
-    return array;
+    auto holder = std::make_unique<GridType>(0, 0);
+    holder->Swap(grid);
+    const std::array<py::ssize_t, 2> shape{holder->Rows(), holder->Cols()};
+    Element* data = holder->Data();
+    const py::capsule owner(holder.get(), [](void* held) { std::unique_ptr<GridType>(static_cast<GridType*>(held)); });
+    holder.release();
+    return py::array_t<Element>(shape, data, owner);
 }
 
 py::array_t<double> Density(const Settings& settings, const py::object& progress)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
     RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeDensityGrid(*state, sink); });
-    return RealArray(state->densityField);
+    return SharedArray<double>(state->densityField);
 }
 
 py::array_t<std::complex<double>> Psi(const Settings& settings, const py::object& progress)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
-    RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeDensityGrid(*state, sink); });
-    const ComplexMatrixT& psi = state->psiField;
-    py::array_t<std::complex<double>> array({psi.Rows(), psi.Cols()});
-    auto out = array.mutable_unchecked<2>();
-    for (int i = 0; i < psi.Rows(); ++i) {
-        for (int j = 0; j < psi.Cols(); ++j) {
-            out(i, j) = {psi.Re(i)[j], psi.Im(i)[j]};
-        }
-    }
-    return array;
+    RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeDensityGrid(*state, sink, PsiKept::Whole); });
+    return SharedArray<std::complex<double>>(state->psiField);
 }
 
 py::array_t<double> Spectrum(const Settings& settings, const py::object& progress)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
-    RunEngine(*state, progress, [&](ProgressSink& sink) {
-        ComputeDensityGrid(*state, sink);
-        TransformPsiToSpectrum(*state);
+    RealMatrixT magnitudes(0, 0);
+    RunEngine(*state, progress, [&](ProgressSink&) {
+        state->parameters.UpdateDerived();
+        SpectrumOfPsi(*state, magnitudes);
     });
-    return RealArray(state->densityField);
+    return SharedArray<double>(magnitudes);
 }
 
 py::dict Trajectories(const Settings& settings)
@@ -290,7 +288,7 @@ py::array_t<double> QuantumPotential(const Settings& settings, const py::object&
     const std::unique_ptr<SimulationState> state = UsableState(settings);
     RealMatrixT q(0, 0);
     RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeQuantumPotential(*state, q, sink); });
-    return RealArray(q);
+    return SharedArray<double>(q);
 }
 
 Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, const py::object& progress)

@@ -274,7 +274,8 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
     if (density || psi || spectrum || options.outputFile || carpet || chart) {
-        timings.Time("density", [&] { ComputeDensityGrid(state, progress); });
+        const PsiKept psiKept = psi || options.outputFile ? PsiKept::Whole : PsiKept::None;
+        timings.Time("density", [&] { ComputeDensityGrid(state, progress, psiKept); });
         interrupts.ThrowIfInterrupted();
         result.densityMax = state.densityField.MaxElement();
     } else {
@@ -328,11 +329,10 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
                      [&] { quantumPotential->WriteReal(q, "quantum_potential", "eV", kQuantumPotentialFormat); });
     }
     if (spectrum) {
-        // Always transform: the window's guard against a second F11 would
-        // otherwise leave the density in place when nx is 256.
-        timings.Time("spectrum", [&] { TransformPsiToSpectrum(state); });
+        RealMatrixT magnitudes(0, 0);
+        timings.Time("spectrum", [&] { SpectrumOfPsi(state, magnitudes); });
         timings.Time(writing(options.spectrumFile),
-                     [&] { spectrum->WriteReal(state.densityField, "spectrum", kSpectrumUnit, options.valueFormat); });
+                     [&] { spectrum->WriteReal(magnitudes, "spectrum", kSpectrumUnit, options.valueFormat); });
     }
     if (options.writeConfigFile) {
         timings.Time(writing(options.writeConfigFile), [&] {

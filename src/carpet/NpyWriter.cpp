@@ -1,7 +1,6 @@
 #include "NpyWriter.h"
 
 #include <bit>
-#include <vector>
 
 namespace nivaro {
 namespace {
@@ -27,29 +26,26 @@ std::string NpyHeader(std::string_view descr, int rows, int cols)
     return header + dict;
 }
 
-void WriteNpy(std::FILE* stream, const RealMatrixT& matrix)
+namespace {
+
+template <typename Element>
+void WriteArray(std::FILE* stream, std::string_view descr, const Grid<Element>& matrix)
 {
-    const std::string header = NpyHeader("<f8", matrix.Rows(), matrix.Cols());
+    const std::string header = NpyHeader(descr, matrix.Rows(), matrix.Cols());
     std::fwrite(header.data(), 1, header.size(), stream);
-    for (int row = 0; row < matrix.Rows(); ++row) {
-        std::fwrite(matrix[row], sizeof(double), static_cast<std::size_t>(matrix.Cols()), stream);
-    }
+    std::fwrite(matrix.Data(), sizeof(Element), matrix.Size(), stream);
 }
 
-void WriteNpy(std::FILE* stream, const ComplexMatrixT& matrix)
+}  // namespace
+
+void WriteNpy(std::FILE* stream, const RealMatrixT& matrix)
 {
-    const std::string header = NpyHeader("<c16", matrix.Rows(), matrix.Cols());
-    std::fwrite(header.data(), 1, header.size(), stream);
-    std::vector<double> interleaved(2 * static_cast<std::size_t>(matrix.Cols()));
-    for (int row = 0; row < matrix.Rows(); ++row) {
-        const double* re = matrix.Re(row);
-        const double* im = matrix.Im(row);
-        for (int column = 0; column < matrix.Cols(); ++column) {
-            interleaved[2 * static_cast<std::size_t>(column)] = re[column];
-            interleaved[2 * static_cast<std::size_t>(column) + 1] = im[column];
-        }
-        std::fwrite(interleaved.data(), sizeof(double), interleaved.size(), stream);
-    }
+    WriteArray(stream, "<f8", matrix);
+}
+
+void WriteNpy(std::FILE* stream, const ComplexGrid& matrix)
+{
+    WriteArray(stream, "<c16", matrix);
 }
 
 }  // namespace nivaro

@@ -16,11 +16,11 @@ namespace nivaro {
 // The header of a rows by cols array of the given type ("<f8", "<c16").
 std::string NpyHeader(std::string_view descr, int rows, int cols);
 
-// Little-endian float64, shape (rows, cols). Write errors are the caller's
-// to check on the stream.
+// Little-endian float64, shape (rows, cols), the header and the block each
+// in one write. Write errors are the caller's to check on the stream.
 void WriteNpy(std::FILE* stream, const RealMatrixT& matrix);
 
 // Little-endian complex128 (real and imaginary part interleaved).
-void WriteNpy(std::FILE* stream, const ComplexMatrixT& matrix);
+void WriteNpy(std::FILE* stream, const ComplexGrid& matrix);
 
 }  // namespace nivaro

@@ -86,20 +86,23 @@ void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, con
 }  // namespace
 
 StaleDensityError::StaleDensityError()
-    : std::runtime_error("The density grid holds the Fourier spectrum; apply the 3D view again before drawing the carpet.")
+    : std::runtime_error("The density grid does not match the settings; apply them again before drawing the carpet.")
 {
 }
 
 void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress)
 {
-    const auto covers = [&state](const auto& grid) {
-        return grid.Rows() >= state.grid.nx && grid.Cols() >= state.grid.nz;
-    };
-    if (!covers(state.densityField) || !covers(state.carpetRed) || !covers(state.carpetGreen) ||
-        !covers(state.carpetBlue) || !covers(state.trajectoryStartGrid)) {
+    const int nx = state.grid.nx;
+    const int nz = state.grid.nz;
+    if (state.densityField.Rows() != nx || state.densityField.Cols() != nz) {
         throw StaleDensityError();
     }
+    for (UcharMatrix* plane : {&state.carpetRed, &state.carpetGreen, &state.carpetBlue}) {
+        plane->Reshape(nx, nz);
+    }
     FillGreyLevels(state, options.contrast);
+    // Only drawn trajectories have starts to remember.
+    state.trajectoryStartGrid.Reshape(options.showTrajectories ? nx : 0, options.showTrajectories ? nz : 0);
     if (!options.showTrajectories) {
         return;
     }

@@ -18,8 +18,8 @@ struct CarpetOptions {
     std::optional<std::string> dataFile;
 };
 
-// Thrown when the density grid is smaller than nx by nz (after the
-// spectrum view replaced it): the carpet needs a fresh density computation.
+// Thrown when the density grid is not nx by nz (no density computed with
+// these settings): the carpet needs a fresh density computation.
 class StaleDensityError : public std::runtime_error {
 public:
     StaleDensityError();
@@ -30,7 +30,8 @@ public:
 // then, when asked, Bohmian trajectories are drawn over it, from the data
 // file in the colours of its letters or from the regular starts in magenta,
 // and each crossed pixel records its trajectory's start row in
-// trajectoryStartGrid (cleared first). Uses p, v and zoff as the density
+// trajectoryStartGrid (cleared first; emptied when no trajectory is drawn).
+// The planes are reshaped to nx by nz. Uses p, v and zoff as the density
 // computation left them. Progress and the stop flag follow the trajectories:
 // per changed percentage and after each regular trajectory, or per step for
 // data-file starts.

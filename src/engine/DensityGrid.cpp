@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <utility>
 #include <vector>
 
 #include "DensityKernel.h"
@@ -13,48 +12,13 @@
 namespace nivaro {
 namespace {
 
-// Calls reshape(grid) for every grid of the state in creation order.
-template <typename Reshape>
-void ForEachGrid(SimulationState& state, Reshape&& reshape)
-{
-    reshape(state.psiField);
-    reshape(state.densityField);
-    reshape(state.carpetRed);
-    reshape(state.carpetGreen);
-    reshape(state.carpetBlue);
-    reshape(state.trajectoryStartGrid);
-}
-
-// All or nothing: when an allocation fails part way, every grid returns to
-// the shape it had (its contents are lost), so no two grids disagree and no
-// later pass can index past one of them; failing that, all are emptied.
-void ReshapeGrids(SimulationState& state)
-{
-    std::vector<std::pair<int, int>> shapes;
-    ForEachGrid(state, [&](const auto& grid) { shapes.emplace_back(grid.Rows(), grid.Cols()); });
-    try {
-        ForEachGrid(state, [&](auto& grid) { grid.Resize(state.grid.nx, state.grid.nz); });
-    } catch (const std::bad_alloc&) {
-        ForEachGrid(state, [](auto& grid) { grid.Resize(0, 0); });
-        try {
-            std::size_t next = 0;
-            ForEachGrid(state, [&](auto& grid) {
-                grid.Resize(shapes[next].first, shapes[next].second);
-                ++next;
-            });
-        } catch (const std::bad_alloc&) {
-            ForEachGrid(state, [](auto& grid) { grid.Resize(0, 0); });
-        }
-        throw;
-    }
-}
-
 DensityKernelInput PrepareKernel(const SimulationState& state)
 {
     const SimulationParameters& parameters = state.parameters;
     DensityKernelInput input;
     input.nx = state.grid.nx;
     input.nz = state.grid.nz;
+    input.rowsWanted = state.grid.nx;
     input.firstRowX = RowPosition(state, 0);
     input.rowSpacing = state.grid.dx / state.scaleX.Factor();
     input.normalisation = DensityNormalisation(parameters);
@@ -90,36 +54,69 @@ double ColumnPosition(const SimulationState& state, double column)
     return column * state.grid.dz / state.scaleZ.Factor() + state.parameters.zOffset;
 }
 
-void ComputeDensityGrid(SimulationState& state, ProgressSink& progress)
-{
-    RequireUsableSettings(state);
-    state.parameters.UpdateDerived();
-    ReshapeGrids(state);
+namespace {
 
-    const DensityKernelInput input = PrepareKernel(state);
+// Runs the kernel over the tiles of columns 0 .. columns - 1; progress and the
+// stop flag are told per tile when a sink is given.
+void RunKernel(const SimulationState& state, const DensityKernelInput& input, int columns,
+               const DensityKernelOutput& output, ProgressSink* progress)
+{
     // Starting a thread costs about as much as a million slit terms, so small
     // grids stay on one thread unless a thread count was asked for.
-    const long long terms = static_cast<long long>(state.grid.nx) * state.grid.nz * state.parameters.slits;
+    const long long terms = static_cast<long long>(input.rowsWanted) * columns * state.parameters.slits;
     const bool asked = state.threads > 0 || ThreadsFromEnvironment() > 0;
     const int threads = asked ? ThreadCount(state.threads)
                               : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000));
     std::vector<DensityKernelScratch> scratch(static_cast<std::size_t>(threads),
                                               DensityKernelScratch(state.parameters.slits));
-    const int nz = input.nz;
-    const int tiles = (nz + kDensityTileColumns - 1) / kDensityTileColumns;
+    const int tiles = (columns + kDensityTileColumns - 1) / kDensityTileColumns;
     const ElapsedSeconds elapsed;
     RunBlocksInOrder(
         tiles, threads,
         [&](int tile, int worker) {
             const int firstColumn = tile * kDensityTileColumns;
-            ComputeDensityTile(input, firstColumn, std::min(kDensityTileColumns, nz - firstColumn),
-                               scratch[static_cast<std::size_t>(worker)], state.psiField, state.densityField);
+            ComputeDensityTile(input, firstColumn, std::min(kDensityTileColumns, columns - firstColumn),
+                               scratch[static_cast<std::size_t>(worker)], output);
         },
         [&](int finishedTiles) {
-            const int lastColumn = std::min(finishedTiles * kDensityTileColumns, nz) - 1;
-            progress.Advance({ProgressKind::DensityColumns, static_cast<int>(lastColumn * 100LL / nz), elapsed()});
+            if (progress == nullptr) {
+                return true;
+            }
+            const int lastColumn = std::min(finishedTiles * kDensityTileColumns, columns) - 1;
+            progress->Advance({ProgressKind::DensityColumns, static_cast<int>(lastColumn * 100LL / columns), elapsed()});
             return !state.stopRequested.load();
         });
+}
+
+}  // namespace
+
+void ComputeDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept psi)
+{
+    RequireUsableSettings(state);
+    state.parameters.UpdateDerived();
+    const int nx = state.grid.nx;
+    const int nz = state.grid.nz;
+    // A plan without psi frees the one of an earlier run first.
+    state.psiField.Reshape(psi == PsiKept::Whole ? nx : 0, psi == PsiKept::Whole ? nz : 0);
+    try {
+        state.densityField.Reshape(nx, nz);
+    } catch (const std::bad_alloc&) {
+        state.psiField.Reshape(0, 0);  // no psi without the density it belongs to
+        throw;
+    }
+    const DensityKernelInput input = PrepareKernel(state);
+    RunKernel(state, input, nz, {psi == PsiKept::Whole ? state.psiField.View() : GridView<Complex>{},
+                                 state.densityField.View()},
+              &progress);
+}
+
+void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi)
+{
+    RequireUsableSettings(state);
+    psi.Reshape(std::min(rows, state.grid.nx), std::min(columns, state.grid.nz));
+    DensityKernelInput input = PrepareKernel(state);
+    input.rowsWanted = psi.Rows();
+    RunKernel(state, input, psi.Cols(), {psi.View(), {}}, nullptr);
 }
 
 }  // namespace nivaro

@@ -308,9 +308,22 @@ HWY_INLINE void StoreLanes(D d, V v, std::size_t valid, double* target)
     std::memcpy(target, lanes, valid * sizeof(double));
 }
 
-// Writes the block's psi and density into its rows and their mirrors.
+// The same for complex values, real and imaginary parts interleaved.
+HWY_INLINE void StoreComplexLanes(D d, V re, V im, std::size_t valid, std::complex<double>* target)
+{
+    auto* parts = reinterpret_cast<double*>(target);
+    if (valid >= hn::Lanes(d)) {
+        hn::StoreInterleaved2(re, im, d, parts);
+        return;
+    }
+    HWY_ALIGN double lanes[2 * kernel::kMaxLanes];
+    hn::StoreInterleaved2(re, im, d, lanes);
+    std::memcpy(parts, lanes, valid * 2 * sizeof(double));
+}
+
+// Writes the block's psi and density into its wanted rows and their mirrors.
 void StoreBlock(D d, const DensityKernelInput& input, int firstRow, int rows, int column, std::size_t valid,
-                const double* psiRe, const double* psiIm, ComplexMatrixT& psi, RealMatrixT& density)
+                const double* psiRe, const double* psiIm, const DensityKernelOutput& output)
 {
     const std::size_t lanes = hn::Lanes(d);
     const int half = input.nx / 2;
@@ -318,22 +331,27 @@ void StoreBlock(D d, const DensityKernelInput& input, int firstRow, int rows, in
     for (int r = 0; r < rows; ++r) {
         const V re = hn::LoadU(d, psiRe + r * lanes);
         const V im = hn::LoadU(d, psiIm + r * lanes);
-        const V norm = hn::Mul(hn::MulAdd(re, re, hn::Mul(im, im)), normalisation);
         const int row = firstRow + r;
         const int mirror = input.nx - row;
         // Row nx - i lies at exactly -x(i); rows up to nx / 2 are computed.
         const int targets[] = {row, mirror};
-        const int targetCount = (row > 0 && mirror > half) ? 2 : 1;
-        for (int t = 0; t < targetCount; ++t) {
-            StoreLanes(d, re, valid, psi.Re(targets[t]) + column);
-            StoreLanes(d, im, valid, psi.Im(targets[t]) + column);
-            StoreLanes(d, norm, valid, density[targets[t]] + column);
+        const int targetCount = (row > 0 && mirror > half && mirror < input.rowsWanted) ? 2 : 1;
+        if (!output.psi.Empty()) {
+            for (int t = 0; t < targetCount; ++t) {
+                StoreComplexLanes(d, re, im, valid, output.psi.Row(targets[t]) + column);
+            }
+        }
+        if (!output.density.Empty()) {
+            const V norm = hn::Mul(hn::MulAdd(re, re, hn::Mul(im, im)), normalisation);
+            for (int t = 0; t < targetCount; ++t) {
+                StoreLanes(d, norm, valid, output.density.Row(targets[t]) + column);
+            }
         }
     }
 }
 
-void ComputeTile(const DensityKernelInput& input, int firstColumn, int count, double* scratch, ComplexMatrixT& psi,
-                 RealMatrixT& density)
+void ComputeTile(const DensityKernelInput& input, int firstColumn, int count, double* scratch,
+                 const DensityKernelOutput& output)
 {
     const D d;
     const std::size_t lanes = hn::Lanes(d);
@@ -351,10 +369,10 @@ void ComputeTile(const DensityKernelInput& input, int firstColumn, int count, do
     }
     const int recurrentRows = kernel::RecurrentBlockRows(input, firstColumn, count);
     const int blockRows = recurrentRows > 0 ? recurrentRows : kernel::kBlockRows;
-    const int half = input.nx / 2;
-    for (int firstRow = 0; firstRow <= half; firstRow += blockRows) {
+    const int lastRow = std::min(input.nx / 2, input.rowsWanted - 1);
+    for (int firstRow = 0; firstRow <= lastRow; firstRow += blockRows) {
         const Block block{input.firstRowX + firstRow * input.rowSpacing, input.rowSpacing,
-                          std::min(blockRows, half + 1 - firstRow)};
+                          std::min(blockRows, lastRow + 1 - firstRow)};
         for (int g = 0; g < groupCount; ++g) {
             const LaneGroup& group = groups[g];
             if (recurrentRows > 0) {
@@ -365,7 +383,7 @@ void ComputeTile(const DensityKernelInput& input, int firstColumn, int count, do
             }
             const int column = firstColumn + g * static_cast<int>(lanes);
             StoreBlock(d, input, firstRow, block.rows, column, static_cast<std::size_t>(firstColumn + count - column),
-                       psiRe, psiIm, psi, density);
+                       psiRe, psiIm, output);
         }
     }
 }
@@ -382,10 +400,10 @@ HWY_EXPORT(ComputeTile);
 DensityKernelScratch::DensityKernelScratch(int slits) : values_(kernel::ScratchSize(slits)) {}
 
 void ComputeDensityTile(const DensityKernelInput& input, int firstColumn, int count, DensityKernelScratch& scratch,
-                        ComplexMatrixT& psi, RealMatrixT& density)
+                        const DensityKernelOutput& output)
 {
     const kernel::FlushSubnormals flush;
-    HWY_DYNAMIC_DISPATCH(ComputeTile)(input, firstColumn, count, scratch.Data(), psi, density);
+    HWY_DYNAMIC_DISPATCH(ComputeTile)(input, firstColumn, count, scratch.Data(), output);
 }
 
 std::string VectorLibraryVersion()

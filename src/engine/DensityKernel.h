@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ struct DensityKernelInput {
     double slitPeriod = 0.0;          // d, the step from one offset to the next
     int nx = 0;
     int nz = 0;
+    // Rows 0 .. rowsWanted - 1 are computed and stored; the rest of a column
+    // is left alone. Row values do not depend on it.
+    int rowsWanted = 0;
     double firstRowX = 0.0;    // x of row 0
     double rowSpacing = 0.0;   // x(i + 1) - x(i)
     double normalisation = 1.0;
@@ -43,9 +47,16 @@ private:
     std::vector<double> values_;
 };
 
+// Where the kernel stores its values; an empty view is not stored, so that
+// a density-only run keeps no psi beyond the tile it works on.
+struct DensityKernelOutput {
+    GridView<std::complex<double>> psi;
+    GridView<double> density;
+};
+
 // psi and norm(PSI) of the columns firstColumn .. firstColumn + count - 1,
-// written into every row; row nx - i takes the values of row i.
+// written into every wanted row; row nx - i takes the values of row i.
 void ComputeDensityTile(const DensityKernelInput& input, int firstColumn, int count, DensityKernelScratch& scratch,
-                        ComplexMatrixT& psi, RealMatrixT& density);
+                        const DensityKernelOutput& output);
 
 }  // namespace nivaro

@@ -27,7 +27,7 @@ KeptResults::KeptResults(SimulationState& state, Keep what)
         return;
     }
     ForEachGridPair(false, grids_, state, [](auto& grid, const auto& live) {
-        grid.Resize(live.Rows(), live.Cols());
+        grid.Reshape(live.Rows(), live.Cols());
         live.CopyTo(grid);
     });
 }
@@ -38,7 +38,7 @@ void KeptResults::Restore(SimulationState& state)
     state.grid = grid_;
     ForEachGridPair(allGrids_, grids_, state, [](auto& grid, auto& live) {
         live.Swap(grid);
-        grid.Resize(0, 0);
+        grid.Reshape(0, 0);
     });
 }
 

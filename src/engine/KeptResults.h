@@ -23,7 +23,7 @@ public:
     void Restore(SimulationState& state);
 
     struct Grids {
-        ComplexMatrixT psiField{0, 0};
+        ComplexGrid psiField{0, 0};
         RealMatrixT densityField{0, 0};
         UcharMatrix carpetRed{0, 0};
         UcharMatrix carpetGreen{0, 0};

@@ -101,7 +101,7 @@ void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, Progr
     parameters.UpdateDerived();
     const int nx = state.grid.nx;
     const int nz = state.grid.nz;
-    q.Resize(nx, nz);
+    q.Reshape(nx, nz);
     RealMatrixT logAmplitude(nx, nz);  // log R, so that no amplitude underflows before the floor test
     const double factor = kHbar * kHbar / (2 * parameters.mass);
     const int blocks = (nz + kColumnsPerBlock - 1) / kColumnsPerBlock;

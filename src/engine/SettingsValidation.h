@@ -15,11 +15,11 @@ inline bool IsPositiveFinite(double value)
     return value > 0.0 && value <= std::numeric_limits<double>::max();
 }
 
-// Bytes the grids need per grid point: psi 16, density 8, trajectory
-// starts 8, the three carpet planes 3.
-inline constexpr std::uint64_t kGridBytesPerPoint = 35;
+// Bytes per grid point that every run holds: the density. What a run needs
+// beyond it (psi, the carpet, Q) is in its work estimate.
+inline constexpr std::uint64_t kGridBytesPerPoint = 8;
 
-// Memory of all grids at nx by nz; saturates instead of overflowing.
+// Memory of the density grid at nx by nz; saturates instead of overflowing.
 std::uint64_t GridBytes(int nx, int nz);
 
 struct SettingProblem {

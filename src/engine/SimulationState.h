@@ -18,20 +18,21 @@ inline constexpr int kNoHoveredStart = INT_MAX;
 // passes it to the engine; tests build their own. The grids are declared in
 // creation order so that they are destroyed in reverse.
 struct SimulationState {
-    static constexpr int kInitialGridSize = 300;
-
     SimulationParameters parameters;
     GridSettings grid;
     AxisScale scaleX;
     AxisScale scaleZ;
     AxisScale scaleP;
 
-    ComplexMatrixT psiField{kInitialGridSize, kInitialGridSize};
-    RealMatrixT densityField{kInitialGridSize, kInitialGridSize};
-    UcharMatrix carpetRed{kInitialGridSize, kInitialGridSize};
-    UcharMatrix carpetGreen{kInitialGridSize, kInitialGridSize};
-    UcharMatrix carpetBlue{kInitialGridSize, kInitialGridSize};
-    RealMatrixT trajectoryStartGrid{kInitialGridSize, kInitialGridSize};
+    // Each grid is allocated by the pass that fills it, and only when a run
+    // asks for it: psi by a density computation that keeps it, the carpet's
+    // planes and start grid by the carpet pass.
+    ComplexGrid psiField{0, 0};
+    RealMatrixT densityField{0, 0};
+    UcharMatrix carpetRed{0, 0};
+    UcharMatrix carpetGreen{0, 0};
+    UcharMatrix carpetBlue{0, 0};
+    RealMatrixT trajectoryStartGrid{0, 0};
 
     // Set by a close request, never cleared; polled by the long loops.
     std::atomic<bool> stopRequested{false};

@@ -2,18 +2,24 @@
 
 #include <algorithm>
 
+#include "DensityGrid.h"
 #include "numeric/Fft2D.h"
 
 namespace nivaro {
 
-namespace {
-
-// Transforms the top-left block of field in place (reshaped to 256 by 256,
-// zero-padded) and writes the capped magnitudes.
-void TransformInPlace(ComplexMatrixT& field, RealMatrixT& magnitudes)
+void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes)
 {
-    field.Resize(kSpectrumSize, kSpectrumSize);
-    magnitudes.Resize(kSpectrumSize, kSpectrumSize);
+    ComplexGrid psi(0, 0);
+    ComputePsiBlock(state, kSpectrumSize, kSpectrumSize, psi);
+    ComplexMatrixT field(kSpectrumSize, kSpectrumSize);
+    field.Clear();
+    for (int row = 0; row < psi.Rows(); ++row) {
+        for (int column = 0; column < psi.Cols(); ++column) {
+            field.Re(row)[column] = psi[row][column].real();
+            field.Im(row)[column] = psi[row][column].imag();
+        }
+    }
+    magnitudes.Reshape(kSpectrumSize, kSpectrumSize);
     Fft2D(field);
     for (int row = 0; row < kSpectrumSize; ++row) {
         double* values = magnitudes[row];
@@ -21,23 +27,6 @@ void TransformInPlace(ComplexMatrixT& field, RealMatrixT& magnitudes)
         std::transform(values, values + kSpectrumSize, values,
                        [](double value) { return value > kSpectrumCap ? kSpectrumCap : value; });
     }
-}
-
-}  // namespace
-
-void TransformPsiToSpectrum(SimulationState& state)
-{
-    TransformInPlace(state.psiField, state.densityField);
-}
-
-void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes)
-{
-    ComplexMatrixT field(std::min(state.psiField.Rows(), kSpectrumSize), std::min(state.psiField.Cols(), kSpectrumSize));
-    for (int row = 0; row < field.Rows(); ++row) {
-        std::copy_n(state.psiField.Re(row), field.Cols(), field.Re(row));
-        std::copy_n(state.psiField.Im(row), field.Cols(), field.Im(row));
-    }
-    TransformInPlace(field, magnitudes);
 }
 
 }  // namespace nivaro

@@ -7,13 +7,10 @@ namespace nivaro {
 inline constexpr int kSpectrumSize = 256;
 inline constexpr double kSpectrumCap = 1e6;
 
-// Replaces psiField by its 2D Fourier transform on the top-left 256 by 256
-// block (zero-padded where the grid is smaller) and densityField by the
-// magnitudes, each capped at 1e6. Always transforms.
-void TransformPsiToSpectrum(SimulationState& state);
-
-// The same magnitudes from a copy of psi into magnitudes (reshaped to 256
-// by 256), leaving the state as it is.
+// The magnitudes of the 2D Fourier transform of psi on the top-left 256 by
+// 256 block of the grid (zero-padded where the grid is smaller), each capped
+// at 1e6, into magnitudes (reshaped to 256 by 256). psi of the block is
+// computed afresh, so that no run has to keep psi on the whole grid for it.
 void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes);
 
 }  // namespace nivaro

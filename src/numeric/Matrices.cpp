@@ -1,8 +1,34 @@
 #include "Matrices.h"
 
+#include <sys/mman.h>
+
 #include <utility>
 
 namespace nivaro {
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kVectorAlignment = 64;
+
+}  // namespace
+
+GridBlock::GridBlock(std::size_t bytes) : bytes_(bytes)
+{
+    if (bytes == 0) {
+        return;
+    }
+    const bool huge = bytes >= kHugePage;
+    const std::align_val_t alignment{huge ? kHugePage : kVectorAlignment};
+    // Rounded up so that the advice covers whole huge pages.
+    const std::size_t reserved = huge ? (bytes + kHugePage - 1) / kHugePage * kHugePage : bytes;
+    data_ = std::unique_ptr<void, Release>(::operator new(reserved, alignment), Release{alignment});
+#ifdef MADV_HUGEPAGE
+    if (huge) {
+        madvise(data_.get(), reserved, MADV_HUGEPAGE);  // advice only: where it is refused, small pages serve
+    }
+#endif
+}
 
 void RealMatrixT::Scale(double factor)
 {
@@ -31,14 +57,14 @@ double RealMatrixT::MaxElement() const
 
 void ComplexMatrixT::Swap(ComplexMatrixT& other) noexcept
 {
-    RealMatrix::Swap(other);
+    Grid::Swap(other);
     imaginary_.Swap(other.imaginary_);
 }
 
 int ComplexMatrixT::CopyTo(ComplexMatrixT& dest) const
 {
     imaginary_.CopyTo(dest.imaginary_);
-    return RealMatrix::CopyTo(dest);
+    return Grid::CopyTo(dest);
 }
 
 void ComplexMatrixT::Resize(int rows, int cols)
@@ -47,13 +73,14 @@ void ComplexMatrixT::Resize(int rows, int cols)
         return;
     }
     ComplexMatrixT reshaped(rows, cols);
+    reshaped.Clear();
     CopyTo(reshaped);
     Swap(reshaped);
 }
 
 void ComplexMatrixT::Clear()
 {
-    RealMatrix::Clear();
+    Grid::Clear();
     imaginary_.Clear();
 }
 

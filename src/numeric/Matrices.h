@@ -1,39 +1,88 @@
 #pragma once
 
 #include <algorithm>
+#include <complex>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <new>
 
 namespace nivaro {
 
-// Dense row-by-row matrix: every row is its own heap block, reached through a
-// table of row pointers. Containers are never copied; storage moves only by
-// Swap and values only by CopyTo. Allocation failure throws std::bad_alloc
-// and leaves the container as it was.
-template <typename Element>
-class RowMatrix {
+// Uninitialised storage for one grid, aligned for the widest vectors. Blocks
+// of 2 MiB and more are aligned to 2 MiB and advised for transparent huge
+// pages: a fresh 4 KiB page costs about as much as computing a thousand grid
+// points, and huge pages fault in several times cheaper per byte.
+class GridBlock {
 public:
-    RowMatrix(int rows, int cols) : rows_(rows), cols_(cols), rowBlocks_(Allocate(rows, cols)) {}
-    RowMatrix(const RowMatrix&) = delete;
-    RowMatrix& operator=(const RowMatrix&) = delete;
-    ~RowMatrix() = default;
+    GridBlock() = default;
+    // Throws std::bad_alloc when the block cannot be had.
+    explicit GridBlock(std::size_t bytes);
+
+    void* Data() const { return data_.get(); }
+    std::size_t Bytes() const { return bytes_; }
+
+private:
+    struct Release {
+        std::align_val_t alignment;
+        void operator()(void* data) const noexcept { ::operator delete(data, alignment); }
+    };
+
+    std::unique_ptr<void, Release> data_{nullptr, Release{std::align_val_t{64}}};
+    std::size_t bytes_ = 0;
+};
+
+// Rows of a grid, or of a part of one, `stride` elements apart.
+template <typename Element>
+struct GridView {
+    Element* data = nullptr;
+    int rows = 0;
+    int cols = 0;
+    std::ptrdiff_t stride = 0;
+
+    Element* Row(int row) const { return data + row * stride; }
+    Element& operator()(int row, int column) const { return data[row * stride + column]; }
+    bool Empty() const { return data == nullptr; }
+};
+
+// A dense row-major grid in one contiguous block. A new grid is not
+// initialised: its producer writes every element, or calls Clear. Grids are
+// never copied; storage moves only by Swap and values only by CopyTo.
+// Allocation failure throws std::bad_alloc.
+template <typename Element>
+class Grid {
+public:
+    Grid(int rows, int cols)
+        : rows_(std::max(rows, 0)),
+          cols_(std::max(cols, 0)),
+          block_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_) * sizeof(Element))
+    {
+    }
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+    ~Grid() = default;
 
     int Rows() const { return rows_; }
     int Cols() const { return cols_; }
+    std::size_t Size() const { return static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols_); }
 
-    Element* operator[](int row) { return rowBlocks_[static_cast<std::size_t>(row)].get(); }
-    const Element* operator[](int row) const { return rowBlocks_[static_cast<std::size_t>(row)].get(); }
+    Element* Data() { return static_cast<Element*>(block_.Data()); }
+    const Element* Data() const { return static_cast<const Element*>(block_.Data()); }
+    Element* operator[](int row) { return Data() + static_cast<std::ptrdiff_t>(row) * cols_; }
+    const Element* operator[](int row) const { return Data() + static_cast<std::ptrdiff_t>(row) * cols_; }
 
-    void Swap(RowMatrix& other) noexcept
+    GridView<Element> View() { return {Data(), rows_, cols_, cols_}; }
+    GridView<const Element> View() const { return {Data(), rows_, cols_, cols_}; }
+
+    void Swap(Grid& other) noexcept
     {
         std::swap(rows_, other.rows_);
         std::swap(cols_, other.cols_);
-        rowBlocks_.swap(other.rowBlocks_);
+        std::swap(block_, other.block_);
     }
 
     // Copies the common top-left block into dest; returns the rows copied.
-    int CopyTo(RowMatrix& dest) const
+    int CopyTo(Grid& dest) const
     {
         const int commonRows = std::min(rows_, dest.rows_);
         const int commonCols = std::min(cols_, dest.cols_);
@@ -43,49 +92,42 @@ public:
         return commonRows;
     }
 
-    // An unchanged shape keeps every element, stale ones included; callers
-    // that need zeros call Clear themselves.
+    // For a producer that writes every element: an unchanged shape keeps the
+    // block (and its stale values); another frees it before allocating the
+    // new one, so that the two never need memory at once.
+    void Reshape(int rows, int cols)
+    {
+        if (rows == rows_ && cols == cols_) {
+            return;
+        }
+        Grid<Element>(0, 0).Swap(*this);
+        Grid<Element>(rows, cols).Swap(*this);
+    }
+
+    // Keeps the top-left block by position and zeroes the rest; an
+    // unchanged shape keeps every element.
     void Resize(int rows, int cols)
     {
         if (rows == rows_ && cols == cols_) {
             return;
         }
-        RowMatrix reshaped(rows, cols);
+        Grid reshaped(rows, cols);
+        reshaped.Clear();
         CopyTo(reshaped);
         Swap(reshaped);
     }
 
-    void Clear()
-    {
-        for (int i = 0; i < rows_; ++i) {
-            std::fill_n((*this)[i], cols_, Element{});
-        }
-    }
+    void Clear() { std::fill_n(Data(), Size(), Element{}); }
 
 private:
-    using RowBlocks = std::vector<std::unique_ptr<Element[]>>;
-
-    static RowBlocks Allocate(int rows, int cols)
-    {
-        RowBlocks blocks;
-        if (rows <= 0) {
-            return blocks;
-        }
-        blocks.reserve(static_cast<std::size_t>(rows));
-        for (int i = 0; i < rows; ++i) {
-            blocks.push_back(std::make_unique<Element[]>(static_cast<std::size_t>(std::max(cols, 0))));
-        }
-        return blocks;
-    }
-
     int rows_;
     int cols_;
-    RowBlocks rowBlocks_;
+    GridBlock block_;
 };
 
-class RealMatrixT : public RowMatrix<double> {
+class RealMatrixT : public Grid<double> {
 public:
-    using RowMatrix::RowMatrix;
+    using Grid::Grid;
 
     // The product is formed in extended precision and rounded once to double.
     void Scale(double factor);
@@ -100,7 +142,7 @@ public:
 };
 
 // Real parts in the inherited plane, imaginary parts in a second plane of the
-// same shape (not interleaved).
+// same shape: the layout the radix-2 transform works on.
 class ComplexMatrixT : public RealMatrix {
 public:
     ComplexMatrixT(int rows, int cols) : RealMatrix(rows, cols), imaginary_(rows, cols) {}
@@ -118,7 +160,7 @@ public:
     void Transpose();
 
 private:
-    RowMatrix<double> imaginary_;
+    Grid<double> imaginary_;
 };
 
 class ComplexMatrix : public ComplexMatrixT {
@@ -126,9 +168,13 @@ public:
     using ComplexMatrixT::ComplexMatrixT;
 };
 
-class UcharMatrix : public RowMatrix<std::uint8_t> {
+// Complex values with real and imaginary parts interleaved: psi as NumPy,
+// HDF5 and the file formats take it, written and handed over without a copy.
+using ComplexGrid = Grid<std::complex<double>>;
+
+class UcharMatrix : public Grid<std::uint8_t> {
 public:
-    using RowMatrix::RowMatrix;
+    using Grid::Grid;
 };
 
 }  // namespace nivaro

@@ -25,21 +25,13 @@ ArrayFormat ArrayFormatOf(const std::string& path)
 
 void WriteRealDataset(Hdf5Writer& file, const std::string& name, const RealMatrixT& values, const std::string& unit)
 {
-    file.WriteReal(name, {values.Rows(), values.Cols(), [&values](int row) { return values[row]; }}, unit);
+    file.WriteReal(name, values.Data(), values.Rows(), values.Cols(), unit);
 }
 
-void WriteComplexDataset(Hdf5Writer& file, const std::string& name, const ComplexMatrixT& values,
+void WriteComplexDataset(Hdf5Writer& file, const std::string& name, const ComplexGrid& values,
                          const std::string& unit)
 {
-    file.WriteComplex(name,
-                      {values.Rows(), values.Cols(),
-                       [&values](int row, double* interleaved) {
-                           for (int column = 0; column < values.Cols(); ++column) {
-                               interleaved[2 * column] = values.Re(row)[column];
-                               interleaved[2 * column + 1] = values.Im(row)[column];
-                           }
-                       }},
-                      unit);
+    file.WriteComplex(name, values.Data(), values.Rows(), values.Cols(), unit);
 }
 
 void WriteSettingAttributes(Hdf5Writer& file, const SettingAttributes& settings)
@@ -80,7 +72,7 @@ void ArrayOutput::WriteReal(const RealMatrixT& values, const std::string& datase
     }
 }
 
-void ArrayOutput::WriteComplex(const ComplexMatrixT& values, const std::string& dataset, const std::string& unit)
+void ArrayOutput::WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit)
 {
     if (format_ == ArrayFormat::Hdf5) {
         WriteComplexDataset(*hdf5_, dataset, values, unit);

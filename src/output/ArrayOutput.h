@@ -32,7 +32,7 @@ public:
 
     void WriteReal(const RealMatrixT& values, const std::string& dataset, const std::string& unit,
                    const std::string& textFormat);
-    void WriteComplex(const ComplexMatrixT& values, const std::string& dataset, const std::string& unit);
+    void WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit);
 
 private:
     ArrayFormat format_;
@@ -42,7 +42,7 @@ private:
 
 // The grids as datasets of an HDF5 file.
 void WriteRealDataset(Hdf5Writer& file, const std::string& name, const RealMatrixT& values, const std::string& unit);
-void WriteComplexDataset(Hdf5Writer& file, const std::string& name, const ComplexMatrixT& values,
+void WriteComplexDataset(Hdf5Writer& file, const std::string& name, const ComplexGrid& values,
                          const std::string& unit);
 void WriteSettingAttributes(Hdf5Writer& file, const SettingAttributes& settings);
 

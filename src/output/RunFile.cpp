@@ -46,7 +46,13 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
     Hdf5Writer run(path);
     WriteSettingAttributes(run, attributes);
     WriteRealDataset(run, "density", state.densityField, kDensityUnit);
-    WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);
+    if (state.psiField.Rows() == state.grid.nx && state.psiField.Cols() == state.grid.nz) {
+        WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);
+    } else {
+        ComplexGrid psi(0, 0);  // the run kept no psi: computed for the file alone
+        ComputePsiBlock(state, state.grid.nx, state.grid.nz, psi);
+        WriteComplexDataset(run, "psi", psi, kPsiUnit);
+    }
     run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
     run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
                     "m");

@@ -107,11 +107,9 @@ void Hdf5Writer::Fail(const std::string& what) const
 
 namespace {
 
-// Writes a rows by cols dataset one row at a time through a one-row
-// selection: the grids keep their rows apart in memory.
-template <typename FillRow>
-bool WriteRows(hid_t file, const std::string& name, hid_t fileType, hid_t memoryType, int rows, int cols,
-               const std::string& unit, FillRow&& rowData)
+// Writes a rows by cols dataset from one contiguous block in one call.
+bool WriteArray(hid_t file, const std::string& name, hid_t fileType, hid_t memoryType, int rows, int cols,
+                const std::string& unit, const void* values)
 {
     const hsize_t dims[2] = {static_cast<hsize_t>(rows), static_cast<hsize_t>(cols)};
     const Id space(H5Screate_simple(2, dims, nullptr), H5Sclose);
@@ -120,36 +118,26 @@ bool WriteRows(hid_t file, const std::string& name, hid_t fileType, hid_t memory
     if (!dataset.Valid()) {
         return false;
     }
-    const hsize_t rowDims[2] = {1, dims[1]};
-    const Id memory(H5Screate_simple(2, rowDims, nullptr), H5Sclose);
-    for (int row = 0; row < rows; ++row) {
-        const hsize_t start[2] = {static_cast<hsize_t>(row), 0};
-        H5Sselect_hyperslab(*space, H5S_SELECT_SET, start, nullptr, rowDims, nullptr);
-        if (H5Dwrite(*dataset, memoryType, *memory, *space, H5P_DEFAULT, rowData(row)) < 0) {
-            return false;
-        }
-    }
-    return WriteStringAttribute(*dataset, "unit", unit);
+    const bool empty = rows == 0 || cols == 0;
+    return (empty || H5Dwrite(*dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, values) >= 0) &&
+           WriteStringAttribute(*dataset, "unit", unit);
 }
 
 }  // namespace
 
-void Hdf5Writer::WriteReal(const std::string& name, const RealRows& rows, const std::string& unit)
+void Hdf5Writer::WriteReal(const std::string& name, const double* values, int rows, int cols, const std::string& unit)
 {
-    if (!WriteRows(fileId_, name, H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, rows.rows, rows.cols, unit, rows.row)) {
+    if (!WriteArray(fileId_, name, H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, rows, cols, unit, values)) {
         Fail(name);
     }
 }
 
-void Hdf5Writer::WriteComplex(const std::string& name, const ComplexRows& rows, const std::string& unit)
+void Hdf5Writer::WriteComplex(const std::string& name, const std::complex<double>* values, int rows, int cols,
+                              const std::string& unit)
 {
+    static_assert(sizeof(std::complex<double>) == 2 * sizeof(double), "the compound's fields are the parts in order");
     const Id type = ComplexType();
-    std::vector<double> interleaved(2 * static_cast<std::size_t>(std::max(rows.cols, 0)));
-    const auto fill = [&](int row) {
-        rows.fill(row, interleaved.data());
-        return interleaved.data();
-    };
-    if (!WriteRows(fileId_, name, *type, *type, rows.rows, rows.cols, unit, fill)) {
+    if (!WriteArray(fileId_, name, *type, *type, rows, cols, unit, values)) {
         Fail(name);
     }
 }

@@ -1,27 +1,13 @@
 #pragma once
 
+#include <complex>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/AtomicFile.h"
 
 namespace nivaro {
-
-// The rows of a rows by cols array of doubles.
-struct RealRows {
-    int rows;
-    int cols;
-    std::function<const double*(int row)> row;
-};
-
-// The rows of a complex array; fill writes cols (re, im) pairs.
-struct ComplexRows {
-    int rows;
-    int cols;
-    std::function<void(int row, double* interleaved)> fill;
-};
 
 // An HDF5 file of datasets and attributes, written under a temporary name
 // beside its target and renamed into place on Commit (without Commit nothing
@@ -36,8 +22,10 @@ public:
     Hdf5Writer& operator=(const Hdf5Writer&) = delete;
     ~Hdf5Writer();
 
-    void WriteReal(const std::string& name, const RealRows& rows, const std::string& unit);
-    void WriteComplex(const std::string& name, const ComplexRows& rows, const std::string& unit);
+    // A rows by cols array, row after row, written in one call.
+    void WriteReal(const std::string& name, const double* values, int rows, int cols, const std::string& unit);
+    void WriteComplex(const std::string& name, const std::complex<double>* values, int rows, int cols,
+                      const std::string& unit);
     void WriteVector(const std::string& name, const std::vector<double>& values, const std::string& unit);
     // An attribute of the file (its root group).
     void SetAttribute(const std::string& name, const std::string& value);

@@ -70,7 +70,8 @@ void MainWindow::HoverCarpet(QPoint pixel)
     const QString where = Formatted(" | x = %.1f nm (%.3f d), z = %.1f nm (%.3f zt), norm(PSI) = %.3e", xm * 1e9,
                                     xm / p.d, zm * 1e9, zm / p.TalbotLength(), state_.densityField[y][x]) +
                           QuantumPotentialReadout(controlPanel_->ShowsQuantumPotentialCarpet(), y, x);
-    const double start = state_.trajectoryStartGrid[y][x];
+    const RealMatrixT& starts = state_.trajectoryStartGrid;
+    const double start = y < starts.Rows() && x < starts.Cols() ? starts[y][x] : 0.0;
     const int startRow = static_cast<int>(start);
     if (startRow == 0) {
         statusLine_->setText(Formatted("x = %d, z = %d, RGB = %d:%d:%d", y, x, red, green, blue) + where);

@@ -40,7 +40,8 @@ TEST(BmpWriter, HeaderFieldsAndPaddingForEachWidth)
         std::uint32_t rowBytes;
     };
     for (const Case c : {Case{300, 900}, Case{301, 904}, Case{302, 908}, Case{303, 912}}) {
-        const UcharMatrix plane(300, c.cols);
+        UcharMatrix plane(300, c.cols);
+        plane.Clear();
         const std::string bytes = BitmapFileBytes(plane, plane, plane);
         ASSERT_EQ(bytes.size(), 300u * c.rowBytes + 54u) << c.cols;
         EXPECT_EQ(bytes.substr(0, 2), "BM");
@@ -67,6 +68,9 @@ TEST(BmpWriter, RowsAreStoredBottomUpAsBlueGreenRedWithZeroPadding)
     UcharMatrix red(2, 3);
     UcharMatrix green(2, 3);
     UcharMatrix blue(2, 3);
+    for (UcharMatrix* plane : {&red, &green, &blue}) {
+        plane->Clear();
+    }
     red[0][0] = 255;   // top-left pixel red
     blue[1][2] = 7;    // bottom-right pixel
     green[1][0] = 9;

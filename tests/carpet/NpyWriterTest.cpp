@@ -42,14 +42,13 @@ TEST(NpyWriter, HeaderIsVersionOneWithItsLengthAndPaddedToSixtyFourBytes)
 TEST(NpyWriter, ValuesFollowInRowOrderAndComplexPartsInterleaved)
 {
     RealMatrixT real(2, 3);
-    ComplexMatrixT complex(2, 2);
+    ComplexGrid complex(2, 2);
     for (int i = 0; i < 2; ++i) {
         for (int j = 0; j < 3; ++j) {
             real[i][j] = 10.0 * i + j + 0.5;
         }
         for (int j = 0; j < 2; ++j) {
-            complex.Re(i)[j] = i + 0.25 * j;
-            complex.Im(i)[j] = -(i + 0.25 * j);
+            complex[i][j] = {i + 0.25 * j, -(i + 0.25 * j)};
         }
     }
     const std::string realBytes = NpyBytes(real);

@@ -1,6 +1,7 @@
 #include "AllocationBudget.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
@@ -10,9 +11,11 @@ namespace {
 constexpr long long kUnlimited = -1;
 std::atomic<long long> remaining{kUnlimited};
 
-void* Allocate(std::size_t size)
+void* Allocate(std::size_t size, std::size_t alignment = alignof(std::max_align_t))
 {
-    void* block = std::malloc(size == 0 ? 1 : size);
+    void* block = alignment <= alignof(std::max_align_t)
+                      ? std::malloc(size == 0 ? 1 : size)
+                      : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
     if (block == nullptr) {
         throw std::bad_alloc();
     }
@@ -46,6 +49,36 @@ void* operator new(std::size_t size)
 void* operator new[](std::size_t size)
 {
     return Allocate(size);
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    return Allocate(size, static_cast<std::size_t>(alignment));
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment)
+{
+    return Allocate(size, static_cast<std::size_t>(alignment));
+}
+
+void operator delete(void* block, std::align_val_t) noexcept
+{
+    Release(block);
+}
+
+void operator delete[](void* block, std::align_val_t) noexcept
+{
+    Release(block);
+}
+
+void operator delete(void* block, std::size_t, std::align_val_t) noexcept
+{
+    Release(block);
+}
+
+void operator delete[](void* block, std::size_t, std::align_val_t) noexcept
+{
+    Release(block);
 }
 
 void operator delete(void* block) noexcept

@@ -18,15 +18,15 @@ namespace {
 void ExpectEveryRowAtItsOwnPosition(SimulationState& state)
 {
     RecordingProgress progress;
-    ComputeDensityGrid(state, progress);
+    ComputeDensityGrid(state, progress, PsiKept::Whole);
     const SimulationParameters& parameters = state.parameters;
     const double normalisation = DensityNormalisation(parameters);
     for (int i = 0; i < state.grid.nx; ++i) {
         for (int j = 0; j < state.grid.nz; ++j) {
             const Complex expected = EvaluatePsi(parameters, RowPosition(state, i), ColumnPosition(state, j));
             const double tolerance = 1e-12 * std::abs(expected) + 1e-300;
-            ASSERT_NEAR(state.psiField.Re(i)[j], expected.real(), tolerance) << i << "," << j;
-            ASSERT_NEAR(state.psiField.Im(i)[j], expected.imag(), tolerance) << i << "," << j;
+            ASSERT_NEAR(state.psiField[i][j].real(), expected.real(), tolerance) << i << "," << j;
+            ASSERT_NEAR(state.psiField[i][j].imag(), expected.imag(), tolerance) << i << "," << j;
             ASSERT_NEAR(state.densityField[i][j], std::norm(expected) * normalisation,
                         1e-12 * std::norm(expected) * normalisation + 1e-300)
                 << i << "," << j;
@@ -46,7 +46,7 @@ TEST(DensityGrid, EveryRowHoldsPsiAtItsOwnPositionForEvenAndOddGrids)
         ASSERT_TRUE(state.scaleZ.Parse("3:1"));
         // Stale contents must not survive anywhere, the middle row of an odd grid included.
         state.psiField.Resize(nx, 5);
-        state.psiField.Re(nx / 2)[0] = std::nan("");
+        state.psiField[nx / 2][0] = std::nan("");
         SCOPED_TRACE(nx);
         ExpectEveryRowAtItsOwnPosition(state);
     }
@@ -63,25 +63,26 @@ TEST(DensityGrid, DefaultsGiveTheKnownDensityAtTheGrating)
     EXPECT_NEAR(state.densityField[125][0], state.densityField[175][0], 1e-15);
 }
 
-TEST(DensityGrid, RefreshesTheDerivedQuantitiesAndReshapesWithoutClearing)
+TEST(DensityGrid, RefreshesTheDerivedQuantitiesAndAllocatesOnlyWhatTheRunKeeps)
 {
     SimulationState state;
     state.grid.nx = 6;
     state.grid.nz = 4;
     state.parameters.z0 = 1.0;
     state.parameters.lambda = 2e-8;
-    state.carpetGreen.Resize(6, 4);
-    state.carpetGreen[5][3] = 77;
     RecordingProgress progress;
-    ComputeDensityGrid(state, progress);
+    ComputeDensityGrid(state, progress, PsiKept::Whole);
     EXPECT_EQ(state.parameters.zOffset, 2 * 1e-8 * 1e-8 / 2e-8);
     EXPECT_EQ(state.parameters.velocity, 1.054571628e-34 * 2 * 3.141592653589793 / 2e-8 / 9.1095e-31);
-    for (const auto* grid : {&state.carpetRed, &state.carpetBlue}) {
-        EXPECT_EQ(grid->Rows(), 6);
-        EXPECT_EQ(grid->Cols(), 4);
+    EXPECT_EQ(state.psiField.Rows(), 6);
+    const double* density = state.densityField.Data();
+    ComputeDensityGrid(state, progress, PsiKept::None);
+    EXPECT_EQ(state.densityField.Data(), density) << "an unchanged shape reuses its block";
+    EXPECT_EQ(state.psiField.Rows(), 0) << "psi of the earlier run is freed";
+    for (const auto* grid : {&state.carpetRed, &state.carpetGreen, &state.carpetBlue}) {
+        EXPECT_EQ(grid->Rows(), 0) << "the carpet pass allocates its own planes";
     }
-    EXPECT_EQ(state.trajectoryStartGrid.Rows(), 6);
-    EXPECT_EQ(state.carpetGreen[5][3], 77) << "an unchanged shape is not cleared";
+    EXPECT_EQ(state.trajectoryStartGrid.Rows(), 0);
 }
 
 TEST(DensityGrid, ReportsProgressInColumnOrderOncePerChangedPercentage)
@@ -118,16 +119,16 @@ TEST(DensityGrid, StopEndsTheComputationAfterTheTileThatReported)
     state.threads = 1;
     state.grid.nx = 4;
     state.grid.nz = 100;
-    state.psiField.Resize(4, 100);
+    state.densityField.Resize(4, 100);
     for (int j = 0; j < 100; ++j) {
-        state.psiField.Re(0)[j] = -7.0;
+        state.densityField[0][j] = -7.0;
     }
     const int firstPercent = (kDensityTileColumns - 1) * 100 / 100;
     RecordingProgress progress(&state, firstPercent);
     ComputeDensityGrid(state, progress);
-    EXPECT_NE(state.psiField.Re(0)[kDensityTileColumns - 1], -7.0) << "the tile that reported is computed";
-    EXPECT_EQ(state.psiField.Re(0)[kDensityTileColumns], -7.0);
-    EXPECT_EQ(state.psiField.Re(0)[99], -7.0);
+    EXPECT_NE(state.densityField[0][kDensityTileColumns - 1], -7.0) << "the tile that reported is computed";
+    EXPECT_EQ(state.densityField[0][kDensityTileColumns], -7.0);
+    EXPECT_EQ(state.densityField[0][99], -7.0);
     EXPECT_EQ(progress.reports.back().percent, firstPercent);
 }
 
@@ -143,12 +144,12 @@ TEST(DensityGrid, TheGridDoesNotDependOnTheNumberOfThreads)
     three.grid = one.grid;
     three.parameters = one.parameters;
     RecordingProgress progress;
-    ComputeDensityGrid(one, progress);
-    ComputeDensityGrid(three, progress);
+    ComputeDensityGrid(one, progress, PsiKept::Whole);
+    ComputeDensityGrid(three, progress, PsiKept::Whole);
     for (int i = 0; i < 37; ++i) {
         for (int j = 0; j < 101; ++j) {
             ASSERT_EQ(one.densityField[i][j], three.densityField[i][j]) << i << "," << j;
-            ASSERT_EQ(one.psiField.Im(i)[j], three.psiField.Im(i)[j]) << i << "," << j;
+            ASSERT_EQ(one.psiField[i][j], three.psiField[i][j]) << i << "," << j;
         }
     }
 }
@@ -227,38 +228,65 @@ TEST(DensityGrid, EqualsTheDirectEvaluationInExtendedPrecision)
     }
 }
 
-TEST(DensityGrid, AGridThatRunsOutOfMemoryPartWayLeavesEveryGridInOneShape)
+TEST(DensityGrid, ADensityOnlyRunHoldsTheDensityAndNoWholePsi)
 {
     SimulationState state;
-    state.threads = 1;
+    state.threads = 2;
     state.grid.nx = state.grid.nz = 1000;
-    // Enough for psi, the density and the three carpet planes of the new
-    // shape, not for the trajectory start grid after them.
-    const long long points = 1000LL * 1000LL;
+    const long long densityBytes = 1000LL * 1000LL * 8;
     RecordingProgress progress;
     {
-        const AllocationBudget budget(27 * points + (1LL << 20));
-        EXPECT_THROW(ComputeDensityGrid(state, progress), std::bad_alloc);
+        // The density, the slack of its 2 MiB alignment, and a little for the
+        // column coefficients and the threads.
+        const AllocationBudget budget(densityBytes + (5LL << 20));
+        ComputeDensityGrid(state, progress, PsiKept::None);
+        EXPECT_EQ(state.densityField.Rows(), 1000);
+        EXPECT_EQ(state.psiField.Rows(), 0);
     }
-    const auto oldShape = [](const auto& grid) { return grid.Rows() == 300 && grid.Cols() == 300; };
-    EXPECT_TRUE(oldShape(state.psiField) && oldShape(state.densityField) && oldShape(state.carpetRed) &&
-                oldShape(state.carpetGreen) && oldShape(state.carpetBlue) && oldShape(state.trajectoryStartGrid))
-        << "every grid keeps the shape it had";
+    state.densityField.Reshape(0, 0);
+    {
+        const AllocationBudget budget(densityBytes + (5LL << 20));
+        EXPECT_THROW(ComputeDensityGrid(state, progress, PsiKept::Whole), std::bad_alloc);
+    }
+    EXPECT_EQ(state.psiField.Rows(), 0) << "no psi is left without its density";
+}
+
+TEST(DensityGrid, APsiBlockHoldsTheWholeGridsValuesBitForBit)
+{
+    for (const int nx : {300, 301, 100}) {
+        SimulationState state;
+        state.grid.nx = nx;
+        state.grid.nz = 270;
+        state.parameters.slits = 5;
+        RecordingProgress progress;
+        ComputeDensityGrid(state, progress, PsiKept::Whole);
+        ComplexGrid block(0, 0);
+        ComputePsiBlock(state, 256, 256, block);
+        ASSERT_EQ(block.Rows(), std::min(nx, 256));
+        ASSERT_EQ(block.Cols(), 256);
+        for (int i = 0; i < block.Rows(); ++i) {
+            for (int j = 0; j < block.Cols(); ++j) {
+                ASSERT_EQ(block[i][j], state.psiField[i][j]) << nx << ": " << i << "," << j;
+            }
+        }
+    }
 }
 
 TEST(DensityGrid, UnusableSettingsAreRefusedBeforeAnythingChanges)
 {
     SimulationState state;
-    state.grid.nx = 0;
     RecordingProgress progress;
+    ComputeDensityGrid(state, progress);
+    progress.reports.clear();
+    state.grid.nx = 0;
     EXPECT_THROW(ComputeDensityGrid(state, progress), UnusableSettingsError);
-    EXPECT_EQ(state.psiField.Rows(), 300);
+    EXPECT_EQ(state.densityField.Rows(), 300);
 
     SimulationState large;
     large.grid.nx = large.grid.nz = 20000;
     large.gridMemoryLimit = 1ULL << 30;
     EXPECT_THROW(ComputeDensityGrid(large, progress), UnusableSettingsError);
-    EXPECT_EQ(large.densityField.Rows(), 300);
+    EXPECT_EQ(large.densityField.Rows(), 0);
     EXPECT_TRUE(progress.reports.empty());
 }
 

@@ -95,7 +95,7 @@ TEST(SettingsValidation, AnyPositiveStepAndTinySpacingAreLeftToTheWorkEstimate)
 
 TEST(SettingsValidation, GridBytesSaturateInsteadOfOverflowing)
 {
-    EXPECT_EQ(GridBytes(300, 300), 300u * 300u * 35u);
+    EXPECT_EQ(GridBytes(300, 300), 300u * 300u * kGridBytesPerPoint);
     EXPECT_EQ(GridBytes(0, 300), 0u);
     EXPECT_GT(GridBytes(2147483647, 2147483647), GridBytes(1 << 20, 1 << 20));
 }

@@ -73,6 +73,7 @@ TEST(Fft, RowTransformMatchesTheDirectSum)
 TEST(Fft, MatrixTransformOfAnImpulseAndAConstant)
 {
     ComplexMatrixT impulse(8, 8);
+    impulse.Clear();
     impulse.Re(0)[0] = 1.0;
     Fft2D(impulse);
     ComplexMatrixT constant(8, 8);

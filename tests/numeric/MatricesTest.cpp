@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "numeric/Matrices.h"
@@ -18,19 +19,38 @@ void FillWithIndices(RealMatrixT& matrix)
     }
 }
 
-TEST(Matrices, NewContainersAreZeroAndZeroRowsOwnNothing)
+TEST(Matrices, OneAlignedContiguousBlockPerGridAndZeroRowsOwnNothing)
 {
-    const UcharMatrix bytes(3, 5);
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 5; ++j) {
-            EXPECT_EQ(bytes[i][j], 0);
-        }
+    for (const int cols : {5, 1000}) {  // a small block, and one advised for huge pages
+        RealMatrixT grid(700, cols);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(grid.Data()) % 64, 0u);
+        EXPECT_EQ(grid[699], grid.Data() + 699 * cols) << "rows follow each other";
+        const GridView<double> view = grid.View();
+        EXPECT_EQ(view.stride, cols);
+        view(3, 4) = 7.0;
+        EXPECT_EQ(grid[3][4], 7.0);
+        grid.Clear();
+        EXPECT_EQ(grid[699][cols - 1], 0.0);
     }
     RealMatrixT empty(0, 7);
     EXPECT_EQ(empty.Rows(), 0);
     EXPECT_EQ(empty.Cols(), 7);
+    EXPECT_EQ(empty.Data(), nullptr);
     empty.Resize(0, 7);  // unchanged shape: nothing happens
     empty.Clear();
+}
+
+TEST(Matrices, ReshapeKeepsTheBlockOfAnUnchangedShapeAndReplacesAnother)
+{
+    RealMatrixT grid(30, 20);
+    const double* block = grid.Data();
+    grid.Reshape(30, 20);
+    EXPECT_EQ(grid.Data(), block);
+    grid.Reshape(20, 30);
+    EXPECT_EQ(grid.Rows(), 20);
+    EXPECT_EQ(grid.Cols(), 30);
+    grid.Reshape(0, 0);
+    EXPECT_EQ(grid.Data(), nullptr);
 }
 
 TEST(Matrices, ResizeToTheSameShapeKeepsStaleValues)
@@ -64,6 +84,7 @@ TEST(Matrices, CopyToCopiesOnlyTheCommonBlock)
     RealMatrixT source(3, 5);
     FillWithIndices(source);
     RealMatrixT destination(4, 2);
+    destination.Clear();
     EXPECT_EQ(source.CopyTo(destination), 3);
     EXPECT_EQ(destination[2][1], 2002.0);
     EXPECT_EQ(destination[3][0], 0.0);
@@ -98,6 +119,7 @@ TEST(Matrices, ScaleByOneIsBitIdenticalAndScaleMultiplies)
 TEST(Matrices, MaxElementUsesAStrictComparisonFromTheFirstElement)
 {
     RealMatrixT zeros(3, 3);
+    zeros.Clear();
     EXPECT_EQ(zeros.MaxElement(), 0.0);
 
     RealMatrixT signedZeros(1, 2);
@@ -133,6 +155,7 @@ TEST(Matrices, ComplexOperationsTreatBothPlanes)
     EXPECT_EQ(matrix.Im(3)[0], 0.0);
 
     ComplexMatrixT other(1, 1);
+    other.Clear();
     EXPECT_EQ(matrix.CopyTo(other), 1);
     EXPECT_EQ(other.Im(0)[0], 0.0);
     other.Swap(matrix);
