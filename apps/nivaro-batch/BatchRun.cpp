@@ -170,8 +170,11 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
     RunPlan plan;
     plan.density = options.densityFile || options.spectrumFile || options.psiFile || options.outputFile ||
                    options.carpetFile || options.chartFile;
+    plan.psi = options.psiFile || options.outputFile;
+    plan.surface = options.chartFile.has_value();
     plan.surfaceTrajectories = options.chartFile && options.chartTrajectories;
     plan.carpet = options.carpetFile.has_value();
+    plan.quantumPotential = options.quantumPotentialFile.has_value();
     plan.carpetTrajectories = options.carpetFile && options.carpetTrajectories;
     if (plan.carpetTrajectories && options.dataFile) {
         if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {

@@ -113,4 +113,13 @@ std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState
     return trajectories;
 }
 
+DensitySurface PrepareDensitySurface(const SimulationState& state, bool withTrajectories)
+{
+    DensitySurface surface{SurfaceBlockMaxima(state), std::nullopt};
+    if (withTrajectories) {
+        surface.trajectories = SurfaceTrajectories(state);
+    }
+    return surface;
+}
+
 }  // namespace nivaro

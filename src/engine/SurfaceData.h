@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "engine/SimulationState.h"
@@ -56,5 +57,14 @@ SurfaceAxes SpectrumSurfaceAxes(const SimulationState& state);
 // decimationZ, 0.1 % above the density there. Needs the density grid of the
 // last computation.
 std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state);
+
+// What the 3D page shows of a density: its surface, and the trajectories
+// over it when they are asked for. Prepared with the computation, so that
+// the window only hands it to the chart.
+struct DensitySurface {
+    std::vector<SurfacePoint> blocks;
+    std::optional<std::vector<std::vector<SurfacePoint>>> trajectories;
+};
+DensitySurface PrepareDensitySurface(const SimulationState& state, bool withTrajectories);
 
 }  // namespace nivaro

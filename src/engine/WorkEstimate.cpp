@@ -23,6 +23,15 @@ constexpr double kSecondsPerTableValue = 40e-9;
 constexpr double kSecondsPerCsvLine = 400e-9;
 constexpr double kCsvBytesPerLine = 130.0;
 constexpr double kBytesPerCell = 8.0;
+constexpr double kPsiBytesPerPoint = 16.0;
+constexpr double kCarpetBytesPerPoint = 3.0;  // the three planes
+constexpr double kStartBytesPerPoint = 8.0;   // the start row under each pixel
+// The copy of the density the window draws over, and its picture.
+constexpr double kCarpetPictureBytesPerPoint = 8.0 + 4.0;
+constexpr double kQuantumPotentialBytesPerPoint = 16.0;  // Q and log |psi| while it is computed
+// A point of the chart's surface with its colour, its projection and its
+// place in the grid index.
+constexpr double kChartBytesPerBlock = 160.0;
 constexpr double kArrayBytesPerPosition = 6 * sizeof(double);  // a crossed cell waiting to be painted
 constexpr double kTrajectoriesInFlightPerThread = 4.0;
 // An arc-length step advances less than a pixel along z wherever the path
@@ -89,6 +98,15 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     double serialSeconds = 0.0;
     double parallelSeconds = 0.0;
     estimate.memoryBytes = static_cast<double>(GridBytes(g.nx, g.nz));
+    if (plan.psi) {
+        estimate.memoryBytes += kPsiBytesPerPoint * points;
+    }
+    if (plan.surface) {
+        estimate.memoryBytes += kChartBytesPerBlock * points / (g.decimationX * g.decimationZ);
+    }
+    if (plan.quantumPotential) {
+        estimate.memoryBytes += kQuantumPotentialBytesPerPoint * points;
+    }
     if (plan.density) {
         estimate.slitTerms = (g.nx / 2 + 1.0) * g.nz * slits;
         parallelSeconds += estimate.slitTerms * kSecondsPerSlitTerm;
@@ -109,6 +127,9 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     if (plan.carpet) {
         serialSeconds += points * kSecondsPerGridPoint;
         estimate.outputBytes += 3.0 * points;
+        estimate.memoryBytes += (kCarpetBytesPerPoint + (plan.carpetTrajectories ? kStartBytesPerPoint : 0.0) +
+                                 (plan.carpetPicture ? kCarpetPictureBytesPerPoint : 0.0)) *
+                                points;
     }
     // Each output of the regular starts traces them anew with the carpet's
     // step; returns the positions traced.

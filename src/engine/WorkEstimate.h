@@ -11,8 +11,12 @@ namespace nivaro {
 // What a run will compute and write, for the estimate made before it starts.
 struct RunPlan {
     bool density = true;
+    bool psi = false;                  // psi kept on the whole grid
+    bool surface = false;              // the window's 3D chart of the density
     bool surfaceTrajectories = false;  // the 3D chart's trajectories
     bool carpet = false;               // grey levels and the carpet picture
+    bool carpetPicture = false;        // the window's picture of the carpet, drawn over a copy of the density
+    bool quantumPotential = false;     // Q on the grid
     bool carpetTrajectories = false;   // regular starts, or the data file's when dataFileStarts > 0
     std::uint64_t dataFileStarts = 0;
     bool trajectoryCsv = false;

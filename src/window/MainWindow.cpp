@@ -94,11 +94,17 @@ void MainWindow::ArrangeWindow()
     auto* clientArea = new QWidget(this);
     auto* views = new QGridLayout(clientArea);
     views->setContentsMargins(0, 0, 0, 0);
-    views->addWidget(progressView_, 0, 0);
     views->addWidget(chartView_.get(), 0, 0);
     views->addWidget(colourBar_, 0, 1);
     views->setColumnStretch(0, 1);
     views->addWidget(carpetView_, 0, 0);
+    // Over the foot of the views, which keep showing the results while a
+    // computation runs and keep their size: nothing is refitted.
+    // Its width follows the views' and never asks them for more.
+    progressView_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    views->addWidget(progressView_, 0, 0, Qt::AlignBottom);
+    progressView_->setAutoFillBackground(true);
+    progressView_->hide();
 
     auto* top = new QHBoxLayout;
     top->setContentsMargins(0, 0, 0, 0);
@@ -199,7 +205,6 @@ bool MainWindow::Start(const QString& exeDirectory)
 void MainWindow::SetView(ViewMode mode)
 {
     view_ = mode;
-    progressView_->setVisible(mode == ViewMode::Progress);
     chartView_->setVisible(mode == ViewMode::Chart);
     UpdateColourBar();
     carpetView_->setVisible(mode == ViewMode::Image);
@@ -235,7 +240,15 @@ void MainWindow::RunDelayedApply()
 void MainWindow::CancelComputation()
 {
     if (Busy()) {
-        state_.stopRequested = true;
+        StopComputation();
+    }
+}
+
+void MainWindow::StopComputation()
+{
+    state_.stopRequested = true;
+    if (computing_ != nullptr) {
+        computing_->stopRequested = true;
     }
 }
 
@@ -296,7 +309,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         SaveSession();
     }
     closing_ = true;
-    state_.stopRequested = true;
+    StopComputation();
     event->accept();
 }
 

@@ -13,6 +13,7 @@
 #include "chart/export/ChartExport.h"
 #include "configuration/PanelTexts.h"
 #include "engine/SimulationState.h"
+#include "engine/SurfaceData.h"
 #include "engine/WorkEstimate.h"
 #include "window/ParameterPanel.h"
 #include "window/QuantumPotentialMap.h"
@@ -33,7 +34,7 @@ class HistogramPlot;
 class ProgressView;
 class UserDialogs;
 
-enum class ViewMode { Progress, Chart, Image };
+enum class ViewMode { Chart, Image };
 
 // The frame rate of the animations the window's sweeps record.
 inline constexpr int kSweepFramesPerSecond = 10;
@@ -69,6 +70,8 @@ public slots:
     void ToggleSpectrum();
     // Stops the running computation; the results shown before it stay.
     void CancelComputation();
+    // Sets the stop flags that the running computation polls.
+    void StopComputation();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,13 +98,18 @@ private:
     RunPlan CarpetPlan() const;
     // Refuses work that needs more memory than is available now, and asks
     // before work beyond the limits.
-    bool WorkAccepted(const RunPlan& plan);
+    bool WorkAccepted(const SimulationState& document, const RunPlan& plan);
     void RefreshMemoryLimit();
     // Takes the panel's parameters over and computes with them; false when
     // they were refused, the work declined, or the computation failed or was
     // cancelled.
     bool TakeOverAndCompute();
-    bool ComputeDensityGrid();
+    // Computes the density of next off the window's thread and, when it is
+    // complete, shows it in place of the results shown.
+    bool ComputeDensityGrid(SimulationState& next);
+    // Runs work on a worker thread while the window goes on; a Cancel or a
+    // close stops the document it works on.
+    void Compute(SimulationState& document, ProgressSink& progress, const std::function<void(ProgressSink&)>& work);
     // Cancel was pressed (closing the window stops work too, but is no cancel).
     bool CancelRequested() const;
     void WriteBackAndEchoConfiguration();
@@ -128,15 +136,17 @@ private:
     void CopyCarpet();
     ChartPictureStyle PictureStyle(int scale) const;
     void ShowPage(ParameterPanel::Page page);
-    // The surface the 3D page asks for: the density, or Q when it is chosen.
-    void ShowDensitySurface();
+    // The surface the 3D page asks for: the density (prepared with its
+    // computation, or here), or Q when it is chosen.
+    void ShowDensitySurface(std::optional<DensitySurface> prepared = std::nullopt);
     void ShowQuantumPotentialSurface();
     void ShowSpectrumSurface();
     // Q on the grid of the last computation, computed on first use; false
     // when that computation was cancelled.
     bool EnsureQuantumPotential();
-    // The carpet's sampled ensemble: traced when the 2D page asks for it.
-    bool TraceEnsembleIfChosen();
+    // The carpet's sampled ensemble: traced when the 2D page asks for it;
+    // the choices are taken when the paths are complete.
+    bool TraceEnsembleIfChosen(const EnsembleChoices& choices);
     void PickHistogramColumn(int column);
     void ShowHistogram();
     // The colour bar of the view shown: the surface's palette or Q's colours.
@@ -167,6 +177,8 @@ private:
     void ClickCarpet(QPoint pixel);
 
     SimulationState& state_;
+    // The document a computation is building, while it runs.
+    SimulationState* computing_ = nullptr;
     UserDialogs& dialogs_;
     QString exeDirectory_;
     MainChart mainChart_;

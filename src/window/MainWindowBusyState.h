@@ -9,9 +9,10 @@
 
 namespace nivaro {
 
-// The busy state of a computation: panel disabled, hourglass, progress view.
-// Always left, also when an exception passes through; nested computations
-// (the carpet started by the page rule) leave it only at the outermost level.
+// The busy state of a computation: panel disabled, busy cursor, the progress
+// strip under the views (which keep showing the results so far). Always
+// left, also when an exception passes through; nested computations (the
+// carpet started by the page rule) leave it only at the outermost level.
 class MainWindow::BusyState {
 public:
     BusyState(MainWindow& window, bool clearStatus) : window_(window)
@@ -21,22 +22,23 @@ public:
                 window_.state_.stopRequested = false;
             }
             window_.progressView_->Begin();
+            window_.progressView_->show();
+            window_.progressView_->raise();
             window_.controlPanel_->setEnabled(false);
             window_.setFocus();
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            QApplication::setOverrideCursor(Qt::BusyCursor);
         }
         if (clearStatus) {
             window_.statusLine_->clear();
         }
-        window_.SetView(ViewMode::Progress);
     }
     BusyState(const BusyState&) = delete;
     BusyState& operator=(const BusyState&) = delete;
     bool Cancelled() const { return window_.CancelRequested(); }
     ~BusyState()
     {
-        window_.SetViewOfPage();
         if (--window_.busyDepth_ == 0) {
+            window_.progressView_->hide();
             window_.progressView_->Finish(Cancelled());
             QApplication::restoreOverrideCursor();
             window_.controlPanel_->setEnabled(true);

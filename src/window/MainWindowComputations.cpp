@@ -15,6 +15,7 @@
 #include "ProgressView.h"
 #include "CarpetPicture.h"
 #include "HistogramPlot.h"
+#include "OffThreadRun.h"
 #include "QuantumPotentialMap.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
@@ -23,9 +24,9 @@
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
-#include "engine/KeptResults.h"
 #include "engine/QuantumPotential.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/RunDocument.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
 #include "platform/AtomicFile.h"
@@ -42,29 +43,28 @@ void MainWindow::ApplyParameters()
     controlPanel_->ApplyButton()->setEnabled(false);
     delayedApplyTimer_->stop();  // this Apply serves a pending delayed one
     RefreshMemoryLimit();
-    // The grids shown are set aside until new ones are complete.
-    KeptResults kept(state_, KeptResults::Keep::AllGrids);
-    if (!TakeOverAndCompute()) {
-        kept.Restore(state_);
-    }
+    TakeOverAndCompute();
     controlPanel_->ApplyButton()->setEnabled(true);
 }
 
+// The panel's settings go into a new document; the one shown stays until
+// the new one is complete.
 bool MainWindow::TakeOverAndCompute()
 {
-    if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(state_)) {
+    std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
+    if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(*next)) {
         dialogs_.ShowError(*refusal);
         return false;
     }
-    if (!WorkAccepted(ParametersPlan())) {
+    if (!WorkAccepted(*next, ParametersPlan())) {
         return false;
     }
     try {
-        return ComputeDensityGrid();
+        return ComputeDensityGrid(*next);
     } catch (const std::bad_alloc&) {
         dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
-                               .arg(state_.grid.nx)
-                               .arg(state_.grid.nz));
+                               .arg(next->grid.nx)
+                               .arg(next->grid.nz));
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
@@ -77,7 +77,9 @@ RunPlan MainWindow::CarpetPlan() const
     RunPlan plan;
     plan.density = false;
     plan.carpet = true;
+    plan.carpetPicture = true;
     plan.carpetTrajectories = options.showTrajectories;
+    plan.quantumPotential = controlPanel_->ShowsQuantumPotentialCarpet();
     if (options.showTrajectories && options.dataFile) {
         if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {
             plan.dataFileStarts = records->size();
@@ -90,20 +92,22 @@ RunPlan MainWindow::ParametersPlan() const
 {
     RunPlan plan = controlPanel_->CurrentPage() == ParameterPanel::Page::Carpet ? CarpetPlan() : RunPlan{};
     plan.density = true;
+    plan.surface = true;
     plan.surfaceTrajectories = controlPanel_->ShowsTrajectories3D();
+    plan.quantumPotential = plan.quantumPotential || controlPanel_->ShowsQuantumPotentialSurface();
     return plan;
 }
 
 // The grids shown stay in memory while new ones are computed, so that a
-// cancelled computation can give them back: new grids must fit beside them.
+// cancelled computation leaves them as they are: new grids must fit beside them.
 void MainWindow::RefreshMemoryLimit()
 {
     state_.gridMemoryLimit = AvailableMemoryBytes();
 }
 
-bool MainWindow::WorkAccepted(const RunPlan& plan)
+bool MainWindow::WorkAccepted(const SimulationState& document, const RunPlan& plan)
 {
-    const WorkEstimate estimate = EstimateWork(state_, plan, ThreadCount(state_.threads));
+    const WorkEstimate estimate = EstimateWork(document, plan, ThreadCount(document.threads));
     const double available = static_cast<double>(state_.gridMemoryLimit);
     if (estimate.memoryBytes > available) {
         dialogs_.ShowError(QStringLiteral("This computation needs about %1 GB of memory, but %2 GB is available now.")
@@ -115,22 +119,51 @@ bool MainWindow::WorkAccepted(const RunPlan& plan)
     return !beyond || dialogs_.ConfirmLongWork(QString::fromStdString(*beyond));
 }
 
-bool MainWindow::ComputeDensityGrid()
+void MainWindow::Compute(SimulationState& document, ProgressSink& progress,
+                         const std::function<void(ProgressSink&)>& work)
+{
+    computing_ = &document;
+    document.stopRequested = state_.stopRequested.load();
+    try {
+        RunOffWindowThread(*this, progress, work);
+    } catch (...) {
+        computing_ = nullptr;
+        throw;
+    }
+    computing_ = nullptr;
+}
+
+bool MainWindow::ComputeDensityGrid(SimulationState& next)
 {
     {
         const BusyState busy(*this, true);
-        nivaro::ComputeDensityGrid(state_, *progressView_);
+        const bool withTrajectories = controlPanel_->ShowsTrajectories3D();
+        DensitySurface surface;
+        Compute(next, *progressView_, [&](ProgressSink& progress) {
+            nivaro::ComputeDensityGrid(next, progress);
+            if (!next.stopRequested) {
+                surface = PrepareDensitySurface(next, withTrajectories);
+            }
+        });
         if (busy.Cancelled()) {
             return false;
         }
+        if (closing_) {
+            // The stopped computation is not shown; the settings are kept as for a finished one.
+            std::swap(state_.parameters, next.parameters);
+            std::swap(state_.grid, next.grid);
+            WriteBackAndEchoConfiguration();
+            return false;
+        }
+        TakeComputedResults(state_, next, ResultGrids::All);
         WriteBackAndEchoConfiguration();
         computedTexts_ = controlPanel_->Texts();
         carpetView_->Clear();
         recolouredTrajectories_.clear();
         quantumPotentialColours_.reset();
-        quantumPotential_.Resize(0, 0);
+        quantumPotential_.Reshape(0, 0);
         ensemble_.reset();
-        ShowDensitySurface();
+        ShowDensitySurface(std::move(surface));
     }
     ShowViewOfPage();
     return true;
@@ -176,7 +209,7 @@ void MainWindow::RenderCarpetImage()
         return;
     }
     RefreshMemoryLimit();
-    if (!WorkAccepted(CarpetPlan())) {
+    if (!WorkAccepted(state_, CarpetPlan())) {
         return;
     }
     if (spectrumShown_) {
@@ -184,19 +217,21 @@ void MainWindow::RenderCarpetImage()
     }
     try {
         const BusyState busy(*this, false);
-        KeptResults kept(state_, KeptResults::Keep::CarpetGrids);
+        // The carpet is drawn in a document of its own, over a copy of the
+        // density, so that the planes shown stay until it is complete.
+        const std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
         CarpetOptions options = controlPanel_->CarpetSettings();
         options.showTrajectories = options.showTrajectories && !choices.sampled;  // the sampled paths replace them
-        nivaro::RenderCarpet(state_, options, *progressView_);
-        if (choices.sampled) {
-            state_.trajectoryStartGrid.Clear();  // no regular start to read or click under a sampled path
-        }
-        ensembleChoices_ = choices;
-        if (busy.Cancelled() || !TraceEnsembleIfChosen() ||
+        Compute(*next, *progressView_, [&](ProgressSink& progress) {
+            next->densityField.Reshape(state_.densityField.Rows(), state_.densityField.Cols());
+            state_.densityField.CopyTo(next->densityField);
+            nivaro::RenderCarpet(*next, options, progress);
+        });
+        if (busy.Cancelled() || !TraceEnsembleIfChosen(choices) ||
             (controlPanel_->ShowsQuantumPotentialCarpet() && !EnsureQuantumPotential())) {
-            kept.Restore(state_);
             return;
         }
+        TakeComputedResults(state_, *next, ResultGrids::Carpet);
         // Clicked trajectories keep their colour until the next Apply.
         if (options.showTrajectories) {
             for (const auto& [startRow, colour] : recolouredTrajectories_) {
@@ -222,26 +257,37 @@ bool MainWindow::EnsureQuantumPotential()
 {
     if (!quantumPotentialColours_) {
         const BusyState busy(*this, false);
-        ComputeQuantumPotential(state_, quantumPotential_, *progressView_);
+        RealMatrixT q(0, 0);
+        RunOffWindowThread(*this, *progressView_,
+                           [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
         if (!busy.Cancelled()) {
+            quantumPotential_.Swap(q);
             quantumPotentialColours_.emplace(QuantumPotentialRange(quantumPotential_));
         }
     }
     return quantumPotentialColours_.has_value();
 }
 
-bool MainWindow::TraceEnsembleIfChosen()
+bool MainWindow::TraceEnsembleIfChosen(const EnsembleChoices& choices)
 {
-    if (!ensembleChoices_.sampled) {
+    if (!choices.sampled) {
+        ensembleChoices_ = choices;
         ensemble_.reset();
         return true;
     }
-    Ensemble traced = TraceEnsemble(state_, ensembleChoices_.settings, *progressView_);
-    if (CancelRequested()) {
+    std::optional<SampledPaths> sampled;
+    RunOffWindowThread(*this, *progressView_, [&](ProgressSink& progress) {
+        Ensemble traced = TraceEnsemble(state_, choices.settings, progress);
+        if (!state_.stopRequested) {
+            std::vector<std::uint32_t> coverage = EnsembleCoverage(traced, state_.grid.nx);
+            sampled = SampledPaths{std::move(traced), std::move(coverage)};
+        }
+    });
+    if (CancelRequested() || !sampled) {
         return false;
     }
-    std::vector<std::uint32_t> coverage = EnsembleCoverage(traced, state_.grid.nx);
-    ensemble_ = SampledPaths{std::move(traced), std::move(coverage)};
+    ensembleChoices_ = choices;
+    ensemble_ = std::move(sampled);
     return true;
 }
 

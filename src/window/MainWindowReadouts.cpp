@@ -157,7 +157,7 @@ void MainWindow::ToggleSpectrum()
     ShowSpectrumSurface();
 }
 
-void MainWindow::ShowDensitySurface()
+void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
 {
     spectrumShown_ = false;
     spectrumAction_->setChecked(false);
@@ -166,9 +166,11 @@ void MainWindow::ShowDensitySurface()
         ShowQuantumPotentialSurface();
         return;
     }
-    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
-    if (controlPanel_->ShowsTrajectories3D()) {
-        mainChart_.AddTrajectories(SurfaceTrajectories(state_));
+    const DensitySurface surface =
+        prepared ? std::move(*prepared) : PrepareDensitySurface(state_, controlPanel_->ShowsTrajectories3D());
+    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, surface.blocks);
+    if (surface.trajectories) {
+        mainChart_.AddTrajectories(*surface.trajectories);
     }
     chart_.SetLegendTitle(densityLegend_);
     RelabelAxes();

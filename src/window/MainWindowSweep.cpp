@@ -15,6 +15,7 @@
 #include "configuration/SettingKeys.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/RunDocument.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SurfaceData.h"
 #include "output/AnimationFile.h"
@@ -82,9 +83,7 @@ void MainWindow::RunSweep()
         return;
     }
     RefreshMemoryLimit();
-    // What the panel does not show (z0) comes back after the sweep.
-    const SimulationParameters parameters = state_.parameters;
-    const GridSettings grid = state_.grid;
+    const QSize chartSize = chartView_->size();  // every frame of one size, whatever the window does meanwhile
     QStringList skipped;
     bool cancelled = false;
     {
@@ -92,28 +91,37 @@ void MainWindow::RunSweep()
         SweepProgress progress(*progressView_, *statusLine_, static_cast<int>(runs.size()));
         for (const SweepRun& run : runs) {
             progress.StartFrame(run.index);
-            state_.parameters = parameters;
-            state_.grid = grid;
+            // Each frame is a document of its own; the results shown stay.
+            const std::unique_ptr<SimulationState> frameState = NewDocumentLike(state_);
             PanelTexts texts = controlPanel_->Texts();
-            std::optional<QString> problem = controlPanel_->TakeOverParameters(state_);
+            std::optional<QString> problem = controlPanel_->TakeOverParameters(*frameState);
             for (const auto& [key, value] : run.settings) {
-                if (const std::optional<std::string> refused = ApplySetting(state_, texts, key, value); refused && !problem) {
+                if (const std::optional<std::string> refused = ApplySetting(*frameState, texts, key, value);
+                    refused && !problem) {
                     problem = Text(*refused);
                 }
             }
-            state_.grid.DeriveDecimation();
+            frameState->grid.DeriveDecimation();
             QImage frame;
             try {
                 if (problem) {
                     throw UnusableSettingsError({{run.settings.front().first, run.settings.front().second, problem->toStdString()}});
                 }
-                nivaro::ComputeDensityGrid(state_, progress);
+                const CarpetOptions carpet = controlPanel_->CarpetSettings();
+                std::vector<SurfacePoint> blocks;
+                Compute(*frameState, progress, [&](ProgressSink& sink) {
+                    nivaro::ComputeDensityGrid(*frameState, sink);
+                    if (request->recordChart) {
+                        blocks = SurfaceBlockMaxima(*frameState);
+                    } else {
+                        nivaro::RenderCarpet(*frameState, carpet, sink);
+                    }
+                });
                 if (request->recordChart) {
-                    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, SurfaceBlockMaxima(state_));
-                    frame = RenderChartImage(chart_, chartView_->width(), chartView_->height(), PictureStyle(1));
+                    mainChart_.FillSurface(frameState->grid.nx, frameState->grid.nz, blocks);
+                    frame = RenderChartImage(chart_, chartSize.width(), chartSize.height(), PictureStyle(1));
                 } else {
-                    nivaro::RenderCarpet(state_, controlPanel_->CarpetSettings(), progress);
-                    frame = CarpetPlanesPicture(state_);
+                    frame = CarpetPlanesPicture(*frameState);
                 }
             } catch (const UnusableSettingsError& error) {
                 skipped << QStringLiteral("%1=%2").arg(Text(run.settings.front().first), Text(run.settings.front().second));
@@ -145,8 +153,6 @@ void MainWindow::RunSweep()
     if (!skipped.isEmpty()) {
         dialogs_.ShowError(QStringLiteral("These values could not be computed and have no frame: %1").arg(skipped.join(", ")));
     }
-    state_.parameters = parameters;
-    state_.grid = grid;
     ApplyParameters();  // the panel's own settings again
     statusLine_->setText(outcome);
 }

@@ -1,23 +1,34 @@
 #include "ProgressView.h"
 
-#include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace nivaro {
+
+QString TimeLeftText(double elapsedSeconds, int percent)
+{
+    const QString elapsed = QStringLiteral("elapsed %1 s").arg(std::lround(elapsedSeconds));
+    if (percent <= 0) {
+        return elapsed;
+    }
+    const double left = elapsedSeconds * (100 - percent) / percent;
+    return elapsed + QStringLiteral(", about %1 s left").arg(std::lround(left));
+}
 
 ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent), statusLine_(statusLine)
 {
     caption_ = new QLabel(QStringLiteral("Loading..."), this);
     caption_->setObjectName(QStringLiteral("progressCaption"));
     QFont big(QStringLiteral("Arial"));
-    big.setPixelSize(32);
+    big.setPixelSize(16);
     caption_->setFont(big);
-    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setMinimumWidth(140);
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setRange(0, 100);
@@ -29,27 +40,32 @@ ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setToolTip(QStringLiteral("Stop the computation and keep the results shown before it (Esc)"));
     connect(cancelButton_, &QPushButton::clicked, this, &ProgressView::cancelRequested);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(48, 0, 48, 0);
-    layout->addStretch(363);
-    layout->addWidget(caption_);
-    layout->addSpacing(48);
-    layout->addWidget(bar_);
-    layout->addSpacing(16);
-    layout->addWidget(cancelButton_, 0, Qt::AlignHCenter);
+    timeLeft_ = new QLabel(this);
+    timeLeft_->setObjectName(QStringLiteral("progressTimeLeft"));
+    timeLeft_->setMinimumWidth(160);
+    auto* strip = new QHBoxLayout;
+    strip->addWidget(caption_);
+    strip->addWidget(bar_, 1);
+    strip->addWidget(timeLeft_);
+    strip->addWidget(cancelButton_);
     preview_ = new QLabel(this);
     preview_->setObjectName(QStringLiteral("sweepPreview"));
     preview_->setAlignment(Qt::AlignCenter);
+    preview_->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->addLayout(strip);
     layout->addWidget(preview_);
-    layout->addStretch(300);
 }
 
 void ProgressView::Begin()
 {
     clock_.start();
     preview_->clear();
+    preview_->hide();
     bar_->setValue(0);
     caption_->setText(QStringLiteral("Loading..."));
+    timeLeft_->setText(QStringLiteral("elapsed 0 s"));
 }
 
 void ProgressView::Finish(bool cancelled)
@@ -66,12 +82,13 @@ void ProgressView::ShowPreview(const QImage& frame)
 {
     constexpr int kPreviewHeight = 240;
     preview_->setPixmap(QPixmap::fromImage(frame.scaledToHeight(kPreviewHeight, Qt::SmoothTransformation)));
-    QCoreApplication::processEvents();
+    preview_->show();
 }
 
 void ProgressView::Show(const ProgressReport& report)
 {
     bar_->setValue(report.percent);
+    timeLeft_->setText(TimeLeftText(clock_.elapsed() / 1000.0, report.percent));
     const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);
     const QString time = QStringLiteral("time = %1 sec (%2 min)").arg(report.elapsedSeconds).arg(minutes);
     switch (report.kind) {
@@ -95,7 +112,6 @@ void ProgressView::Show(const ProgressReport& report)
         caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         break;
     }
-    QCoreApplication::processEvents();
 }
 
 }  // namespace nivaro

@@ -11,10 +11,14 @@ class QPushButton;
 
 namespace nivaro {
 
-// The view shown while a computation runs: a large caption with the percent
-// over a progress bar and a Cancel button. It receives the computation's
-// progress reports, puts the elapsed time in the status line, and lets the
-// window handle pending events meanwhile.
+// "elapsed 12 s, about 30 s left", from the share done so far.
+QString TimeLeftText(double elapsedSeconds, int percent);
+
+// The strip shown under the views while a computation runs: a caption with
+// the percent, a progress bar, the time elapsed and left, a Cancel button
+// and, during a sweep, the last frame. It receives the computation's
+// progress reports on the window's thread and puts the elapsed time in the
+// status line.
 class ProgressView final : public QWidget, public ProgressSink {
     Q_OBJECT
 
@@ -37,6 +41,7 @@ protected:
 private:
     QLabel* caption_ = nullptr;
     QProgressBar* bar_ = nullptr;
+    QLabel* timeLeft_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QLabel* preview_ = nullptr;
     QLabel& statusLine_;

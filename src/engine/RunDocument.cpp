@@ -1,0 +1,32 @@
+#include "RunDocument.h"
+
+namespace nivaro {
+
+std::unique_ptr<SimulationState> NewDocumentLike(const SimulationState& from)
+{
+    auto document = std::make_unique<SimulationState>();
+    document->parameters = from.parameters;
+    document->grid = from.grid;
+    document->scaleX = from.scaleX;
+    document->scaleZ = from.scaleZ;
+    document->scaleP = from.scaleP;
+    document->threads = from.threads;
+    document->gridMemoryLimit = from.gridMemoryLimit;
+    return document;
+}
+
+void TakeComputedResults(SimulationState& shown, SimulationState& computed, ResultGrids which)
+{
+    if (which == ResultGrids::All) {
+        std::swap(shown.parameters, computed.parameters);
+        std::swap(shown.grid, computed.grid);
+        shown.psiField.Swap(computed.psiField);
+        shown.densityField.Swap(computed.densityField);
+    }
+    shown.carpetRed.Swap(computed.carpetRed);
+    shown.carpetGreen.Swap(computed.carpetGreen);
+    shown.carpetBlue.Swap(computed.carpetBlue);
+    shown.trajectoryStartGrid.Swap(computed.trajectoryStartGrid);
+}
+
+}  // namespace nivaro
