@@ -123,7 +123,7 @@ std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTex
 void FillChart(MainChart& chart, const BatchOptions& options, const SimulationState& state,
                std::vector<std::string> legend)
 {
-    chart.FillSurface(state.grid.nx, state.grid.nz, SurfaceBlockMaxima(state));
+    chart.FillSurface(SurfaceBlocks(state.grid).x, SurfaceBlocks(state.grid).z, SurfaceBlockMaxima(state));
     if (options.chartTrajectories) {
         chart.AddTrajectories(SurfaceTrajectories(state));
     }

@@ -8,6 +8,11 @@
 
 namespace nivaro {
 
+SurfaceBlockCounts SurfaceBlocks(const GridSettings& grid)
+{
+    return {grid.nx / grid.decimationX, grid.nz / grid.decimationZ};
+}
+
 std::vector<SurfacePoint> SurfaceBlockMaxima(const SimulationState& state)
 {
     const GridSettings& grid = state.grid;

@@ -15,6 +15,15 @@ struct SurfacePoint {
     double z;
 };
 
+// The blocks of the surface along x and along z: the size of the grid the
+// chart indexes (the grid's own nx by nz would make it index millions of
+// slots that no point fills).
+struct SurfaceBlockCounts {
+    int x;
+    int z;
+};
+SurfaceBlockCounts SurfaceBlocks(const GridSettings& grid);
+
 // The density surface: for every block of decimationX rows by decimationZ
 // columns, X = k - KX / 2 and Z = s with the block's largest density (at
 // least 0), cut at the largest density over the P-scale. X varies slowest.

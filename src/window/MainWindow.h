@@ -80,6 +80,12 @@ protected:
 private:
     class BusyState;
     friend class BusyState;
+    // What the status line says of a computation.
+    enum class BusyStatus {
+        Clear,      // cleared at the start, the time taken at the end
+        Report,     // the time taken at the end
+        Untouched,  // quick work of a click: the readout stays
+    };
 
     void BuildViews();
     void BuildStatusLine();
@@ -114,9 +120,16 @@ private:
     bool CancelRequested() const;
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
-    bool WriteImageFile();
-    // The carpet's planes, or Q, with the sampled paths over them.
+    // "out.bmp" in the current folder; the reason when it could not be written.
+    std::optional<QString> WriteImageFile() const;
+    // The carpet's planes, or Q, with the sampled paths over them; reads
+    // only the results, so that it can be composed off the window's thread.
+    QImage ComposeCarpetPicture(bool quantumPotential) const;
     void ShowCarpetPicture();
+    void ShowCarpetPicture(QImage picture);
+    // Writes "out.bmp" and composes the picture off the window's thread, then
+    // shows it; a failed write is told in the status line.
+    void SaveAndShowCarpetPicture(BusyStatus status);
 
     void BuildMenus();
     void BuildMenuBar();

@@ -15,7 +15,7 @@ namespace nivaro {
 // carpet started by the page rule) leave it only at the outermost level.
 class MainWindow::BusyState {
 public:
-    BusyState(MainWindow& window, bool clearStatus) : window_(window)
+    BusyState(MainWindow& window, BusyStatus status) : window_(window), status_(status)
     {
         if (window_.busyDepth_++ == 0) {
             if (!window_.closing_) {
@@ -28,7 +28,7 @@ public:
             window_.setFocus();
             QApplication::setOverrideCursor(Qt::BusyCursor);
         }
-        if (clearStatus) {
+        if (status == BusyStatus::Clear) {
             window_.statusLine_->clear();
         }
     }
@@ -39,7 +39,7 @@ public:
     {
         if (--window_.busyDepth_ == 0) {
             window_.progressView_->hide();
-            window_.progressView_->Finish(Cancelled());
+            window_.progressView_->Finish(Cancelled(), status_ != BusyStatus::Untouched);
             QApplication::restoreOverrideCursor();
             window_.controlPanel_->setEnabled(true);
         }
@@ -47,6 +47,7 @@ public:
 
 private:
     MainWindow& window_;
+    BusyStatus status_;
 };
 
 }  // namespace nivaro

@@ -136,7 +136,7 @@ void MainWindow::Compute(SimulationState& document, ProgressSink& progress,
 bool MainWindow::ComputeDensityGrid(SimulationState& next)
 {
     {
-        const BusyState busy(*this, true);
+        const BusyState busy(*this, BusyStatus::Clear);
         const bool withTrajectories = controlPanel_->ShowsTrajectories3D();
         DensitySurface surface;
         Compute(next, *progressView_, [&](ProgressSink& progress) {
@@ -216,7 +216,7 @@ void MainWindow::RenderCarpetImage()
         ToggleSpectrum();  // the carpet replaces the spectrum's picture
     }
     try {
-        const BusyState busy(*this, false);
+        const BusyState busy(*this, BusyStatus::Report);
         // The carpet is drawn in a document of its own, over a copy of the
         // density, so that the planes shown stay until it is complete.
         const std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
@@ -242,10 +242,27 @@ void MainWindow::RenderCarpetImage()
         statusLine_->setText(QString::fromUtf8(error.what()));
         return;
     }
-    WriteImageFile();
-    ShowCarpetPicture();
+    SaveAndShowCarpetPicture(BusyStatus::Report);
     ShowHistogram();
     ShowViewOfPage();
+}
+
+void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
+{
+    const bool quantumPotential = controlPanel_->ShowsQuantumPotentialCarpet();
+    QImage picture;
+    std::optional<QString> failure;
+    {
+        const BusyState busy(*this, status);
+        RunOffWindowThread(*this, *progressView_, [&](ProgressSink&) {
+            failure = WriteImageFile();
+            picture = ComposeCarpetPicture(quantumPotential);
+        });
+    }
+    if (failure) {
+        statusLine_->setText(*failure);
+    }
+    ShowCarpetPicture(std::move(picture));
 }
 
 bool MainWindow::CancelRequested() const
@@ -256,7 +273,7 @@ bool MainWindow::CancelRequested() const
 bool MainWindow::EnsureQuantumPotential()
 {
     if (!quantumPotentialColours_) {
-        const BusyState busy(*this, false);
+        const BusyState busy(*this, BusyStatus::Report);
         RealMatrixT q(0, 0);
         RunOffWindowThread(*this, *progressView_,
                            [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
@@ -291,17 +308,15 @@ bool MainWindow::TraceEnsembleIfChosen(const EnsembleChoices& choices)
     return true;
 }
 
-// "out.bmp" in the current folder; a failure is told in the status line.
-bool MainWindow::WriteImageFile()
+std::optional<QString> MainWindow::WriteImageFile() const
 {
     try {
         AtomicFile image(kImageFileName, true);
         WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
         image.Commit();
-        return true;
+        return std::nullopt;
     } catch (const FileError& error) {
-        statusLine_->setText(QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what())));
-        return false;
+        return QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what()));
     }
 }
 
@@ -317,12 +332,12 @@ double PathOpacity(const std::vector<std::uint32_t>& coverage)
     return busiest == 0 ? kFaintest : std::max(kFaintest, 1 - std::pow(0.1, 1.0 / busiest));
 }
 
-void MainWindow::ShowCarpetPicture()
+QImage MainWindow::ComposeCarpetPicture(bool quantumPotential) const
 {
     const int rows = state_.grid.nx;
     const int columns = state_.grid.nz;
     QImage picture(columns, rows, QImage::Format_RGB32);
-    if (controlPanel_->ShowsQuantumPotentialCarpet() && quantumPotentialColours_) {
+    if (quantumPotential && quantumPotentialColours_) {
         picture = QuantumPotentialPicture(quantumPotential_, *quantumPotentialColours_);
     } else if (ensemble_ && ensembleChoices_.alone) {
         picture.fill(Qt::white);
@@ -348,6 +363,16 @@ void MainWindow::ShowCarpetPicture()
             }
         }
     }
+    return picture;
+}
+
+void MainWindow::ShowCarpetPicture()
+{
+    ShowCarpetPicture(ComposeCarpetPicture(controlPanel_->ShowsQuantumPotentialCarpet()));
+}
+
+void MainWindow::ShowCarpetPicture(QImage picture)
+{
     carpetView_->ShowPicture(std::move(picture));
     const SimulationParameters& p = state_.parameters;
     carpetView_->SetAxes({RowPosition(state_, 0) * 1e9, state_.grid.dx / state_.scaleX.Factor() * 1e9,

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "MainWindowBusyState.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -124,8 +125,7 @@ void MainWindow::ClickCarpet(QPoint pixel)
     const Rgb colour = controlPanel_->HighlightColour();
     RepaintTrajectory(state_, startRow, colour);
     recolouredTrajectories_.push_back({startRow, colour});
-    WriteImageFile();
-    ShowCarpetPicture();
+    SaveAndShowCarpetPicture(BusyStatus::Untouched);
     ShowViewOfPage();
 }
 
@@ -168,7 +168,7 @@ void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
     }
     const DensitySurface surface =
         prepared ? std::move(*prepared) : PrepareDensitySurface(state_, controlPanel_->ShowsTrajectories3D());
-    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, surface.blocks);
+    mainChart_.FillSurface(SurfaceBlocks(state_.grid).x, SurfaceBlocks(state_.grid).z, surface.blocks);
     if (surface.trajectories) {
         mainChart_.AddTrajectories(*surface.trajectories);
     }
@@ -187,7 +187,7 @@ void MainWindow::ShowQuantumPotentialSurface()
         pointColours.push_back(colours(point.y));
         point.y = std::isnan(point.y) ? 0.0 : std::clamp(point.y, colours.Lowest(), colours.Highest());
     }
-    mainChart_.FillSurface(state_.grid.nx, state_.grid.nz, points);
+    mainChart_.FillSurface(SurfaceBlocks(state_.grid).x, SurfaceBlocks(state_.grid).z, points);
     for (std::size_t k = 0; k < pointColours.size(); ++k) {
         const QColor& c = pointColours[k];
         densitySurface_.SetValueColor(static_cast<int>(k), RgbColor(c.red(), c.green(), c.blue()));

@@ -87,7 +87,7 @@ void MainWindow::RunSweep()
     QStringList skipped;
     bool cancelled = false;
     {
-        const BusyState busy(*this, true);
+        const BusyState busy(*this, BusyStatus::Clear);
         SweepProgress progress(*progressView_, *statusLine_, static_cast<int>(runs.size()));
         for (const SweepRun& run : runs) {
             progress.StartFrame(run.index);
@@ -118,7 +118,7 @@ void MainWindow::RunSweep()
                     }
                 });
                 if (request->recordChart) {
-                    mainChart_.FillSurface(frameState->grid.nx, frameState->grid.nz, blocks);
+                    mainChart_.FillSurface(SurfaceBlocks(frameState->grid).x, SurfaceBlocks(frameState->grid).z, blocks);
                     frame = RenderChartImage(chart_, chartSize.width(), chartSize.height(), PictureStyle(1));
                 } else {
                     frame = CarpetPlanesPicture(*frameState);

@@ -6,10 +6,16 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
 namespace nivaro {
+namespace {
+
+constexpr int kTickMilliseconds = 250;
+
+}  // namespace
 
 QString TimeLeftText(double elapsedSeconds, int percent)
 {
@@ -52,6 +58,10 @@ ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent
     preview_->setObjectName(QStringLiteral("sweepPreview"));
     preview_->setAlignment(Qt::AlignCenter);
     preview_->hide();
+    ticker_ = new QTimer(this);
+    ticker_->setInterval(kTickMilliseconds);
+    connect(ticker_, &QTimer::timeout, this,
+            [this] { timeLeft_->setText(TimeLeftText(clock_.elapsed() / 1000.0, percent_)); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 4);
     layout->addLayout(strip);
@@ -65,11 +75,17 @@ void ProgressView::Begin()
     preview_->hide();
     bar_->setValue(0);
     caption_->setText(QStringLiteral("Loading..."));
-    timeLeft_->setText(QStringLiteral("elapsed 0 s"));
+    percent_ = 0;
+    timeLeft_->setText(TimeLeftText(0.0, 0));
+    ticker_->start();
 }
 
-void ProgressView::Finish(bool cancelled)
+void ProgressView::Finish(bool cancelled, bool reportTime)
 {
+    ticker_->stop();
+    if (!reportTime) {
+        return;
+    }
     const double seconds = clock_.elapsed() / 1000.0;
     statusLine_.setText(cancelled ? QStringLiteral("Cancelled after %1 sec; the previous results are shown.")
                                         .arg(seconds, 0, 'f', 2)
@@ -88,7 +104,8 @@ void ProgressView::ShowPreview(const QImage& frame)
 void ProgressView::Show(const ProgressReport& report)
 {
     bar_->setValue(report.percent);
-    timeLeft_->setText(TimeLeftText(clock_.elapsed() / 1000.0, report.percent));
+    percent_ = report.percent;
+    timeLeft_->setText(TimeLeftText(clock_.elapsed() / 1000.0, percent_));
     const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);
     const QString time = QStringLiteral("time = %1 sec (%2 min)").arg(report.elapsedSeconds).arg(minutes);
     switch (report.kind) {

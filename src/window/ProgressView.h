@@ -8,6 +8,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace nivaro {
 
@@ -27,8 +28,9 @@ public:
 
     // A computation starts: the clock runs from here.
     void Begin();
-    // The computation ended: the status line keeps how long it took.
-    void Finish(bool cancelled);
+    // The computation ended: the status line keeps how long it took, when
+    // asked to.
+    void Finish(bool cancelled, bool reportTime = true);
     // The last frame of a sweep, under the bar.
     void ShowPreview(const QImage& frame);
 
@@ -46,6 +48,8 @@ private:
     QLabel* preview_ = nullptr;
     QLabel& statusLine_;
     QElapsedTimer clock_;
+    QTimer* ticker_ = nullptr;  // the elapsed time goes on between reports
+    int percent_ = 0;
 };
 
 }  // namespace nivaro
