@@ -225,8 +225,12 @@ py::array_t<double> Density(const Settings& settings, const py::object& progress
 py::array_t<std::complex<double>> Psi(const Settings& settings, const py::object& progress)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
-    RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeDensityGrid(*state, sink, PsiKept::Whole); });
-    return SharedArray<std::complex<double>>(state->psiField);
+    ComplexGrid psi(0, 0);
+    RunEngine(*state, progress, [&](ProgressSink& sink) {
+        state->parameters.UpdateDerived();
+        ComputePsiBlock(*state, state->grid.nx, state->grid.nz, psi, &sink);
+    });
+    return SharedArray<std::complex<double>>(psi);
 }
 
 py::array_t<double> Spectrum(const Settings& settings, const py::object& progress)

@@ -200,16 +200,51 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
     return plan;
 }
 
+// A run whose only grids are array files (.npy, .h5) can compute and write
+// them a block of columns at a time when they do not fit in memory.
+bool Streamable(const BatchOptions& options, FrameKind frame)
+{
+    const auto streamable = [](const std::optional<std::string>& path) {
+        return !path || ArrayOutput::Streams(ArrayFormatOf(*path));
+    };
+    return (options.densityFile || options.psiFile) && streamable(options.densityFile) &&
+           streamable(options.psiFile) && !options.carpetFile && !options.chartFile && !options.outputFile &&
+           !options.quantumPotentialFile && frame == FrameKind::None;
+}
+
+// The buffers of one block of streamed columns.
+constexpr double kStreamBlockBytes = 256e6;
+// Grids beyond this are streamed where the run allows it, even when they
+// would fit: a run of many gigabytes should not take the machine's memory
+// from everything else.
+constexpr double kLargestHeldGrids = 2e9;
+
 // Refuses, before anything is written, a run that would not fit in the
 // memory available now or that exceeds the work limits without --no-limit.
-void RequireBoundedWork(const SimulationState& state, const BatchOptions& options, std::ostream& err)
+// Returns the columns of a block when the run streams its grids instead of
+// holding them (told on err), else 0.
+int RequireBoundedWork(const SimulationState& state, const BatchOptions& options, FrameKind frame, std::ostream& err)
 {
     if (options.carpetFile && PictureFormatOf(*options.carpetFile) == PictureFormat::Bmp &&
         !BitmapFits(state.grid.nx, state.grid.nz)) {
         throw UsageError("the carpet " + *options.carpetFile + " would exceed the 4 GiB a BMP file can hold; choose .png");
     }
-    const WorkEstimate estimate = EstimateWork(state, PlanOf(options, err), ThreadCount(state.threads));
+    const RunPlan plan = PlanOf(options, err);
+    WorkEstimate estimate = EstimateWork(state, plan, ThreadCount(state.threads));
     const double available = static_cast<double>(AvailableMemoryBytes());
+    int blockColumns = 0;
+    if (estimate.memoryBytes > std::min(available, kLargestHeldGrids) && Streamable(options, frame)) {
+        const double bytesPerPoint = plan.psi ? 24.0 : 8.0;
+        blockColumns = StreamBlockColumns(state.grid.nx, bytesPerPoint, kStreamBlockBytes);
+        const double held = estimate.memoryBytes;
+        estimate.memoryBytes += bytesPerPoint * state.grid.nx * blockColumns - bytesPerPoint * state.grid.nx * state.grid.nz;
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "nivaro-batch: the grids would need about %.3g GB of memory; computing and writing them "
+                      "%d columns at a time in about %.3g GB\n",
+                      held / 1e9, blockColumns, estimate.memoryBytes / 1e9);
+        err << text;
+    }
     if (estimate.memoryBytes > available) {
         char text[160];
         std::snprintf(text, sizeof text, "this run needs about %.3g GB of memory, but %.3g GB is available now",
@@ -219,6 +254,7 @@ void RequireBoundedWork(const SimulationState& state, const BatchOptions& option
     if (const std::optional<std::string> beyond = WorkBeyondLimits(estimate, WorkLimits{}); beyond && !options.noLimit) {
         throw UsageError("this run would take " + *beyond + "; give --no-limit to run it anyway");
     }
+    return blockColumns;
 }
 
 std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, const SettingAttributes& attributes)
@@ -249,6 +285,44 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
     err << HistogramSummary(histogram) << '\n';
 }
 
+// Computes the density (and psi) a block of columns at a time straight into
+// their files; returns the density's maximum.
+double StreamGrids(SimulationState& state, ArrayOutput* density, ArrayOutput* psi, int blockColumns,
+                   ProgressSink& progress)
+{
+    const int nx = state.grid.nx;
+    const int nz = state.grid.nz;
+    if (density) {
+        density->BeginColumns(false, "density", nx, nz, blockColumns, kDensityUnit);
+    }
+    if (psi) {
+        psi->BeginColumns(true, "psi", nx, nz, blockColumns, kPsiUnit);
+    }
+    double largest = 0.0;
+    StreamDensityGrid(state, progress, psi ? PsiKept::Whole : PsiKept::None, blockColumns,
+                      [&](int firstColumn, const GridView<const double>& values, const GridView<const Complex>& psiValues) {
+                          for (int row = 0; row < values.rows; ++row) {
+                              const double* line = values.Row(row);
+                              largest = std::max(largest, *std::max_element(line, line + values.cols));
+                          }
+                          if (density) {
+                              density->WriteColumns(firstColumn, values);
+                          }
+                          if (psi) {
+                              psi->WriteColumns(firstColumn, psiValues);
+                          }
+                      });
+    if (state.stopRequested) {
+        return largest;  // the interrupt is told by the caller; the temporaries go with the outputs
+    }
+    for (ArrayOutput* output : {density, psi}) {
+        if (output) {
+            output->FinishColumns();
+        }
+    }
+    return largest;
+}
+
 }  // namespace
 
 RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostream& err, bool showProgress,
@@ -256,7 +330,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
 {
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, err);
-    RequireBoundedWork(state, options, err);
+    const int streamedColumns = RequireBoundedWork(state, options, frame, err);
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
     RunResult result;
@@ -276,7 +350,10 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     TerminalProgress terminal(err);
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
-    if (density || psi || spectrum || options.outputFile || carpet || chart) {
+    if (streamedColumns > 0) {
+        timings.Time("density", [&] { result.densityMax = StreamGrids(state, density.get(), psi.get(), streamedColumns, progress); });
+        interrupts.ThrowIfInterrupted();
+    } else if (density || psi || spectrum || options.outputFile || carpet || chart) {
         const PsiKept psiKept = psi || options.outputFile ? PsiKept::Whole : PsiKept::None;
         timings.Time("density", [&] { ComputeDensityGrid(state, progress, psiKept); });
         interrupts.ThrowIfInterrupted();
@@ -284,11 +361,11 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     } else {
         state.parameters.UpdateDerived();
     }
-    if (density) {
+    if (density && streamedColumns == 0) {
         timings.Time(writing(options.densityFile),
                      [&] { density->WriteReal(state.densityField, "density", kDensityUnit, options.valueFormat); });
     }
-    if (psi) {
+    if (psi && streamedColumns == 0) {
         timings.Time(writing(options.psiFile), [&] { psi->WriteComplex(state.psiField, "psi", kPsiUnit); });
     }
     if (carpet) {

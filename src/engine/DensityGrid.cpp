@@ -56,8 +56,10 @@ double ColumnPosition(const SimulationState& state, double column)
 
 namespace {
 
-// Runs the kernel over the tiles of columns 0 .. columns - 1; progress and the
-// stop flag are told per tile when a sink is given.
+// Runs the kernel over the tiles of columns output.firstColumn ..
+// output.firstColumn + columns - 1 (a whole number of tiles but for the
+// grid's last); progress, counted over the grid's columns, and the stop flag
+// are told per tile when a sink is given.
 void RunKernel(const SimulationState& state, const DensityKernelInput& input, int columns,
                const DensityKernelOutput& output, ProgressSink* progress)
 {
@@ -71,19 +73,21 @@ void RunKernel(const SimulationState& state, const DensityKernelInput& input, in
                                               DensityKernelScratch(state.parameters.slits));
     const int tiles = (columns + kDensityTileColumns - 1) / kDensityTileColumns;
     const ElapsedSeconds elapsed;
+    const int first = output.firstColumn;
     RunBlocksInOrder(
         tiles, threads,
         [&](int tile, int worker) {
             const int firstColumn = tile * kDensityTileColumns;
-            ComputeDensityTile(input, firstColumn, std::min(kDensityTileColumns, columns - firstColumn),
+            ComputeDensityTile(input, first + firstColumn, std::min(kDensityTileColumns, columns - firstColumn),
                                scratch[static_cast<std::size_t>(worker)], output);
         },
         [&](int finishedTiles) {
             if (progress == nullptr) {
                 return true;
             }
-            const int lastColumn = std::min(finishedTiles * kDensityTileColumns, columns) - 1;
-            progress->Advance({ProgressKind::DensityColumns, static_cast<int>(lastColumn * 100LL / columns), elapsed()});
+            const int lastColumn = first + std::min(finishedTiles * kDensityTileColumns, columns) - 1;
+            progress->Advance(
+                {ProgressKind::DensityColumns, static_cast<int>(lastColumn * 100LL / input.nz), elapsed()});
             return !state.stopRequested.load();
         });
 }
@@ -110,13 +114,44 @@ void ComputeDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept 
               &progress);
 }
 
-void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi)
+int StreamBlockColumns(int nx, double bytesPerPoint, double blockBytes)
+{
+    const double columns = blockBytes / (bytesPerPoint * std::max(nx, 1));
+    const int tiles = std::max(1, static_cast<int>(columns / kDensityTileColumns));
+    return tiles * kDensityTileColumns;
+}
+
+void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept psi, int blockColumns,
+                       const ColumnBlockWriter& write)
+{
+    RequireUsableSettings(state);
+    state.parameters.UpdateDerived();
+    const int nx = state.grid.nx;
+    const int nz = state.grid.nz;
+    const int width = std::min(nz, std::max(kDensityTileColumns, blockColumns / kDensityTileColumns * kDensityTileColumns));
+    RealMatrixT density(nx, width);
+    ComplexGrid psiBlock(psi == PsiKept::Whole ? nx : 0, psi == PsiKept::Whole ? width : 0);
+    const DensityKernelInput input = PrepareKernel(state);
+    for (int first = 0; first < nz && !state.stopRequested; first += width) {
+        const int columns = std::min(width, nz - first);
+        // The views keep the buffer's row stride when the last block is narrower.
+        const GridView<double> densityView{density.Data(), nx, columns, width};
+        const GridView<Complex> psiView = psi == PsiKept::Whole ? GridView<Complex>{psiBlock.Data(), nx, columns, width}
+                                                                : GridView<Complex>{};
+        RunKernel(state, input, columns, {psiView, densityView, first}, &progress);
+        if (!state.stopRequested) {
+            write(first, densityView, psiView);
+        }
+    }
+}
+
+void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi, ProgressSink* progress)
 {
     RequireUsableSettings(state);
     psi.Reshape(std::min(rows, state.grid.nx), std::min(columns, state.grid.nz));
     DensityKernelInput input = PrepareKernel(state);
     input.rowsWanted = psi.Rows();
-    RunKernel(state, input, psi.Cols(), {psi.View(), {}}, nullptr);
+    RunKernel(state, input, psi.Cols(), {psi.View(), {}}, progress);
 }
 
 }  // namespace nivaro

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
+
 #include "engine/ProgressSink.h"
 #include "engine/SimulationState.h"
+#include "engine/WaveFunction.h"
 
 namespace nivaro {
 
@@ -22,9 +25,27 @@ enum class PsiKept { None, Whole };
 // cannot be computed, and std::bad_alloc when the grids cannot be allocated.
 void ComputeDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept psi = PsiKept::None);
 
+// For grids that do not fit in memory: norm(PSI), and psi when it is kept,
+// computed a block of columns at a time (a whole number of the kernel's
+// tiles, so that every value is bit for bit the one of a whole grid) into
+// buffers of nx rows, each block handed to write with its first column. The
+// state's own grids are not touched. A stop ends after the tile that saw it;
+// the block it cut short is not written.
+using ColumnBlockWriter =
+    std::function<void(int firstColumn, const GridView<const double>& density, const GridView<const Complex>& psi)>;
+void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept psi, int blockColumns,
+                       const ColumnBlockWriter& write);
+
+// The columns of a block whose buffers take about blockBytes at
+// bytesPerPoint, in whole tiles (at least one).
+int StreamBlockColumns(int nx, double bytesPerPoint, double blockBytes);
+
 // psi on the top-left rows by columns block of the grid (cut to nx by nz),
-// bit for bit the values the whole grid holds there, into psi.
-void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi);
+// bit for bit the values the whole grid holds there, into psi; no density
+// is kept. Uses p, v and zoff as they are. With a sink, progress and the
+// stop flag are told per tile as for the density.
+void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi,
+                     ProgressSink* progress = nullptr);
 
 // x of grid row i and z of grid column j, in metres.
 double RowPosition(const SimulationState& state, double row);

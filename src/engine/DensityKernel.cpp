@@ -336,15 +336,16 @@ void StoreBlock(D d, const DensityKernelInput& input, int firstRow, int rows, in
         // Row nx - i lies at exactly -x(i); rows up to nx / 2 are computed.
         const int targets[] = {row, mirror};
         const int targetCount = (row > 0 && mirror > half && mirror < input.rowsWanted) ? 2 : 1;
+        const int outputColumn = column - output.firstColumn;
         if (!output.psi.Empty()) {
             for (int t = 0; t < targetCount; ++t) {
-                StoreComplexLanes(d, re, im, valid, output.psi.Row(targets[t]) + column);
+                StoreComplexLanes(d, re, im, valid, output.psi.Row(targets[t]) + outputColumn);
             }
         }
         if (!output.density.Empty()) {
             const V norm = hn::Mul(hn::MulAdd(re, re, hn::Mul(im, im)), normalisation);
             for (int t = 0; t < targetCount; ++t) {
-                StoreLanes(d, norm, valid, output.density.Row(targets[t]) + column);
+                StoreLanes(d, norm, valid, output.density.Row(targets[t]) + outputColumn);
             }
         }
     }

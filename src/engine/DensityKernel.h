@@ -49,9 +49,12 @@ private:
 
 // Where the kernel stores its values; an empty view is not stored, so that
 // a density-only run keeps no psi beyond the tile it works on.
+// Column 0 of the views is grid column firstColumn, so that a block of
+// columns can be computed into a buffer of its own width.
 struct DensityKernelOutput {
     GridView<std::complex<double>> psi;
     GridView<double> density;
+    int firstColumn = 0;
 };
 
 // psi and norm(PSI) of the columns firstColumn .. firstColumn + count - 1,

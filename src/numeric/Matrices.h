@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 namespace nivaro {
 
@@ -35,6 +36,18 @@ private:
 // Rows of a grid, or of a part of one, `stride` elements apart.
 template <typename Element>
 struct GridView {
+    GridView() = default;
+    GridView(Element* first, int rowCount, int columnCount, std::ptrdiff_t rowStride)
+        : data(first), rows(rowCount), cols(columnCount), stride(rowStride)
+    {
+    }
+    // A view of writable elements serves where one of const elements is asked for.
+    template <typename Writable>
+        requires std::is_same_v<const Writable, Element>
+    GridView(const GridView<Writable>& other) : GridView(other.data, other.rows, other.cols, other.stride)
+    {
+    }
+
     Element* data = nullptr;
     int rows = 0;
     int cols = 0;

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <unistd.h>
 
 #include "carpet/NpyWriter.h"
 #include "carpet/TableWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileError.h"
 #include "platform/Hdf5Writer.h"
 
 namespace nivaro {
@@ -41,7 +44,8 @@ void WriteSettingAttributes(Hdf5Writer& file, const SettingAttributes& settings)
     }
 }
 
-ArrayOutput::ArrayOutput(const std::string& path, const SettingAttributes& settings) : format_(ArrayFormatOf(path))
+ArrayOutput::ArrayOutput(const std::string& path, const SettingAttributes& settings)
+    : path_(path), format_(ArrayFormatOf(path))
 {
     if (format_ == ArrayFormat::Hdf5) {
         hdf5_ = std::make_unique<Hdf5Writer>(path);
@@ -79,6 +83,74 @@ void ArrayOutput::WriteComplex(const ComplexGrid& values, const std::string& dat
         hdf5_->Commit();
     } else {
         WriteNpy(file_->Stream(), values);
+        file_->Commit();
+    }
+}
+
+void ArrayOutput::BeginColumns(bool complex, const std::string& dataset, int rows, int cols, int blockColumns,
+                               const std::string& unit)
+{
+    columns_ = {complex ? 2 * sizeof(double) : sizeof(double), 0, cols, rows};
+    if (format_ == ArrayFormat::Hdf5) {
+        hdf5_->BeginColumns(dataset, complex ? Hdf5Writer::Element::Complex : Hdf5Writer::Element::Real, rows, cols,
+                            blockColumns, unit);
+        return;
+    }
+    if (file_->TemporaryPath().empty()) {
+        throw FileError(path_, "a grid written a block at a time must go to a regular file");
+    }
+    const std::string header = NpyHeader(complex ? "<c16" : "<f8", rows, cols);
+    columns_.dataStart = header.size();
+    std::FILE* stream = file_->Stream();
+    std::fwrite(header.data(), 1, header.size(), stream);
+    const off_t size = static_cast<off_t>(header.size() + columns_.elementBytes * rows * static_cast<std::size_t>(cols));
+    if (std::fflush(stream) != 0 || ftruncate(fileno(stream), size) != 0) {
+        throw FileError(path_, errno);
+    }
+}
+
+void ArrayOutput::WriteColumns(int firstColumn, const GridView<const double>& values)
+{
+    WriteColumnBytes(firstColumn, values.cols, values.data, values.stride);
+}
+
+void ArrayOutput::WriteColumns(int firstColumn, const GridView<const std::complex<double>>& values)
+{
+    WriteColumnBytes(firstColumn, values.cols, values.data, values.stride);
+}
+
+void ArrayOutput::WriteColumnBytes(int firstColumn, int count, const void* values, std::ptrdiff_t stride)
+{
+    if (format_ == ArrayFormat::Hdf5) {
+        hdf5_->WriteColumns(firstColumn, count, values, stride);
+        return;
+    }
+    const int descriptor = fileno(file_->Stream());
+    const std::size_t element = columns_.elementBytes;
+    const auto* bytes = static_cast<const char*>(values);
+    for (int row = 0; row < columns_.rows; ++row) {
+        const char* from = bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride) * element;
+        std::size_t left = static_cast<std::size_t>(count) * element;
+        auto at = static_cast<off_t>(columns_.dataStart +
+                                     (static_cast<std::size_t>(row) * columns_.cols + firstColumn) * element);
+        while (left > 0) {
+            const ssize_t written = pwrite(descriptor, from, left, at);
+            if (written < 0) {
+                throw FileError(path_, errno);
+            }
+            from += written;
+            left -= static_cast<std::size_t>(written);
+            at += written;
+        }
+    }
+}
+
+void ArrayOutput::FinishColumns()
+{
+    if (format_ == ArrayFormat::Hdf5) {
+        hdf5_->EndColumns();
+        hdf5_->Commit();
+    } else {
         file_->Commit();
     }
 }

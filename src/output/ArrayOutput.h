@@ -34,10 +34,31 @@ public:
                    const std::string& textFormat);
     void WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit);
 
+    // For a grid that does not fit in memory (.npy and .h5 only): its shape
+    // first, then its blocks of columns in any order, then FinishColumns.
+    // A .npy is written straight into its place in the file; an HDF5 dataset
+    // is stored in chunks of blockColumns columns.
+    static bool Streams(ArrayFormat format) { return format != ArrayFormat::Text; }
+    void BeginColumns(bool complex, const std::string& dataset, int rows, int cols, int blockColumns,
+                      const std::string& unit);
+    void WriteColumns(int firstColumn, const GridView<const double>& values);
+    void WriteColumns(int firstColumn, const GridView<const std::complex<double>>& values);
+    void FinishColumns();
+
 private:
+    void WriteColumnBytes(int firstColumn, int count, const void* values, std::ptrdiff_t stride);
+
+    std::string path_;
     ArrayFormat format_;
     std::unique_ptr<AtomicFile> file_;
     std::unique_ptr<Hdf5Writer> hdf5_;
+    // The shape of the grid written a block of columns at a time.
+    struct ColumnLayout {
+        std::size_t elementBytes = 0;
+        std::size_t dataStart = 0;  // the header's length in a .npy
+        int cols = 0;
+        int rows = 0;
+    } columns_;
 };
 
 // The grids as datasets of an HDF5 file.

@@ -87,8 +87,18 @@ Hdf5Writer::Hdf5Writer(const std::string& target) : target_(target), file_(targe
     }
 }
 
+struct Hdf5Writer::OpenColumns {
+    Id dataset;
+    Id type;
+    std::string name;
+    std::string unit;
+    int rows;
+    int cols;
+};
+
 Hdf5Writer::~Hdf5Writer()
 {
+    columns_.reset();
     CloseFile();
 }
 
@@ -155,6 +165,49 @@ void Hdf5Writer::WriteVector(const std::string& name, const std::vector<double>&
                          WriteStringAttribute(*dataset, "unit", unit);
     if (!written) {
         Fail(name);
+    }
+}
+
+void Hdf5Writer::BeginColumns(const std::string& name, Element element, int rows, int cols, int blockColumns,
+                              const std::string& unit)
+{
+    Id type = element == Element::Complex ? ComplexType() : Id(H5Tcopy(H5T_IEEE_F64LE), H5Tclose);
+    const hsize_t dims[2] = {static_cast<hsize_t>(rows), static_cast<hsize_t>(cols)};
+    const Id space(H5Screate_simple(2, dims, nullptr), H5Sclose);
+    const Id links = IntermediateGroups();
+    const Id chunked(H5Pcreate(H5P_DATASET_CREATE), H5Pclose);
+    const hsize_t chunk[2] = {static_cast<hsize_t>(std::max(rows, 1)),
+                              static_cast<hsize_t>(std::clamp(blockColumns, 1, std::max(cols, 1)))};
+    H5Pset_chunk(*chunked, 2, chunk);
+    Id dataset(H5Dcreate2(fileId_, name.c_str(), *type, *space, *links, *chunked, H5P_DEFAULT), H5Dclose);
+    if (!dataset.Valid()) {
+        Fail(name);
+    }
+    columns_ = std::make_unique<OpenColumns>(OpenColumns{std::move(dataset), std::move(type), name, unit, rows, cols});
+}
+
+void Hdf5Writer::WriteColumns(int firstColumn, int count, const void* values, std::ptrdiff_t stride)
+{
+    const OpenColumns& open = *columns_;
+    const hsize_t fileDims[2] = {static_cast<hsize_t>(open.rows), static_cast<hsize_t>(open.cols)};
+    const Id fileSpace(H5Screate_simple(2, fileDims, nullptr), H5Sclose);
+    const hsize_t start[2] = {0, static_cast<hsize_t>(firstColumn)};
+    const hsize_t extent[2] = {static_cast<hsize_t>(open.rows), static_cast<hsize_t>(count)};
+    H5Sselect_hyperslab(*fileSpace, H5S_SELECT_SET, start, nullptr, extent, nullptr);
+    const hsize_t memoryDims[2] = {static_cast<hsize_t>(open.rows), static_cast<hsize_t>(stride)};
+    const Id memorySpace(H5Screate_simple(2, memoryDims, nullptr), H5Sclose);
+    const hsize_t origin[2] = {0, 0};
+    H5Sselect_hyperslab(*memorySpace, H5S_SELECT_SET, origin, nullptr, extent, nullptr);
+    if (H5Dwrite(*open.dataset, *open.type, *memorySpace, *fileSpace, H5P_DEFAULT, values) < 0) {
+        Fail(open.name);
+    }
+}
+
+void Hdf5Writer::EndColumns()
+{
+    const std::unique_ptr<OpenColumns> open = std::move(columns_);
+    if (!WriteStringAttribute(*open->dataset, "unit", open->unit)) {
+        Fail(open->name);
     }
 }
 

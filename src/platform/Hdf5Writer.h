@@ -1,7 +1,9 @@
 #pragma once
 
 #include <complex>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,17 @@ public:
     void WriteComplex(const std::string& name, const std::complex<double>* values, int rows, int cols,
                       const std::string& unit);
     void WriteVector(const std::string& name, const std::vector<double>& values, const std::string& unit);
+
+    // A rows by cols dataset written a block of columns at a time, stored in
+    // chunks of blockColumns whole columns, for grids that do not fit in
+    // memory. One such dataset is open at a time, until EndColumns.
+    enum class Element { Real, Complex };
+    void BeginColumns(const std::string& name, Element element, int rows, int cols, int blockColumns,
+                      const std::string& unit);
+    // Columns firstColumn .. firstColumn + count - 1 from rows of `values`
+    // that lie stride elements apart.
+    void WriteColumns(int firstColumn, int count, const void* values, std::ptrdiff_t stride);
+    void EndColumns();
     // An attribute of the file (its root group).
     void SetAttribute(const std::string& name, const std::string& value);
     void SetAttribute(const std::string& name, double value);
@@ -40,6 +53,9 @@ private:
     std::string target_;
     AtomicFile file_;
     std::int64_t fileId_ = -1;  // the library's identifier of the open file
+    // The dataset written a block of columns at a time, while it is open.
+    struct OpenColumns;
+    std::unique_ptr<OpenColumns> columns_;
 };
 
 }  // namespace nivaro
