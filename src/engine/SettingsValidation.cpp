@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace nivaro {
@@ -121,8 +122,11 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
     problems.Require(g.nx >= 1, "nx", std::to_string(g.nx), "needs at least one row");
     problems.Require(g.nz >= 1, "nz", std::to_string(g.nz), "needs at least one column");
     if (g.nx >= 1 && g.nz >= 1 && GridBytes(g.nx, g.nz) > state.gridMemoryLimit) {
-        problems.Require(false, "nx", std::to_string(g.nx) + " (nz=" + std::to_string(g.nz) + ")",
-                         "the grids would need more memory than this machine has available");
+        char figures[160];
+        std::snprintf(figures, sizeof figures,
+                      "the grids would need at least %.3g GB of memory, but %.3g GB is available now",
+                      static_cast<double>(GridBytes(g.nx, g.nz)) / 1e9, static_cast<double>(state.gridMemoryLimit) / 1e9);
+        problems.Require(false, "nx", std::to_string(g.nx) + " (nz=" + std::to_string(g.nz) + ")", figures);
     }
     problems.Require(g.nxb >= 0, "nxb", std::to_string(g.nxb), "must not be negative");
     problems.Require(IsPositiveFinite(g.dxb) && g.dxb <= std::max(g.nx, 1), "dxb", ShortestText(g.dxb),

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "MainWindowBusyState.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +15,7 @@
 #include <QUrl>
 
 #include "CarpetView.h"
+#include "OffThreadRun.h"
 #include "ChartHost.h"
 #include "ParameterPanel.h"
 #include "UserDialogs.h"
@@ -151,9 +153,8 @@ void MainWindow::BuildMenuBar()
 void MainWindow::SaveWithDialog(const char* suffix, const char* filter,
                                 const std::function<void(const std::string&)>& save)
 {
-    if (Busy()) {
-        return;
-    }
+    // A computation under way changes nothing shown, so the results can be
+    // saved meanwhile.
     const std::optional<QString> name =
         dialogs_.AskSaveFileName({QString::fromLatin1(suffix), QString::fromLatin1(filter), saveFolder_});
     if (!name) {
@@ -321,7 +322,11 @@ void MainWindow::SaveDensityTable()
 void MainWindow::ExportRun()
 {
     SaveWithDialog("h5", "HDF5 files (*.h5)", [this](const std::string& path) {
-        WriteRunFile(path, state_, AttributesOf(computedTexts_, state_));
+        // psi is computed for the file when the run kept none: off the window's thread.
+        const BusyState busy(*this, BusyStatus::Untouched);
+        const SettingAttributes attributes = AttributesOf(computedTexts_, state_);
+        RunOffWindowThread(*this, *progressView_,
+                           [&](ProgressSink&) { WriteRunFile(path, state_, attributes); });
     });
 }
 

@@ -288,6 +288,19 @@ TEST_F(MainWindowTest, WorkBeyondTheLimitsIsAskedAboutWithItsEstimate)
     Apply();
     EXPECT_TRUE(dialogs.errors.back().contains("memory")) << dialogs.errors.back().toStdString();
     EXPECT_EQ(state.parameters.slits, 2) << "refused settings are not taken over";
+
+    // A grid beyond the memory available is refused with the figures before
+    // anything is allocated; the results and the file stay as they were.
+    Find<QLineEdit>("slitsField")->setText("2");
+    const double* density = state.densityField.Data();
+    const std::string configuration = ReadWholeFile(folder / "nivaro.ini");
+    Find<QLineEdit>("nxField")->setText("1000000");
+    Find<QLineEdit>("nzField")->setText("1000000");
+    Apply();
+    EXPECT_TRUE(dialogs.errors.back().contains("GB")) << dialogs.errors.back().toStdString();
+    EXPECT_EQ(state.grid.nx, 300);
+    EXPECT_EQ(state.densityField.Data(), density);
+    EXPECT_EQ(ReadWholeFile(folder / "nivaro.ini"), configuration);
 }
 
 TEST_F(MainWindowTest, ApplyFromAScaleFieldComputesOnceAndCtrlTabShowsTheCarpet)
