@@ -60,6 +60,7 @@ TEST(WriteTable, TheDefaultFormatWritesWhatPrintfWrites)
 TEST(WriteTable, HeaderAndFormatAreUsedAndAMissingStreamWritesNothing)
 {
     RealMatrixT matrix(1, 2);
+    matrix.Clear();
     matrix[0][0] = 0.125;
     EXPECT_EQ(TableText(matrix, "# norm\n", "%.2e"), "# norm\n1.25e-01\t0.00e+00\t\n\n");
     EXPECT_FALSE(WriteTable(nullptr, matrix));
