@@ -192,6 +192,8 @@ private:
     SimulationState& state_;
     // The document a computation is building, while it runs.
     SimulationState* computing_ = nullptr;
+    // The document the last Apply dropped or replaced, for the next one.
+    std::unique_ptr<SimulationState> spare_;
     UserDialogs& dialogs_;
     QString exeDirectory_;
     MainChart mainChart_;

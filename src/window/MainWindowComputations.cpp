@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <cmath>
 #include <new>
@@ -51,7 +52,10 @@ void MainWindow::ApplyParameters()
 // the new one is complete.
 bool MainWindow::TakeOverAndCompute()
 {
-    std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
+    std::unique_ptr<SimulationState> next = RecycleDocument(std::move(spare_), state_);
+    // The dropped or replaced document serves the next Apply: grids of an
+    // unchanged shape are computed into as they are.
+    const auto keepSpare = qScopeGuard([this, &next] { spare_ = std::move(next); });
     if (const std::optional<QString> refusal = controlPanel_->TakeOverParameters(*next)) {
         dialogs_.ShowError(*refusal);
         return false;

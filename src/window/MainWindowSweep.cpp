@@ -89,10 +89,12 @@ void MainWindow::RunSweep()
     {
         const BusyState busy(*this, BusyStatus::Clear);
         SweepProgress progress(*progressView_, *statusLine_, static_cast<int>(runs.size()));
+        // The frames are computed in a document of their own, one after the
+        // other in the same grids; the results shown stay.
+        const std::unique_ptr<SimulationState> frameState = NewDocumentLike(state_);
         for (const SweepRun& run : runs) {
             progress.StartFrame(run.index);
-            // Each frame is a document of its own; the results shown stay.
-            const std::unique_ptr<SimulationState> frameState = NewDocumentLike(state_);
+            CopySettings(state_, *frameState);
             PanelTexts texts = controlPanel_->Texts();
             std::optional<QString> problem = controlPanel_->TakeOverParameters(*frameState);
             for (const auto& [key, value] : run.settings) {

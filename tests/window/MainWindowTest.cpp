@@ -490,6 +490,19 @@ TEST_F(MainWindowTest, CancelStopsAComputationAndKeepsThePreviousResults)
     EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("time = "));
 }
 
+// Two documents take turns: the one an Apply replaced is computed into by
+// the next, so a grid of an unchanged shape is not allocated anew.
+TEST_F(MainWindowTest, ApplyingTheSameGridAgainReusesItsBlocks)
+{
+    Start();
+    Apply();
+    const double* first = state.densityField.Data();
+    Apply();
+    EXPECT_NE(state.densityField.Data(), first) << "the shown grid stays while the next is computed";
+    Apply();
+    EXPECT_EQ(state.densityField.Data(), first);
+}
+
 TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
 {
     Start("[PARAMETERS]\nslits=3\n[WINDOW]\nleft=40\ntop=30\nwidth=900\nheight=600\nmaximized=0\npage=1\n"
