@@ -149,14 +149,8 @@ bool MainWindow::ComputeDensityGrid(SimulationState& next)
                 surface = PrepareDensitySurface(next, withTrajectories);
             }
         });
-        if (busy.Cancelled()) {
-            return false;
-        }
-        if (closing_) {
-            // The stopped computation is not shown; the settings are kept as for a finished one.
-            std::swap(state_.parameters, next.parameters);
-            std::swap(state_.grid, next.grid);
-            WriteBackAndEchoConfiguration();
+        // Only a completed computation is shown and written back.
+        if (busy.Cancelled() || closing_) {
             return false;
         }
         TakeComputedResults(state_, next, ResultGrids::All);
