@@ -11,26 +11,14 @@
 #include <cstdlib>
 #include <memory>
 
+#include "SilentDialogs.h"
 #include "chart/ChartFit.h"
 #include "chart/SurfaceSeries.h"
 #include "platform/QPainterDevice.h"
 #include "window/MainWindow.h"
-#include "window/UserDialogs.h"
 
 namespace nivaro {
 namespace {
-
-class SilentDialogs final : public UserDialogs {
-public:
-    void ShowError(const QString&) override {}
-    DzbAnswer AskAboutDzb() override { return DzbAnswer::Ignore; }
-    bool ConfirmLongWork(const QString&) override { return true; }
-    std::optional<QString> AskSaveFileName(const SaveRequest&) override { return std::nullopt; }
-    bool Confirm(const QString&) override { return false; }
-    std::optional<int> AskPictureScale(const QSize&) override { return std::nullopt; }
-    void ShowInformation(const QString&, const QString&) override {}
-    std::optional<SweepRequest> AskSweep(const QString&) override { return std::nullopt; }
-};
 
 // The window after its first Apply with the 3D trajectories on: the default
 // surface and its 24 trajectories.

@@ -12,24 +12,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "SilentDialogs.h"
 #include "engine/DensityGrid.h"
 #include "window/MainWindow.h"
-#include "window/UserDialogs.h"
 
 namespace nivaro {
 namespace {
-
-class SilentDialogs final : public UserDialogs {
-public:
-    void ShowError(const QString&) override {}
-    DzbAnswer AskAboutDzb() override { return DzbAnswer::Ignore; }
-    bool ConfirmLongWork(const QString&) override { return true; }
-    std::optional<QString> AskSaveFileName(const SaveRequest&) override { return std::nullopt; }
-    bool Confirm(const QString&) override { return false; }
-    std::optional<int> AskPictureScale(const QSize&) override { return std::nullopt; }
-    void ShowInformation(const QString&, const QString&) override {}
-    std::optional<SweepRequest> AskSweep(const QString&) override { return std::nullopt; }
-};
 
 // What a user sees of one Apply: when the progress strip shows, when the
 // picture is there, and the longest time the window did not answer (the
