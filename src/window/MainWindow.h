@@ -70,8 +70,6 @@ public slots:
     void ToggleSpectrum();
     // Stops the running computation; the results shown before it stay.
     void CancelComputation();
-    // Sets the stop flags that the running computation polls.
-    void StopComputation();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +116,8 @@ private:
     void Compute(SimulationState& document, ProgressSink& progress, const std::function<void(ProgressSink&)>& work);
     // Cancel was pressed (closing the window stops work too, but is no cancel).
     bool CancelRequested() const;
+    // Sets the stop flags that the running computation polls.
+    void StopComputation();
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
     // "out.bmp" in the current folder; the reason when it could not be written.

@@ -127,14 +127,9 @@ void MainWindow::Compute(SimulationState& document, ProgressSink& progress,
                          const std::function<void(ProgressSink&)>& work)
 {
     computing_ = &document;
+    const auto done = qScopeGuard([this] { computing_ = nullptr; });
     document.stopRequested = state_.stopRequested.load();
-    try {
-        RunOffWindowThread(*this, progress, work);
-    } catch (...) {
-        computing_ = nullptr;
-        throw;
-    }
-    computing_ = nullptr;
+    RunOffWindowThread(*this, progress, work);
 }
 
 bool MainWindow::ComputeDensityGrid(SimulationState& next)
