@@ -49,6 +49,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     BuildStatusLine();
     BuildViews();
     controlPanel_ = Named(new ParameterPanel(state_.scaleX, state_.scaleZ, state_.scaleP, this), "controlPanel");
+    runner_ = std::make_unique<ComputationRunner>(*this, *controlPanel_, *statusLine_, *progressView_, state_);
     ArrangeWindow();
 
     delayedApplyTimer_ = Named(new QTimer(this), "delayedApplyTimer");
@@ -239,17 +240,7 @@ void MainWindow::RunDelayedApply()
 
 void MainWindow::CancelComputation()
 {
-    if (Busy()) {
-        StopComputation();
-    }
-}
-
-void MainWindow::StopComputation()
-{
-    state_.stopRequested = true;
-    if (computing_ != nullptr) {
-        computing_->stopRequested = true;
-    }
+    runner_->Cancel();
 }
 
 // A session that was never saved opens maximized on the 3D page.
@@ -305,11 +296,10 @@ void MainWindow::SaveSession() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!closing_ && !exeDirectory_.isEmpty()) {
+    if (!runner_->Closing() && !exeDirectory_.isEmpty()) {
         SaveSession();
     }
-    closing_ = true;
-    StopComputation();
+    runner_->Close();
     event->accept();
 }
 

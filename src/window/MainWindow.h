@@ -15,6 +15,7 @@
 #include "engine/SimulationState.h"
 #include "engine/SurfaceData.h"
 #include "engine/WorkEstimate.h"
+#include "window/ComputationRunner.h"
 #include "window/ParameterPanel.h"
 #include "window/QuantumPotentialMap.h"
 
@@ -57,7 +58,7 @@ public:
     const QString& ExeDirectory() const { return exeDirectory_; }
     Chart& DensityChart() { return chart_; }
     ViewMode CurrentView() const { return view_; }
-    bool Busy() const { return busyDepth_ > 0; }
+    bool Busy() const { return runner_->Busy(); }
 
 public slots:
     void ApplyParameters();
@@ -76,14 +77,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    class BusyState;
-    friend class BusyState;
-    // What the status line says of a computation.
-    enum class BusyStatus {
-        Clear,      // cleared at the start, the time taken at the end
-        Report,     // the time taken at the end
-        Untouched,  // quick work of a click: the readout stays
-    };
+    using BusyState = ComputationRunner::Scope;
+    using BusyStatus = ComputationRunner::Status;
 
     void BuildViews();
     void BuildStatusLine();
@@ -111,13 +106,6 @@ private:
     // Computes the density of next off the window's thread and, when it is
     // complete, shows it in place of the results shown.
     bool ComputeDensityGrid(SimulationState& next);
-    // Runs work on a worker thread while the window goes on; a Cancel or a
-    // close stops the document it works on.
-    void Compute(SimulationState& document, ProgressSink& progress, const std::function<void(ProgressSink&)>& work);
-    // Cancel was pressed (closing the window stops work too, but is no cancel).
-    bool CancelRequested() const;
-    // Sets the stop flags that the running computation polls.
-    void StopComputation();
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
     // "out.bmp" in the current folder; the reason when it could not be written.
@@ -190,8 +178,6 @@ private:
     void ClickCarpet(QPoint pixel);
 
     SimulationState& state_;
-    // The document a computation is building, while it runs.
-    SimulationState* computing_ = nullptr;
     // The document the last Apply dropped or replaced, for the next one.
     std::unique_ptr<SimulationState> spare_;
     UserDialogs& dialogs_;
@@ -224,13 +210,12 @@ private:
     QString saveFolder_;  // where the last file was saved
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;
-    int busyDepth_ = 0;
-    bool closing_ = false;
 
     ParameterPanel* controlPanel_ = nullptr;
     QWidget* statusPanel_ = nullptr;
     QLabel* statusLine_ = nullptr;
     ProgressView* progressView_ = nullptr;
+    std::unique_ptr<ComputationRunner> runner_;
     ColourBar* colourBar_ = nullptr;
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;

@@ -1,5 +1,4 @@
 #include "MainWindow.h"
-#include "MainWindowBusyState.h"
 
 #include <QApplication>
 #include <QImage>
@@ -16,7 +15,6 @@
 #include "ProgressView.h"
 #include "CarpetPicture.h"
 #include "HistogramPlot.h"
-#include "OffThreadRun.h"
 #include "QuantumPotentialMap.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
@@ -123,29 +121,23 @@ bool MainWindow::WorkAccepted(const SimulationState& document, const RunPlan& pl
     return !beyond || dialogs_.ConfirmLongWork(QString::fromStdString(*beyond));
 }
 
-void MainWindow::Compute(SimulationState& document, ProgressSink& progress,
-                         const std::function<void(ProgressSink&)>& work)
-{
-    computing_ = &document;
-    const auto done = qScopeGuard([this] { computing_ = nullptr; });
-    document.stopRequested = state_.stopRequested.load();
-    RunOffWindowThread(*this, progress, work);
-}
-
 bool MainWindow::ComputeDensityGrid(SimulationState& next)
 {
     {
-        const BusyState busy(*this, BusyStatus::Clear);
+        const BusyState busy(*runner_, BusyStatus::Clear);
         const bool withTrajectories = controlPanel_->ShowsTrajectories3D();
         DensitySurface surface;
-        Compute(next, *progressView_, [&](ProgressSink& progress) {
-            nivaro::ComputeDensityGrid(next, progress);
-            if (!next.stopRequested) {
-                surface = PrepareDensitySurface(next, withTrajectories);
-            }
-        });
+        runner_->Run(
+            *progressView_,
+            [&](ProgressSink& progress) {
+                nivaro::ComputeDensityGrid(next, progress);
+                if (!next.stopRequested) {
+                    surface = PrepareDensitySurface(next, withTrajectories);
+                }
+            },
+            &next);
         // Only a completed computation is shown and written back.
-        if (busy.Cancelled() || closing_) {
+        if (busy.Cancelled() || runner_->Closing()) {
             return false;
         }
         TakeComputedResults(state_, next, ResultGrids::All);
@@ -209,17 +201,20 @@ void MainWindow::RenderCarpetImage()
         ToggleSpectrum();  // the carpet replaces the spectrum's picture
     }
     try {
-        const BusyState busy(*this, BusyStatus::Report);
+        const BusyState busy(*runner_, BusyStatus::Report);
         // The carpet is drawn in a document of its own, over a copy of the
         // density, so that the planes shown stay until it is complete.
         const std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
         CarpetOptions options = controlPanel_->CarpetSettings();
         options.showTrajectories = options.showTrajectories && !choices.sampled;  // the sampled paths replace them
-        Compute(*next, *progressView_, [&](ProgressSink& progress) {
-            next->densityField.Reshape(state_.densityField.Rows(), state_.densityField.Cols());
-            state_.densityField.CopyTo(next->densityField);
-            nivaro::RenderCarpet(*next, options, progress);
-        });
+        runner_->Run(
+            *progressView_,
+            [&](ProgressSink& progress) {
+                next->densityField.Reshape(state_.densityField.Rows(), state_.densityField.Cols());
+                state_.densityField.CopyTo(next->densityField);
+                nivaro::RenderCarpet(*next, options, progress);
+            },
+            next.get());
         if (busy.Cancelled() || !TraceEnsembleIfChosen(choices) ||
             (controlPanel_->ShowsQuantumPotentialCarpet() && !EnsureQuantumPotential())) {
             return;
@@ -246,8 +241,8 @@ void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
     QImage picture;
     std::optional<QString> failure;
     {
-        const BusyState busy(*this, status);
-        RunOffWindowThread(*this, *progressView_, [&](ProgressSink&) {
+        const BusyState busy(*runner_, status);
+        runner_->Run(*progressView_, [&](ProgressSink&) {
             failure = WriteImageFile();
             picture = ComposeCarpetPicture(quantumPotential);
         });
@@ -258,17 +253,12 @@ void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
     ShowCarpetPicture(std::move(picture));
 }
 
-bool MainWindow::CancelRequested() const
-{
-    return state_.stopRequested && !closing_;
-}
-
 bool MainWindow::EnsureQuantumPotential()
 {
     if (!quantumPotentialColours_) {
-        const BusyState busy(*this, BusyStatus::Report);
+        const BusyState busy(*runner_, BusyStatus::Report);
         RealMatrixT q(0, 0);
-        RunOffWindowThread(*this, *progressView_,
+        runner_->Run(*progressView_,
                            [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
         if (!busy.Cancelled()) {
             quantumPotential_.Swap(q);
@@ -286,14 +276,14 @@ bool MainWindow::TraceEnsembleIfChosen(const EnsembleChoices& choices)
         return true;
     }
     std::optional<SampledPaths> sampled;
-    RunOffWindowThread(*this, *progressView_, [&](ProgressSink& progress) {
+    runner_->Run(*progressView_, [&](ProgressSink& progress) {
         Ensemble traced = TraceEnsemble(state_, choices.settings, progress);
         if (!state_.stopRequested) {
             std::vector<std::uint32_t> coverage = EnsembleCoverage(traced, state_.grid.nx);
             sampled = SampledPaths{std::move(traced), std::move(coverage)};
         }
     });
-    if (CancelRequested() || !sampled) {
+    if (runner_->CancelRequested() || !sampled) {
         return false;
     }
     ensembleChoices_ = choices;

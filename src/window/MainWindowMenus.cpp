@@ -1,5 +1,4 @@
 #include "MainWindow.h"
-#include "MainWindowBusyState.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,9 +14,9 @@
 #include <QUrl>
 
 #include "CarpetView.h"
-#include "OffThreadRun.h"
 #include "ChartHost.h"
 #include "ParameterPanel.h"
+#include "ProgressView.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
 #include "carpet/DataFile.h"
@@ -323,9 +322,9 @@ void MainWindow::ExportRun()
 {
     SaveWithDialog("h5", "HDF5 files (*.h5)", [this](const std::string& path) {
         // psi is computed for the file when the run kept none: off the window's thread.
-        const BusyState busy(*this, BusyStatus::Untouched);
+        const BusyState busy(*runner_, BusyStatus::Untouched);
         const SettingAttributes attributes = AttributesOf(computedTexts_, state_);
-        RunOffWindowThread(*this, *progressView_,
+        runner_->Run(*progressView_,
                            [&](ProgressSink&) { WriteRunFile(path, state_, attributes); });
     });
 }

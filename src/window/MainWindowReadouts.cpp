@@ -1,5 +1,4 @@
 #include "MainWindow.h"
-#include "MainWindowBusyState.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,5 +1,4 @@
 #include "MainWindow.h"
-#include "MainWindowBusyState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,7 +86,7 @@ void MainWindow::RunSweep()
     QStringList skipped;
     bool cancelled = false;
     {
-        const BusyState busy(*this, BusyStatus::Clear);
+        const BusyState busy(*runner_, BusyStatus::Clear);
         SweepProgress progress(*progressView_, *statusLine_, static_cast<int>(runs.size()));
         // The frames are computed in a document of their own, one after the
         // other in the same grids; the results shown stay.
@@ -111,14 +110,17 @@ void MainWindow::RunSweep()
                 }
                 const CarpetOptions carpet = controlPanel_->CarpetSettings();
                 std::vector<SurfacePoint> blocks;
-                Compute(*frameState, progress, [&](ProgressSink& sink) {
+                runner_->Run(
+                    progress,
+                    [&](ProgressSink& sink) {
                     nivaro::ComputeDensityGrid(*frameState, sink);
                     if (request->recordChart) {
                         blocks = SurfaceBlockMaxima(*frameState);
                     } else {
                         nivaro::RenderCarpet(*frameState, carpet, sink);
                     }
-                });
+                },
+                    frameState.get());
                 if (request->recordChart) {
                     mainChart_.FillSurface(SurfaceBlocks(frameState->grid).x, SurfaceBlocks(frameState->grid).z, blocks);
                     frame = RenderChartImage(chart_, chartSize.width(), chartSize.height(), PictureStyle(1));
