@@ -37,9 +37,6 @@ class UserDialogs;
 
 enum class ViewMode { Chart, Image };
 
-// The frame rate of the animations the window's sweeps record.
-inline constexpr int kSweepFramesPerSecond = 10;
-
 // The main window: the parameter panel on the right, the status line at the
 // bottom, and one of three views in the client area (progress, the 3D chart,
 // the 2D carpet). It wires the panel and the views to the engine.
