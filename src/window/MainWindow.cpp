@@ -50,6 +50,9 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     BuildViews();
     controlPanel_ = Named(new ParameterPanel(state_.scaleX, state_.scaleZ, state_.scaleP, this), "controlPanel");
     runner_ = std::make_unique<ComputationRunner>(*this, *controlPanel_, *statusLine_, *progressView_, state_);
+    exports_ = std::make_unique<ResultExports>(
+        ResultExports::Sources{chart_, *chartView_, *carpetView_, state_, computedTexts_, *antialiasingAction_}, *runner_,
+        *progressView_, dialogs_, QString());
     ArrangeWindow();
 
     delayedApplyTimer_ = Named(new QTimer(this), "delayedApplyTimer");
@@ -154,7 +157,7 @@ void MainWindow::ConnectHandlers()
 bool MainWindow::Start(const QString& exeDirectory)
 {
     exeDirectory_ = exeDirectory.endsWith(QLatin1Char('/')) ? exeDirectory : exeDirectory + QLatin1Char('/');
-    saveFolder_ = exeDirectory_;
+    exports_->SetSaveFolder(exeDirectory_);
     nearestTool_.SetSeries(&densitySurface_);
     nearestTool_.OnSelectCell = [this](NearestCellTool& tool) { HoverSurface(tool); };
     chart_.AddTool(nearestTool_);
@@ -257,7 +260,7 @@ void MainWindow::ShowSession(const WindowSession& session)
     antialiasingAction_->setChecked(session.antialiasing);
     SetAntialiasing();
     if (!session.saveFolder.empty() && QFileInfo(Text(session.saveFolder)).isDir()) {
-        saveFolder_ = Text(session.saveFolder);
+        exports_->SetSaveFolder(Text(session.saveFolder));
     }
     if (session.width > 0 && session.height > 0) {
         setGeometry(session.left, session.top, session.width, session.height);
@@ -284,7 +287,7 @@ void MainWindow::SaveSession() const
     session.legend = viewLegendAction_->isChecked();
     session.nanometreLabels = nanometreLabelsAction_->isChecked();
     session.antialiasing = antialiasingAction_->isChecked();
-    session.saveFolder = saveFolder_.toStdString();
+    session.saveFolder = exports_->SaveFolder().toStdString();
     const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
     try {
         IniFile configuration = IniFile::Load(path);

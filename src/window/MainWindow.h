@@ -17,6 +17,7 @@
 #include "engine/WorkEstimate.h"
 #include "window/ComputationRunner.h"
 #include "window/ParameterPanel.h"
+#include "window/ResultExports.h"
 #include "window/QuantumPotentialMap.h"
 
 class QAction;
@@ -120,19 +121,9 @@ private:
     void BuildMenuBar();
     template <typename Handler>
     QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler);
-    // Asks for a file name and runs save with it; a failure is reported with
-    // the file and the reason.
-    void SaveWithDialog(const char* suffix, const char* filter, const std::function<void(const std::string&)>& save);
-    QImage CarpetPicture() const;
     // The picture of the view shown: the chart, or the carpet on the 2D page.
     void SaveView();
     void CopyView();
-    void ExportChart();
-    void ExportCarpet();
-    bool HasCarpetPicture();
-    void CopyChart();
-    void CopyCarpet();
-    ChartPictureStyle PictureStyle(int scale) const;
     void ShowPage(ParameterPanel::Page page);
     // The surface the 3D page asks for: the density (prepared with its
     // computation, or here), or Q when it is chosen.
@@ -158,9 +149,6 @@ private:
     // Asks for a sweep of one setting and records its carpets or charts as
     // an animation, showing the frames as they come.
     void RunSweep();
-    void SaveDensityTable();
-    // Everything the last computation holds, as one HDF5 file.
-    void ExportRun();
     void EnableCarpetMenuItems();
     void AddToDataFile();
     void ClearDataFile();
@@ -204,7 +192,6 @@ private:
     std::unique_ptr<HistogramPlot> histogramPlot_;
     // Start rows clicked on the carpet since the last Apply, with their colours.
     std::vector<std::pair<int, Rgb>> recolouredTrajectories_;
-    QString saveFolder_;  // where the last file was saved
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;
 
@@ -213,6 +200,7 @@ private:
     QLabel* statusLine_ = nullptr;
     ProgressView* progressView_ = nullptr;
     std::unique_ptr<ComputationRunner> runner_;
+    std::unique_ptr<ResultExports> exports_;
     ColourBar* colourBar_ = nullptr;
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;

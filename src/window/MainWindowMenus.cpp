@@ -5,7 +5,6 @@
 #include <QDesktopServices>
 #include <QActionGroup>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -16,17 +15,13 @@
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ParameterPanel.h"
-#include "ProgressView.h"
+#include "ResultExports.h"
 #include "UserDialogs.h"
 #include "WindowTexts.h"
 #include "carpet/DataFile.h"
-#include "carpet/TableWriter.h"
-#include "chart/export/ChartExport.h"
 #include "engine/DensityKernel.h"
 #include "engine/TrajectoryStarts.h"
-#include "output/ArrayOutput.h"
 #include "output/RunFile.h"
-#include "platform/AtomicFile.h"
 #include "platform/LibraryVersions.h"
 
 namespace nivaro {
@@ -42,51 +37,35 @@ QAction* MainWindow::AddMenuItem(QMenu* menu, const char* name, const char* capt
 
 void MainWindow::BuildMenus()
 {
-    const auto chartSave = [this](const char* suffix, const char* filter, auto save) {
-        return [this, suffix, filter, save] {
-            SaveWithDialog(suffix, filter, [this, save](const std::string& path) { save(chart_, path); });
-        };
-    };
-    const auto pictureSave = [this](const char* suffix, const char* filter, auto save) {
-        return [this, suffix, filter, save] {
-            SaveWithDialog(suffix, filter, [this, save](const std::string& path) { save(CarpetPicture(), path); });
-        };
-    };
-    constexpr const char* kJpg = "JPG files (*.jpg)";
-    constexpr const char* kPng = "PNG files (*.png)";
-    constexpr const char* kBmp = "BMP files (*.bmp)";
-
     viewLegendAction_ = AddMenuItem(chartMenu_, "viewLegendAction", "View Legend", &MainWindow::SetLegendVisibility);
     viewLegendAction_->setCheckable(true);
     viewLegendAction_->setChecked(true);
     chartMenu_->addSeparator();
-    AddMenuItem(chartMenu_, "copyChartAction", "Copy to Clipboard", &MainWindow::CopyChart);
-    AddMenuItem(chartMenu_, "saveChartJpegAction", "Save to File (*.jpg)",
-         chartSave("jpg", kJpg, [this](Chart& chart, const std::string& path) {
-             ChartSaveToJPEGFile(chart, path, 75, chartView_->width(), chartView_->height(), PictureStyle(1));
-         }));
-    AddMenuItem(chartMenu_, "saveChartPngAction", "Save to File (*.png)",
-         chartSave("png", kPng, [this](Chart& chart, const std::string& path) {
-             ChartSaveToPNG(chart, path, chartView_->width(), chartView_->height(), PictureStyle(1));
-         }));
-    AddMenuItem(chartMenu_, "saveChartBmpAction", "Save to File (*.bmp)",
-         chartSave("bmp", kBmp, [this](Chart& chart, const std::string& path) {
-             ChartSaveToBitmap(chart, path, chartView_->width(), chartView_->height(), PictureStyle(1));
-         }));
+    struct SavedFormat {
+        const char* name;
+        const char* suffix;
+        ChartFileFormat format;
+    };
+    constexpr SavedFormat kFormats[] = {
+        {"Jpeg", "jpg", ChartFileFormat::Jpeg}, {"Png", "png", ChartFileFormat::Png}, {"Bmp", "bmp", ChartFileFormat::Bmp}};
+    const auto addSaveItems = [this, &kFormats](QMenu* menu, const char* what, auto save) {
+        for (const SavedFormat& saved : kFormats) {
+            const std::string name = std::string("save") + what + saved.name + "Action";
+            const std::string caption = std::string("Save to File (*.") + saved.suffix + ")";
+            AddMenuItem(menu, name.c_str(), caption.c_str(), [save, format = saved.format] { save(format); });
+        }
+    };
+    AddMenuItem(chartMenu_, "copyChartAction", "Copy to Clipboard", [this] { exports_->CopyChart(); });
+    addSaveItems(chartMenu_, "Chart", [this](ChartFileFormat format) { exports_->SaveChart(format); });
     chartMenu_->addSeparator();
-    AddMenuItem(chartMenu_, "saveDensityTableAction", "norm(PSI) to File", &MainWindow::SaveDensityTable);
+    AddMenuItem(chartMenu_, "saveDensityTableAction", "norm(PSI) to File", [this] { exports_->SaveDensityTable(); });
 
     AddMenuItem(carpetMenu_, "copyCarpetAction", "Copy to Clipboard",
-         [this] { QGuiApplication::clipboard()->setImage(CarpetPicture()); });
-    AddMenuItem(carpetMenu_, "saveCarpetJpegAction", "Save to File (*.jpg)",
-         pictureSave("jpg", kJpg, [](const QImage& picture, const std::string& path) {
-             SaveImageAsJpeg(picture, path, 90);
-         }));
-    AddMenuItem(carpetMenu_, "saveCarpetPngAction", "Save to File (*.png)", pictureSave("png", kPng, SaveImageAsPng));
-    AddMenuItem(carpetMenu_, "saveCarpetBmpAction", "Save to File (*.bmp)", pictureSave("bmp", kBmp, SaveImageAsBmp));
+                [this] { QGuiApplication::clipboard()->setImage(carpetView_->Picture()); });
+    addSaveItems(carpetMenu_, "Carpet", [this](ChartFileFormat format) { exports_->SaveCarpet(format); });
     AddMenuItem(carpetMenu_, "openCarpetAction", "Open with...", &MainWindow::OpenCarpetPicture);
     carpetMenu_->addSeparator();
-    AddMenuItem(carpetMenu_, "saveCarpetDensityTableAction", "norm(PSI) to File", &MainWindow::SaveDensityTable);
+    AddMenuItem(carpetMenu_, "saveCarpetDensityTableAction", "norm(PSI) to File", [this] { exports_->SaveDensityTable(); });
     carpetMenu_->addSeparator();
     clearDataFileAction_ = AddMenuItem(carpetMenu_, "clearDataFileAction", "Clear DAT-file", &MainWindow::ClearDataFile);
     addToDataFileAction_ = AddMenuItem(carpetMenu_, "addToDataFileAction", "Add to DAT-file", &MainWindow::AddToDataFile);
@@ -107,10 +86,10 @@ void MainWindow::BuildMenuBar()
     };
     QMenu* fileMenu = Named(menuBar_->addMenu(QStringLiteral("&File")), "fileMenu");
     withShortcut(AddMenuItem(fileMenu, "saveViewAction", "&Save view as...", &MainWindow::SaveView), QKeySequence::Save);
-    AddMenuItem(fileMenu, "exportChartAction", "Export &chart...", &MainWindow::ExportChart);
-    AddMenuItem(fileMenu, "exportCarpetAction", "Export c&arpet...", &MainWindow::ExportCarpet);
-    AddMenuItem(fileMenu, "exportDensityAction", "Export &norm(PSI)...", &MainWindow::SaveDensityTable);
-    exportRunAction_ = withShortcut(AddMenuItem(fileMenu, "exportRunAction", "&Export run...", &MainWindow::ExportRun),
+    AddMenuItem(fileMenu, "exportChartAction", "Export &chart...", [this] { exports_->ExportChart(); });
+    AddMenuItem(fileMenu, "exportCarpetAction", "Export c&arpet...", [this] { exports_->ExportCarpet(); });
+    AddMenuItem(fileMenu, "exportDensityAction", "Export &norm(PSI)...", [this] { exports_->SaveDensityTable(); });
+    exportRunAction_ = withShortcut(AddMenuItem(fileMenu, "exportRunAction", "&Export run...", [this] { exports_->ExportRun(); }),
                                     QKeySequence(Qt::CTRL | Qt::Key_E));
     AddMenuItem(fileMenu, "sweepAction", "S&weep...", &MainWindow::RunSweep);
     fileMenu->addSeparator();
@@ -118,8 +97,8 @@ void MainWindow::BuildMenuBar()
 
     QMenu* editMenu = Named(menuBar_->addMenu(QStringLiteral("&Edit")), "editMenu");
     withShortcut(AddMenuItem(editMenu, "copyViewAction", "&Copy view", &MainWindow::CopyView), QKeySequence::Copy);
-    AddMenuItem(editMenu, "copyChartMenuAction", "Copy c&hart", &MainWindow::CopyChart);
-    AddMenuItem(editMenu, "copyCarpetMenuAction", "Copy c&arpet", &MainWindow::CopyCarpet);
+    AddMenuItem(editMenu, "copyChartMenuAction", "Copy c&hart", [this] { exports_->CopyChart(); });
+    AddMenuItem(editMenu, "copyCarpetMenuAction", "Copy c&arpet", [this] { exports_->CopyCarpet(); });
 
     QMenu* viewMenu = Named(menuBar_->addMenu(QStringLiteral("&View")), "viewMenu");
     withShortcut(AddMenuItem(viewMenu, "showSurfaceAction", "&3D surface", [this] { ShowPage(ParameterPanel::Page::Surface); }),
@@ -149,82 +128,21 @@ void MainWindow::BuildMenuBar()
     AddMenuItem(helpMenu, "aboutAction", "&About Nivaro", &MainWindow::ShowAbout);
 }
 
-void MainWindow::SaveWithDialog(const char* suffix, const char* filter,
-                                const std::function<void(const std::string&)>& save)
-{
-    // A computation under way changes nothing shown, so the results can be
-    // saved meanwhile.
-    const std::optional<QString> name =
-        dialogs_.AskSaveFileName({QString::fromLatin1(suffix), QString::fromLatin1(filter), saveFolder_});
-    if (!name) {
-        return;
-    }
-    saveFolder_ = QFileInfo(*name).absolutePath();
-    try {
-        save(name->toStdString());
-    } catch (const std::exception& error) {
-        dialogs_.ShowError(QStringLiteral("The file could not be saved.\n%1").arg(QString::fromUtf8(error.what())));
-    }
-}
-
 void MainWindow::SaveView()
 {
     if (view_ == ViewMode::Image) {
-        ExportCarpet();
+        exports_->ExportCarpet();
     } else {
-        ExportChart();
+        exports_->ExportChart();
     }
 }
 
 void MainWindow::CopyView()
 {
     if (view_ == ViewMode::Image) {
-        CopyCarpet();
+        exports_->CopyCarpet();
     } else {
-        CopyChart();
-    }
-}
-
-// SVG as drawn; raster pictures at a multiple of the view's size, with text
-// and lines at that resolution.
-void MainWindow::ExportChart()
-{
-    SaveWithDialog("png", "PNG files (*.png);;JPG files (*.jpg);;BMP files (*.bmp);;SVG drawings (*.svg)",
-                   [this](const std::string& path) {
-                       const int width = chartView_->width();
-                       const int height = chartView_->height();
-                       if (QFileInfo(QString::fromStdString(path)).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-                           ChartSaveToSvg(chart_, path, width, height, PictureStyle(1));
-                           return;
-                       }
-                       if (const std::optional<int> scale = dialogs_.AskPictureScale(QSize(width, height))) {
-                           SavePicture(RenderChartImage(chart_, width, height, PictureStyle(*scale)), path);
-                       }
-                   });
-}
-
-bool MainWindow::HasCarpetPicture()
-{
-    if (!carpetView_->HasPicture()) {
-        dialogs_.ShowError(QStringLiteral("There is no carpet yet: show the 2D page first."));
-        return false;
-    }
-    return true;
-}
-
-// The carpet at its own resolution, one pixel per grid point.
-void MainWindow::ExportCarpet()
-{
-    if (HasCarpetPicture()) {
-        SaveWithDialog("png", "PNG files (*.png);;JPG files (*.jpg);;BMP files (*.bmp)",
-                       [this](const std::string& path) { SavePicture(CarpetPicture(), path); });
-    }
-}
-
-void MainWindow::CopyCarpet()
-{
-    if (HasCarpetPicture()) {
-        QGuiApplication::clipboard()->setImage(CarpetPicture());
+        exports_->CopyChart();
     }
 }
 
@@ -289,44 +207,6 @@ void MainWindow::ShowAbout()
                        "its spatial spectrum.</p><p>Built with:</p><table cellspacing=4><tr><th align=left>Library</th>"
                        "<th align=left>Version</th><th align=left>Licence</th></tr>%2</table>")
             .arg(QString::fromLatin1(kProgramVersion), rows));
-}
-
-QImage MainWindow::CarpetPicture() const
-{
-    return carpetView_->Picture();
-}
-
-void MainWindow::CopyChart()
-{
-    CopyToClipboardMetafile(chart_, chartView_->width(), chartView_->height(), PictureStyle(1));
-}
-
-// Laid out for the picture, as the screen shows it at any display scale.
-ChartPictureStyle MainWindow::PictureStyle(int scale) const
-{
-    return {scale, antialiasingAction_->isChecked(), true};
-}
-
-
-// The text table as before, or by the chosen filter's extension a NumPy
-// array or an HDF5 file.
-void MainWindow::SaveDensityTable()
-{
-    SaveWithDialog("txt", "Text files (*.txt);;NumPy arrays (*.npy);;HDF5 files (*.h5)", [this](const std::string& path) {
-        ArrayOutput(path, AttributesOf(computedTexts_, state_))
-            .WriteReal(state_.densityField, "density", kDensityUnit, kDefaultValueFormat);
-    });
-}
-
-void MainWindow::ExportRun()
-{
-    SaveWithDialog("h5", "HDF5 files (*.h5)", [this](const std::string& path) {
-        // psi is computed for the file when the run kept none: off the window's thread.
-        const BusyState busy(*runner_, BusyStatus::Untouched);
-        const SettingAttributes attributes = AttributesOf(computedTexts_, state_);
-        runner_->Run(*progressView_,
-                           [&](ProgressSink&) { WriteRunFile(path, state_, attributes); });
-    });
 }
 
 void MainWindow::EnableCarpetMenuItems()

@@ -16,15 +16,15 @@ void MainWindow::RunSweep()
     if (Busy()) {
         return;
     }
-    const std::optional<SweepRequest> request = dialogs_.AskSweep(QDir(saveFolder_).absolutePath() + QLatin1Char('/'));
+    const std::optional<SweepRequest> request = dialogs_.AskSweep(QDir(exports_->SaveFolder()).absolutePath() + QLatin1Char('/'));
     if (!request) {
         return;
     }
-    saveFolder_ = QFileInfo(request->file).absolutePath();
+    exports_->SetSaveFolder(QFileInfo(request->file).absolutePath());
     RefreshMemoryLimit();
     SweepRecorder recorder(*runner_, *progressView_, *statusLine_, *controlPanel_, dialogs_, mainChart_);
     // Every frame of one size, whatever the window does meanwhile.
-    const std::optional<QString> outcome = recorder.Record(*request, state_, chartView_->size(), PictureStyle(1));
+    const std::optional<QString> outcome = recorder.Record(*request, state_, chartView_->size(), exports_->PictureStyle(1));
     if (!outcome) {
         return;
     }
