@@ -207,9 +207,9 @@ bool Streamable(const BatchOptions& options, FrameKind frame)
     const auto streamable = [](const std::optional<std::string>& path) {
         return !path || ArrayOutput::Streams(ArrayFormatOf(*path));
     };
-    return (options.densityFile || options.psiFile) && streamable(options.densityFile) &&
-           streamable(options.psiFile) && !options.carpetFile && !options.chartFile && !options.outputFile &&
-           !options.quantumPotentialFile && frame == FrameKind::None;
+    return (options.densityFile || options.psiFile || options.quantumPotentialFile) &&
+           streamable(options.densityFile) && streamable(options.psiFile) && streamable(options.quantumPotentialFile) &&
+           !options.carpetFile && !options.chartFile && !options.outputFile && frame == FrameKind::None;
 }
 
 // The buffers of one block of streamed columns.
@@ -234,10 +234,13 @@ int RequireBoundedWork(const SimulationState& state, const BatchOptions& options
     const double available = static_cast<double>(AvailableMemoryBytes());
     int blockColumns = 0;
     if (estimate.memoryBytes > std::min(available, kLargestHeldGrids) && Streamable(options, frame)) {
-        const double bytesPerPoint = plan.psi ? 24.0 : 8.0;
-        blockColumns = StreamBlockColumns(state.grid.nx, bytesPerPoint, kStreamBlockBytes);
+        // The density and psi are streamed together, Q afterwards in buffers of its own.
+        const double gridBytesPerPoint = 8.0 + (plan.psi ? 16.0 : 0.0) + (plan.quantumPotential ? 16.0 : 0.0);
+        const double bufferBytesPerPoint = std::max(plan.psi ? 24.0 : 8.0, plan.quantumPotential ? 16.0 : 0.0);
+        blockColumns = StreamBlockColumns(state.grid.nx, bufferBytesPerPoint, kStreamBlockBytes);
         const double held = estimate.memoryBytes;
-        estimate.memoryBytes += bytesPerPoint * state.grid.nx * blockColumns - bytesPerPoint * state.grid.nx * state.grid.nz;
+        const double nx = state.grid.nx;
+        estimate.memoryBytes += bufferBytesPerPoint * nx * blockColumns - gridBytesPerPoint * nx * state.grid.nz;
         char text[200];
         std::snprintf(text, sizeof text,
                       "nivaro-batch: the grids would need about %.3g GB of memory; computing and writing them "
@@ -350,10 +353,10 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     TerminalProgress terminal(err);
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
-    if (streamedColumns > 0) {
+    if (streamedColumns > 0 && (density || psi)) {
         timings.Time("density", [&] { result.densityMax = StreamGrids(state, density.get(), psi.get(), streamedColumns, progress); });
         interrupts.ThrowIfInterrupted();
-    } else if (density || psi || spectrum || options.outputFile || carpet || chart) {
+    } else if (streamedColumns == 0 && (density || psi || spectrum || options.outputFile || carpet || chart)) {
         const PsiKept psiKept = psi || options.outputFile ? PsiKept::Whole : PsiKept::None;
         timings.Time("density", [&] { ComputeDensityGrid(state, progress, psiKept); });
         interrupts.ThrowIfInterrupted();
@@ -400,7 +403,18 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
     }
-    if (quantumPotential) {
+    if (quantumPotential && streamedColumns > 0) {
+        quantumPotential->BeginColumns(false, "quantum_potential", state.grid.nx, state.grid.nz, streamedColumns, "eV");
+        timings.Time("quantum potential", [&] {
+            StreamQuantumPotential(state, progress, streamedColumns,
+                                   [&](int firstColumn, const GridView<const double>& q) {
+                                       quantumPotential->WriteColumns(firstColumn, q);
+                                   });
+        });
+        interrupts.ThrowIfInterrupted();
+        terminal.Finish();
+        quantumPotential->FinishColumns();
+    } else if (quantumPotential) {
         RealMatrixT q(0, 0);
         timings.Time("quantum potential", [&] { ComputeQuantumPotential(state, q, progress); });
         interrupts.ThrowIfInterrupted();

@@ -94,48 +94,135 @@ double QuantumPotentialAt(const SimulationParameters& parameters, double x, doub
     return PotentialOf(sums, kHbar * kHbar / (2 * parameters.mass));
 }
 
-void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, ProgressSink& progress)
+namespace {
+
+// The columns of a run of Q, and where its progress stands: `done` of
+// `total` columns are behind it (a streamed Q passes the grid twice).
+struct ColumnSpan {
+    int first;
+    int count;
+    long long done;
+    long long total;
+};
+
+// Q and log R of the span's columns into q and logAmplitude (column 0 of the
+// views is the span's first; columns not reached by a stop are left alone),
+// in parallel over blocks of columns.
+void ComputeColumns(const SimulationState& state, const SimulationParameters& parameters, const ColumnSpan& span,
+                    const GridView<double>& q, const GridView<double>& logAmplitude, ProgressSink& progress,
+                    const ElapsedSeconds& elapsed)
 {
-    RequireUsableSettings(state);
-    SimulationParameters parameters = state.parameters;
-    parameters.UpdateDerived();
     const int nx = state.grid.nx;
-    const int nz = state.grid.nz;
-    q.Reshape(nx, nz);
-    RealMatrixT logAmplitude(nx, nz);  // log R, so that no amplitude underflows before the floor test
     const double factor = kHbar * kHbar / (2 * parameters.mass);
-    const int blocks = (nz + kColumnsPerBlock - 1) / kColumnsPerBlock;
-    const ElapsedSeconds elapsed;
-    for (int i = 0; i < nx; ++i) {
-        std::fill_n(q[i], nz, std::numeric_limits<double>::quiet_NaN());
-        std::fill_n(logAmplitude[i], nz, -std::numeric_limits<double>::infinity());
-    }
+    const int blocks = (span.count + kColumnsPerBlock - 1) / kColumnsPerBlock;
     RunBlocksInOrder(
         blocks, ThreadCount(state.threads),
         [&](int block, int) {
-            const int last = std::min(nz, (block + 1) * kColumnsPerBlock);
-            for (int j = block * kColumnsPerBlock; j < last; ++j) {
+            const int last = std::min(span.count, (block + 1) * kColumnsPerBlock);
+            for (int c = block * kColumnsPerBlock; c < last; ++c) {
+                const int j = span.first + c;
                 const ColumnCoefficients column = ComputeColumnCoefficients(parameters, ColumnPosition(state, j));
                 const Complex& a = column.gaussExponent;
                 const Complex ratioStep = Exp(2.0 * a * (parameters.d * parameters.d));
                 const double logColumn = std::log(std::abs(column.columnFactor));
                 for (int i = 0; i < nx; ++i) {
                     const SlitSums sums = OutwardSums(a, ratioStep, RowPosition(state, i), parameters.slits, parameters.d);
-                    logAmplitude[i][j] = logColumn + sums.logScale + std::log(std::abs(sums.s));
-                    q[i][j] = PotentialOf(sums, factor);
+                    logAmplitude(i, c) = logColumn + sums.logScale + std::log(std::abs(sums.s));
+                    q(i, c) = PotentialOf(sums, factor);
                 }
             }
         },
         [&](int finished) {
+            const long long columns = span.done + std::min(finished * kColumnsPerBlock, span.count);
             progress.Advance(
-                {ProgressKind::QuantumPotentialColumns, static_cast<int>(finished * 100LL / blocks), elapsed()});
+                {ProgressKind::QuantumPotentialColumns, static_cast<int>(columns * 100 / span.total), elapsed()});
             return !state.stopRequested.load();
         });
-    const double floor = logAmplitude.MaxElement() + std::log(kQuantumPotentialFloor);
-    for (int i = 0; i < nx; ++i) {
-        for (int j = 0; j < nz; ++j) {
-            if (!(logAmplitude[i][j] >= floor) || !std::isfinite(floor)) {
-                q[i][j] = std::numeric_limits<double>::quiet_NaN();
+}
+
+// Columns not reached have no Q and no amplitude.
+void MarkUnreached(const GridView<double>& q, const GridView<double>& logAmplitude)
+{
+    for (int i = 0; i < q.rows; ++i) {
+        std::fill_n(q.Row(i), q.cols, std::numeric_limits<double>::quiet_NaN());
+        std::fill_n(logAmplitude.Row(i), q.cols, -std::numeric_limits<double>::infinity());
+    }
+}
+
+// Q has no value where R lies below the floor (log R + log 1e-12 of the
+// largest R).
+void ApplyFloor(const GridView<double>& q, const GridView<const double>& logAmplitude, double floor)
+{
+    for (int i = 0; i < q.rows; ++i) {
+        for (int j = 0; j < q.cols; ++j) {
+            if (!(logAmplitude(i, j) >= floor) || !std::isfinite(floor)) {
+                q(i, j) = std::numeric_limits<double>::quiet_NaN();
+            }
+        }
+    }
+}
+
+SimulationParameters DerivedParameters(const SimulationState& state)
+{
+    RequireUsableSettings(state);
+    SimulationParameters parameters = state.parameters;
+    parameters.UpdateDerived();
+    return parameters;
+}
+
+}  // namespace
+
+void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, ProgressSink& progress)
+{
+    const SimulationParameters parameters = DerivedParameters(state);
+    const int nx = state.grid.nx;
+    const int nz = state.grid.nz;
+    q.Reshape(nx, nz);
+    RealMatrixT logAmplitude(nx, nz);  // log R, so that no amplitude underflows before the floor test
+    MarkUnreached(q.View(), logAmplitude.View());
+    ComputeColumns(state, parameters, {0, nz, 0, nz}, q.View(), logAmplitude.View(), progress, ElapsedSeconds{});
+    ApplyFloor(q.View(), logAmplitude.View(), logAmplitude.MaxElement() + std::log(kQuantumPotentialFloor));
+}
+
+void StreamQuantumPotential(const SimulationState& state, ProgressSink& progress, int blockColumns,
+                            const QuantumPotentialWriter& write)
+{
+    const SimulationParameters parameters = DerivedParameters(state);
+    const int nx = state.grid.nx;
+    const int nz = state.grid.nz;
+    const int width = std::clamp(blockColumns, 1, nz);
+    RealMatrixT q(nx, width);
+    RealMatrixT logAmplitude(nx, width);
+    const ElapsedSeconds elapsed;
+    // The first pass finds the largest amplitude, which the floor needs; the
+    // second computes the same values again and writes them.
+    double largest = 0.0;
+    bool seen = false;
+    for (int pass = 0; pass < 2 && !state.stopRequested; ++pass) {
+        const double floor = largest + std::log(kQuantumPotentialFloor);
+        for (int first = 0; first < nz && !state.stopRequested; first += width) {
+            const ColumnSpan span{first, std::min(width, nz - first), static_cast<long long>(pass) * nz + first,
+                                  2LL * nz};
+            const GridView<double> qView(q.Data(), nx, span.count, width);
+            const GridView<double> logView(logAmplitude.Data(), nx, span.count, width);
+            MarkUnreached(qView, logView);
+            ComputeColumns(state, parameters, span, qView, logView, progress, elapsed);
+            if (state.stopRequested) {
+                return;
+            }
+            if (pass == 1) {
+                ApplyFloor(qView, logView, floor);
+                write(first, qView);
+                continue;
+            }
+            // As the whole grid's largest element: the first, then each strictly greater one.
+            for (int i = 0; i < nx; ++i) {
+                for (int j = 0; j < span.count; ++j) {
+                    if (!seen || logView(i, j) > largest) {
+                        largest = logView(i, j);
+                        seen = true;
+                    }
+                }
             }
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "engine/ProgressSink.h"
 #include "engine/SimulationState.h"
 
@@ -21,6 +23,15 @@ double QuantumPotentialAt(const SimulationParameters& parameters, double x, doub
 // relative wherever Q has a value. Reports progress and honours a stop request (columns not reached
 // are NaN). Throws UnusableSettingsError like the density.
 void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, ProgressSink& progress);
+
+// For grids that do not fit in memory: the same Q, bit for bit, a block of
+// columns at a time into buffers of nx rows, each block handed to write with
+// its first column. The grid is passed twice (the floor needs the largest
+// amplitude first), so it takes twice the time. A stop ends after the block
+// under way, which is not written.
+using QuantumPotentialWriter = std::function<void(int firstColumn, const GridView<const double>& q)>;
+void StreamQuantumPotential(const SimulationState& state, ProgressSink& progress, int blockColumns,
+                            const QuantumPotentialWriter& write);
 
 // The 1st and 99th percentile of the values Q has (NaN left out), the range
 // pictures of Q are clipped to; {0, 0} when Q has no value anywhere.

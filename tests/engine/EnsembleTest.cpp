@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "engine/DensityGrid.h"
@@ -140,6 +142,34 @@ TEST(QuantumPotential, TheGridAgreesWithTheDirectEvaluation)
     EXPECT_GT(valued, state.grid.nx * state.grid.nz / 2);
     EXPECT_LT(worst, 1e-9);
     std::printf("largest relative difference %.3g over %d points\n", worst, valued);
+}
+
+// Streamed a block of columns at a time (the last block narrower), Q holds
+// the whole grid's values bit for bit, its NaN where R is below the floor
+// included, and every column is written once.
+TEST(QuantumPotential, AStreamedGridEqualsTheWholeOne)
+{
+    SimulationState state;
+    state.parameters.slits = 3;
+    state.grid.nx = 600;
+    state.grid.nz = 70;
+    SilentProgress progress;
+    RealMatrixT whole(0, 0);
+    ComputeQuantumPotential(state, whole, progress);
+    RealMatrixT streamed(600, 70);
+    std::vector<int> written(70, 0);
+    StreamQuantumPotential(state, progress, 32, [&](int first, const GridView<const double>& block) {
+        for (int i = 0; i < block.rows; ++i) {
+            std::copy_n(block.Row(i), block.cols, streamed[i] + first);
+        }
+        for (int j = first; j < first + block.cols; ++j) {
+            ++written[static_cast<std::size_t>(j)];
+        }
+    });
+    EXPECT_EQ(written, std::vector<int>(70, 1));
+    EXPECT_EQ(std::memcmp(streamed.Data(), whole.Data(), whole.Size() * sizeof(double)), 0);
+    const long undefined = std::count_if(whole.Data(), whole.Data() + whole.Size(), [](double q) { return std::isnan(q); });
+    EXPECT_GT(undefined, 0) << "the floor is tested too";
 }
 
 }  // namespace
