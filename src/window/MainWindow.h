@@ -12,6 +12,7 @@
 #include "chart/MainChart.h"
 #include "chart/export/ChartExport.h"
 #include "configuration/PanelTexts.h"
+#include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
 #include "engine/SurfaceData.h"
 #include "engine/WorkEstimate.h"
@@ -176,18 +177,12 @@ private:
     // chart and the tools it refers to (children are deleted after members).
     std::unique_ptr<ChartHost> chartView_;
     bool spectrumShown_ = false;
-    RealMatrixT spectrum_{0, 0};  // magnitudes of the 2D transform of psi while it is shown
     bool carpetBeforeSpectrum_ = false;
     std::vector<std::string> densityLegend_;
-    RealMatrixT quantumPotential_{0, 0};
+    // Q, the sampled ensemble and the spectrum of the results shown.
+    DerivedResults derived_;
     // Q's colours, from its clip range; set once Q of the last computation is complete.
     std::optional<DivergingMap> quantumPotentialColours_;
-    // The carpet's sampled paths, with how many pass each cell.
-    struct SampledPaths {
-        Ensemble paths;
-        std::vector<std::uint32_t> coverage;
-    };
-    std::optional<SampledPaths> ensemble_;
     EnsembleChoices ensembleChoices_;
     std::unique_ptr<HistogramPlot> histogramPlot_;
     // Start rows clicked on the carpet since the last Apply, with their colours.

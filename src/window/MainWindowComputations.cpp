@@ -146,8 +146,7 @@ bool MainWindow::ComputeDensityGrid(SimulationState& next)
         carpetView_->Clear();
         recolouredTrajectories_.clear();
         quantumPotentialColours_.reset();
-        quantumPotential_.Reshape(0, 0);
-        ensemble_.reset();
+        derived_.Clear();
         ShowDensitySurface(std::move(surface));
     }
     ShowViewOfPage();
@@ -261,8 +260,8 @@ bool MainWindow::EnsureQuantumPotential()
         runner_->Run(*progressView_,
                            [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
         if (!busy.Cancelled()) {
-            quantumPotential_.Swap(q);
-            quantumPotentialColours_.emplace(QuantumPotentialRange(quantumPotential_));
+            derived_.quantumPotential.Swap(q);
+            quantumPotentialColours_.emplace(QuantumPotentialRange(derived_.quantumPotential));
         }
     }
     return quantumPotentialColours_.has_value();
@@ -272,22 +271,22 @@ bool MainWindow::TraceEnsembleIfChosen(const EnsembleChoices& choices)
 {
     if (!choices.sampled) {
         ensembleChoices_ = choices;
-        ensemble_.reset();
+        derived_.ensemble.reset();
         return true;
     }
-    std::optional<SampledPaths> sampled;
+    std::optional<DerivedResults::SampledPaths> sampled;
     runner_->Run(*progressView_, [&](ProgressSink& progress) {
         Ensemble traced = TraceEnsemble(state_, choices.settings, progress);
         if (!state_.stopRequested) {
             std::vector<std::uint32_t> coverage = EnsembleCoverage(traced, state_.grid.nx);
-            sampled = SampledPaths{std::move(traced), std::move(coverage)};
+            sampled = DerivedResults::SampledPaths{std::move(traced), std::move(coverage)};
         }
     });
     if (runner_->CancelRequested() || !sampled) {
         return false;
     }
     ensembleChoices_ = choices;
-    ensemble_ = std::move(sampled);
+    derived_.ensemble = std::move(sampled);
     return true;
 }
 
@@ -321,14 +320,14 @@ QImage MainWindow::ComposeCarpetPicture(bool quantumPotential) const
     const int columns = state_.grid.nz;
     QImage picture(columns, rows, QImage::Format_RGB32);
     if (quantumPotential && quantumPotentialColours_) {
-        picture = QuantumPotentialPicture(quantumPotential_, *quantumPotentialColours_);
-    } else if (ensemble_ && ensembleChoices_.alone) {
+        picture = QuantumPotentialPicture(derived_.quantumPotential, *quantumPotentialColours_);
+    } else if (derived_.ensemble && ensembleChoices_.alone) {
         picture.fill(Qt::white);
     } else {
         picture = CarpetPlanesPicture(state_).convertToFormat(QImage::Format_RGB32);
     }
-    if (ensemble_) {
-        const std::vector<std::uint32_t>& coverage = ensemble_->coverage;
+    if (derived_.ensemble) {
+        const std::vector<std::uint32_t>& coverage = derived_.ensemble->coverage;
         const double pathOpacity = PathOpacity(coverage);
         const QColor ink(20, 20, 110);
         for (int row = 0; row < rows; ++row) {
@@ -367,14 +366,14 @@ void MainWindow::ShowCarpetPicture(QImage picture)
 
 void MainWindow::ShowHistogram()
 {
-    if (!ensemble_) {
+    if (!derived_.ensemble) {
         if (histogramPlot_) {
             histogramPlot_->hide();
         }
         return;
     }
     const int column = ensembleChoices_.histogramColumn.value_or(state_.grid.nz - 1);
-    const EnsembleHistogram histogram = HistogramAt(state_, ensemble_->paths, column, ensembleChoices_.bins);
+    const EnsembleHistogram histogram = HistogramAt(state_, derived_.ensemble->paths, column, ensembleChoices_.bins);
     if (!histogramPlot_) {
         histogramPlot_ = std::make_unique<HistogramPlot>(this);
         histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));

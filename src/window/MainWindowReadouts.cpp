@@ -37,7 +37,7 @@ void MainWindow::HoverSurface(NearestCellTool& tool)
         const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
         statusLine_->setText(Formatted("FFT2: u = %d, v = %d, fx = %.4f 1/nm, fz = %.4f 1/nm, |F| = %.3e", u, v,
                                        row * axes.xPerBlock * 1e-9, column * axes.zPerBlock * 1e-9,
-                                       spectrum_[u][v]));
+                                       derived_.spectrum[u][v]));
         return;
     }
     const SurfaceCellPosition cell = SurfaceCellAt(state_, row, column);
@@ -86,11 +86,11 @@ void MainWindow::HoverCarpet(QPoint pixel)
 
 QString MainWindow::QuantumPotentialReadout(bool shown, int row, int column) const
 {
-    if (!shown || !quantumPotentialColours_ || row < 0 || row >= quantumPotential_.Rows() || column < 0 ||
-        column >= quantumPotential_.Cols()) {
+    if (!shown || !quantumPotentialColours_ || row < 0 || row >= derived_.quantumPotential.Rows() || column < 0 ||
+        column >= derived_.quantumPotential.Cols()) {
         return {};
     }
-    const double q = quantumPotential_[row][column];
+    const double q = derived_.quantumPotential[row][column];
     return std::isnan(q) ? QStringLiteral(", Q = no value") : Formatted(", Q = %.4e eV", q);
 }
 
@@ -106,7 +106,7 @@ void MainWindow::HoverSpectrumPicture(QPoint pixel)
     const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
     statusLine_->setText(Formatted("FFT2: u = %d, v = %d, fx = %.4f 1/nm, fz = %.4f 1/nm, |F| = %.3e", u, v,
                                    (pixel.y() - half) * axes.xPerBlock / 2 * 1e-9,
-                                   (pixel.x() - half) * axes.zPerBlock / 2 * 1e-9, spectrum_[u][v]));
+                                   (pixel.x() - half) * axes.zPerBlock / 2 * 1e-9, derived_.spectrum[u][v]));
 }
 
 void MainWindow::ClickCarpet(QPoint pixel)
@@ -160,7 +160,7 @@ void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
 {
     spectrumShown_ = false;
     spectrumAction_->setChecked(false);
-    spectrum_.Resize(0, 0);
+    derived_.spectrum.Reshape(0, 0);
     if (controlPanel_->ShowsQuantumPotentialSurface() && EnsureQuantumPotential()) {
         ShowQuantumPotentialSurface();
         return;
@@ -180,7 +180,7 @@ void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
 void MainWindow::ShowQuantumPotentialSurface()
 {
     const DivergingMap& colours = *quantumPotentialColours_;
-    std::vector<SurfacePoint> points = SurfaceBlockCentres(state_, quantumPotential_);
+    std::vector<SurfacePoint> points = SurfaceBlockCentres(state_, derived_.quantumPotential);
     std::vector<QColor> pointColours;
     for (SurfacePoint& point : points) {
         pointColours.push_back(colours(point.y));
@@ -218,15 +218,15 @@ void MainWindow::UpdateColourBar()
 void MainWindow::ShowSpectrumSurface()
 {
     const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
-    SpectrumOfPsi(state_, spectrum_);
+    SpectrumOfPsi(state_, derived_.spectrum);
     spectrumShown_ = true;
     spectrumAction_->setChecked(true);
-    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(spectrum_, state_.scaleP.Factor()));
+    mainChart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2, SpectrumSurfacePoints(derived_.spectrum, state_.scaleP.Factor()));
     std::vector<std::string> legend = densityLegend_;
     legend.push_back("FFT2");
     chart_.SetLegendTitle(std::move(legend));
     RelabelAxes();
-    carpetView_->ShowPicture(SpectrumPicture(spectrum_));
+    carpetView_->ShowPicture(SpectrumPicture(derived_.spectrum));
     const double perBin = axes.xPerBlock / 2 * 1e-9;
     carpetView_->SetAxes({-kSpectrumSize / 2 * perBin, perBin, -kSpectrumSize / 2 * axes.zPerBlock / 2 * 1e-9,
                           axes.zPerBlock / 2 * 1e-9, QStringLiteral("fx [1/nm]"), QStringLiteral("fz [1/nm]")});
