@@ -50,7 +50,8 @@ ProcessRun RunProcess(const std::vector<std::string>& arguments)
     close(pipeEnds[0]);
     rusage usage{};
     wait4(child, &run.status, 0, &usage);
-    run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.peakBytes = usage.ru_maxrss * 1024.0;
     return run;
 }
@@ -68,7 +69,8 @@ const std::filesystem::path kOutput = std::filesystem::temp_directory_path() / "
 std::vector<std::string> BatchArguments(int size, int slits, const std::vector<std::string>& outputs)
 {
     std::vector<std::string> arguments = {kBatch, "--quiet", "--timings", "--set", "nx=" + std::to_string(size),
-                                          "--set", "nz=" + std::to_string(size), "--set", "slits=" + std::to_string(slits)};
+                                          "--set", "nz=" + std::to_string(size),
+                                          "--set", "slits=" + std::to_string(slits)};
     arguments.insert(arguments.end(), outputs.begin(), outputs.end());
     return arguments;
 }
@@ -148,7 +150,11 @@ void BM_BatchPeakBytesPerPoint(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_BatchDensityAgainstNumpy)->Args({2000, 20})->Args({4000, 41})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BatchDensityAgainstNumpy)
+    ->Args({2000, 20})
+    ->Args({4000, 41})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 // 0: density only, 1: density and psi, 2: the carpet with its trajectories.
 BENCHMARK(BM_BatchPeakBytesPerPoint)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 

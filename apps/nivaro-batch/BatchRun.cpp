@@ -123,7 +123,8 @@ std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTex
 void FillChart(MainChart& chart, const BatchOptions& options, const SimulationState& state,
                std::vector<std::string> legend)
 {
-    chart.FillSurface(SurfaceBlocks(state.grid).x, SurfaceBlocks(state.grid).z, SurfaceBlockMaxima(state));
+    const SurfaceBlockCounts counts = SurfaceBlocks(state.grid);
+    chart.FillSurface(counts.x, counts.z, SurfaceBlockMaxima(state));
     if (options.chartTrajectories) {
         chart.AddTrajectories(SurfaceTrajectories(state));
     }
@@ -229,23 +230,19 @@ int RequireBoundedWork(const SimulationState& state, const BatchOptions& options
         !BitmapFits(state.grid.nx, state.grid.nz)) {
         throw UsageError("the carpet " + *options.carpetFile + " would exceed the 4 GiB a BMP file can hold; choose .png");
     }
-    const RunPlan plan = PlanOf(options, err);
-    WorkEstimate estimate = EstimateWork(state, plan, ThreadCount(state.threads));
+    RunPlan plan = PlanOf(options, err);
+    const int threads = ThreadCount(state.threads);
+    WorkEstimate estimate = EstimateWork(state, plan, threads);
     const double available = static_cast<double>(AvailableMemoryBytes());
-    int blockColumns = 0;
     if (estimate.memoryBytes > std::min(available, kLargestHeldGrids) && Streamable(options, frame)) {
-        // The density and psi are streamed together, Q afterwards in buffers of its own.
-        const double gridBytesPerPoint = 8.0 + (plan.psi ? 16.0 : 0.0) + (plan.quantumPotential ? 16.0 : 0.0);
-        const double bufferBytesPerPoint = std::max(plan.psi ? 24.0 : 8.0, plan.quantumPotential ? 16.0 : 0.0);
-        blockColumns = StreamBlockColumns(state.grid.nx, bufferBytesPerPoint, kStreamBlockBytes);
         const double held = estimate.memoryBytes;
-        const double nx = state.grid.nx;
-        estimate.memoryBytes += bufferBytesPerPoint * nx * blockColumns - gridBytesPerPoint * nx * state.grid.nz;
+        plan.streamedColumns = StreamBlockColumns(state.grid.nx, StreamBufferBytesPerPoint(plan), kStreamBlockBytes);
+        estimate = EstimateWork(state, plan, threads);
         char text[200];
         std::snprintf(text, sizeof text,
                       "nivaro-batch: the grids would need about %.3g GB of memory; computing and writing them "
                       "%d columns at a time in about %.3g GB\n",
-                      held / 1e9, blockColumns, estimate.memoryBytes / 1e9);
+                      held / 1e9, plan.streamedColumns, estimate.memoryBytes / 1e9);
         err << text;
     }
     if (estimate.memoryBytes > available) {
@@ -257,7 +254,7 @@ int RequireBoundedWork(const SimulationState& state, const BatchOptions& options
     if (const std::optional<std::string> beyond = WorkBeyondLimits(estimate, WorkLimits{}); beyond && !options.noLimit) {
         throw UsageError("this run would take " + *beyond + "; give --no-limit to run it anyway");
     }
-    return blockColumns;
+    return plan.streamedColumns;
 }
 
 std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, const SettingAttributes& attributes)
@@ -303,7 +300,8 @@ double StreamGrids(SimulationState& state, ArrayOutput* density, ArrayOutput* ps
     }
     double largest = 0.0;
     StreamDensityGrid(state, progress, psi ? PsiKept::Whole : PsiKept::None, blockColumns,
-                      [&](int firstColumn, const GridView<const double>& values, const GridView<const Complex>& psiValues) {
+                      [&](int firstColumn, const GridView<const double>& values,
+                          const GridView<const Complex>& psiValues) {
                           for (int row = 0; row < values.rows; ++row) {
                               const double* line = values.Row(row);
                               largest = std::max(largest, *std::max_element(line, line + values.cols));
@@ -354,7 +352,9 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     SilentProgress silent;
     ProgressSink& progress = showProgress ? static_cast<ProgressSink&>(terminal) : silent;
     if (streamedColumns > 0 && (density || psi)) {
-        timings.Time("density", [&] { result.densityMax = StreamGrids(state, density.get(), psi.get(), streamedColumns, progress); });
+        timings.Time("density", [&] {
+            result.densityMax = StreamGrids(state, density.get(), psi.get(), streamedColumns, progress);
+        });
         interrupts.ThrowIfInterrupted();
     } else if (streamedColumns == 0 && (density || psi || spectrum || options.outputFile || carpet || chart)) {
         const PsiKept psiKept = psi || options.outputFile ? PsiKept::Whole : PsiKept::None;

@@ -16,10 +16,6 @@ CarpetPlanesRef Planes(SimulationState& state)
     return {state.carpetRed, state.carpetGreen, state.carpetBlue};
 }
 
-void FillGreyLevels(SimulationState& state, int contrast)
-{
-    FillGreyCarpet(state.densityField, contrast, state.scaleP.Factor(), Planes(state), state.grid.nx, state.grid.nz);
-}
 
 // Each crossed pixel remembers the start row and loses the given channels.
 auto MarkCells(SimulationState& state, double startRow, std::uint8_t channels)
@@ -92,15 +88,21 @@ StaleDensityError::StaleDensityError()
 
 void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress)
 {
+    RenderCarpet(state, state.densityField, options, progress);
+}
+
+void RenderCarpet(SimulationState& state, const RealMatrixT& density, const CarpetOptions& options,
+                  ProgressSink& progress)
+{
     const int nx = state.grid.nx;
     const int nz = state.grid.nz;
-    if (state.densityField.Rows() != nx || state.densityField.Cols() != nz) {
+    if (density.Rows() != nx || density.Cols() != nz) {
         throw StaleDensityError();
     }
     for (UcharMatrix* plane : {&state.carpetRed, &state.carpetGreen, &state.carpetBlue}) {
         plane->Reshape(nx, nz);
     }
-    FillGreyLevels(state, options.contrast);
+    FillGreyCarpet(density, options.contrast, state.scaleP.Factor(), Planes(state), nx, nz);
     // Only drawn trajectories have starts to remember.
     state.trajectoryStartGrid.Reshape(options.showTrajectories ? nx : 0, options.showTrajectories ? nz : 0);
     if (!options.showTrajectories) {

@@ -37,6 +37,11 @@ public:
 // data-file starts.
 void RenderCarpet(SimulationState& state, const CarpetOptions& options, ProgressSink& progress);
 
+// The same over a density held elsewhere (the one a window shows while the
+// carpet is drawn in a document of its own); state's own density is not read.
+void RenderCarpet(SimulationState& state, const RealMatrixT& density, const CarpetOptions& options,
+                  ProgressSink& progress);
+
 // Traces the trajectory from startRow again with the carpet's step, polling
 // the stop flag, and paints every crossed pixel in colour (0x00BBGGRR).
 // trajectoryStartGrid is not touched.

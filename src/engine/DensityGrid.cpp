@@ -128,7 +128,9 @@ void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept p
     state.parameters.UpdateDerived();
     const int nx = state.grid.nx;
     const int nz = state.grid.nz;
-    const int width = std::min(nz, std::max(kDensityTileColumns, blockColumns / kDensityTileColumns * kDensityTileColumns));
+    // Whole tiles, so that each value is computed as in the whole grid.
+    const int width =
+        std::min(nz, std::max(kDensityTileColumns, blockColumns / kDensityTileColumns * kDensityTileColumns));
     RealMatrixT density(nx, width);
     ComplexGrid psiBlock(psi == PsiKept::Whole ? nx : 0, psi == PsiKept::Whole ? width : 0);
     const DensityKernelInput input = PrepareKernel(state);

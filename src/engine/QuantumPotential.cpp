@@ -194,38 +194,45 @@ void StreamQuantumPotential(const SimulationState& state, ProgressSink& progress
     RealMatrixT q(nx, width);
     RealMatrixT logAmplitude(nx, width);
     const ElapsedSeconds elapsed;
-    // The first pass finds the largest amplitude, which the floor needs; the
-    // second computes the same values again and writes them.
-    double largest = 0.0;
-    bool seen = false;
-    for (int pass = 0; pass < 2 && !state.stopRequested; ++pass) {
-        const double floor = largest + std::log(kQuantumPotentialFloor);
-        for (int first = 0; first < nz && !state.stopRequested; first += width) {
-            const ColumnSpan span{first, std::min(width, nz - first), static_cast<long long>(pass) * nz + first,
+    // Computes each block of one pass and hands it on; false after a stop,
+    // which leaves the block under way incomplete.
+    const auto pass = [&](int index, const auto& use) {
+        for (int first = 0; first < nz; first += width) {
+            const ColumnSpan span{first, std::min(width, nz - first), static_cast<long long>(index) * nz + first,
                                   2LL * nz};
             const GridView<double> qView(q.Data(), nx, span.count, width);
             const GridView<double> logView(logAmplitude.Data(), nx, span.count, width);
-            MarkUnreached(qView, logView);
             ComputeColumns(state, parameters, span, qView, logView, progress, elapsed);
             if (state.stopRequested) {
-                return;
+                return false;
             }
-            if (pass == 1) {
-                ApplyFloor(qView, logView, floor);
-                write(first, qView);
-                continue;
-            }
-            // As the whole grid's largest element: the first, then each strictly greater one.
-            for (int i = 0; i < nx; ++i) {
-                for (int j = 0; j < span.count; ++j) {
-                    if (!seen || logView(i, j) > largest) {
-                        largest = logView(i, j);
-                        seen = true;
-                    }
+            use(first, qView, logView);
+        }
+        return true;
+    };
+    // The first pass finds the largest amplitude, which the floor needs, as
+    // the whole grid's largest element (the first, then each strictly
+    // greater one); the second computes the same values again and writes them.
+    double largest = 0.0;
+    bool seen = false;
+    const bool found = pass(0, [&](int, const GridView<double>&, const GridView<double>& logView) {
+        for (int i = 0; i < logView.rows; ++i) {
+            for (int j = 0; j < logView.cols; ++j) {
+                if (!seen || logView(i, j) > largest) {
+                    largest = logView(i, j);
+                    seen = true;
                 }
             }
         }
+    });
+    if (!found) {
+        return;
     }
+    const double floor = largest + std::log(kQuantumPotentialFloor);
+    pass(1, [&](int first, const GridView<double>& qView, const GridView<double>& logView) {
+        ApplyFloor(qView, logView, floor);
+        write(first, qView);
+    });
 }
 
 ValueRange QuantumPotentialRange(const RealMatrixT& q)

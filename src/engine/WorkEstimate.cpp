@@ -26,8 +26,7 @@ constexpr double kBytesPerCell = 8.0;
 constexpr double kPsiBytesPerPoint = 16.0;
 constexpr double kCarpetBytesPerPoint = 3.0;  // the three planes
 constexpr double kStartBytesPerPoint = 8.0;   // the start row under each pixel
-// The copy of the density the window draws over, and its picture.
-constexpr double kCarpetPictureBytesPerPoint = 8.0 + 4.0;
+constexpr double kCarpetPictureBytesPerPoint = 4.0;  // the window's picture of the carpet
 constexpr double kQuantumPotentialBytesPerPoint = 16.0;  // Q and log |psi| while it is computed
 // A point of the chart's surface with its colour, its projection and its
 // place in the grid index.
@@ -88,6 +87,12 @@ double CountRegularStarts(const SimulationState& state, double spacing)
     return starts;
 }
 
+double StreamBufferBytesPerPoint(const RunPlan& plan)
+{
+    const double densityAndPsi = static_cast<double>(kGridBytesPerPoint) + (plan.psi ? kPsiBytesPerPoint : 0.0);
+    return std::max(densityAndPsi, plan.quantumPotential ? kQuantumPotentialBytesPerPoint : 0.0);
+}
+
 WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int threads)
 {
     const GridSettings& g = state.grid;
@@ -97,15 +102,16 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     WorkEstimate estimate;
     double serialSeconds = 0.0;
     double parallelSeconds = 0.0;
-    estimate.memoryBytes = static_cast<double>(GridBytes(g.nx, g.nz));
-    if (plan.psi) {
-        estimate.memoryBytes += kPsiBytesPerPoint * points;
+    if (plan.streamedColumns > 0) {
+        estimate.memoryBytes = StreamBufferBytesPerPoint(plan) * g.nx * static_cast<double>(plan.streamedColumns);
+    } else {
+        estimate.memoryBytes = static_cast<double>(GridBytes(g.nx, g.nz)) +
+                               ((plan.psi ? kPsiBytesPerPoint : 0.0) +
+                                (plan.quantumPotential ? kQuantumPotentialBytesPerPoint : 0.0)) *
+                                   points;
     }
     if (plan.surface) {
         estimate.memoryBytes += kChartBytesPerBlock * points / (g.decimationX * g.decimationZ);
-    }
-    if (plan.quantumPotential) {
-        estimate.memoryBytes += kQuantumPotentialBytesPerPoint * points;
     }
     if (plan.density) {
         estimate.slitTerms = (g.nx / 2 + 1.0) * g.nz * slits;

@@ -15,8 +15,11 @@ struct RunPlan {
     bool surface = false;              // the window's 3D chart of the density
     bool surfaceTrajectories = false;  // the 3D chart's trajectories
     bool carpet = false;               // grey levels and the carpet picture
-    bool carpetPicture = false;        // the window's picture of the carpet, drawn over a copy of the density
+    bool carpetPicture = false;        // the window's picture of the carpet
     bool quantumPotential = false;     // Q on the grid
+    // > 0: the density, psi and Q are computed and written this many columns
+    // at a time instead of held whole.
+    int streamedColumns = 0;
     bool carpetTrajectories = false;   // regular starts, or the data file's when dataFileStarts > 0
     std::uint64_t dataFileStarts = 0;
     bool trajectoryCsv = false;
@@ -34,6 +37,10 @@ struct WorkEstimate {
     double memoryBytes = 0.0;  // every allocation of the run, the grids included
     double seconds = 0.0;
 };
+
+// Bytes a grid point of the buffers takes that a streamed run computes its
+// blocks of columns into: the density with psi, then Q in buffers of its own.
+double StreamBufferBytesPerPoint(const RunPlan& plan);
 
 // From the settings and the engine's measured speed on `threads` threads;
 // generous rather than tight.

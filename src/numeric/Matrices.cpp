@@ -13,7 +13,7 @@ constexpr std::size_t kVectorAlignment = 64;
 
 }  // namespace
 
-GridBlock::GridBlock(std::size_t bytes) : bytes_(bytes)
+GridBlock::GridBlock(std::size_t bytes)
 {
     if (bytes == 0) {
         return;

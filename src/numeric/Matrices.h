@@ -21,7 +21,6 @@ public:
     explicit GridBlock(std::size_t bytes);
 
     void* Data() const { return data_.get(); }
-    std::size_t Bytes() const { return bytes_; }
 
 private:
     struct Release {
@@ -30,7 +29,6 @@ private:
     };
 
     std::unique_ptr<void, Release> data_{nullptr, Release{std::align_val_t{64}}};
-    std::size_t bytes_ = 0;
 };
 
 // Rows of a grid, or of a part of one, `stride` elements apart.

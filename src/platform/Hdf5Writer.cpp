@@ -118,14 +118,20 @@ void Hdf5Writer::Fail(const std::string& what) const
 
 namespace {
 
-// Writes a rows by cols dataset from one contiguous block in one call.
-bool WriteArray(hid_t file, const std::string& name, hid_t fileType, hid_t memoryType, int rows, int cols,
-                const std::string& unit, const void* values)
+// A rows by cols dataset, stored as the creation properties say.
+Id CreateDataset(hid_t file, const std::string& name, hid_t type, int rows, int cols, hid_t creation)
 {
     const hsize_t dims[2] = {static_cast<hsize_t>(rows), static_cast<hsize_t>(cols)};
     const Id space(H5Screate_simple(2, dims, nullptr), H5Sclose);
     const Id links = IntermediateGroups();
-    const Id dataset(H5Dcreate2(file, name.c_str(), fileType, *space, *links, H5P_DEFAULT, H5P_DEFAULT), H5Dclose);
+    return Id(H5Dcreate2(file, name.c_str(), type, *space, *links, creation, H5P_DEFAULT), H5Dclose);
+}
+
+// Writes a rows by cols dataset from one contiguous block in one call.
+bool WriteArray(hid_t file, const std::string& name, hid_t fileType, hid_t memoryType, int rows, int cols,
+                const std::string& unit, const void* values)
+{
+    const Id dataset = CreateDataset(file, name, fileType, rows, cols, H5P_DEFAULT);
     if (!dataset.Valid()) {
         return false;
     }
@@ -173,14 +179,11 @@ void Hdf5Writer::BeginColumns(const std::string& name, Element element, int rows
                               const std::string& unit)
 {
     Id type = element == Element::Complex ? ComplexType() : Id(H5Tcopy(H5T_IEEE_F64LE), H5Tclose);
-    const hsize_t dims[2] = {static_cast<hsize_t>(rows), static_cast<hsize_t>(cols)};
-    const Id space(H5Screate_simple(2, dims, nullptr), H5Sclose);
-    const Id links = IntermediateGroups();
     const Id chunked(H5Pcreate(H5P_DATASET_CREATE), H5Pclose);
     const hsize_t chunk[2] = {static_cast<hsize_t>(std::max(rows, 1)),
                               static_cast<hsize_t>(std::clamp(blockColumns, 1, std::max(cols, 1)))};
     H5Pset_chunk(*chunked, 2, chunk);
-    Id dataset(H5Dcreate2(fileId_, name.c_str(), *type, *space, *links, *chunked, H5P_DEFAULT), H5Dclose);
+    Id dataset = CreateDataset(fileId_, name, *type, rows, cols, *chunked);
     if (!dataset.Valid()) {
         Fail(name);
     }

@@ -201,18 +201,15 @@ void MainWindow::RenderCarpetImage()
     }
     try {
         const BusyState busy(*runner_, BusyStatus::Report);
-        // The carpet is drawn in a document of its own, over a copy of the
-        // density, so that the planes shown stay until it is complete.
+        // The carpet is drawn in a document of its own over the density
+        // shown (only read meanwhile), so that the planes shown stay until it
+        // is complete.
         const std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
         CarpetOptions options = controlPanel_->CarpetSettings();
         options.showTrajectories = options.showTrajectories && !choices.sampled;  // the sampled paths replace them
         runner_->Run(
             *progressView_,
-            [&](ProgressSink& progress) {
-                next->densityField.Reshape(state_.densityField.Rows(), state_.densityField.Cols());
-                state_.densityField.CopyTo(next->densityField);
-                nivaro::RenderCarpet(*next, options, progress);
-            },
+            [&](ProgressSink& progress) { nivaro::RenderCarpet(*next, state_.densityField, options, progress); },
             next.get());
         if (busy.Cancelled() || !TraceEnsembleIfChosen(choices) ||
             (controlPanel_->ShowsQuantumPotentialCarpet() && !EnsureQuantumPotential())) {
@@ -257,8 +254,7 @@ bool MainWindow::EnsureQuantumPotential()
     if (!quantumPotentialColours_) {
         const BusyState busy(*runner_, BusyStatus::Report);
         RealMatrixT q(0, 0);
-        runner_->Run(*progressView_,
-                           [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
+        runner_->Run(*progressView_, [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
         if (!busy.Cancelled()) {
             derived_.quantumPotential.Swap(q);
             quantumPotentialColours_.emplace(QuantumPotentialRange(derived_.quantumPotential));

@@ -167,7 +167,8 @@ void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
     }
     const DensitySurface surface =
         prepared ? std::move(*prepared) : PrepareDensitySurface(state_, controlPanel_->ShowsTrajectories3D());
-    mainChart_.FillSurface(SurfaceBlocks(state_.grid).x, SurfaceBlocks(state_.grid).z, surface.blocks);
+    const SurfaceBlockCounts counts = SurfaceBlocks(state_.grid);
+    mainChart_.FillSurface(counts.x, counts.z, surface.blocks);
     if (surface.trajectories) {
         mainChart_.AddTrajectories(*surface.trajectories);
     }
@@ -186,7 +187,8 @@ void MainWindow::ShowQuantumPotentialSurface()
         pointColours.push_back(colours(point.y));
         point.y = std::isnan(point.y) ? 0.0 : std::clamp(point.y, colours.Lowest(), colours.Highest());
     }
-    mainChart_.FillSurface(SurfaceBlocks(state_.grid).x, SurfaceBlocks(state_.grid).z, points);
+    const SurfaceBlockCounts counts = SurfaceBlocks(state_.grid);
+    mainChart_.FillSurface(counts.x, counts.z, points);
     for (std::size_t k = 0; k < pointColours.size(); ++k) {
         const QColor& c = pointColours[k];
         densitySurface_.SetValueColor(static_cast<int>(k), RgbColor(c.red(), c.green(), c.blue()));

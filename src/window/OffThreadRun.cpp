@@ -1,9 +1,7 @@
 #include "OffThreadRun.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
-#include <QPointer>
 #include <exception>
 #include <thread>
 
@@ -11,25 +9,20 @@ namespace nivaro {
 namespace {
 
 // On the worker: passes each changed percentage on to the window's thread.
+// A call queued to a context that is gone is dropped by Qt itself.
 class QueuedProgress final : public ProgressSink {
 public:
-    QueuedProgress(QObject& context, ProgressSink& target) : context_(&context), target_(target) {}
+    QueuedProgress(QObject& context, ProgressSink& target) : context_(context), target_(target) {}
 
 protected:
     void Show(const ProgressReport& report) override
     {
         QMetaObject::invokeMethod(
-            context_,
-            [context = context_, &target = target_, report] {
-                if (context) {
-                    target.Advance(report);
-                }
-            },
-            Qt::QueuedConnection);
+            &context_, [&target = target_, report] { target.Advance(report); }, Qt::QueuedConnection);
     }
 
 private:
-    QPointer<QObject> context_;
+    QObject& context_;
     ProgressSink& target_;
 };
 
@@ -51,8 +44,6 @@ void RunOffWindowThread(QObject& context, ProgressSink& progress, const std::fun
     });
     untilDone.exec();
     worker.join();
-    // Reports still queued would arrive after the view has finished.
-    QCoreApplication::sendPostedEvents(&context, QEvent::MetaCall);
     if (failure) {
         std::rethrow_exception(failure);
     }

@@ -34,7 +34,6 @@ ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent
     QFont big(QStringLiteral("Arial"));
     big.setPixelSize(16);
     caption_->setFont(big);
-    caption_->setMinimumWidth(140);
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setRange(0, 100);
@@ -48,11 +47,12 @@ ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent
     connect(cancelButton_, &QPushButton::clicked, this, &ProgressView::cancelRequested);
     timeLeft_ = new QLabel(this);
     timeLeft_->setObjectName(QStringLiteral("progressTimeLeft"));
-    timeLeft_->setMinimumWidth(160);
+    // In a small window the times are cut short rather than pushed over Cancel.
+    timeLeft_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* strip = new QHBoxLayout;
     strip->addWidget(caption_);
-    strip->addWidget(bar_, 1);
-    strip->addWidget(timeLeft_);
+    strip->addWidget(bar_, 2);
+    strip->addWidget(timeLeft_, 1);
     strip->addWidget(cancelButton_);
     preview_ = new QLabel(this);
     preview_->setObjectName(QStringLiteral("sweepPreview"));

@@ -128,7 +128,8 @@ std::optional<QString> SweepRecorder::Record(const SweepRequest& request, const 
             }
             QImage frame;
             if (request.recordChart) {
-                chart_.FillSurface(SurfaceBlocks(frameState->grid).x, SurfaceBlocks(frameState->grid).z, blocks);
+                const SurfaceBlockCounts counts = SurfaceBlocks(frameState->grid);
+                chart_.FillSurface(counts.x, counts.z, blocks);
                 frame = RenderChartImage(chart_.Plot(), chartSize.width(), chartSize.height(), style);
             } else {
                 frame = CarpetPlanesPicture(*frameState);
