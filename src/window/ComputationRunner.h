@@ -50,6 +50,8 @@ public:
     // Cancel or Esc was asked (closing stops work too, but is no cancel).
     bool CancelRequested() const { return shown_.stopRequested && !closing_; }
     bool Closing() const { return closing_; }
+    // Cancelled or closing: what the last computation built is to be dropped.
+    bool Stopped() const { return shown_.stopRequested; }
 
     // Cancel and Esc: stops the computation under way, if any.
     void Cancel();

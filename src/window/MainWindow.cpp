@@ -50,6 +50,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     BuildViews();
     controlPanel_ = Named(new ParameterPanel(state_.scaleX, state_.scaleZ, state_.scaleP, this), "controlPanel");
     runner_ = std::make_unique<ComputationRunner>(*this, *controlPanel_, *statusLine_, *progressView_, state_);
+    builder_ = std::make_unique<ResultBuilder>(*runner_, *progressView_);
     exports_ = std::make_unique<ResultExports>(
         ResultExports::Sources{chart_, *chartView_, *carpetView_, state_, computedTexts_, *antialiasingAction_}, *runner_,
         *progressView_, dialogs_, QString());

@@ -18,6 +18,7 @@
 #include "engine/WorkEstimate.h"
 #include "window/ComputationRunner.h"
 #include "window/ParameterPanel.h"
+#include "window/ResultBuilder.h"
 #include "window/ResultExports.h"
 #include "window/QuantumPotentialMap.h"
 
@@ -102,21 +103,24 @@ private:
     // they were refused, the work declined, or the computation failed or was
     // cancelled.
     bool TakeOverAndCompute();
-    // Computes the density of next off the window's thread and, when it is
-    // complete, shows it in place of the results shown.
-    bool ComputeDensityGrid(SimulationState& next);
+    // The carpet the 2D page asks for; nothing when the panel's ensemble is
+    // refused. Q is asked for only when it is not shown already.
+    std::optional<CarpetRequest> CarpetRequestOfPanel(bool quantumPotentialShown);
+    // Computes next, with what the page shown needs of it, off the window's
+    // thread and, when every part is complete, shows it in place of the
+    // results shown.
+    bool ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet);
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
     // "out.bmp" in the current folder; the reason when it could not be written.
     std::optional<QString> WriteImageFile() const;
-    // The carpet's planes, or Q, with the sampled paths over them; reads
-    // only the results, so that it can be composed off the window's thread.
-    QImage ComposeCarpetPicture(bool quantumPotential) const;
     void ShowCarpetPicture();
     void ShowCarpetPicture(QImage picture);
     // Writes "out.bmp" and composes the picture off the window's thread, then
     // shows it; a failed write is told in the status line.
     void SaveAndShowCarpetPicture(BusyStatus status);
+    // The picture and the histogram of carpet results just taken.
+    void ShowCarpetResults();
 
     void BuildMenus();
     void BuildMenuBar();
@@ -134,9 +138,6 @@ private:
     // Q on the grid of the last computation, computed on first use; false
     // when that computation was cancelled.
     bool EnsureQuantumPotential();
-    // The carpet's sampled ensemble: traced when the 2D page asks for it;
-    // the choices are taken when the paths are complete.
-    bool TraceEnsembleIfChosen(const EnsembleChoices& choices);
     void PickHistogramColumn(int column);
     void ShowHistogram();
     // The colour bar of the view shown: the surface's palette or Q's colours.
@@ -181,9 +182,6 @@ private:
     std::vector<std::string> densityLegend_;
     // Q, the sampled ensemble and the spectrum of the results shown.
     DerivedResults derived_;
-    // Q's colours, from its clip range; set once Q of the last computation is complete.
-    std::optional<DivergingMap> quantumPotentialColours_;
-    EnsembleChoices ensembleChoices_;
     std::unique_ptr<HistogramPlot> histogramPlot_;
     // Start rows clicked on the carpet since the last Apply, with their colours.
     std::vector<std::pair<int, Rgb>> recolouredTrajectories_;
@@ -195,6 +193,7 @@ private:
     QLabel* statusLine_ = nullptr;
     ProgressView* progressView_ = nullptr;
     std::unique_ptr<ComputationRunner> runner_;
+    std::unique_ptr<ResultBuilder> builder_;
     std::unique_ptr<ResultExports> exports_;
     ColourBar* colourBar_ = nullptr;
     CarpetView* carpetView_ = nullptr;

@@ -58,11 +58,18 @@ bool MainWindow::TakeOverAndCompute()
         dialogs_.ShowError(*refusal);
         return false;
     }
+    std::optional<CarpetRequest> carpet;
+    if (controlPanel_->CurrentPage() == ParameterPanel::Page::Carpet) {
+        carpet = CarpetRequestOfPanel(false);
+        if (!carpet) {
+            return false;
+        }
+    }
     if (!WorkAccepted(*next, ParametersPlan())) {
         return false;
     }
     try {
-        return ComputeDensityGrid(*next);
+        return ComputeAndShow(*next, carpet);
     } catch (const std::bad_alloc&) {
         dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
                                .arg(next->grid.nx)
@@ -71,6 +78,19 @@ bool MainWindow::TakeOverAndCompute()
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
     return false;
+}
+
+std::optional<CarpetRequest> MainWindow::CarpetRequestOfPanel(bool quantumPotentialShown)
+{
+    CarpetRequest request;
+    if (const std::optional<QString> refusal = controlPanel_->TakeEnsembleChoices(request.ensemble)) {
+        dialogs_.ShowError(*refusal);
+        return std::nullopt;
+    }
+    request.options = controlPanel_->CarpetSettings();
+    request.options.showTrajectories = request.options.showTrajectories && !request.ensemble.sampled;
+    request.quantumPotential = controlPanel_->ShowsQuantumPotentialCarpet() && !quantumPotentialShown;
+    return request;
 }
 
 RunPlan MainWindow::CarpetPlan() const
@@ -121,33 +141,31 @@ bool MainWindow::WorkAccepted(const SimulationState& document, const RunPlan& pl
     return !beyond || dialogs_.ConfirmLongWork(QString::fromStdString(*beyond));
 }
 
-bool MainWindow::ComputeDensityGrid(SimulationState& next)
+// Everything the page shown needs is computed before any of it is shown,
+// so that a cancel or a failure at any step leaves the results as they were.
+bool MainWindow::ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet)
 {
     {
         const BusyState busy(*runner_, BusyStatus::Clear);
-        const bool withTrajectories = controlPanel_->ShowsTrajectories3D();
         DensitySurface surface;
-        runner_->Run(
-            *progressView_,
-            [&](ProgressSink& progress) {
-                nivaro::ComputeDensityGrid(next, progress);
-                if (!next.stopRequested) {
-                    surface = PrepareDensitySurface(next, withTrajectories);
-                }
-            },
-            &next);
-        // Only a completed computation is shown and written back.
-        if (busy.Cancelled() || runner_->Closing()) {
+        DerivedResults derived;
+        if (!builder_->Density(next, controlPanel_->ShowsTrajectories3D(), surface) ||
+            (carpet && !builder_->Carpet(next, next, *carpet, derived)) ||
+            (controlPanel_->ShowsQuantumPotentialSurface() && !builder_->QuantumPotential(next, derived, &next))) {
             return false;
         }
         TakeComputedResults(state_, next, ResultGrids::All);
+        derived_.Swap(derived);
         WriteBackAndEchoConfiguration();
         computedTexts_ = controlPanel_->Texts();
-        carpetView_->Clear();
         recolouredTrajectories_.clear();
-        quantumPotentialColours_.reset();
-        derived_.Clear();
         ShowDensitySurface(std::move(surface));
+        if (!carpet) {
+            carpetView_->Clear();
+        }
+    }
+    if (carpet) {
+        ShowCarpetResults();
     }
     ShowViewOfPage();
     return true;
@@ -187,9 +205,8 @@ void MainWindow::ApplyCarpet()
 
 void MainWindow::RenderCarpetImage()
 {
-    EnsembleChoices choices;
-    if (const std::optional<QString> refusal = controlPanel_->TakeEnsembleChoices(choices)) {
-        dialogs_.ShowError(*refusal);
+    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(derived_.HasQuantumPotential());
+    if (!request) {
         return;
     }
     RefreshMemoryLimit();
@@ -199,36 +216,44 @@ void MainWindow::RenderCarpetImage()
     if (spectrumShown_) {
         ToggleSpectrum();  // the carpet replaces the spectrum's picture
     }
-    try {
+    {
         const BusyState busy(*runner_, BusyStatus::Report);
         // The carpet is drawn in a document of its own over the density
         // shown (only read meanwhile), so that the planes shown stay until it
         // is complete.
         const std::unique_ptr<SimulationState> next = NewDocumentLike(state_);
-        CarpetOptions options = controlPanel_->CarpetSettings();
-        options.showTrajectories = options.showTrajectories && !choices.sampled;  // the sampled paths replace them
-        runner_->Run(
-            *progressView_,
-            [&](ProgressSink& progress) { nivaro::RenderCarpet(*next, state_.densityField, options, progress); },
-            next.get());
-        if (busy.Cancelled() || !TraceEnsembleIfChosen(choices) ||
-            (controlPanel_->ShowsQuantumPotentialCarpet() && !EnsureQuantumPotential())) {
+        DerivedResults derived;
+        try {
+            if (!builder_->Carpet(state_, *next, *request, derived)) {
+                return;
+            }
+        } catch (const StaleDensityError& error) {
+            statusLine_->setText(QString::fromUtf8(error.what()));
             return;
         }
         TakeComputedResults(state_, *next, ResultGrids::Carpet);
+        derived_.ensemble = std::move(derived.ensemble);
+        derived_.ensembleChoices = derived.ensembleChoices;
+        if (derived.HasQuantumPotential()) {
+            derived_.TakeQuantumPotential(derived.quantumPotential);
+        }
         // Clicked trajectories keep their colour until the next Apply.
-        if (options.showTrajectories) {
+        if (request->options.showTrajectories) {
             for (const auto& [startRow, colour] : recolouredTrajectories_) {
                 RepaintTrajectory(state_, startRow, colour);
             }
         }
-    } catch (const StaleDensityError& error) {
-        statusLine_->setText(QString::fromUtf8(error.what()));
-        return;
     }
-    SaveAndShowCarpetPicture(BusyStatus::Report);
-    ShowHistogram();
+    ShowCarpetResults();
     ShowViewOfPage();
+}
+
+// After the computation's time: a failed write of "out.bmp" and the
+// histogram's note take the status line.
+void MainWindow::ShowCarpetResults()
+{
+    SaveAndShowCarpetPicture(BusyStatus::Untouched);
+    ShowHistogram();
 }
 
 void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
@@ -240,7 +265,7 @@ void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
         const BusyState busy(*runner_, status);
         runner_->Run(*progressView_, [&](ProgressSink&) {
             failure = WriteImageFile();
-            picture = ComposeCarpetPicture(quantumPotential);
+            picture = ComposeCarpetPicture(state_, derived_, quantumPotential);
         });
     }
     if (failure) {
@@ -251,39 +276,11 @@ void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
 
 bool MainWindow::EnsureQuantumPotential()
 {
-    if (!quantumPotentialColours_) {
-        const BusyState busy(*runner_, BusyStatus::Report);
-        RealMatrixT q(0, 0);
-        runner_->Run(*progressView_, [&](ProgressSink& progress) { ComputeQuantumPotential(state_, q, progress); });
-        if (!busy.Cancelled()) {
-            derived_.quantumPotential.Swap(q);
-            quantumPotentialColours_.emplace(QuantumPotentialRange(derived_.quantumPotential));
-        }
-    }
-    return quantumPotentialColours_.has_value();
-}
-
-bool MainWindow::TraceEnsembleIfChosen(const EnsembleChoices& choices)
-{
-    if (!choices.sampled) {
-        ensembleChoices_ = choices;
-        derived_.ensemble.reset();
+    if (derived_.HasQuantumPotential()) {
         return true;
     }
-    std::optional<DerivedResults::SampledPaths> sampled;
-    runner_->Run(*progressView_, [&](ProgressSink& progress) {
-        Ensemble traced = TraceEnsemble(state_, choices.settings, progress);
-        if (!state_.stopRequested) {
-            std::vector<std::uint32_t> coverage = EnsembleCoverage(traced, state_.grid.nx);
-            sampled = DerivedResults::SampledPaths{std::move(traced), std::move(coverage)};
-        }
-    });
-    if (runner_->CancelRequested() || !sampled) {
-        return false;
-    }
-    ensembleChoices_ = choices;
-    derived_.ensemble = std::move(sampled);
-    return true;
+    const BusyState busy(*runner_, BusyStatus::Report);
+    return builder_->QuantumPotential(state_, derived_);
 }
 
 std::optional<QString> MainWindow::WriteImageFile() const
@@ -298,55 +295,9 @@ std::optional<QString> MainWindow::WriteImageFile() const
     }
 }
 
-// The picture comes straight from the planes, so it shows even when
-// "out.bmp" could not be written.
-// Each path passing a pixel darkens it by a share of what is left, chosen
-// so that the busiest pixel is nine tenths dark: where many pass the carpet
-// darkens like |psi|^2, and a lone path still shows faintly.
-double PathOpacity(const std::vector<std::uint32_t>& coverage)
-{
-    constexpr double kFaintest = 0.05;
-    const std::uint32_t busiest = coverage.empty() ? 0 : *std::max_element(coverage.begin(), coverage.end());
-    return busiest == 0 ? kFaintest : std::max(kFaintest, 1 - std::pow(0.1, 1.0 / busiest));
-}
-
-QImage MainWindow::ComposeCarpetPicture(bool quantumPotential) const
-{
-    const int rows = state_.grid.nx;
-    const int columns = state_.grid.nz;
-    QImage picture(columns, rows, QImage::Format_RGB32);
-    if (quantumPotential && quantumPotentialColours_) {
-        picture = QuantumPotentialPicture(derived_.quantumPotential, *quantumPotentialColours_);
-    } else if (derived_.ensemble && ensembleChoices_.alone) {
-        picture.fill(Qt::white);
-    } else {
-        picture = CarpetPlanesPicture(state_).convertToFormat(QImage::Format_RGB32);
-    }
-    if (derived_.ensemble) {
-        const std::vector<std::uint32_t>& coverage = derived_.ensemble->coverage;
-        const double pathOpacity = PathOpacity(coverage);
-        const QColor ink(20, 20, 110);
-        for (int row = 0; row < rows; ++row) {
-            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
-            for (int column = 0; column < columns; ++column) {
-                const std::uint32_t passes = coverage[static_cast<std::size_t>(row) * columns + column];
-                if (passes > 0) {
-                    const double opacity = 1 - std::pow(1 - pathOpacity, passes);
-                    const auto mix = [opacity](int under, int over) {
-                        return static_cast<int>(std::lround(under + (over - under) * opacity));
-                    };
-                    line[column] = qRgb(mix(qRed(line[column]), ink.red()), mix(qGreen(line[column]), ink.green()),
-                                        mix(qBlue(line[column]), ink.blue()));
-                }
-            }
-        }
-    }
-    return picture;
-}
-
 void MainWindow::ShowCarpetPicture()
 {
-    ShowCarpetPicture(ComposeCarpetPicture(controlPanel_->ShowsQuantumPotentialCarpet()));
+    ShowCarpetPicture(ComposeCarpetPicture(state_, derived_, controlPanel_->ShowsQuantumPotentialCarpet()));
 }
 
 void MainWindow::ShowCarpetPicture(QImage picture)
@@ -368,8 +319,8 @@ void MainWindow::ShowHistogram()
         }
         return;
     }
-    const int column = ensembleChoices_.histogramColumn.value_or(state_.grid.nz - 1);
-    const EnsembleHistogram histogram = HistogramAt(state_, derived_.ensemble->paths, column, ensembleChoices_.bins);
+    const int column = derived_.ensembleChoices.histogramColumn.value_or(state_.grid.nz - 1);
+    const EnsembleHistogram histogram = HistogramAt(state_, derived_.ensemble->paths, column, derived_.ensembleChoices.bins);
     if (!histogramPlot_) {
         histogramPlot_ = std::make_unique<HistogramPlot>(this);
         histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
@@ -385,7 +336,7 @@ void MainWindow::ShowHistogram()
 void MainWindow::PickHistogramColumn(int column)
 {
     controlPanel_->SetHistogramColumn(column);
-    ensembleChoices_.histogramColumn = column;
+    derived_.ensembleChoices.histogramColumn = column;
     try {
         ShowHistogram();
     } catch (const std::exception& error) {

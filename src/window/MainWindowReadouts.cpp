@@ -86,7 +86,7 @@ void MainWindow::HoverCarpet(QPoint pixel)
 
 QString MainWindow::QuantumPotentialReadout(bool shown, int row, int column) const
 {
-    if (!shown || !quantumPotentialColours_ || row < 0 || row >= derived_.quantumPotential.Rows() || column < 0 ||
+    if (!shown || !derived_.HasQuantumPotential() || row < 0 || row >= derived_.quantumPotential.Rows() || column < 0 ||
         column >= derived_.quantumPotential.Cols()) {
         return {};
     }
@@ -180,7 +180,7 @@ void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
 // without a value lies flat and grey.
 void MainWindow::ShowQuantumPotentialSurface()
 {
-    const DivergingMap& colours = *quantumPotentialColours_;
+    const DivergingMap colours(*derived_.quantumPotentialRange);
     std::vector<SurfacePoint> points = SurfaceBlockCentres(state_, derived_.quantumPotential);
     std::vector<QColor> pointColours;
     for (SurfacePoint& point : points) {
@@ -202,12 +202,12 @@ void MainWindow::ShowQuantumPotentialSurface()
 void MainWindow::UpdateColourBar()
 {
     const bool quantumPotentialCarpet = view_ == ViewMode::Image && controlPanel_->ShowsQuantumPotentialCarpet() &&
-                                        quantumPotentialColours_;
+                                        derived_.HasQuantumPotential();
     const bool quantumPotentialSurface = view_ == ViewMode::Chart && !spectrumShown_ &&
-                                         controlPanel_->ShowsQuantumPotentialSurface() && quantumPotentialColours_;
+                                         controlPanel_->ShowsQuantumPotentialSurface() && derived_.HasQuantumPotential();
     colourBar_->setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
     if (quantumPotentialCarpet || quantumPotentialSurface) {
-        const DivergingMap& colours = *quantumPotentialColours_;
+        const DivergingMap colours(*derived_.quantumPotentialRange);
         colourBar_->SetScale(colours, colours.Lowest(), colours.Highest(), QStringLiteral("Q [eV]"));
         return;
     }

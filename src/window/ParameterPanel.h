@@ -6,7 +6,7 @@
 #include "configuration/PanelTexts.h"
 #include "configuration/WindowSession.h"
 #include "engine/CarpetPass.h"
-#include "engine/TrajectoryEnsemble.h"
+#include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
 #include "platform/Rgb.h"
 
@@ -27,16 +27,6 @@ class Stepper;
 // 3D surface and the 2D carpet with the carpet's options. It turns the
 // fields into settings and says why when they cannot be used; the window
 // decides what to compute.
-// The carpet's trajectories from sampled starts, and where their histogram
-// is taken.
-struct EnsembleChoices {
-    bool sampled = false;
-    EnsembleSettings settings;
-    bool alone = false;  // the paths without the carpet under them
-    int bins = kDefaultHistogramBins;
-    std::optional<int> histogramColumn;  // the last column when not given
-};
-
 class ParameterPanel final : public QWidget {
     Q_OBJECT
 

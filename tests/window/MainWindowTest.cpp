@@ -294,8 +294,8 @@ TEST_F(MainWindowTest, WorkBeyondTheLimitsIsAskedAboutWithItsEstimate)
     Find<QLineEdit>("slitsField")->setText("2");
     const double* density = state.densityField.Data();
     const std::string configuration = ReadWholeFile(folder / "nivaro.ini");
-    Find<QLineEdit>("nxField")->setText("1000000");
-    Find<QLineEdit>("nzField")->setText("1000000");
+    Find<QLineEdit>("nxField")->setText("100000");
+    Find<QLineEdit>("nzField")->setText("100000");
     Apply();
     EXPECT_TRUE(dialogs.errors.back().contains("GB")) << dialogs.errors.back().toStdString();
     EXPECT_EQ(state.grid.nx, 300);
@@ -407,30 +407,57 @@ TEST_F(MainWindowTest, ClosingDuringAComputationStopsItAndKeepsOnlyTheSession)
     EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
 }
 
+// What the window shows of its results and keeps on disk, to compare after
+// a computation that was cancelled.
+struct ShownResults {
+    qint64 picture;
+    const double* density;
+    const std::uint8_t* plane;
+    std::vector<double> surface;
+    std::string configuration;
+    bool operator==(const ShownResults&) const = default;
+};
+
+class CancelTest : public MainWindowTest {
+protected:
+    // Both pages computed with the default settings, the 2D page shown.
+    void ShowBothPages()
+    {
+        Start();
+        window->show();
+        Apply();
+        Find<QTabWidget>("pages")->setCurrentIndex(1);
+        ASSERT_TRUE(Find<CarpetView>("carpetView")->HasPicture());
+    }
+
+    ShownResults Shown() const
+    {
+        const auto& surface = dynamic_cast<SurfaceSeries&>(window->DensityChart().GetSeries(0));
+        std::vector<double> heights;
+        for (int k = 0; k < surface.YValues().Count(); ++k) {
+            heights.push_back(surface.YValues()[k]);
+        }
+        return {Find<CarpetView>("carpetView")->Picture().cacheKey(), state.densityField.Data(), state.carpetRed.Data(),
+                std::move(heights), ReadWholeFile(folder / "nivaro.ini")};
+    }
+
+    void ExpectNothingChanged(const ShownResults& before) const
+    {
+        EXPECT_FALSE(window->Busy());
+        EXPECT_EQ(state.grid.nx, 300);
+        EXPECT_EQ(state.parameters.slits, 2);
+        EXPECT_TRUE(Shown() == before) << "the results, both pages and the file stay as they were";
+        EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("Cancelled after "));
+        EXPECT_FALSE(Find<QWidget>("progressView")->isVisible());
+    }
+};
+
 // The computation runs off the window's thread: the window answers while it
 // runs, and a cancel leaves the results, both pages and the file as they were.
-TEST_F(MainWindowTest, TheWindowAnswersWhileItComputesAndACancelChangesNothing)
+TEST_F(CancelTest, TheWindowAnswersWhileItComputesAndACancelChangesNothing)
 {
-    Start();
-    window->show();
-    Apply();
-    Find<QTabWidget>("pages")->setCurrentIndex(1);
-    auto* carpet = Find<CarpetView>("carpetView");
-    ASSERT_TRUE(carpet->HasPicture());
-    const qint64 picture = carpet->Picture().cacheKey();
-    const double* density = state.densityField.Data();
-    const std::uint8_t* plane = state.carpetRed.Data();
-    const auto& surface = dynamic_cast<SurfaceSeries&>(window->DensityChart().GetSeries(0));
-    const auto surfaceValues = [&surface] {
-        std::vector<double> values;
-        for (int k = 0; k < surface.YValues().Count(); ++k) {
-            values.push_back(surface.YValues()[k]);
-        }
-        return values;
-    };
-    const std::vector<double> surfaceBefore = surfaceValues();
-    const std::string configuration = ReadWholeFile(folder / "nivaro.ini");
-
+    ShowBothPages();
+    const ShownResults before = Shown();
     Find<QLineEdit>("nxField")->setText("3000");
     Find<QLineEdit>("nzField")->setText("3000");
     Find<QLineEdit>("slitsField")->setText("100");
@@ -449,16 +476,35 @@ TEST_F(MainWindowTest, TheWindowAnswersWhileItComputesAndACancelChangesNothing)
     });
     Apply();
     EXPECT_TRUE(answered);
-    EXPECT_FALSE(window->Busy());
     EXPECT_EQ(window->DensityChart().View3DOptions().Rotation(), 33);
-    EXPECT_EQ(state.grid.nx, 300);
-    EXPECT_EQ(state.densityField.Data(), density);
-    EXPECT_EQ(state.carpetRed.Data(), plane);
-    EXPECT_EQ(carpet->Picture().cacheKey(), picture);
-    EXPECT_EQ(surfaceValues(), surfaceBefore);
-    EXPECT_EQ(ReadWholeFile(folder / "nivaro.ini"), configuration);
-    EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("Cancelled after "));
-    EXPECT_FALSE(Find<QWidget>("progressView")->isVisible());
+    ExpectNothingChanged(before);
+}
+
+// On the 2D page an Apply computes the density, the carpet and its sampled
+// ensemble before it shows any of them: a cancel after the density changes
+// nothing either.
+TEST_F(CancelTest, ACancelAfterTheDensityOfA2DApplyChangesNothing)
+{
+    ShowBothPages();
+    const ShownResults before = Shown();
+    Find<QLineEdit>("slitsField")->setText("5");
+    Find<QComboBox>("startModeBox")->setCurrentIndex(1);
+    Find<QLineEdit>("ensembleSizeField")->setText("100000");
+    // The density reports as "Loading...  N%", the carpet and the ensemble
+    // after it as "Loading... N%".
+    QTimer watcher;
+    watcher.setInterval(1);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        static const QRegularExpression afterDensity(QStringLiteral("^Loading\\.\\.\\. \\d+%$"));
+        if (afterDensity.match(Find<QLabel>("progressCaption")->text()).hasMatch()) {
+            watcher.stop();
+            QTest::keyClick(window.get(), Qt::Key_Escape);
+        }
+    });
+    watcher.start();
+    Apply();
+    EXPECT_FALSE(watcher.isActive()) << "cancelled after the density";
+    ExpectNothingChanged(before);
 }
 
 // Cancel and Esc stop the computation as closing does, but the window stays

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/CarpetPass.h"
+#include "engine/DerivedResults.h"
+#include "engine/SimulationState.h"
+#include "engine/SurfaceData.h"
+
+namespace nivaro {
+
+class ComputationRunner;
+class ProgressSink;
+
+// What the 2D page asks of a computation.
+struct CarpetRequest {
+    CarpetOptions options;  // its trajectories off where the sampled paths replace them
+    EnsembleChoices ensemble;
+    bool quantumPotential = false;  // Q is computed for the carpet
+};
+
+// Builds new results off the window's thread, each step into a document or
+// results of its own that the window takes only when every step it asked
+// for is complete. Each step returns false when it was stopped (by Cancel,
+// Esc or closing the window); what it built is then to be dropped.
+class ResultBuilder {
+public:
+    ResultBuilder(ComputationRunner& runner, ProgressSink& progress);
+
+    // The density of next, and the surface the 3D page shows of it.
+    bool Density(SimulationState& next, bool surfaceTrajectories, DensitySurface& surface);
+    // The carpet of source's density drawn into the planes of `planes`, with
+    // the sampled ensemble and Q of source into derived as the request asks;
+    // source and planes may be one document.
+    bool Carpet(const SimulationState& source, SimulationState& planes, const CarpetRequest& request,
+                DerivedResults& derived);
+    // Q of source, when derived has none yet.
+    bool QuantumPotential(const SimulationState& source, DerivedResults& derived, SimulationState* document = nullptr);
+
+private:
+    bool Run(const std::function<void(ProgressSink&)>& work, SimulationState* document);
+
+    ComputationRunner& runner_;
+    ProgressSink& progress_;
+};
+
+}  // namespace nivaro
