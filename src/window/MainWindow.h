@@ -20,6 +20,8 @@
 #include "window/ParameterPanel.h"
 #include "window/ResultBuilder.h"
 #include "window/ResultExports.h"
+#include "window/ResultReadouts.h"
+#include "window/SurfaceContent.h"
 #include "window/QuantumPotentialMap.h"
 
 class QAction;
@@ -133,8 +135,8 @@ private:
     // The surface the 3D page asks for: the density (prepared with its
     // computation, or here), or Q when it is chosen.
     void ShowDensitySurface(std::optional<DensitySurface> prepared = std::nullopt);
-    void ShowQuantumPotentialSurface();
-    void ShowSpectrumSurface();
+    // F11's view: the spectrum of psi on the surface and the 2D page.
+    void ShowSpectrum();
     // Q on the grid of the last computation, computed on first use; false
     // when that computation was cancelled.
     bool EnsureQuantumPotential();
@@ -142,6 +144,8 @@ private:
     void ShowHistogram();
     // The colour bar of the view shown: the surface's palette or Q's colours.
     void UpdateColourBar();
+    // The surface's content or labels changed: the chart is fitted anew.
+    void SurfaceChanged();
     // The axis labels in nanometres (1/nm for the spectrum) or in grid blocks,
     // as the View menu says, the colour bar and the fit of the surface.
     void RelabelAxes();
@@ -159,9 +163,6 @@ private:
 
     void HoverSurface(NearestCellTool& tool);
     void HoverCarpet(QPoint pixel);
-    void HoverSpectrumPicture(QPoint pixel);
-    // ", Q = ... eV" for a grid point when that view is on, else nothing.
-    QString QuantumPotentialReadout(bool shown, int row, int column) const;
     void ClickCarpet(QPoint pixel);
 
     SimulationState& state_;
@@ -182,6 +183,8 @@ private:
     std::vector<std::string> densityLegend_;
     // Q, the sampled ensemble and the spectrum of the results shown.
     DerivedResults derived_;
+    SurfaceContent surface_{mainChart_, state_, derived_};
+    const ResultReadouts readouts_{state_, derived_};
     std::unique_ptr<HistogramPlot> histogramPlot_;
     // Start rows clicked on the carpet since the last Apply, with their colours.
     std::vector<std::pair<int, Rgb>> recolouredTrajectories_;
