@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "CarpetContent.h"
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ColourBar.h"
@@ -51,6 +52,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     controlPanel_ = Named(new ParameterPanel(state_.scaleX, state_.scaleZ, state_.scaleP, this), "controlPanel");
     runner_ = std::make_unique<ComputationRunner>(*this, *controlPanel_, *statusLine_, *progressView_, state_);
     builder_ = std::make_unique<ResultBuilder>(*runner_, *progressView_);
+    carpet_ = std::make_unique<CarpetContent>(*this, *carpetView_, *statusLine_, *runner_, *progressView_, state_, derived_);
     exports_ = std::make_unique<ResultExports>(
         ResultExports::Sources{chart_, *chartView_, *carpetView_, state_, computedTexts_, *antialiasingAction_}, *runner_,
         *progressView_, dialogs_, QString());

@@ -36,7 +36,7 @@ namespace nivaro {
 class CarpetView;
 class ChartHost;
 class ColourBar;
-class HistogramPlot;
+class CarpetContent;
 class ProgressView;
 class UserDialogs;
 
@@ -114,13 +114,9 @@ private:
     bool ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet);
     void WriteBackAndEchoConfiguration();
     void RenderCarpetImage();
-    // "out.bmp" in the current folder; the reason when it could not be written.
-    std::optional<QString> WriteImageFile() const;
-    void ShowCarpetPicture();
-    void ShowCarpetPicture(QImage picture);
     // Writes "out.bmp" and composes the picture off the window's thread, then
-    // shows it; a failed write is told in the status line.
-    void SaveAndShowCarpetPicture(BusyStatus status);
+    // shows it with its colour bar.
+    void SaveAndShowCarpetPicture();
     // The picture and the histogram of carpet results just taken.
     void ShowCarpetResults();
 
@@ -141,7 +137,6 @@ private:
     // when that computation was cancelled.
     bool EnsureQuantumPotential();
     void PickHistogramColumn(int column);
-    void ShowHistogram();
     // The colour bar of the view shown: the surface's palette or Q's colours.
     void UpdateColourBar();
     // The surface's content or labels changed: the chart is fitted anew.
@@ -185,9 +180,6 @@ private:
     DerivedResults derived_;
     SurfaceContent surface_{mainChart_, state_, derived_};
     const ResultReadouts readouts_{state_, derived_};
-    std::unique_ptr<HistogramPlot> histogramPlot_;
-    // Start rows clicked on the carpet since the last Apply, with their colours.
-    std::vector<std::pair<int, Rgb>> recolouredTrajectories_;
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
     ViewMode view_ = ViewMode::Chart;
 
@@ -197,6 +189,7 @@ private:
     ProgressView* progressView_ = nullptr;
     std::unique_ptr<ComputationRunner> runner_;
     std::unique_ptr<ResultBuilder> builder_;
+    std::unique_ptr<CarpetContent> carpet_;
     std::unique_ptr<ResultExports> exports_;
     ColourBar* colourBar_ = nullptr;
     CarpetView* carpetView_ = nullptr;

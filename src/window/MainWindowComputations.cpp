@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 
+#include "CarpetContent.h"
 #include "CarpetView.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
@@ -158,7 +159,7 @@ bool MainWindow::ComputeAndShow(SimulationState& next, const std::optional<Carpe
         derived_.Swap(derived);
         WriteBackAndEchoConfiguration();
         computedTexts_ = controlPanel_->Texts();
-        recolouredTrajectories_.clear();
+        carpet_->ForgetRecoloured();
         ShowDensitySurface(std::move(surface));
         if (!carpet) {
             carpetView_->Clear();
@@ -237,11 +238,8 @@ void MainWindow::RenderCarpetImage()
         if (derived.HasQuantumPotential()) {
             derived_.TakeQuantumPotential(derived.quantumPotential);
         }
-        // Clicked trajectories keep their colour until the next Apply.
         if (request->options.showTrajectories) {
-            for (const auto& [startRow, colour] : recolouredTrajectories_) {
-                RepaintTrajectory(state_, startRow, colour);
-            }
+            carpet_->RepaintRecoloured();
         }
     }
     ShowCarpetResults();
@@ -252,26 +250,14 @@ void MainWindow::RenderCarpetImage()
 // histogram's note take the status line.
 void MainWindow::ShowCarpetResults()
 {
-    SaveAndShowCarpetPicture(BusyStatus::Untouched);
-    ShowHistogram();
+    SaveAndShowCarpetPicture();
+    carpet_->ShowHistogram();
 }
 
-void MainWindow::SaveAndShowCarpetPicture(BusyStatus status)
+void MainWindow::SaveAndShowCarpetPicture()
 {
-    const bool quantumPotential = controlPanel_->ShowsQuantumPotentialCarpet();
-    QImage picture;
-    std::optional<QString> failure;
-    {
-        const BusyState busy(*runner_, status);
-        runner_->Run(*progressView_, [&](ProgressSink&) {
-            failure = WriteImageFile();
-            picture = ComposeCarpetPicture(state_, derived_, quantumPotential);
-        });
-    }
-    if (failure) {
-        statusLine_->setText(*failure);
-    }
-    ShowCarpetPicture(std::move(picture));
+    carpet_->SaveAndShow(controlPanel_->ShowsQuantumPotentialCarpet());
+    UpdateColourBar();
 }
 
 bool MainWindow::EnsureQuantumPotential()
@@ -283,62 +269,11 @@ bool MainWindow::EnsureQuantumPotential()
     return builder_->QuantumPotential(state_, derived_);
 }
 
-std::optional<QString> MainWindow::WriteImageFile() const
-{
-    try {
-        AtomicFile image(kImageFileName, true);
-        WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
-        image.Commit();
-        return std::nullopt;
-    } catch (const FileError& error) {
-        return QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what()));
-    }
-}
-
-void MainWindow::ShowCarpetPicture()
-{
-    ShowCarpetPicture(ComposeCarpetPicture(state_, derived_, controlPanel_->ShowsQuantumPotentialCarpet()));
-}
-
-void MainWindow::ShowCarpetPicture(QImage picture)
-{
-    carpetView_->ShowPicture(std::move(picture));
-    const SimulationParameters& p = state_.parameters;
-    carpetView_->SetAxes({RowPosition(state_, 0) * 1e9, state_.grid.dx / state_.scaleX.Factor() * 1e9,
-                          ColumnPosition(state_, 0) * 1e9, state_.grid.dz / state_.scaleZ.Factor() * 1e9,
-                          Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9),
-                          Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9)});
-    UpdateColourBar();
-}
-
-void MainWindow::ShowHistogram()
-{
-    if (!derived_.ensemble) {
-        if (histogramPlot_) {
-            histogramPlot_->hide();
-        }
-        return;
-    }
-    const int column = derived_.ensembleChoices.histogramColumn.value_or(state_.grid.nz - 1);
-    const EnsembleHistogram histogram = HistogramAt(state_, derived_.ensemble->paths, column, derived_.ensembleChoices.bins);
-    if (!histogramPlot_) {
-        histogramPlot_ = std::make_unique<HistogramPlot>(this);
-        histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
-        // Over the lower right of the carpet, clear of the panel.
-        const QPoint corner = carpetView_->mapToGlobal(QPoint(carpetView_->width(), carpetView_->height()));
-        histogramPlot_->move(corner - QPoint(histogramPlot_->width() + 16, histogramPlot_->height() + 48));
-    }
-    histogramPlot_->ShowHistogram(histogram, state_.parameters.d);
-    histogramPlot_->show();
-    statusLine_->setText(histogramPlot_->Note());
-}
-
 void MainWindow::PickHistogramColumn(int column)
 {
     controlPanel_->SetHistogramColumn(column);
-    derived_.ensembleChoices.histogramColumn = column;
     try {
-        ShowHistogram();
+        carpet_->PickHistogramColumn(column);
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }

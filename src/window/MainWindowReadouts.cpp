@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include "CarpetContent.h"
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ColourBar.h"
@@ -41,21 +42,10 @@ void MainWindow::HoverCarpet(QPoint pixel)
 
 void MainWindow::ClickCarpet(QPoint pixel)
 {
-    const int x = pixel.x();
-    const int y = pixel.y();
-    if (Busy() || spectrumShown_ || y < 0 || y >= state_.trajectoryStartGrid.Rows() || x < 0 ||
-        x >= state_.trajectoryStartGrid.Cols()) {
-        return;
+    if (!Busy() && !spectrumShown_ && carpet_->Recolour(pixel, controlPanel_->HighlightColour())) {
+        SaveAndShowCarpetPicture();
+        ShowViewOfPage();
     }
-    const int startRow = static_cast<int>(state_.trajectoryStartGrid[y][x]);
-    if (startRow == 0) {
-        return;
-    }
-    const Rgb colour = controlPanel_->HighlightColour();
-    RepaintTrajectory(state_, startRow, colour);
-    recolouredTrajectories_.push_back({startRow, colour});
-    SaveAndShowCarpetPicture(BusyStatus::Untouched);
-    ShowViewOfPage();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
@@ -75,7 +65,8 @@ void MainWindow::ToggleSpectrum()
     if (spectrumShown_) {
         ShowDensitySurface();
         if (carpetBeforeSpectrum_) {
-            ShowCarpetPicture();
+            carpet_->Show(controlPanel_->ShowsQuantumPotentialCarpet());
+            UpdateColourBar();
         } else {
             carpetView_->Clear();
             ShowViewOfPage();  // draws the carpet when the 2D page is shown

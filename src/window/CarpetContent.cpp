@@ -1,0 +1,128 @@
+#include "CarpetContent.h"
+
+#include <QLabel>
+
+#include "CarpetPicture.h"
+#include "CarpetView.h"
+#include "HistogramPlot.h"
+#include "ProgressView.h"
+#include "WindowTexts.h"
+#include "carpet/BmpWriter.h"
+#include "engine/CarpetPass.h"
+#include "engine/DensityGrid.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
+
+namespace nivaro {
+
+CarpetContent::CarpetContent(QWidget& window, CarpetView& view, QLabel& statusLine, ComputationRunner& runner,
+                             ProgressView& progress, SimulationState& state, DerivedResults& derived)
+    : window_(window),
+      view_(view),
+      statusLine_(statusLine),
+      runner_(runner),
+      progress_(progress),
+      state_(state),
+      derived_(derived)
+{
+}
+
+CarpetContent::~CarpetContent() = default;
+
+void CarpetContent::SaveAndShow(bool quantumPotential)
+{
+    QImage picture;
+    std::optional<QString> failure;
+    {
+        const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Untouched);
+        runner_.Run(progress_, [&](ProgressSink&) {
+            failure = WriteImageFile();
+            picture = ComposeCarpetPicture(state_, derived_, quantumPotential);
+        });
+    }
+    if (failure) {
+        statusLine_.setText(*failure);
+    }
+    ShowPicture(std::move(picture));
+}
+
+void CarpetContent::Show(bool quantumPotential)
+{
+    ShowPicture(ComposeCarpetPicture(state_, derived_, quantumPotential));
+}
+
+void CarpetContent::ShowPicture(QImage picture)
+{
+    view_.ShowPicture(std::move(picture));
+    const SimulationParameters& p = state_.parameters;
+    view_.SetAxes({RowPosition(state_, 0) * 1e9, state_.grid.dx / state_.scaleX.Factor() * 1e9,
+                   ColumnPosition(state_, 0) * 1e9, state_.grid.dz / state_.scaleZ.Factor() * 1e9,
+                   Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9), Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9)});
+}
+
+std::optional<QString> CarpetContent::WriteImageFile() const
+{
+    try {
+        AtomicFile image(kImageFileName, true);
+        WriteBitmap(image.Stream(), state_.carpetRed, state_.carpetGreen, state_.carpetBlue);
+        image.Commit();
+        return std::nullopt;
+    } catch (const FileError& error) {
+        return QStringLiteral("The carpet could not be saved as %1").arg(QString::fromUtf8(error.what()));
+    }
+}
+
+void CarpetContent::ShowHistogram()
+{
+    if (!derived_.ensemble) {
+        if (histogramPlot_) {
+            histogramPlot_->hide();
+        }
+        return;
+    }
+    const EnsembleChoices& choices = derived_.ensembleChoices;
+    const int column = choices.histogramColumn.value_or(state_.grid.nz - 1);
+    const EnsembleHistogram histogram = HistogramAt(state_, derived_.ensemble->paths, column, choices.bins);
+    if (!histogramPlot_) {
+        histogramPlot_ = std::make_unique<HistogramPlot>(&window_);
+        histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
+        // Over the lower right of the carpet, clear of the panel.
+        const QPoint corner = view_.mapToGlobal(QPoint(view_.width(), view_.height()));
+        histogramPlot_->move(corner - QPoint(histogramPlot_->width() + 16, histogramPlot_->height() + 48));
+    }
+    histogramPlot_->ShowHistogram(histogram, state_.parameters.d);
+    histogramPlot_->show();
+    statusLine_.setText(histogramPlot_->Note());
+}
+
+void CarpetContent::PickHistogramColumn(int column)
+{
+    derived_.ensembleChoices.histogramColumn = column;
+    ShowHistogram();
+}
+
+bool CarpetContent::Recolour(QPoint pixel, Rgb colour)
+{
+    const RealMatrixT& starts = state_.trajectoryStartGrid;
+    const int x = pixel.x();
+    const int y = pixel.y();
+    if (y < 0 || y >= starts.Rows() || x < 0 || x >= starts.Cols()) {
+        return false;
+    }
+    const int startRow = static_cast<int>(starts[y][x]);
+    if (startRow == 0) {
+        return false;
+    }
+    RepaintTrajectory(state_, startRow, colour);
+    recoloured_.push_back({startRow, colour});
+    return true;
+}
+
+void CarpetContent::RepaintRecoloured()
+{
+    for (const auto& [startRow, colour] : recoloured_) {
+        RepaintTrajectory(state_, startRow, colour);
+    }
+}
+
+}  // namespace nivaro

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "engine/DerivedResults.h"
+#include "engine/SimulationState.h"
+#include "platform/Rgb.h"
+#include "window/ComputationRunner.h"
+
+class QLabel;
+class QWidget;
+
+namespace nivaro {
+
+class CarpetView;
+class HistogramPlot;
+class ProgressView;
+
+// What the 2D page shows of the results: the carpet's picture (or Q) with
+// the sampled paths and its axes, the paths' histogram, the trajectories
+// recoloured by clicks, and "out.bmp" written beside it.
+class CarpetContent {
+public:
+    CarpetContent(QWidget& window, CarpetView& view, QLabel& statusLine, ComputationRunner& runner, ProgressView& progress,
+                  SimulationState& state, DerivedResults& derived);
+    ~CarpetContent();
+    CarpetContent(const CarpetContent&) = delete;
+    CarpetContent& operator=(const CarpetContent&) = delete;
+
+    // Writes "out.bmp" and composes the picture off the window's thread,
+    // then shows it; the status line keeps what it says, unless the write
+    // failed.
+    void SaveAndShow(bool quantumPotential);
+    // Composes the picture of the results here and shows it.
+    void Show(bool quantumPotential);
+    // The histogram of the sampled paths, hidden without them; its note
+    // goes to the status line.
+    void ShowHistogram();
+    void PickHistogramColumn(int column);
+
+    // The trajectory that starts at the clicked pixel in the colour given;
+    // false where none starts.
+    bool Recolour(QPoint pixel, Rgb colour);
+    // Clicked trajectories keep their colour over new carpets until the
+    // density changes.
+    void RepaintRecoloured();
+    void ForgetRecoloured() { recoloured_.clear(); }
+
+private:
+    void ShowPicture(QImage picture);
+    // "out.bmp" in the current folder; the reason when it could not be written.
+    std::optional<QString> WriteImageFile() const;
+
+    QWidget& window_;
+    CarpetView& view_;
+    QLabel& statusLine_;
+    ComputationRunner& runner_;
+    ProgressView& progress_;
+    SimulationState& state_;
+    DerivedResults& derived_;
+    std::unique_ptr<HistogramPlot> histogramPlot_;
+    std::vector<std::pair<int, Rgb>> recoloured_;  // start rows with their colours
+};
+
+}  // namespace nivaro
