@@ -22,6 +22,7 @@
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
+#include "WindowMenus.h"
 #include "WindowTexts.h"
 #include "configuration/Configuration.h"
 #include "platform/FileError.h"
@@ -54,8 +55,9 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     builder_ = std::make_unique<ResultBuilder>(*runner_, *progressView_);
     carpet_ = std::make_unique<CarpetContent>(*this, *carpetView_, *statusLine_, *runner_, *progressView_, state_, derived_);
     exports_ = std::make_unique<ResultExports>(
-        ResultExports::Sources{chart_, *chartView_, *carpetView_, state_, computedTexts_, *antialiasingAction_}, *runner_,
-        *progressView_, dialogs_, QString());
+        ResultExports::Sources{chart_, *chartView_, *carpetView_, state_, computedTexts_}, *runner_, *progressView_,
+        dialogs_, QString());
+    menus_ = std::make_unique<WindowMenus>(*this, *menuBar_, *exports_);
     ArrangeWindow();
 
     delayedApplyTimer_ = Named(new QTimer(this), "delayedApplyTimer");
@@ -66,6 +68,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     chart_.AddTool(rotateTool_);
     SetView(ViewMode::Chart);
     ConnectHandlers();
+    ConnectMenus();
 }
 
 MainWindow::~MainWindow() = default;
@@ -88,11 +91,7 @@ void MainWindow::BuildViews()
     Named(chartView_.get(), "chartView");
     chartView_->setContextMenuPolicy(Qt::CustomContextMenu);
     colourBar_ = Named(new ColourBar(this), "colourBar");
-    chartMenu_ = Named(new QMenu(this), "chartMenu");
-
-    carpetMenu_ = Named(new QMenu(this), "carpetMenu");
     menuBar_ = Named(new QMenuBar(this), "menuBar");
-    BuildMenus();
     carpetView_ = Named(new CarpetView(this), "carpetView");
 }
 
@@ -152,9 +151,9 @@ void MainWindow::ConnectHandlers()
         }
     });
     connect(chartView_.get(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { chartMenu_->popup(chartView_->mapToGlobal(at)); });
+            [this](const QPoint& at) { menus_->ChartMenu().popup(chartView_->mapToGlobal(at)); });
     connect(carpetView_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { carpetMenu_->popup(carpetView_->mapToGlobal(at)); });
+            [this](const QPoint& at) { menus_->CarpetMenu().popup(carpetView_->mapToGlobal(at)); });
 }
 
 bool MainWindow::Start(const QString& exeDirectory)
@@ -256,11 +255,11 @@ void MainWindow::ShowSession(const WindowSession& session)
     ViewOptions3D& view = chart_.View3DOptions();
     view.SetRotation(session.rotation);
     view.SetElevation(session.elevation);
-    viewLegendAction_->setChecked(session.legend);
+    menus_->Legend().setChecked(session.legend);
     SetLegendVisibility();
-    nanometreLabelsAction_->setChecked(session.nanometreLabels);
-    findChild<QAction*>(QStringLiteral("blockLabelsAction"))->setChecked(!session.nanometreLabels);
-    antialiasingAction_->setChecked(session.antialiasing);
+    menus_->NanometreLabels().setChecked(session.nanometreLabels);
+    menus_->BlockLabels().setChecked(!session.nanometreLabels);
+    menus_->Antialiasing().setChecked(session.antialiasing);
     SetAntialiasing();
     if (!session.saveFolder.empty() && QFileInfo(Text(session.saveFolder)).isDir()) {
         exports_->SetSaveFolder(Text(session.saveFolder));
@@ -287,9 +286,9 @@ void MainWindow::SaveSession() const
     const ViewOptions3D& view = chart_.View3DOptions();
     session.rotation = view.Rotation();
     session.elevation = view.Elevation();
-    session.legend = viewLegendAction_->isChecked();
-    session.nanometreLabels = nanometreLabelsAction_->isChecked();
-    session.antialiasing = antialiasingAction_->isChecked();
+    session.legend = menus_->Legend().isChecked();
+    session.nanometreLabels = menus_->NanometreLabels().isChecked();
+    session.antialiasing = menus_->Antialiasing().isChecked();
     session.saveFolder = exports_->SaveFolder().toStdString();
     const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
     try {

@@ -39,6 +39,7 @@ class ColourBar;
 class CarpetContent;
 class ProgressView;
 class UserDialogs;
+class WindowMenus;
 
 enum class ViewMode { Chart, Image };
 
@@ -120,10 +121,7 @@ private:
     // The picture and the histogram of carpet results just taken.
     void ShowCarpetResults();
 
-    void BuildMenus();
-    void BuildMenuBar();
-    template <typename Handler>
-    QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler);
+    void ConnectMenus();
     // The picture of the view shown: the chart, or the carpet on the 2D page.
     void SaveView();
     void CopyView();
@@ -195,15 +193,7 @@ private:
     CarpetView* carpetView_ = nullptr;
     QTimer* delayedApplyTimer_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
-    QAction* exportRunAction_ = nullptr;
-    QAction* spectrumAction_ = nullptr;
-    QAction* nanometreLabelsAction_ = nullptr;
-    QAction* antialiasingAction_ = nullptr;
-    QMenu* chartMenu_ = nullptr;
-    QMenu* carpetMenu_ = nullptr;
-    QAction* viewLegendAction_ = nullptr;
-    QAction* clearDataFileAction_ = nullptr;
-    QAction* addToDataFileAction_ = nullptr;
+    std::unique_ptr<WindowMenus> menus_;
 };
 
 }  // namespace nivaro

@@ -8,6 +8,7 @@
 #include "ChartHost.h"
 #include "ColourBar.h"
 #include "ParameterPanel.h"
+#include "WindowMenus.h"
 #include "engine/CarpetPass.h"
 #include "engine/SpectrumTransform.h"
 #include "window/SpectrumPicture.h"
@@ -59,7 +60,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 void MainWindow::ToggleSpectrum()
 {
     if (Busy()) {
-        spectrumAction_->setChecked(spectrumShown_);
+        menus_->Spectrum().setChecked(spectrumShown_);
         return;
     }
     if (spectrumShown_) {
@@ -80,7 +81,7 @@ void MainWindow::ToggleSpectrum()
 void MainWindow::ShowDensitySurface(std::optional<DensitySurface> prepared)
 {
     spectrumShown_ = false;
-    spectrumAction_->setChecked(false);
+    menus_->Spectrum().setChecked(false);
     derived_.spectrum.Reshape(0, 0);
     if (controlPanel_->ShowsQuantumPotentialSurface() && EnsureQuantumPotential()) {
         surface_.ShowQuantumPotential(densityLegend_);
@@ -113,7 +114,7 @@ void MainWindow::ShowSpectrum()
 {
     SpectrumOfPsi(state_, derived_.spectrum);
     spectrumShown_ = true;
-    spectrumAction_->setChecked(true);
+    menus_->Spectrum().setChecked(true);
     surface_.ShowSpectrum(densityLegend_);
     SurfaceChanged();
     carpetView_->ShowPicture(SpectrumPicture(derived_.spectrum));
@@ -125,7 +126,7 @@ void MainWindow::ShowSpectrum()
 
 void MainWindow::RelabelAxes()
 {
-    surface_.Relabel(nanometreLabelsAction_->isChecked());
+    surface_.Relabel(menus_->NanometreLabels().isChecked());
     SurfaceChanged();
 }
 

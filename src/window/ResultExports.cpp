@@ -48,7 +48,7 @@ ResultExports::ResultExports(Sources sources, ComputationRunner& runner, Progres
 
 ChartPictureStyle ResultExports::PictureStyle(int scale) const
 {
-    return {scale, sources_.antialiasing.isChecked(), true};
+    return {scale, antialiasing_, true};
 }
 
 void ResultExports::SaveWithDialog(const char* suffix, const char* filter,

@@ -8,7 +8,6 @@
 #include "chart/export/ChartExport.h"
 #include "configuration/PanelTexts.h"
 
-class QAction;
 class QWidget;
 
 namespace nivaro {
@@ -36,7 +35,6 @@ public:
         const CarpetView& carpetView;
         const SimulationState& shown;
         const PanelTexts& computedTexts;  // the panel as the results were computed with it
-        const QAction& antialiasing;
     };
 
     ResultExports(Sources sources, ComputationRunner& runner, ProgressView& progress, UserDialogs& dialogs,
@@ -44,6 +42,8 @@ public:
 
     const QString& SaveFolder() const { return saveFolder_; }
     void SetSaveFolder(const QString& folder) { saveFolder_ = folder; }
+    // Pictures are drawn smoothed as the views are.
+    void SetAntialiasing(bool on) { antialiasing_ = on; }
     // Laid out for the picture, as the screen shows it at any display scale.
     ChartPictureStyle PictureStyle(int scale) const;
 
@@ -72,6 +72,7 @@ private:
     ProgressView& progress_;
     UserDialogs& dialogs_;
     QString saveFolder_;
+    bool antialiasing_ = false;
 };
 
 }  // namespace nivaro
