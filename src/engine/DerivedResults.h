@@ -46,6 +46,18 @@ struct DerivedResults {
         std::swap(ensembleChoices, other.ensembleChoices);
     }
 
+    // What a carpet computation over the same density adds: the ensemble
+    // with its choices, and Q when it computed it.
+    void TakeCarpetPart(DerivedResults& computed) noexcept
+    {
+        std::swap(ensemble, computed.ensemble);
+        std::swap(ensembleChoices, computed.ensembleChoices);
+        if (computed.HasQuantumPotential()) {
+            quantumPotential.Swap(computed.quantumPotential);
+            std::swap(quantumPotentialRange, computed.quantumPotentialRange);
+        }
+    }
+
     bool HasQuantumPotential() const { return quantumPotentialRange.has_value(); }
     // Q of a computation that completed, with its clip range.
     void TakeQuantumPotential(RealMatrixT& q)

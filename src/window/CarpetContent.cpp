@@ -46,6 +46,16 @@ void CarpetContent::SaveAndShow(bool quantumPotential)
     ShowPicture(std::move(picture));
 }
 
+bool CarpetContent::HasPicture() const
+{
+    return view_.HasPicture();
+}
+
+void CarpetContent::Clear()
+{
+    view_.Clear();
+}
+
 void CarpetContent::Show(bool quantumPotential)
 {
     ShowPicture(ComposeCarpetPicture(state_, derived_, quantumPotential));

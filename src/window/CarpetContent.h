@@ -36,6 +36,9 @@ public:
     // then shows it; the status line keeps what it says, unless the write
     // failed.
     void SaveAndShow(bool quantumPotential);
+    bool HasPicture() const;
+    // No picture: the next look at the 2D page draws the carpet anew.
+    void Clear();
     // Composes the picture of the results here and shows it.
     void Show(bool quantumPotential);
     // The histogram of the sampled paths, hidden without them; its note

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,11 +15,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "CarpetContent.h"
+#include "ComputationRunner.h"
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ColourBar.h"
-#include "HistogramPlot.h"
+#include "ResultComputations.h"
+#include "ResultExports.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
@@ -52,12 +54,16 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     BuildViews();
     controlPanel_ = Named(new ParameterPanel(state_.scaleX, state_.scaleZ, state_.scaleP, this), "controlPanel");
     runner_ = std::make_unique<ComputationRunner>(*this, *controlPanel_, *statusLine_, *progressView_, state_);
-    builder_ = std::make_unique<ResultBuilder>(*runner_, *progressView_);
-    carpet_ = std::make_unique<CarpetContent>(*this, *carpetView_, *statusLine_, *runner_, *progressView_, state_, derived_);
     exports_ = std::make_unique<ResultExports>(
         ResultExports::Sources{chart_, *chartView_, *carpetView_, state_, computedTexts_}, *runner_, *progressView_,
         dialogs_, QString());
     menus_ = std::make_unique<WindowMenus>(*this, *menuBar_, *exports_);
+    views_ = std::make_unique<ResultViews>(
+        *this, ResultViews::Widgets{mainChart_, *chartView_, *colourBar_, *carpetView_, *statusLine_}, *controlPanel_,
+        *menus_, *runner_, *progressView_, state_, derived_);
+    computations_ = std::make_unique<ResultComputations>(ResultComputations::Shown{state_, derived_, computedTexts_},
+                                                         *controlPanel_, dialogs_, *runner_, *progressView_, *views_,
+                                                         *statusLine_);
     ArrangeWindow();
 
     delayedApplyTimer_ = Named(new QTimer(this), "delayedApplyTimer");
@@ -66,7 +72,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     rotateTool_.PenColor = RgbColor(255, 255, 255);
     rotateTool_.ScheduleTick = [this] { QTimer::singleShot(1, this, [this] { rotateTool_.TimerTick(chart_); }); };
     chart_.AddTool(rotateTool_);
-    SetView(ViewMode::Chart);
+    views_->SetView(ViewMode::Chart);
     ConnectHandlers();
     ConnectMenus();
 }
@@ -93,6 +99,11 @@ void MainWindow::BuildViews()
     colourBar_ = Named(new ColourBar(this), "colourBar");
     menuBar_ = Named(new QMenuBar(this), "menuBar");
     carpetView_ = Named(new CarpetView(this), "carpetView");
+}
+
+bool MainWindow::Busy() const
+{
+    return runner_->Busy();
 }
 
 void MainWindow::ArrangeWindow()
@@ -142,12 +153,12 @@ void MainWindow::ConnectHandlers()
     connect(controlPanel_, &ParameterPanel::refused, this, [this](const QString& message) { dialogs_.ShowError(message); });
     connect(progressView_, &ProgressView::cancelRequested, this, &MainWindow::CancelComputation);
     connect(delayedApplyTimer_, &QTimer::timeout, this, &MainWindow::RunDelayedApply);
-    connect(carpetView_, &CarpetView::hovered, this, &MainWindow::HoverCarpet);
+    connect(carpetView_, &CarpetView::hovered, this, [this](QPoint pixel) { views_->HoverCarpet(pixel); });
     connect(carpetView_, &CarpetView::clicked, this, &MainWindow::ClickCarpet);
     connect(carpetView_, &CarpetView::columnPicked, this, &MainWindow::PickHistogramColumn);
     connect(controlPanel_, &ParameterPanel::surfaceContentChosen, this, [this] {
-        if (!Busy() && !spectrumShown_) {
-            ShowDensitySurface();
+        if (!Busy() && !views_->SpectrumShown()) {
+            views_->ShowDensitySurface();
         }
     });
     connect(chartView_.get(), &QWidget::customContextMenuRequested, this,
@@ -160,11 +171,12 @@ bool MainWindow::Start(const QString& exeDirectory)
 {
     exeDirectory_ = exeDirectory.endsWith(QLatin1Char('/')) ? exeDirectory : exeDirectory + QLatin1Char('/');
     exports_->SetSaveFolder(exeDirectory_);
-    nearestTool_.SetSeries(&densitySurface_);
-    nearestTool_.OnSelectCell = [this](NearestCellTool& tool) { HoverSurface(tool); };
+    nearestTool_.SetSeries(&mainChart_.Surface());
+    nearestTool_.OnSelectCell = [this](NearestCellTool& tool) { views_->HoverSurface(tool); };
     chart_.AddTool(nearestTool_);
 
-    const std::string configurationPath = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
+    const std::string configurationPath = ConfigurationPath();
+    computations_->SetConfigurationPath(configurationPath);
     IniFile configuration;
     try {
         configuration = IniFile::Load(configurationPath);
@@ -208,26 +220,61 @@ bool MainWindow::Start(const QString& exeDirectory)
     return true;
 }
 
-void MainWindow::SetView(ViewMode mode)
+std::string MainWindow::ConfigurationPath() const
 {
-    view_ = mode;
-    chartView_->setVisible(mode == ViewMode::Chart);
-    UpdateColourBar();
-    carpetView_->setVisible(mode == ViewMode::Image);
+    return (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
 }
 
-void MainWindow::SetViewOfPage()
+void MainWindow::ApplyParameters()
 {
-    SetView(controlPanel_->CurrentPage() == ParameterPanel::Page::Surface ? ViewMode::Chart : ViewMode::Image);
+    if (Busy() || !controlPanel_->ApplyButton()->isEnabled()) {
+        return;
+    }
+    delayedApplyTimer_->stop();  // this Apply serves a pending delayed one
+    computations_->ApplyParameters();
+}
+
+void MainWindow::ApplyCarpet()
+{
+    computations_->ApplyCarpet();
 }
 
 void MainWindow::ShowViewOfPage()
 {
-    SetViewOfPage();
-    if (controlPanel_->CurrentPage() == ParameterPanel::Page::Carpet && controlPanel_->CarpetApplyButton()->isEnabled() &&
-        !carpetView_->HasPicture()) {
-        ApplyCarpet();
+    computations_->ShowViewOfPage();
+}
+
+void MainWindow::ToggleSpectrum()
+{
+    if (Busy()) {
+        menus_->Spectrum().setChecked(views_->SpectrumShown());
+    } else if (views_->ToggleSpectrum()) {
+        ShowViewOfPage();  // draws the carpet when the 2D page is shown
     }
+}
+
+void MainWindow::PickHistogramColumn(int column)
+{
+    try {
+        views_->PickHistogramColumn(column);
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+void MainWindow::ClickCarpet(QPoint pixel)
+{
+    if (!Busy() && views_->ClickCarpet(pixel)) {
+        ShowViewOfPage();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        CancelComputation();
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::ArmDelayedApply()
@@ -290,7 +337,7 @@ void MainWindow::SaveSession() const
     session.nanometreLabels = menus_->NanometreLabels().isChecked();
     session.antialiasing = menus_->Antialiasing().isChecked();
     session.saveFolder = exports_->SaveFolder().toStdString();
-    const std::string path = (exeDirectory_ + QString::fromLatin1(kConfigurationFileName)).toStdString();
+    const std::string path = ConfigurationPath();
     try {
         IniFile configuration = IniFile::Load(path);
         WriteWindowSession(configuration, session);

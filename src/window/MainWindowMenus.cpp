@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QUrl>
 
@@ -10,7 +12,9 @@
 #include "ChartHost.h"
 #include "HelpTexts.h"
 #include "ParameterPanel.h"
+#include "ResultComputations.h"
 #include "ResultExports.h"
+#include "SweepRecorder.h"
 #include "UserDialogs.h"
 #include "WindowMenus.h"
 #include "WindowTexts.h"
@@ -27,7 +31,7 @@ void MainWindow::ConnectMenus()
     connect(&menus, &WindowMenus::surfacePageRequested, this, [this] { ShowPage(ParameterPanel::Page::Surface); });
     connect(&menus, &WindowMenus::carpetPageRequested, this, [this] { ShowPage(ParameterPanel::Page::Carpet); });
     connect(&menus, &WindowMenus::spectrumToggled, this, &MainWindow::ToggleSpectrum);
-    connect(&menus, &WindowMenus::labelsChosen, this, &MainWindow::RelabelAxes);
+    connect(&menus, &WindowMenus::labelsChosen, this, [this] { views_->RelabelAxes(); });
     connect(&menus, &WindowMenus::antialiasingToggled, this, &MainWindow::SetAntialiasing);
     connect(&menus, &WindowMenus::legendToggled, this, &MainWindow::SetLegendVisibility);
     connect(&menus, &WindowMenus::shortcutsRequested, this, &MainWindow::ShowShortcuts);
@@ -42,7 +46,7 @@ void MainWindow::ConnectMenus()
 
 void MainWindow::SaveView()
 {
-    if (view_ == ViewMode::Image) {
+    if (views_->View() == ViewMode::Image) {
         exports_->ExportCarpet();
     } else {
         exports_->ExportChart();
@@ -51,7 +55,7 @@ void MainWindow::SaveView()
 
 void MainWindow::CopyView()
 {
-    if (view_ == ViewMode::Image) {
+    if (views_->View() == ViewMode::Image) {
         exports_->CopyCarpet();
     } else {
         exports_->CopyChart();
@@ -117,6 +121,28 @@ void MainWindow::SetLegendVisibility()
 void MainWindow::OpenCarpetPicture()
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(kImageFileName))));
+}
+
+// Afterwards the window computes the panel's settings again.
+void MainWindow::RunSweep()
+{
+    if (Busy()) {
+        return;
+    }
+    const std::optional<SweepRequest> request = dialogs_.AskSweep(QDir(exports_->SaveFolder()).absolutePath() + QLatin1Char('/'));
+    if (!request) {
+        return;
+    }
+    exports_->SetSaveFolder(QFileInfo(request->file).absolutePath());
+    computations_->RefreshMemoryLimit();
+    SweepRecorder recorder(*runner_, *progressView_, *statusLine_, *controlPanel_, dialogs_, mainChart_);
+    // Every frame of one size, whatever the window does meanwhile.
+    const std::optional<QString> outcome = recorder.Record(*request, state_, chartView_->size(), exports_->PictureStyle(1));
+    if (!outcome) {
+        return;
+    }
+    ApplyParameters();  // the panel's own settings again
+    statusLine_->setText(*outcome);
 }
 
 }  // namespace nivaro

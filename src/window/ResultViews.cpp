@@ -1,0 +1,175 @@
+#include "ResultViews.h"
+
+#include <QAction>
+#include <QLabel>
+
+#include "CarpetView.h"
+#include "ChartHost.h"
+#include "ColourBar.h"
+#include "ParameterPanel.h"
+#include "ProgressView.h"
+#include "SpectrumPicture.h"
+#include "WindowMenus.h"
+#include "chart/ChartTools.h"
+#include "chart/MainChart.h"
+#include "engine/SpectrumTransform.h"
+
+namespace nivaro {
+
+ResultViews::ResultViews(QWidget& window, Widgets widgets, ParameterPanel& panel, const WindowMenus& menus,
+                         ComputationRunner& runner, ProgressView& progress, SimulationState& state,
+                         DerivedResults& derived)
+    : widgets_(widgets),
+      panel_(panel),
+      menus_(menus),
+      runner_(runner),
+      builder_(runner, progress),
+      state_(state),
+      derived_(derived),
+      surface_(widgets.chart, state, derived),
+      readouts_(state, derived),
+      carpet_(window, widgets.carpetView, widgets.statusLine, runner, progress, state, derived)
+{
+}
+
+void ResultViews::SetView(ViewMode mode)
+{
+    view_ = mode;
+    widgets_.chartView.setVisible(mode == ViewMode::Chart);
+    UpdateColourBar();
+    widgets_.carpetView.setVisible(mode == ViewMode::Image);
+}
+
+void ResultViews::ShowDensitySurface(std::optional<DensitySurface> prepared)
+{
+    spectrumShown_ = false;
+    menus_.Spectrum().setChecked(false);
+    derived_.spectrum.Reshape(0, 0);
+    if (panel_.ShowsQuantumPotentialSurface() && EnsureQuantumPotential()) {
+        surface_.ShowQuantumPotential(legend_);
+    } else {
+        surface_.ShowDensity(prepared ? *prepared : PrepareDensitySurface(state_, panel_.ShowsTrajectories3D()), legend_);
+    }
+    SurfaceChanged();
+}
+
+bool ResultViews::ToggleSpectrum()
+{
+    if (!spectrumShown_) {
+        carpetBeforeSpectrum_ = widgets_.carpetView.HasPicture();
+        ShowSpectrum();
+        return false;
+    }
+    ShowDensitySurface();
+    if (carpetBeforeSpectrum_) {
+        carpet_.Show(panel_.ShowsQuantumPotentialCarpet());
+        UpdateColourBar();
+        return false;
+    }
+    widgets_.carpetView.Clear();
+    return true;
+}
+
+void ResultViews::ShowSpectrum()
+{
+    SpectrumOfPsi(state_, derived_.spectrum);
+    spectrumShown_ = true;
+    menus_.Spectrum().setChecked(true);
+    surface_.ShowSpectrum(legend_);
+    SurfaceChanged();
+    widgets_.carpetView.ShowPicture(SpectrumPicture(derived_.spectrum));
+    const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
+    const double perBin = axes.xPerBlock / 2 * 1e-9;
+    widgets_.carpetView.SetAxes({-kSpectrumSize / 2 * perBin, perBin, -kSpectrumSize / 2 * axes.zPerBlock / 2 * 1e-9,
+                                 axes.zPerBlock / 2 * 1e-9, QStringLiteral("fx [1/nm]"), QStringLiteral("fz [1/nm]")});
+}
+
+void ResultViews::RelabelAxes()
+{
+    surface_.Relabel(menus_.NanometreLabels().isChecked());
+    SurfaceChanged();
+}
+
+void ResultViews::SurfaceChanged()
+{
+    widgets_.chartView.RequestFit();
+    UpdateColourBar();
+}
+
+void ResultViews::UpdateColourBar()
+{
+    const bool quantumPotentialCarpet =
+        view_ == ViewMode::Image && panel_.ShowsQuantumPotentialCarpet() && derived_.HasQuantumPotential();
+    widgets_.colourBar.setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
+    if (quantumPotentialCarpet) {
+        ScaleColourBarToQuantumPotential(widgets_.colourBar, *derived_.quantumPotentialRange);
+    } else {
+        surface_.ScaleColourBar(widgets_.colourBar);
+    }
+}
+
+bool ResultViews::EnsureQuantumPotential()
+{
+    if (derived_.HasQuantumPotential()) {
+        return true;
+    }
+    const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Report);
+    return builder_.QuantumPotential(state_, derived_);
+}
+
+void ResultViews::SaveAndShowCarpetPicture()
+{
+    carpet_.SaveAndShow(panel_.ShowsQuantumPotentialCarpet());
+    UpdateColourBar();
+}
+
+// After the computation's time: a failed write of "out.bmp" and the
+// histogram's note take the status line.
+void ResultViews::ShowCarpetResults()
+{
+    SaveAndShowCarpetPicture();
+    carpet_.ShowHistogram();
+}
+
+void ResultViews::PickHistogramColumn(int column)
+{
+    panel_.SetHistogramColumn(column);
+    carpet_.PickHistogramColumn(column);
+}
+
+void ResultViews::HoverSurface(NearestCellTool& tool)
+{
+    if (tool.Cell() == -1) {
+        widgets_.statusLine.clear();
+        return;
+    }
+    double row = 0.0;
+    double column = 0.0;
+    tool.GetRowCol(widgets_.chart.Plot(), row, column);
+    widgets_.statusLine.setText(spectrumShown_ ? readouts_.SpectrumCell(row, column)
+                                               : readouts_.SurfaceCell(row, column, panel_.ShowsQuantumPotentialSurface()));
+}
+
+void ResultViews::HoverCarpet(QPoint pixel)
+{
+    state_.hoveredStart = kNoHoveredStart;
+    if (spectrumShown_) {
+        if (const std::optional<QString> text = readouts_.SpectrumPixel(pixel)) {
+            widgets_.statusLine.setText(*text);
+        }
+    } else if (const auto point = readouts_.CarpetPixel(pixel, panel_.ShowsQuantumPotentialCarpet())) {
+        state_.hoveredStart = point->hoveredStart;
+        widgets_.statusLine.setText(point->text);
+    }
+}
+
+bool ResultViews::ClickCarpet(QPoint pixel)
+{
+    if (spectrumShown_ || !carpet_.Recolour(pixel, panel_.HighlightColour())) {
+        return false;
+    }
+    SaveAndShowCarpetPicture();
+    return true;
+}
+
+}  // namespace nivaro
