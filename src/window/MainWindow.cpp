@@ -21,6 +21,7 @@
 #include "ColourBar.h"
 #include "ResultComputations.h"
 #include "ResultExports.h"
+#include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
@@ -146,7 +147,7 @@ void MainWindow::ArrangeWindow()
 void MainWindow::ConnectHandlers()
 {
     connect(controlPanel_->ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyParameters);
-    connect(controlPanel_->CarpetApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyCarpet);
+    connect(controlPanel_->Carpet().ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyCarpet);
     connect(controlPanel_->SweepButton(), &QPushButton::clicked, this, &MainWindow::RunSweep);
     connect(controlPanel_, &ParameterPanel::pageChosen, this, &MainWindow::ShowViewOfPage);
     connect(controlPanel_, &ParameterPanel::delayedApplyWanted, this, &MainWindow::ArmDelayedApply);

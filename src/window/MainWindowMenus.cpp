@@ -11,6 +11,7 @@
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "HelpTexts.h"
+#include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ResultComputations.h"
 #include "ResultExports.h"
@@ -109,7 +110,7 @@ void MainWindow::ClearDataFile()
         return;
     }
     DeleteDataFile(kDataFileName);
-    controlPanel_->CarpetApplyButton()->click();
+    controlPanel_->Carpet().ApplyButton()->click();
 }
 
 void MainWindow::SetLegendVisibility()

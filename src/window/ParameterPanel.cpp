@@ -8,39 +8,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <climits>
-#include <initializer_list>
 #include <utility>
 #include <iterator>
 #include <string_view>
 
+#include "CarpetPage.h"
 #include "Stepper.h"
 #include "WindowTexts.h"
-#include "carpet/DataFile.h"
 #include "engine/SettingsValidation.h"
 #include "platform/NumberText.h"
 
 namespace nivaro {
 namespace {
-
-struct NamedColour {
-    const char* name;
-    Rgb colour;
-};
-
-// The standard colours without silver and gray.
-constexpr NamedColour kCarpetColours[] = {
-    {"Black", RgbColor(0, 0, 0)},       {"Maroon", RgbColor(128, 0, 0)},   {"Green", RgbColor(0, 128, 0)},
-    {"Olive", RgbColor(128, 128, 0)},   {"Navy", RgbColor(0, 0, 128)},     {"Purple", RgbColor(128, 0, 128)},
-    {"Teal", RgbColor(0, 128, 128)},    {"Red", RgbColor(255, 0, 0)},      {"Lime", RgbColor(0, 255, 0)},
-    {"Yellow", RgbColor(255, 255, 0)},  {"Blue", RgbColor(0, 0, 255)},     {"Fuchsia", RgbColor(255, 0, 255)},
-    {"Aqua", RgbColor(0, 255, 255)},    {"White", RgbColor(255, 255, 255)},
-};
 
 // One labelled row of a group: caption, field, and a unit or stepper beside it.
 void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field, QWidget* side)
@@ -67,9 +50,6 @@ QString PresetCaption(const ParticlePreset& preset)
 {
     return QStringLiteral("%1: %2").arg(QString::fromLatin1(preset.name), Text(FloatToStr(preset.mass)));
 }
-
-constexpr int kLowestContrast = 0;
-constexpr int kHighestContrast = 5;
 
 }  // namespace
 
@@ -181,70 +161,13 @@ QTabWidget* ParameterPanel::BuildPages()
     surfaceLayout->addWidget(surfaceContentBox_);
     surfaceLayout->addStretch(1);
 
-    auto* carpetPage = Named(new QWidget, "carpetPage");
-    showTrajectoriesBox_ = Named(new QCheckBox(QStringLiteral("Show trajectories:"), carpetPage), "showTrajectoriesBox");
-    showTrajectoriesBox_->setChecked(true);
-    useDataFileBox_ = Named(new QCheckBox(QStringLiteral("Use DAT-file:"), carpetPage), "useDataFileBox");
-    contrastField_ = Named(new QLineEdit(QStringLiteral("1"), carpetPage), "contrastField");
-    contrastStepper_ = Named(new Stepper(carpetPage), "contrastStepper");
-    highlightColourBox_ = Named(new QComboBox(carpetPage), "highlightColourBox");
-    carpetApplyButton_ = Named(new QPushButton(QStringLiteral("Apply"), carpetPage), "carpetApplyButton");
-    auto* carpetLayout = new QGridLayout(carpetPage);
-    carpetLayout->addWidget(showTrajectoriesBox_, 0, 0, 1, 3);
-    carpetLayout->addWidget(useDataFileBox_, 1, 0, 1, 3);
-    carpetLayout->addWidget(Named(new QLabel(QStringLiteral("Contrast:"), carpetPage), "contrastCaption"), 2, 0);
-    carpetLayout->addWidget(contrastField_, 2, 1);
-    carpetLayout->addWidget(contrastStepper_, 2, 2);
-    carpetLayout->addWidget(Named(new QLabel(QStringLiteral("Change color:"), carpetPage), "highlightColourCaption"), 3,
-                            0, 1, 3);
-    carpetLayout->addWidget(highlightColourBox_, 4, 0, 1, 3);
-    carpetLayout->addWidget(carpetApplyButton_, 5, 0, 1, 3);
-    AddEnsembleControls(carpetPage, carpetLayout, 6);
-    FillHighlightColours();
+    carpetPage_ = Named(new CarpetPage, "carpetPage");
 
     const QString padding(9, QLatin1Char(' '));
     pages_->addTab(surfacePage, padding + QStringLiteral("3D") + padding);
-    pages_->addTab(carpetPage, padding + QStringLiteral("2D") + padding);
+    pages_->addTab(carpetPage_, padding + QStringLiteral("2D") + padding);
     pages_->setCurrentIndex(1);  // until start-up selects the 3D page
     return pages_;
-}
-
-void ParameterPanel::AddEnsembleControls(QWidget* carpetPage, QGridLayout* layout, int firstRow)
-{
-    carpetContentBox_ = Named(new QComboBox(carpetPage), "carpetContentBox");
-    carpetContentBox_->addItems({QStringLiteral("norm(PSI)"), QStringLiteral("quantum potential")});
-    startModeBox_ = Named(new QComboBox(carpetPage), "startModeBox");
-    startModeBox_->addItems({QStringLiteral("regular"), QStringLiteral("sampled from |psi|\u00b2")});
-    ensembleSizeField_ = Named(new QLineEdit(QString::number(EnsembleSettings{}.count), carpetPage), "ensembleSizeField");
-    seedField_ = Named(new QLineEdit(QString::number(EnsembleSettings{}.seed), carpetPage), "seedField");
-    pathsBox_ = Named(new QComboBox(carpetPage), "pathsBox");
-    pathsBox_->addItems({QStringLiteral("over the carpet"), QStringLiteral("alone")});
-    binsField_ = Named(new QLineEdit(QString::number(kDefaultHistogramBins), carpetPage), "binsField");
-    histogramColumnField_ = Named(new QLineEdit(carpetPage), "histogramColumnField");
-    histogramColumnField_->setPlaceholderText(QStringLiteral("last"));
-    int row = firstRow;
-    for (const auto& [caption, field] : std::initializer_list<std::pair<const char*, QWidget*>>{
-             {"Show:", carpetContentBox_},
-             {"Starts:", startModeBox_},
-             {"K:", ensembleSizeField_},
-             {"seed:", seedField_},
-             {"Paths:", pathsBox_},
-             {"bins:", binsField_},
-             {"column:", histogramColumnField_}}) {
-        layout->addWidget(new QLabel(QString::fromLatin1(caption), carpetPage), row, 0, Qt::AlignRight);
-        layout->addWidget(field, row++, 1, 1, 2);
-    }
-    layout->setRowStretch(row, 1);
-}
-
-void ParameterPanel::FillHighlightColours()
-{
-    for (const NamedColour& entry : kCarpetColours) {
-        QPixmap swatch(16, 12);
-        swatch.fill(QColor(entry.colour & 0xFF, (entry.colour >> 8) & 0xFF, (entry.colour >> 16) & 0xFF));
-        highlightColourBox_->addItem(QIcon(swatch), QString::fromLatin1(entry.name), QVariant::fromValue(entry.colour));
-    }
-    highlightColourBox_->setCurrentText(QStringLiteral("Blue"));
 }
 
 void ParameterPanel::ConnectControls()
@@ -253,21 +176,8 @@ void ParameterPanel::ConnectControls()
     // Every change the user makes counts, by mouse or by keyboard (Ctrl+Tab).
     connect(pages_, &QTabWidget::currentChanged, this, &ParameterPanel::pageChosen);
     connect(showTrajectories3DBox_, &QCheckBox::clicked, this, &ParameterPanel::delayedApplyWanted);
-    for (QCheckBox* box : {showTrajectoriesBox_, useDataFileBox_}) {
-        connect(box, &QCheckBox::clicked, carpetApplyButton_, &QPushButton::click);
-    }
-    connect(contrastField_, &QLineEdit::textChanged, this, &ParameterPanel::TakeContrast);
     connect(surfaceContentBox_, qOverload<int>(&QComboBox::activated), this, &ParameterPanel::surfaceContentChosen);
-    for (QComboBox* box : {carpetContentBox_, startModeBox_, pathsBox_}) {
-        connect(box, qOverload<int>(&QComboBox::activated), carpetApplyButton_, &QPushButton::click);
-    }
-    for (QLineEdit* field : {ensembleSizeField_, seedField_, binsField_, histogramColumnField_}) {
-        connect(field, &QLineEdit::returnPressed, carpetApplyButton_, &QPushButton::click);
-    }
-    slitsField_->installEventFilter(this);
-    contrastField_->installEventFilter(this);
     slitsStepper_->Bind(slitsField_, 1, 100);
-    contrastStepper_->Bind(contrastField_, kLowestContrast, kHighestContrast);
     for (ScaleControl* control : {&xScale_, &zScale_, &pScale_}) {
         connect(control->stepper, &Stepper::changing, this,
                 [this, control](ScaleDirection direction) { StepScale(*control, direction); });
@@ -305,20 +215,7 @@ void ParameterPanel::AddToolTips()
         {pScale_.field, "Height scale of the density, as p:q (Enter or leaving the field applies)."},
         {applyButton_, "Compute psi with these settings (Enter in any field does the same)."},
         {sweepButton_, "Run one setting over a range and record the carpets or charts as an animation."},
-        {contrastField_, "Square roots taken of the density on the carpet (0 to 5): higher shows faint fringes."},
-        {highlightColourBox_, "Colour of a trajectory clicked on the carpet."},
-        {carpetApplyButton_, "Draw the carpet again with these options."},
         {surfaceContentBox_, "Show the density or the quantum potential Q (in eV) as the surface."},
-        {carpetContentBox_, "Show the density or the quantum potential Q (in eV, blue below and red above zero) "
-                            "on the carpet."},
-        {startModeBox_, "Trajectories from evenly spaced starts, or an ensemble whose starts are drawn from "
-                        "|psi|\u00b2 at the first column."},
-        {ensembleSizeField_, "Number K of sampled trajectories (1 to 1000000)."},
-        {seedField_, "Seed of the sampling: the same seed gives the same starts and paths."},
-        {pathsBox_, "Draw the sampled paths as translucent lines over the carpet, or alone."},
-        {binsField_, "Bins of the ensemble's histogram over the occupied x range."},
-        {histogramColumnField_, "Column where the ensemble's histogram is compared with |psi|\u00b2 (empty: the "
-                                "last); Shift+click on the carpet picks it."},
     };
     for (const auto& [widget, tip] : tips) {
         widget->setToolTip(QString::fromUtf8(tip));
@@ -393,63 +290,6 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
     return std::nullopt;
 }
 
-CarpetOptions ParameterPanel::CarpetSettings() const
-{
-    CarpetOptions options;
-    options.contrast = contrast_;
-    options.showTrajectories = showTrajectoriesBox_->isChecked();
-    if (useDataFileBox_->isChecked()) {
-        options.dataFile = kDataFileName;
-    }
-    return options;
-}
-
-std::optional<QString> ParameterPanel::TakeEnsembleChoices(EnsembleChoices& choices) const
-{
-    const auto whole = [](const QLineEdit* field, long long lowest, long long highest) -> std::optional<long long> {
-        bool read = false;
-        const long long value = field->text().trimmed().toLongLong(&read);
-        return read && value >= lowest && value <= highest ? std::optional<long long>(value) : std::nullopt;
-    };
-    const auto refusal = [](const char* what, const QLineEdit* field, const char* range) {
-        return QStringLiteral("%1=%2: must be a whole number %3").arg(QString::fromLatin1(what), field->text(), QString::fromLatin1(range));
-    };
-    const std::optional<long long> count = whole(ensembleSizeField_, 1, kLargestEnsemble);
-    if (!count) {
-        return refusal("K", ensembleSizeField_, "from 1 to 1000000");
-    }
-    bool seedRead = false;
-    const qulonglong seed = seedField_->text().trimmed().toULongLong(&seedRead);
-    if (!seedRead) {
-        return refusal("seed", seedField_, "from 0 to 18446744073709551615");
-    }
-    const std::optional<long long> bins = whole(binsField_, 1, kMostHistogramBins);
-    if (!bins) {
-        return refusal("bins", binsField_, "from 1 to 10000");
-    }
-    std::optional<int> column;
-    if (!histogramColumnField_->text().trimmed().isEmpty()) {
-        const std::optional<long long> typed = whole(histogramColumnField_, 0, INT_MAX);
-        if (!typed) {
-            return refusal("column", histogramColumnField_, "from 0 to nz - 1, or empty for the last");
-        }
-        column = static_cast<int>(*typed);
-    }
-    choices = {startModeBox_->currentIndex() == 1, {static_cast<int>(*count), seed}, pathsBox_->currentIndex() == 1,
-               static_cast<int>(*bins), column};
-    return std::nullopt;
-}
-
-void ParameterPanel::SetHistogramColumn(int column)
-{
-    histogramColumnField_->setText(QString::number(column));
-}
-
-bool ParameterPanel::ShowsQuantumPotentialCarpet() const
-{
-    return carpetContentBox_->currentIndex() == 1;
-}
-
 bool ParameterPanel::ShowsQuantumPotentialSurface() const
 {
     return surfaceContentBox_->currentIndex() == 1;
@@ -460,29 +300,18 @@ bool ParameterPanel::ShowsTrajectories3D() const
     return showTrajectories3DBox_->isChecked();
 }
 
-Rgb ParameterPanel::HighlightColour() const
-{
-    return highlightColourBox_->currentData().value<Rgb>();
-}
-
 void ParameterPanel::ShowSession(const WindowSession& session)
 {
     SelectPage(session.carpetPage ? Page::Carpet : Page::Surface);
     showTrajectories3DBox_->setChecked(session.trajectories3D);
-    showTrajectoriesBox_->setChecked(session.trajectories);
-    useDataFileBox_->setChecked(session.dataFile);
-    const QSignalBlocker quiet(contrastField_);  // no redraw before the first computation
-    contrast_ = std::clamp(session.contrast, kLowestContrast, kHighestContrast);
-    contrastField_->setText(QString::number(contrast_));
+    carpetPage_->ShowSession(session);
 }
 
 void ParameterPanel::KeepSession(WindowSession& session) const
 {
     session.carpetPage = CurrentPage() == Page::Carpet;
     session.trajectories3D = showTrajectories3DBox_->isChecked();
-    session.trajectories = showTrajectoriesBox_->isChecked();
-    session.dataFile = useDataFileBox_->isChecked();
-    session.contrast = contrast_;
+    carpetPage_->KeepSession(session);
 }
 
 ParameterPanel::Page ParameterPanel::CurrentPage() const
@@ -528,40 +357,6 @@ void ParameterPanel::CommitScaleField(ScaleControl& control)
     }
 }
 
-// While the contrast is being typed ("", "-") nothing happens; a whole number
-// is kept within 0 .. 5 and redraws the carpet.
-void ParameterPanel::TakeContrast()
-{
-    const std::optional<int> typed = ParseWholeInteger(Text(contrastField_));
-    if (!typed) {
-        return;
-    }
-    contrast_ = std::clamp(*typed, kLowestContrast, kHighestContrast);
-    if (contrast_ != *typed) {
-        contrastField_->setText(QString::number(contrast_));
-        return;  // the corrected text comes back here
-    }
-    QMetaObject::invokeMethod(carpetApplyButton_, &QPushButton::click, Qt::QueuedConnection);
-}
-
-// Up and down in the slits and contrast fields step them like their arrows.
-bool ParameterPanel::StepWithArrowKeys(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
-        return false;
-    }
-    Stepper* stepper = watched == slitsField_ ? slitsStepper_ : watched == contrastField_ ? contrastStepper_ : nullptr;
-    if (stepper == nullptr) {
-        return false;
-    }
-    emit stepper->changing(key == Qt::Key_Up ? ScaleDirection::Up : ScaleDirection::Down);
-    return true;
-}
-
 // The mass box hands Enter to its line edit more than once; it is taken here.
 bool ParameterPanel::ApplyOnMassEnter(QObject* watched, QEvent* event)
 {
@@ -588,7 +383,7 @@ void ParameterPanel::StepScale(ScaleControl& control, ScaleDirection direction)
 
 bool ParameterPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (StepWithArrowKeys(watched, event) || ApplyOnMassEnter(watched, event)) {
+    if (ApplyOnMassEnter(watched, event)) {
         return true;
     }
     if (event->type() == QEvent::FocusOut) {

@@ -20,11 +20,12 @@ class QTabWidget;
 
 namespace nivaro {
 
+class CarpetPage;
 class Stepper;
 
 // The panel on the right of the window: the physical parameters with their
 // Apply button, the three axis scales, and the pages that choose between the
-// 3D surface and the 2D carpet with the carpet's options. It turns the
+// 3D surface and the 2D carpet with the carpet's options (its own part). It turns the
 // fields into settings and says why when they cannot be used; the window
 // decides what to compute.
 class ParameterPanel final : public QWidget {
@@ -45,15 +46,9 @@ public:
     // state only when every field converts and the computation can use the
     // result. Otherwise state stays as it was and the returned text says why.
     std::optional<QString> TakeOverParameters(SimulationState& state) const;
-    // The carpet page's options, with the last whole-number contrast typed.
-    CarpetOptions CarpetSettings() const;
     bool ShowsTrajectories3D() const;
-    // The ensemble fields, or why they cannot be used.
-    std::optional<QString> TakeEnsembleChoices(EnsembleChoices& choices) const;
-    void SetHistogramColumn(int column);
-    bool ShowsQuantumPotentialCarpet() const;
     bool ShowsQuantumPotentialSurface() const;
-    Rgb HighlightColour() const;
+    CarpetPage& Carpet() const { return *carpetPage_; }
 
     // The page, the check boxes and the contrast, as the last session left them.
     void ShowSession(const WindowSession& session);
@@ -63,7 +58,6 @@ public:
     void SelectPage(Page page);
 
     QPushButton* ApplyButton() const { return applyButton_; }
-    QPushButton* CarpetApplyButton() const { return carpetApplyButton_; }
     QPushButton* SweepButton() const { return sweepButton_; }
 
 signals:
@@ -91,14 +85,10 @@ private:
     QGroupBox* BuildGridGroup();
     void AddToolTips();
     QTabWidget* BuildPages();
-    void AddEnsembleControls(QWidget* carpetPage, QGridLayout* layout, int firstRow);
-    void FillHighlightColours();
     void ConnectControls();
     void ApplyParticlePreset(int index);
     void CommitScaleField(ScaleControl& control);
     void StepScale(ScaleControl& control, ScaleDirection direction);
-    void TakeContrast();
-    bool StepWithArrowKeys(QObject* watched, QEvent* event);
     bool ApplyOnMassEnter(QObject* watched, QEvent* event);
 
     ScaleControl xScale_;
@@ -121,21 +111,8 @@ private:
     QPushButton* sweepButton_ = nullptr;
     QTabWidget* pages_ = nullptr;
     QCheckBox* showTrajectories3DBox_ = nullptr;
-    QCheckBox* showTrajectoriesBox_ = nullptr;
-    QCheckBox* useDataFileBox_ = nullptr;
-    QLineEdit* contrastField_ = nullptr;
-    Stepper* contrastStepper_ = nullptr;
-    QComboBox* highlightColourBox_ = nullptr;
-    QPushButton* carpetApplyButton_ = nullptr;
     QComboBox* surfaceContentBox_ = nullptr;
-    QComboBox* carpetContentBox_ = nullptr;
-    QComboBox* startModeBox_ = nullptr;
-    QLineEdit* ensembleSizeField_ = nullptr;
-    QLineEdit* seedField_ = nullptr;
-    QComboBox* pathsBox_ = nullptr;
-    QLineEdit* binsField_ = nullptr;
-    QLineEdit* histogramColumnField_ = nullptr;
-    int contrast_ = 1;
+    CarpetPage* carpetPage_ = nullptr;
 };
 
 }  // namespace nivaro

@@ -7,6 +7,7 @@
 
 #include "CarpetView.h"
 #include "ComputationRunner.h"
+#include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ResultViews.h"
 #include "UserDialogs.h"
@@ -85,25 +86,25 @@ bool ResultComputations::TakeOverAndCompute()
 std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quantumPotentialShown)
 {
     CarpetRequest request;
-    if (const std::optional<QString> refusal = panel_.TakeEnsembleChoices(request.ensemble)) {
+    if (const std::optional<QString> refusal = panel_.Carpet().TakeEnsembleChoices(request.ensemble)) {
         dialogs_.ShowError(*refusal);
         return std::nullopt;
     }
-    request.options = panel_.CarpetSettings();
+    request.options = panel_.Carpet().CarpetSettings();
     request.options.showTrajectories = request.options.showTrajectories && !request.ensemble.sampled;
-    request.quantumPotential = panel_.ShowsQuantumPotentialCarpet() && !quantumPotentialShown;
+    request.quantumPotential = panel_.Carpet().ShowsQuantumPotential() && !quantumPotentialShown;
     return request;
 }
 
 RunPlan ResultComputations::CarpetPlan() const
 {
-    const CarpetOptions options = panel_.CarpetSettings();
+    const CarpetOptions options = panel_.Carpet().CarpetSettings();
     RunPlan plan;
     plan.density = false;
     plan.carpet = true;
     plan.carpetPicture = true;
     plan.carpetTrajectories = options.showTrajectories;
-    plan.quantumPotential = panel_.ShowsQuantumPotentialCarpet();
+    plan.quantumPotential = panel_.Carpet().ShowsQuantumPotential();
     if (options.showTrajectories && options.dataFile) {
         if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {
             plan.dataFileStarts = records->size();
@@ -183,7 +184,7 @@ void ResultComputations::WriteBackAndEchoConfiguration()
 
 void ResultComputations::ApplyCarpet()
 {
-    QPushButton& apply = *panel_.CarpetApplyButton();
+    QPushButton& apply = *panel_.Carpet().ApplyButton();
     if (runner_.Busy() || !apply.isEnabled()) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ColourBar.h"
+#include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "SpectrumPicture.h"
@@ -62,7 +63,7 @@ bool ResultViews::ToggleSpectrum()
     }
     ShowDensitySurface();
     if (carpetBeforeSpectrum_) {
-        carpet_.Show(panel_.ShowsQuantumPotentialCarpet());
+        carpet_.Show(panel_.Carpet().ShowsQuantumPotential());
         UpdateColourBar();
         return false;
     }
@@ -99,7 +100,7 @@ void ResultViews::SurfaceChanged()
 void ResultViews::UpdateColourBar()
 {
     const bool quantumPotentialCarpet =
-        view_ == ViewMode::Image && panel_.ShowsQuantumPotentialCarpet() && derived_.HasQuantumPotential();
+        view_ == ViewMode::Image && panel_.Carpet().ShowsQuantumPotential() && derived_.HasQuantumPotential();
     widgets_.colourBar.setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
     if (quantumPotentialCarpet) {
         ScaleColourBarToQuantumPotential(widgets_.colourBar, *derived_.quantumPotentialRange);
@@ -119,7 +120,7 @@ bool ResultViews::EnsureQuantumPotential()
 
 void ResultViews::SaveAndShowCarpetPicture()
 {
-    carpet_.SaveAndShow(panel_.ShowsQuantumPotentialCarpet());
+    carpet_.SaveAndShow(panel_.Carpet().ShowsQuantumPotential());
     UpdateColourBar();
 }
 
@@ -133,7 +134,7 @@ void ResultViews::ShowCarpetResults()
 
 void ResultViews::PickHistogramColumn(int column)
 {
-    panel_.SetHistogramColumn(column);
+    panel_.Carpet().SetHistogramColumn(column);
     carpet_.PickHistogramColumn(column);
 }
 
@@ -157,7 +158,7 @@ void ResultViews::HoverCarpet(QPoint pixel)
         if (const std::optional<QString> text = readouts_.SpectrumPixel(pixel)) {
             widgets_.statusLine.setText(*text);
         }
-    } else if (const auto point = readouts_.CarpetPixel(pixel, panel_.ShowsQuantumPotentialCarpet())) {
+    } else if (const auto point = readouts_.CarpetPixel(pixel, panel_.Carpet().ShowsQuantumPotential())) {
         state_.hoveredStart = point->hoveredStart;
         widgets_.statusLine.setText(point->text);
     }
@@ -165,7 +166,7 @@ void ResultViews::HoverCarpet(QPoint pixel)
 
 bool ResultViews::ClickCarpet(QPoint pixel)
 {
-    if (spectrumShown_ || !carpet_.Recolour(pixel, panel_.HighlightColour())) {
+    if (spectrumShown_ || !carpet_.Recolour(pixel, panel_.Carpet().HighlightColour())) {
         return false;
     }
     SaveAndShowCarpetPicture();

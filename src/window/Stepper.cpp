@@ -1,5 +1,6 @@
 #include "Stepper.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,6 +30,7 @@ Stepper::Stepper(QWidget* parent) : QWidget(parent)
 
 void Stepper::Bind(QLineEdit* field, int minimum, int maximum)
 {
+    field->installEventFilter(this);
     connect(this, &Stepper::changing, field, [field, minimum, maximum](ScaleDirection direction) {
         const int step = direction == ScaleDirection::Up ? 1 : direction == ScaleDirection::Down ? -1 : 0;
         const int current = std::clamp(LeadingInteger(field->text().toStdString()), minimum, maximum);
@@ -37,6 +39,18 @@ void Stepper::Bind(QLineEdit* field, int minimum, int maximum)
             field->setText(QString::number(next));
         }
     });
+}
+
+bool Stepper::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            emit changing(key == Qt::Key_Up ? ScaleDirection::Up : ScaleDirection::Down);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace nivaro

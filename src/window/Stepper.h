@@ -16,12 +16,16 @@ class Stepper : public QWidget {
 public:
     explicit Stepper(QWidget* parent = nullptr);
 
-    // Each click sets the field to its number plus or minus one, kept within
-    // minimum .. maximum; typing in the field is not limited.
+    // Each click, and Up or Down in the field, sets the field to its number
+    // plus or minus one, kept within minimum .. maximum; typing in the field
+    // is not limited.
     void Bind(QLineEdit* field, int minimum, int maximum);
 
 signals:
     void changing(nivaro::ScaleDirection direction);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace nivaro

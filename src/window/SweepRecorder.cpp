@@ -5,6 +5,7 @@
 
 #include "CarpetPicture.h"
 #include "ComputationRunner.h"
+#include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
@@ -98,7 +99,7 @@ std::optional<QString> SweepRecorder::Record(const SweepRequest& request, const 
         SweepProgress progress(progress_, statusLine_, static_cast<int>(runs.size()));
         // The frames are computed one after the other in the same grids.
         const std::unique_ptr<SimulationState> frameState = NewDocumentLike(shown);
-        const CarpetOptions carpet = panel_.CarpetSettings();
+        const CarpetOptions carpet = panel_.Carpet().CarpetSettings();
         for (const SweepRun& run : runs) {
             progress.StartFrame(run.index);
             std::vector<SurfacePoint> blocks;

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "platform/NumberText.h"
+#include "window/CarpetPage.h"
 #include "window/ParameterPanel.h"
 #include "window/Stepper.h"
 
@@ -174,11 +175,11 @@ TEST_F(ParameterPanelTest, CarpetOptionsRedrawTheCarpet)
     QCoreApplication::processEvents();
     EXPECT_EQ(carpetApply.count(), 2);
 
-    const CarpetOptions options = panel.CarpetSettings();
+    const CarpetOptions options = panel.Carpet().CarpetSettings();
     EXPECT_EQ(options.contrast, 3);
     EXPECT_TRUE(options.showTrajectories);
     EXPECT_EQ(options.dataFile, std::optional<std::string>("nivaro.dat"));
-    EXPECT_EQ(panel.HighlightColour(), RgbColor(0, 0, 255)) << "blue by default";
+    EXPECT_EQ(panel.Carpet().HighlightColour(), RgbColor(0, 0, 255)) << "blue by default";
 }
 
 TEST_F(ParameterPanelTest, TheContrastWaitsWhileTypedAndStaysWithinItsRange)
@@ -188,12 +189,12 @@ TEST_F(ParameterPanelTest, TheContrastWaitsWhileTypedAndStaysWithinItsRange)
     for (const char* typing : {"", "-", "x"}) {
         contrast->setText(QString::fromLatin1(typing));
         QCoreApplication::processEvents();
-        EXPECT_EQ(panel.CarpetSettings().contrast, 1) << "'" << typing << "' keeps the last whole number";
+        EXPECT_EQ(panel.Carpet().CarpetSettings().contrast, 1) << "'" << typing << "' keeps the last whole number";
     }
     EXPECT_EQ(carpetApply.count(), 0) << "no redraw and no message while typing";
     contrast->setText("9");
     EXPECT_EQ(contrast->text(), "5");
-    EXPECT_EQ(panel.CarpetSettings().contrast, 5);
+    EXPECT_EQ(panel.Carpet().CarpetSettings().contrast, 5);
     contrast->setText("-2");
     EXPECT_EQ(contrast->text(), "0");
     QCoreApplication::processEvents();

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+#include "configuration/WindowSession.h"
+#include "engine/CarpetPass.h"
+#include "engine/DerivedResults.h"
+#include "platform/Rgb.h"
+
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+
+namespace nivaro {
+
+class Stepper;
+
+// The 2D page of the panel: the carpet's trajectories and data file, its
+// contrast, the colour of a clicked trajectory, the density or Q under it,
+// and the sampled ensemble with its histogram. Each change of an option
+// draws the carpet again through its Apply button.
+class CarpetPage final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CarpetPage(QWidget* parent = nullptr);
+
+    // The options, with the last whole-number contrast typed.
+    CarpetOptions CarpetSettings() const;
+    // The ensemble fields, or why they cannot be used.
+    std::optional<QString> TakeEnsembleChoices(EnsembleChoices& choices) const;
+    void SetHistogramColumn(int column);
+    bool ShowsQuantumPotential() const;
+    Rgb HighlightColour() const;
+    QPushButton* ApplyButton() const { return applyButton_; }
+
+    // The check boxes and the contrast, as the last session left them.
+    void ShowSession(const WindowSession& session);
+    void KeepSession(WindowSession& session) const;
+
+private:
+    void AddEnsembleControls(QGridLayout* layout, int firstRow);
+    void FillHighlightColours();
+    void ConnectControls();
+    void AddToolTips();
+    void TakeContrast();
+
+    QCheckBox* showTrajectoriesBox_ = nullptr;
+    QCheckBox* useDataFileBox_ = nullptr;
+    QLineEdit* contrastField_ = nullptr;
+    Stepper* contrastStepper_ = nullptr;
+    QComboBox* highlightColourBox_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QComboBox* contentBox_ = nullptr;
+    QComboBox* startModeBox_ = nullptr;
+    QLineEdit* ensembleSizeField_ = nullptr;
+    QLineEdit* seedField_ = nullptr;
+    QComboBox* pathsBox_ = nullptr;
+    QLineEdit* binsField_ = nullptr;
+    QLineEdit* histogramColumnField_ = nullptr;
+    int contrast_ = 1;
+};
+
+}  // namespace nivaro
