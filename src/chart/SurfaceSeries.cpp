@@ -47,22 +47,33 @@ Rgb PaletteSeries3D::GetValueColor(int index) const
 Rgb PaletteSeries3D::GetValueColorValue(double y) const
 {
     if (UseColorRange) {
-        if (rangeInverse_ == 0.0) {
-            return end_;
-        }
-        const double offset = y - minimumY_;
-        if (offset < 0) {
-            return end_;
-        }
-        if (y > maximumY_) {
-            return start_;
-        }
-        return RangePercent(std::min(offset * rangeInverse_, 1.0));
+        return ColourOfOffset(y, minimumY_, maximumY_, rangeInverse_);
     }
     if (UsePalette && !palette_.empty()) {
         return GetSurfacePaletteColor(y);
     }
     return SeriesColor();
+}
+
+Rgb PaletteSeries3D::ColourInSpan(double y, double lowest, double highest) const
+{
+    if (!UseColorRange) {
+        return GetValueColorValue(y);
+    }
+    const double span = highest - lowest;
+    return ColourOfOffset(y, lowest, highest, span == 0.0 ? 0.0 : 1.0 / span);
+}
+
+Rgb PaletteSeries3D::ColourOfOffset(double y, double lowest, double highest, double inverseSpan) const
+{
+    const double offset = y - lowest;
+    if (inverseSpan == 0.0 || offset < 0) {
+        return end_;
+    }
+    if (y > highest) {
+        return start_;
+    }
+    return RangePercent(std::min(offset * inverseSpan, 1.0));
 }
 
 Rgb PaletteSeries3D::RangePercent(double fraction) const

@@ -32,6 +32,10 @@ public:
 
     Rgb GetValueColor(int index) const override;
     Rgb GetValueColorValue(double y) const;
+    // The colour of y with the values spanning lowest .. highest; drawing
+    // takes the span of the series' values when it starts, a colour bar
+    // beside the chart takes it from the values it shows.
+    Rgb ColourInSpan(double y, double lowest, double highest) const;
     Rgb RangePercent(double fraction) const;
     Rgb GetSurfacePaletteColor(double y) const;
 
@@ -51,6 +55,7 @@ private:
         int blue;
     };
     static Channels Split(Rgb colour);
+    Rgb ColourOfOffset(double y, double lowest, double highest, double inverseSpan) const;
 
     Rgb start_ = 0x800000;
     Rgb middle_ = kNoColour;

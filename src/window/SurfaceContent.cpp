@@ -104,9 +104,10 @@ void SurfaceContent::ScaleColourBar(ColourBar& bar) const
     }
     const SurfaceSeries& surface = chart_.Surface();
     const ValueList& heights = surface.YValues();
-    bar.SetScale([&surface](double value) { return ToQColor(surface.GetValueColorValue(value)); },
-                 heights.Count() > 0 ? heights.MinValue() : 0.0, heights.Count() > 0 ? heights.MaxValue() : 0.0,
-                 kind_ == SurfaceKind::Spectrum ? QStringLiteral("|F|") : QStringLiteral("norm(PSI)"));
+    const double lowest = heights.Count() > 0 ? heights.MinValue() : 0.0;
+    const double highest = heights.Count() > 0 ? heights.MaxValue() : 0.0;
+    bar.SetScale([&surface, lowest, highest](double value) { return ToQColor(surface.ColourInSpan(value, lowest, highest)); },
+                 lowest, highest, kind_ == SurfaceKind::Spectrum ? QStringLiteral("|F|") : QStringLiteral("norm(PSI)"));
 }
 
 }  // namespace nivaro
