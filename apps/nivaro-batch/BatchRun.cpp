@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -59,11 +60,28 @@ IniFile ReadConfiguration(const std::string& path)
     }
 }
 
+// A run whose only grids are array files (.npy, .h5) can compute and write
+// them a block of columns at a time when they do not fit in memory. An
+// ensemble is kept out: its paths are held whole, checked against the memory
+// a whole grid may take.
+bool Streamable(const BatchOptions& options, FrameKind frame)
+{
+    const auto streamable = [](const std::optional<std::string>& path) {
+        return !path || ArrayOutput::Streams(ArrayFormatOf(*path));
+    };
+    return (options.densityFile || options.psiFile || options.quantumPotentialFile) &&
+           streamable(options.densityFile) && streamable(options.psiFile) && streamable(options.quantumPotentialFile) &&
+           !options.carpetFile && !options.chartFile && !options.outputFile && !options.histogramFile &&
+           frame == FrameKind::None;
+}
+
 // The settings as the window starts with them (from the configuration file,
 // or the defaults without one), then the --set options in order.
-PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, std::ostream& err)
+PanelTexts ApplySettings(SimulationState& state, const BatchOptions& options, FrameKind frame, std::ostream& err)
 {
-    state.gridMemoryLimit = AvailableMemoryBytes();
+    // A run that can stream its grids never holds them whole: its memory is
+    // that of its blocks, which the work estimate checks.
+    state.gridMemoryLimit = Streamable(options, frame) ? std::numeric_limits<std::uint64_t>::max() : AvailableMemoryBytes();
     const IniFile configuration = options.configFile ? ReadConfiguration(*options.configFile) : IniFile{};
     const OverriddenConfiguration settings = LoadConfiguration(configuration, options.settings, state);
     for (const std::string& message : settings.loaded.replacedValues) {
@@ -201,18 +219,6 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
     return plan;
 }
 
-// A run whose only grids are array files (.npy, .h5) can compute and write
-// them a block of columns at a time when they do not fit in memory.
-bool Streamable(const BatchOptions& options, FrameKind frame)
-{
-    const auto streamable = [](const std::optional<std::string>& path) {
-        return !path || ArrayOutput::Streams(ArrayFormatOf(*path));
-    };
-    return (options.densityFile || options.psiFile || options.quantumPotentialFile) &&
-           streamable(options.densityFile) && streamable(options.psiFile) && streamable(options.quantumPotentialFile) &&
-           !options.carpetFile && !options.chartFile && !options.outputFile && frame == FrameKind::None;
-}
-
 // The buffers of one block of streamed columns.
 constexpr double kStreamBlockBytes = 256e6;
 // Grids beyond this are streamed where the run allows it, even when they
@@ -330,7 +336,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
                   const InterruptGuard& interrupts, FrameKind frame)
 {
     state.threads = options.threads;
-    const PanelTexts panel = ApplySettings(state, options, err);
+    const PanelTexts panel = ApplySettings(state, options, frame, err);
     const int streamedColumns = RequireBoundedWork(state, options, frame, err);
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };

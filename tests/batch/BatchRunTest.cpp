@@ -174,6 +174,8 @@ TEST(Batch, WorkBeyondTheLimitsIsRefusedWithItsEstimateBeforeAnythingIsWritten)
         {"--set", "step=1e-4", "--trajectories", csv},                // tens of gigabytes of CSV
         {"--set", "slits=100000000", "--density", csv},               // more memory than there is
         {"--set", "step=1e-4", "--set", "dxb=0.01", "--carpet", carpet},  // hours of tracing
+        // Streamed, though the density alone exceeds the memory: refused only for its time and output.
+        {"--set", "nx=400000", "--set", "nz=400000", "--density", (folder / "d.npy").string()},
     };
     for (const std::vector<std::string>& arguments : cases) {
         const BatchResult result = Batch(arguments);
@@ -182,6 +184,9 @@ TEST(Batch, WorkBeyondTheLimitsIsRefusedWithItsEstimateBeforeAnythingIsWritten)
         EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << arguments[1];
     }
     EXPECT_NE(Batch(cases[0]).err.find("--no-limit"), std::string::npos);
+    const std::string streamed = Batch(cases.back()).err;
+    EXPECT_NE(streamed.find("columns at a time"), std::string::npos) << streamed;
+    EXPECT_NE(streamed.find("--no-limit"), std::string::npos) << streamed;
     EXPECT_EQ(Batch({"--no-limit", "--set", "dxb=0.25", "--carpet", carpet}).status, 0);
 }
 
