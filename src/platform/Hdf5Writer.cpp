@@ -2,6 +2,8 @@
 
 #include <hdf5.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -100,12 +102,17 @@ struct Hdf5Writer::OpenColumns {
 Hdf5Writer::~Hdf5Writer()
 {
     columns_.reset();
-    CloseFile();
+    DropUnfinished();
 }
 
-void Hdf5Writer::CloseFile() noexcept
+// Without its data the file has room on a full disk for what the library
+// still holds, which it writes before the file can be closed (a file the
+// library could not close would crash it at exit).
+void Hdf5Writer::DropUnfinished() noexcept
 {
     if (fileId_ >= 0) {
+        ::truncate(file_.TemporaryPath().c_str(), 0);
+        H5Fflush(fileId_, H5F_SCOPE_GLOBAL);
         H5Fclose(fileId_);
         fileId_ = -1;
     }
@@ -242,6 +249,12 @@ void Hdf5Writer::SetAttribute(const std::string& name, double value)
 
 void Hdf5Writer::Commit()
 {
+    // A close that fails leaves the file broken in the library, so
+    // everything is written out first.
+    if (H5Fflush(fileId_, H5F_SCOPE_GLOBAL) < 0) {
+        DropUnfinished();
+        Fail("the file");
+    }
     const herr_t closed = H5Fclose(fileId_);
     fileId_ = -1;
     if (closed < 0) {

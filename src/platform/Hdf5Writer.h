@@ -48,7 +48,7 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& what) const;
-    void CloseFile() noexcept;
+    void DropUnfinished() noexcept;
 
     std::string target_;
     AtomicFile file_;
