@@ -46,21 +46,27 @@ struct DerivedResults {
         std::swap(ensembleChoices, other.ensembleChoices);
     }
 
+    // Q with its range from results computed for the same density, when
+    // they hold it.
+    void TakeQuantumPotential(DerivedResults& computed) noexcept
+    {
+        if (computed.HasQuantumPotential()) {
+            quantumPotential.Swap(computed.quantumPotential);
+            std::swap(quantumPotentialRange, computed.quantumPotentialRange);
+        }
+    }
     // What a carpet computation over the same density adds: the ensemble
     // with its choices, and Q when it computed it.
     void TakeCarpetPart(DerivedResults& computed) noexcept
     {
         std::swap(ensemble, computed.ensemble);
         std::swap(ensembleChoices, computed.ensembleChoices);
-        if (computed.HasQuantumPotential()) {
-            quantumPotential.Swap(computed.quantumPotential);
-            std::swap(quantumPotentialRange, computed.quantumPotentialRange);
-        }
+        TakeQuantumPotential(computed);
     }
 
     bool HasQuantumPotential() const { return quantumPotentialRange.has_value(); }
     // Q of a computation that completed, with its clip range.
-    void TakeQuantumPotential(RealMatrixT& q)
+    void SetQuantumPotential(RealMatrixT& q)
     {
         quantumPotentialRange = QuantumPotentialRange(q);
         quantumPotential.Swap(q);

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "CarpetPicture.h"
+#include "ComputationRunner.h"
 #include "CarpetView.h"
 #include "HistogramPlot.h"
 #include "ProgressView.h"

@@ -10,7 +10,6 @@
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
 #include "platform/Rgb.h"
-#include "window/ComputationRunner.h"
 
 class QLabel;
 class QWidget;
@@ -18,6 +17,7 @@ class QWidget;
 namespace nivaro {
 
 class CarpetView;
+class ComputationRunner;
 class HistogramPlot;
 class ProgressView;
 

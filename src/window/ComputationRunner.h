@@ -26,7 +26,7 @@ public:
     };
 
     // The busy state, left also when an exception passes through; nested
-    // computations (the carpet started by the page rule) leave it only at
+    // computations (Q computed for the surface an Apply shows) leave it only at
     // the outermost level.
     class Scope {
     public:

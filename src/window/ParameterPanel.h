@@ -5,14 +5,10 @@
 
 #include "configuration/PanelTexts.h"
 #include "configuration/WindowSession.h"
-#include "engine/CarpetPass.h"
-#include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
-#include "platform/Rgb.h"
 
 class QCheckBox;
 class QComboBox;
-class QGridLayout;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;

@@ -53,15 +53,12 @@ bool ResultBuilder::Carpet(const SimulationState& source, SimulationState& plane
 
 bool ResultBuilder::QuantumPotential(const SimulationState& source, DerivedResults& derived, SimulationState* document)
 {
-    if (derived.HasQuantumPotential()) {
-        return true;
-    }
     RealMatrixT q(0, 0);
     return Run(
         [&](ProgressSink& progress) {
             ComputeQuantumPotential(source, q, progress);
             if (!source.stopRequested) {
-                derived.TakeQuantumPotential(q);
+                derived.SetQuantumPotential(q);
             }
         },
         document);

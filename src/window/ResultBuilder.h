@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "engine/CarpetPass.h"
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
@@ -17,9 +19,9 @@ struct CarpetRequest {
     bool quantumPotential = false;  // Q is computed for the carpet
 };
 
-// Builds new results off the window's thread, each step into a document or
-// results of its own that the window takes only when every step it asked
-// for is complete. Each step returns false when it was stopped (by Cancel,
+// Builds new results off the window's thread, each step into a document and
+// results of its own (never those shown, which the window reads meanwhile)
+// that the window takes only when every step it asked for is complete. Each step returns false when it was stopped (by Cancel,
 // Esc or closing the window); what it built is then to be dropped.
 class ResultBuilder {
 public:
@@ -32,7 +34,7 @@ public:
     // source and planes may be one document.
     bool Carpet(const SimulationState& source, SimulationState& planes, const CarpetRequest& request,
                 DerivedResults& derived);
-    // Q of source, when derived has none yet.
+    // Q of source with its clip range.
     bool QuantumPotential(const SimulationState& source, DerivedResults& derived, SimulationState* document = nullptr);
 
 private:

@@ -5,7 +5,6 @@
 #include <QScopeGuard>
 #include <new>
 
-#include "CarpetView.h"
 #include "ComputationRunner.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
@@ -41,17 +40,17 @@ void ResultComputations::RefreshMemoryLimit()
     shown_.state.gridMemoryLimit = AvailableMemoryBytes();
 }
 
-bool ResultComputations::ApplyParameters()
+void ResultComputations::ApplyParameters()
 {
     panel_.ApplyButton()->setEnabled(false);
     const auto enable = qScopeGuard([this] { panel_.ApplyButton()->setEnabled(true); });
     RefreshMemoryLimit();
-    return TakeOverAndCompute();
+    TakeOverAndCompute();
 }
 
 // The panel's settings go into a new document; the one shown stays until
 // the new one is complete.
-bool ResultComputations::TakeOverAndCompute()
+void ResultComputations::TakeOverAndCompute()
 {
     std::unique_ptr<SimulationState> next = RecycleDocument(std::move(spare_), shown_.state);
     // The dropped or replaced document serves the next Apply: grids of an
@@ -59,28 +58,35 @@ bool ResultComputations::TakeOverAndCompute()
     const auto keepSpare = qScopeGuard([this, &next] { spare_ = std::move(next); });
     if (const std::optional<QString> refusal = panel_.TakeOverParameters(*next)) {
         dialogs_.ShowError(*refusal);
-        return false;
+        return;
     }
+    // The 2D page's fields are taken before anything is computed, so that a
+    // field the carpet cannot use refuses the Apply as a parameter does.
     std::optional<CarpetRequest> carpet;
     if (panel_.CurrentPage() == ParameterPanel::Page::Carpet) {
         carpet = CarpetRequestOfPanel(false);
         if (!carpet) {
-            return false;
+            return;
         }
     }
-    if (!WorkAccepted(*next, ParametersPlan())) {
-        return false;
+    RunPlan plan = carpet ? CarpetPlan(*carpet) : RunPlan{};
+    plan.density = true;
+    plan.surface = true;
+    plan.surfaceTrajectories = panel_.ShowsTrajectories3D();
+    plan.quantumPotential = plan.quantumPotential || panel_.ShowsQuantumPotentialSurface();
+    if (!WorkAccepted(*next, plan)) {
+        return;
     }
     try {
-        return ComputeAndShow(*next, carpet);
+        ComputeAndShow(*next, carpet);
     } catch (const std::bad_alloc&) {
-        dialogs_.ShowError(QStringLiteral("There is not enough memory for a grid of %1 by %2 points.")
+        dialogs_.ShowError(QStringLiteral("There is not enough memory for this computation (a grid of %1 by %2 "
+                                          "points with what the page shown asks for).")
                                .arg(next->grid.nx)
                                .arg(next->grid.nz));
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
-    return false;
 }
 
 std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quantumPotentialShown)
@@ -96,30 +102,19 @@ std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quant
     return request;
 }
 
-RunPlan ResultComputations::CarpetPlan() const
+RunPlan ResultComputations::CarpetPlan(const CarpetRequest& request)
 {
-    const CarpetOptions options = panel_.Carpet().CarpetSettings();
     RunPlan plan;
     plan.density = false;
     plan.carpet = true;
     plan.carpetPicture = true;
-    plan.carpetTrajectories = options.showTrajectories;
-    plan.quantumPotential = panel_.Carpet().ShowsQuantumPotential();
-    if (options.showTrajectories && options.dataFile) {
-        if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {
+    plan.carpetTrajectories = request.options.showTrajectories;
+    plan.quantumPotential = request.quantumPotential;
+    if (request.options.showTrajectories && request.options.dataFile) {
+        if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*request.options.dataFile)) {
             plan.dataFileStarts = records->size();
         }
     }
-    return plan;
-}
-
-RunPlan ResultComputations::ParametersPlan() const
-{
-    RunPlan plan = panel_.CurrentPage() == ParameterPanel::Page::Carpet ? CarpetPlan() : RunPlan{};
-    plan.density = true;
-    plan.surface = true;
-    plan.surfaceTrajectories = panel_.ShowsTrajectories3D();
-    plan.quantumPotential = plan.quantumPotential || panel_.ShowsQuantumPotentialSurface();
     return plan;
 }
 
@@ -139,7 +134,7 @@ bool ResultComputations::WorkAccepted(const SimulationState& document, const Run
 
 // Everything the page shown needs is computed before any of it is shown,
 // so that a cancel or a failure at any step leaves the results as they were.
-bool ResultComputations::ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet)
+void ResultComputations::ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet)
 {
     {
         const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Clear);
@@ -147,8 +142,9 @@ bool ResultComputations::ComputeAndShow(SimulationState& next, const std::option
         DerivedResults derived;
         if (!builder_.Density(next, panel_.ShowsTrajectories3D(), surface) ||
             (carpet && !builder_.Carpet(next, next, *carpet, derived)) ||
-            (panel_.ShowsQuantumPotentialSurface() && !builder_.QuantumPotential(next, derived, &next))) {
-            return false;
+            (panel_.ShowsQuantumPotentialSurface() && !derived.HasQuantumPotential() &&
+             !builder_.QuantumPotential(next, derived, &next))) {
+            return;
         }
         TakeComputedResults(shown_.state, next, ResultGrids::All);
         shown_.derived.Swap(derived);
@@ -164,7 +160,6 @@ bool ResultComputations::ComputeAndShow(SimulationState& next, const std::option
         views_.ShowCarpetResults();
     }
     ShowViewOfPage();
-    return true;
 }
 
 void ResultComputations::WriteBackAndEchoConfiguration()
@@ -200,18 +195,15 @@ void ResultComputations::ApplyCarpet()
 void ResultComputations::RenderCarpet()
 {
     SimulationState& state = shown_.state;
-    DerivedResults& shownDerived = shown_.derived;
-    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(shownDerived.HasQuantumPotential());
+    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(shown_.derived.HasQuantumPotential());
     if (!request) {
         return;
     }
     RefreshMemoryLimit();
-    if (!WorkAccepted(state, CarpetPlan())) {
+    if (!WorkAccepted(state, CarpetPlan(*request))) {
         return;
     }
-    if (views_.SpectrumShown()) {
-        views_.ToggleSpectrum();  // the carpet replaces the spectrum's picture
-    }
+    std::optional<QString> stale;
     {
         const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Report);
         // The carpet is drawn in a document of its own over the density
@@ -223,15 +215,21 @@ void ResultComputations::RenderCarpet()
             if (!builder_.Carpet(state, *next, *request, derived)) {
                 return;
             }
+            TakeComputedResults(state, *next, ResultGrids::Carpet);
+            shown_.derived.TakeCarpetPart(derived);
+            if (request->options.showTrajectories) {
+                views_.Carpet().RepaintRecoloured();
+            }
         } catch (const StaleDensityError& error) {
-            statusLine_.setText(QString::fromUtf8(error.what()));
-            return;
+            stale = QString::fromUtf8(error.what());
         }
-        TakeComputedResults(state, *next, ResultGrids::Carpet);
-        shownDerived.TakeCarpetPart(derived);
-        if (request->options.showTrajectories) {
-            views_.Carpet().RepaintRecoloured();
-        }
+    }
+    if (stale) {
+        statusLine_.setText(*stale);  // after the time taken
+        return;
+    }
+    if (views_.SpectrumShown()) {
+        views_.ShowDensitySurface();  // the carpet replaces the spectrum's picture
     }
     views_.ShowCarpetResults();
     ShowViewOfPage();

@@ -46,23 +46,20 @@ public:
     // beside them.
     void RefreshMemoryLimit();
 
-    // False when the settings were refused, the work declined, or the
-    // computation failed or was cancelled.
-    bool ApplyParameters();
+    void ApplyParameters();
     void ApplyCarpet();
     // The tab rule: shows the view of the current page, and on the 2D page
     // draws the carpet when there is no picture yet.
     void ShowViewOfPage();
 
 private:
-    RunPlan ParametersPlan() const;
-    RunPlan CarpetPlan() const;
+    static RunPlan CarpetPlan(const CarpetRequest& request);
     bool WorkAccepted(const SimulationState& document, const RunPlan& plan);
-    bool TakeOverAndCompute();
+    void TakeOverAndCompute();
     // The carpet the 2D page asks for; nothing when the panel's ensemble is
     // refused. Q is asked for only when it is not shown already.
     std::optional<CarpetRequest> CarpetRequestOfPanel(bool quantumPotentialShown);
-    bool ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet);
+    void ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet);
     void RenderCarpet();
     // The automatic write-back stays silent when the file cannot be
     // written; the legend then echoes the settings as they would have been

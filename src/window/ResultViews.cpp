@@ -6,6 +6,7 @@
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "ColourBar.h"
+#include "ComputationRunner.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
@@ -48,8 +49,10 @@ void ResultViews::ShowDensitySurface(std::optional<DensitySurface> prepared)
     derived_.spectrum.Reshape(0, 0);
     if (panel_.ShowsQuantumPotentialSurface() && EnsureQuantumPotential()) {
         surface_.ShowQuantumPotential(legend_);
+    } else if (prepared) {
+        surface_.ShowDensity(*prepared, legend_);
     } else {
-        surface_.ShowDensity(prepared ? *prepared : PrepareDensitySurface(state_, panel_.ShowsTrajectories3D()), legend_);
+        surface_.ShowDensity(PrepareDensitySurface(state_, panel_.ShowsTrajectories3D()), legend_);
     }
     SurfaceChanged();
 }
@@ -114,8 +117,15 @@ bool ResultViews::EnsureQuantumPotential()
     if (derived_.HasQuantumPotential()) {
         return true;
     }
-    const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Report);
-    return builder_.QuantumPotential(state_, derived_);
+    DerivedResults computed;
+    {
+        const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Report);
+        if (!builder_.QuantumPotential(state_, computed)) {
+            return false;
+        }
+    }
+    derived_.TakeQuantumPotential(computed);
+    return true;
 }
 
 void ResultViews::SaveAndShowCarpetPicture()

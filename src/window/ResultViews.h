@@ -21,6 +21,7 @@ namespace nivaro {
 class CarpetView;
 class ChartHost;
 class ColourBar;
+class ComputationRunner;
 class MainChart;
 class NearestCellTool;
 class ParameterPanel;

@@ -273,6 +273,54 @@ TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
 
+// After a computation on the 2D page the status line says how long it took,
+// or what the page has to say beyond that.
+TEST_F(MainWindowTest, TheStatusLineAfterA2DComputationSaysWhatHappened)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"a plain carpet", [] {}, "time = "},
+        {"sampled paths", [this] { Find<QComboBox>("startModeBox")->setCurrentIndex(1); }, "total variation distance"},
+        {"out.bmp in the way",
+         [this] {
+             std::filesystem::remove(folder / "out.bmp");
+             std::filesystem::create_directory(folder / "out.bmp");
+         },
+         "out.bmp"},
+    };
+    for (const Case& c : cases) {
+        Start();
+        Find<QTabWidget>("pages")->setCurrentIndex(1);
+        c.prepare();
+        Apply();
+        EXPECT_TRUE(Find<QLabel>("statusLine")->text().contains(QString::fromLatin1(c.says)))
+            << c.what << ": " << Find<QLabel>("statusLine")->text().toStdString();
+        std::filesystem::remove_all(folder / "out.bmp");
+    }
+    // A field the carpet cannot use refuses the Apply before anything is computed.
+    Find<QLineEdit>("slitsField")->setText("3");
+    Find<QLineEdit>("binsField")->setText("0");
+    Apply();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.back().startsWith("bins=0")) << dialogs.errors.back().toStdString();
+    EXPECT_EQ(state.parameters.slits, 2);
+}
+
+// Without a density (the first computation stopped before it ended) the
+// carpet cannot be drawn, and the status line says why.
+TEST_F(MainWindowTest, TheCarpetWithoutADensitySaysWhy)
+{
+    Start();
+    Find<QTimer>("delayedApplyTimer")->stop();
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    EXPECT_TRUE(Find<QLabel>("statusLine")->text().contains("does not match")) << Find<QLabel>("statusLine")->text().toStdString();
+    EXPECT_FALSE(Find<CarpetView>("carpetView")->HasPicture());
+}
+
 TEST_F(MainWindowTest, WorkBeyondTheLimitsIsAskedAboutWithItsEstimate)
 {
     Start("[2D]\nstep=0.00001\n");
@@ -294,8 +342,8 @@ TEST_F(MainWindowTest, WorkBeyondTheLimitsIsAskedAboutWithItsEstimate)
     Find<QLineEdit>("slitsField")->setText("2");
     const double* density = state.densityField.Data();
     const std::string configuration = ReadWholeFile(folder / "nivaro.ini");
-    Find<QLineEdit>("nxField")->setText("100000");
-    Find<QLineEdit>("nzField")->setText("100000");
+    Find<QLineEdit>("nxField")->setText("1000000");
+    Find<QLineEdit>("nzField")->setText("1000000");
     Apply();
     EXPECT_TRUE(dialogs.errors.back().contains("GB")) << dialogs.errors.back().toStdString();
     EXPECT_EQ(state.grid.nx, 300);
@@ -492,11 +540,15 @@ TEST_F(CancelTest, ACancelAfterTheDensityOfA2DApplyChangesNothing)
     Find<QLineEdit>("ensembleSizeField")->setText("100000");
     // The density reports as "Loading...  N%", the carpet and the ensemble
     // after it as "Loading... N%".
+    bool densitySeen = false;
     QTimer watcher;
     watcher.setInterval(1);
     QObject::connect(&watcher, &QTimer::timeout, [&] {
+        static const QRegularExpression density(QStringLiteral("^Loading\\.\\.\\.  \\d+%$"));
         static const QRegularExpression afterDensity(QStringLiteral("^Loading\\.\\.\\. \\d+%$"));
-        if (afterDensity.match(Find<QLabel>("progressCaption")->text()).hasMatch()) {
+        const QString caption = Find<QLabel>("progressCaption")->text();
+        densitySeen = densitySeen || density.match(caption).hasMatch();
+        if (densitySeen && afterDensity.match(caption).hasMatch()) {
             watcher.stop();
             QTest::keyClick(window.get(), Qt::Key_Escape);
         }
