@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -81,15 +82,31 @@ private:
     const std::array<GifColorType, 256>& colours_;
 };
 
+// The GIF's bytes into its file; a failed write keeps the system's reason,
+// which the library's own text only guesses at.
+struct GifOutput {
+    std::FILE* stream;
+    int writeError = 0;
+};
+
 int WriteToFile(GifFileType* gif, const GifByteType* bytes, int length)
 {
-    return static_cast<int>(std::fwrite(bytes, 1, static_cast<std::size_t>(length), static_cast<std::FILE*>(gif->UserData)));
+    auto& output = *static_cast<GifOutput*>(gif->UserData);
+    const std::size_t written = std::fwrite(bytes, 1, static_cast<std::size_t>(length), output.stream);
+    if (written < static_cast<std::size_t>(length) && output.writeError == 0) {
+        output.writeError = errno != 0 ? errno : EIO;
+    }
+    return static_cast<int>(written);
 }
 
 class GifAnimation final : public AnimationFile {
 public:
     GifAnimation(const std::string& path, int framesPerSecond)
-        : file_(path, true), palette_(SharedPalette()), delay_(std::max(1, static_cast<int>(std::lround(100.0 / framesPerSecond))))
+        : path_(path),
+          file_(path, true),
+          output_{file_.Stream()},
+          palette_(SharedPalette()),
+          delay_(std::max(1, static_cast<int>(std::lround(100.0 / framesPerSecond))))
     {
     }
     ~GifAnimation() override
@@ -135,7 +152,7 @@ public:
         const int closed = EGifCloseFile(gif_, &error);
         gif_ = nullptr;
         if (closed != GIF_OK) {
-            throw std::runtime_error(std::string("the GIF could not be written: ") + GifErrorString(error));
+            Fail(error);
         }
         file_.Commit();
     }
@@ -146,9 +163,9 @@ private:
     void Begin(int width, int height)
     {
         int error = 0;
-        gif_ = EGifOpen(file_.Stream(), WriteToFile, &error);
+        gif_ = EGifOpen(&output_, WriteToFile, &error);
         if (gif_ == nullptr) {
-            throw std::runtime_error(std::string("the GIF could not be started: ") + GifErrorString(error));
+            Fail(error);
         }
         width_ = width;
         height_ = height;
@@ -169,11 +186,21 @@ private:
     void Check(int result) const
     {
         if (result != GIF_OK) {
-            throw std::runtime_error(std::string("the GIF could not be written: ") + GifErrorString(gif_->Error));
+            Fail(gif_->Error);
         }
     }
 
+    [[noreturn]] void Fail(int gifError) const
+    {
+        if (output_.writeError != 0) {
+            throw FileError(path_, output_.writeError);
+        }
+        throw FileError(path_, GifErrorString(gifError));
+    }
+
+    std::string path_;
     AtomicFile file_;
+    GifOutput output_;
     std::array<GifColorType, 256> palette_;
     int delay_;
     GifFileType* gif_ = nullptr;
@@ -196,15 +223,13 @@ std::string Quoted(const std::string& text)
     return quoted + "'";
 }
 
-// Raw RGB frames through a pipe into ffmpeg, which writes a temporary file
-// beside the target; renamed into place once ffmpeg has finished well.
+// Raw RGB frames through a pipe into ffmpeg, which writes the file's
+// temporary; renamed into place once ffmpeg has finished well. ffmpeg's own
+// messages are not shown: a failure is told as every writer tells it.
 class VideoAnimation final : public AnimationFile {
 public:
     VideoAnimation(const std::string& path, int framesPerSecond)
-        : path_(path),
-          temporary_(std::filesystem::path(path).parent_path() /
-                     (".nivaro-unfinished-" + std::filesystem::path(path).filename().string())),
-          framesPerSecond_(framesPerSecond)
+        : path_(path), file_(path, true), framesPerSecond_(framesPerSecond)
     {
         // An ffmpeg that stops early must show as a write error, not end the program.
         struct sigaction ignore = {};
@@ -217,8 +242,6 @@ public:
             pclose(pipe_);
         }
         sigaction(SIGPIPE, &previousPipeAction_, nullptr);
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
     }
 
     void AddFrame(int width, int height, const FrameRows& rows) override
@@ -226,11 +249,11 @@ public:
         if (pipe_ == nullptr) {
             width_ = width;
             height_ = height;
-            const std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
+            const std::string command = "ffmpeg -loglevel quiet -y -f rawvideo -pix_fmt rgb24 -s " +
                                         std::to_string(width) + "x" + std::to_string(height) + " -r " +
                                         std::to_string(framesPerSecond_) + " -i - -vf 'pad=ceil(iw/2)*2:ceil(ih/2)*2' " +
                                         (IsWebm() ? "-c:v libvpx-vp9 " : "-pix_fmt yuv420p ") + "-f " +
-                                        (IsWebm() ? "webm " : "mp4 ") + Quoted(temporary_.string());
+                                        (IsWebm() ? "webm " : "mp4 ") + Quoted(Destination()) + " 2>/dev/null";
             pipe_ = popen(command.c_str(), "w");
             if (pipe_ == nullptr) {
                 throw FileError(path_, "ffmpeg could not be started");
@@ -242,7 +265,7 @@ public:
         for (int row = 0; row < height; ++row) {
             rows(row, rgb.data());
             if (std::fwrite(rgb.data(), 1, rgb.size(), pipe_) != rgb.size()) {
-                throw FileError(path_, "ffmpeg stopped taking frames");
+                throw WriteFailure(path_, Destination(), "ffmpeg stopped taking frames");
             }
         }
         ++frames_;
@@ -256,18 +279,20 @@ public:
         const int status = pclose(pipe_);
         pipe_ = nullptr;
         if (status != 0) {
-            throw FileError(path_, "ffmpeg could not encode the video");
+            throw WriteFailure(path_, Destination(), "ffmpeg could not encode the video");
         }
-        std::filesystem::rename(temporary_, path_);
+        file_.Commit();
     }
 
     int Frames() const override { return frames_; }
 
 private:
     bool IsWebm() const { return EqualsIgnoringCase(std::filesystem::path(path_).extension().string(), ".webm"); }
+    // The temporary, or the target itself where it is written directly.
+    const std::string& Destination() const { return file_.TemporaryPath().empty() ? path_ : file_.TemporaryPath(); }
 
     std::string path_;
-    std::filesystem::path temporary_;
+    AtomicFile file_;
     int framesPerSecond_;
     std::FILE* pipe_ = nullptr;
     struct sigaction previousPipeAction_ = {};

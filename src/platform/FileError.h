@@ -13,4 +13,9 @@ public:
     FileError(const std::string& path, const std::string& reason);
 };
 
+// For writers whose library does not say why a write failed: the system's
+// reason when the file system that holds `written` has no room left, else
+// the library's own reason.
+FileError WriteFailure(const std::string& path, const std::string& written, const std::string& otherwise);
+
 }  // namespace nivaro

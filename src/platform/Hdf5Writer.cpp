@@ -120,7 +120,7 @@ void Hdf5Writer::DropUnfinished() noexcept
 
 void Hdf5Writer::Fail(const std::string& what) const
 {
-    throw FileError(target_, "HDF5 could not write " + what);
+    throw WriteFailure(target_, file_.TemporaryPath(), "HDF5 could not write " + what);
 }
 
 namespace {

@@ -18,14 +18,25 @@ namespace {
 
 // The C libraries report errors by longjmp; these functions keep only plain
 // data between setjmp and longjmp and hand the message back as text.
+// A failed write of the file is kept as the system's reason, which the
+// libraries' own texts only guess at.
 struct EncoderFailure {
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX > 256 ? JMSG_LENGTH_MAX : 256];
+    int writeError = 0;
 };
+
+void KeepWriteError(std::FILE* stream, EncoderFailure& failure)
+{
+    if (stream != nullptr && std::ferror(stream)) {
+        failure.writeError = errno != 0 ? errno : EIO;
+    }
+}
 
 void PngError(png_structp png, png_const_charp message)
 {
     auto* failure = static_cast<EncoderFailure*>(png_get_error_ptr(png));
+    KeepWriteError(static_cast<std::FILE*>(png_get_io_ptr(png)), *failure);
     std::snprintf(failure->message, sizeof failure->message, "%s", message);
     std::longjmp(failure->jump, 1);
 }
@@ -67,11 +78,13 @@ bool EncodePng(std::FILE* stream, const RgbRowSource& image, int compressionLeve
 struct JpegErrorManager {
     jpeg_error_mgr base;
     EncoderFailure* failure;
+    std::FILE* stream;
 };
 
 void JpegError(j_common_ptr info)
 {
     auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    KeepWriteError(manager->stream, *manager->failure);
     (*info->err->format_message)(info, manager->failure->message);
     std::longjmp(manager->failure->jump, 1);
 }
@@ -83,6 +96,7 @@ bool EncodeJpeg(std::FILE* stream, const RgbRowSource& image, int quality, std::
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = JpegError;
     errors.failure = &failure;
+    errors.stream = stream;
     if (setjmp(failure.jump) != 0) {
         jpeg_destroy_compress(&info);
         return false;
@@ -117,7 +131,10 @@ void WriteEncoded(const std::string& path, const RgbRowSource& image, int settin
     std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(image.width));
     EncoderFailure failure{};
     if (!encode(file.Stream(), image, setting, row.data(), failure)) {
-        throw std::runtime_error(path + ": " + failure.message);
+        if (failure.writeError != 0) {
+            throw FileError(path, failure.writeError);
+        }
+        throw FileError(path, failure.message);
     }
     file.Commit();
 }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <hdf5.h>
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -574,6 +575,110 @@ TEST(Batch, ConfigurationIsReadAndWrittenBackLikeTheWindow)
 
     const BatchResult unwritable = Batch({"--write-config", (folder / "missing" / "x.ini").string()});
     EXPECT_EQ(unwritable.status, 1);
+}
+
+}  // namespace
+}  // namespace nivaro
+
+namespace nivaro {
+namespace {
+
+// A small file system mounted over a scratch folder for the test (which
+// needs root), filled to its last byte on request.
+class SmallFileSystem {
+public:
+    SmallFileSystem()
+        : mounted_(::geteuid() == 0 && ::mount("tmpfs", folder_.Path().c_str(), "tmpfs", 0, "size=1m") == 0)
+    {
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    ~SmallFileSystem()
+    {
+        if (mounted_) {
+            ::umount2(folder_.Path().c_str(), MNT_DETACH);
+        }
+    }
+
+    bool Mounted() const { return mounted_; }
+    std::string operator/(const std::string& name) const { return (folder_ / name).string(); }
+
+    void Fill() const
+    {
+        std::ofstream fill(folder_ / "fill", std::ios::binary);
+        const std::string block(4096, '\0');
+        while (fill.write(block.data(), static_cast<std::streamsize>(block.size())) && fill.flush()) {
+        }
+    }
+    // Removes everything on it.
+    void Empty() const
+    {
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
+            std::filesystem::remove_all(entry.path());
+        }
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+private:
+    ScratchFolder folder_;
+    bool mounted_;
+};
+
+// Every writer on a full disk: exit 1 with "cannot write FILE: REASON", the
+// file it replaces kept as it was, no temporary left, no crash.
+TEST(Batch, EveryWriterOnAFullDiskKeepsTheOldFile)
+{
+    const SmallFileSystem disk;
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "mounting a small file system needs root";
+    }
+    const bool video = std::system("ffmpeg -version > /dev/null 2>&1") == 0;
+    struct Case {
+        const char* target;
+        std::vector<std::string> options;
+    };
+    const std::vector<Case> cases = {
+        {"d.txt", {"--density"}},
+        {"d.npy", {"--density"}},
+        {"d.h5", {"--density"}},
+        {"p.h5", {"--psi"}},
+        {"q.h5", {"--quantum-potential"}},
+        {"o.h5", {"--output"}},
+        {"c.bmp", {"--carpet"}},
+        {"c.png", {"--carpet"}},
+        {"c.jpg", {"--carpet"}},
+        {"t.csv", {"--trajectories"}},
+        {"h.csv", {"--histogram"}},
+        {"a.ini", {"--write-config"}},
+        {"a.gif", {"--sweep", "z0=0:1:2", "--force", "--animation"}},
+        {"s.csv", {"--sweep", "z0=0:1:2", "--force", "--sweep-summary"}},
+        {"a.mp4", {"--sweep", "z0=0:1:2", "--force", "--animation"}},
+    };
+    for (const Case& c : cases) {
+        if (!video && std::string(c.target) == "a.mp4") {
+            std::printf("ffmpeg is not installed: the video is not checked\n");
+            continue;
+        }
+        disk.Empty();
+        const std::string target = disk / c.target;
+        std::ofstream(target) << "old";
+        disk.Fill();
+        std::vector<std::string> arguments = c.options;
+        arguments.push_back(target);
+        const BatchResult result = Batch(arguments);
+        EXPECT_EQ(result.status, 1) << c.target << ": " << result.err;
+        EXPECT_NE(result.err.find("cannot write " + target + ": No space left on device"), std::string::npos)
+            << c.target << ": " << result.err;
+        EXPECT_EQ(ReadWholeFile(target), "old") << c.target;
+        EXPECT_EQ(disk.Names().size(), 2u) << c.target << ": only the old file and the filling are left";
+    }
 }
 
 }  // namespace
