@@ -251,10 +251,12 @@ int RequireBoundedWork(const SimulationState& state, const BatchOptions& options
                       held / 1e9, plan.streamedColumns, estimate.memoryBytes / 1e9);
         err << text;
     }
+    // Memory beyond what is available is refused even with --no-limit.
     if (estimate.memoryBytes > available) {
-        char text[160];
-        std::snprintf(text, sizeof text, "this run needs about %.3g GB of memory, but %.3g GB is available now",
-                      estimate.memoryBytes / 1e9, available / 1e9);
+        char text[200];
+        std::snprintf(text, sizeof text, "this run needs about %.3g GB of memory, but %.3g GB is available now%s",
+                      estimate.memoryBytes / 1e9, available / 1e9,
+                      estimate.startBytes > estimate.memoryBytes / 2 ? " (for its trajectory starts: raise dxb)" : "");
         throw UsageError(text);
     }
     if (const std::optional<std::string> beyond = WorkBeyondLimits(estimate, WorkLimits{}); beyond && !options.noLimit) {

@@ -120,6 +120,11 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
         serialSeconds += points * kSecondsPerGridPoint;
     }
     const double stepSeconds = kSecondsPerTraceStep + slits * kSecondsPerTraceStepAndSlit;
+    // Each start loop keeps the rows it finds until its trajectories are traced.
+    const auto lookAtStarts = [&](double candidates) {
+        estimate.startCandidates += candidates;
+        estimate.startBytes += candidates * sizeof(double);
+    };
     const auto trace = [&](double trajectories, double steps) {
         estimate.traceSteps += trajectories * steps;
         parallelSeconds += trajectories * steps * stepSeconds;
@@ -127,7 +132,7 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     };
     if (plan.surfaceTrajectories) {
         const double spacing = g.decimationX * g.dxb;
-        estimate.startCandidates += std::ceil(g.nxb / spacing);
+        lookAtStarts(std::ceil(g.nxb / spacing));
         trace(CountRegularStarts(state, spacing), StepsPerTrajectory(state, 1.0));
     }
     if (plan.carpet) {
@@ -142,7 +147,7 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     const double regularStarts = CountRegularStarts(state, g.dxb);
     const double carpetSteps = StepsPerTrajectory(state, g.step);
     const auto traceRegularStarts = [&] {
-        estimate.startCandidates += std::ceil(g.nxb / g.dxb);
+        lookAtStarts(std::ceil(g.nxb / g.dxb));
         trace(regularStarts, carpetSteps);
         return regularStarts * carpetSteps;
     };
@@ -166,6 +171,7 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     }
     estimate.outputBytes += points * plan.arrayBytesPerPoint;
     serialSeconds += estimate.startCandidates * kSecondsPerStartCandidate;
+    estimate.memoryBytes += estimate.startBytes;
     if (plan.tableFormat) {
         estimate.outputBytes += points * TableValueBytes(*plan.tableFormat) + g.nx + 1.0;
         serialSeconds += points * kSecondsPerTableValue;

@@ -184,11 +184,16 @@ TEST(Batch, WorkBeyondTheLimitsIsRefusedWithItsEstimateBeforeAnythingIsWritten)
         EXPECT_NE(result.err.find("about "), std::string::npos) << result.err;
         EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << arguments[1];
     }
-    EXPECT_NE(Batch(cases[0]).err.find("--no-limit"), std::string::npos);
+    EXPECT_NE(Batch(cases[3]).err.find("--no-limit"), std::string::npos);
     const std::string streamed = Batch(cases.back()).err;
     EXPECT_NE(streamed.find("columns at a time"), std::string::npos) << streamed;
     EXPECT_NE(streamed.find("--no-limit"), std::string::npos) << streamed;
     EXPECT_EQ(Batch({"--no-limit", "--set", "dxb=0.25", "--carpet", carpet}).status, 0);
+    // --no-limit lifts the time and output limits, not the memory check.
+    const BatchResult starts = Batch({"--no-limit", "--set", "nx=8", "--set", "nz=8", "--set", "dxb=1e-300", "--trajectories", csv});
+    EXPECT_EQ(starts.status, 2);
+    EXPECT_NE(starts.err.find("memory"), std::string::npos) << starts.err;
+    EXPECT_NE(starts.err.find("dxb"), std::string::npos) << starts.err;
 }
 
 TEST(Batch, AnUnreadableDataFileIsReportedAndTheRegularStartsAreDrawn)
