@@ -240,6 +240,17 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --spectrum, "
                          "--trajectories, --histogram, --quantum-potential or --write-config");
     }
+    if (options.sweeps.empty()) {
+        std::vector<std::string> outputs;
+        for (const OutputName name : kRunOutputs) {
+            if (options.*name) {
+                outputs.push_back(*(options.*name));
+            }
+        }
+        if (const std::optional<std::string> twice = FileNamedTwice(outputs)) {
+            throw UsageError("two outputs would write '" + *twice + "'; give each its own file");
+        }
+    }
 
     return options;
 }

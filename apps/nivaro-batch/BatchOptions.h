@@ -51,6 +51,15 @@ struct BatchOptions {
     bool version = false;
 };
 
+// The files each run writes (in a sweep, one of each per run).
+using OutputName = std::optional<std::string> BatchOptions::*;
+inline constexpr OutputName kRunOutputs[] = {
+    &BatchOptions::densityFile,  &BatchOptions::spectrumFile,  &BatchOptions::psiFile,
+    &BatchOptions::outputFile,   &BatchOptions::trajectoriesFile, &BatchOptions::carpetFile,
+    &BatchOptions::chartFile,    &BatchOptions::histogramFile, &BatchOptions::quantumPotentialFile,
+    &BatchOptions::writeConfigFile,
+};
+
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -67,7 +76,8 @@ PictureFormat PictureFormatOf(const std::string& path, bool allowSvg = false);
 
 // Throws UsageError for an unknown option, a missing argument, a --set
 // without "=", an unsafe --format, a contrast outside 0 to 5, a carpet file
-// of unknown type, or a run with nothing to write.
+// of unknown type, a run with nothing to write, or (without a sweep) two
+// outputs that name one file.
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments);
 
 std::string BatchUsage();

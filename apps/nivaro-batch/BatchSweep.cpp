@@ -19,15 +19,6 @@
 namespace nivaro {
 namespace {
 
-using OutputName = std::optional<std::string> BatchOptions::*;
-
-constexpr OutputName kRunOutputs[] = {
-    &BatchOptions::densityFile,  &BatchOptions::spectrumFile,  &BatchOptions::psiFile,
-    &BatchOptions::outputFile,   &BatchOptions::trajectoriesFile, &BatchOptions::carpetFile,
-    &BatchOptions::chartFile,    &BatchOptions::histogramFile, &BatchOptions::quantumPotentialFile,
-    &BatchOptions::writeConfigFile,
-};
-
 // A file the sweep is about to write: refused when it exists (unless
 // forced), its folder made.
 void PrepareOutput(const std::string& path, bool force)
@@ -150,7 +141,13 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
             patterns.push_back(*(options.*name));
         }
     }
-    RequireDistinctFiles(patterns, runs);
+    std::vector<std::string> once;
+    for (const OutputName name : {&BatchOptions::sweepSummaryFile, &BatchOptions::animationFile}) {
+        if (options.*name) {
+            once.push_back(*(options.*name));
+        }
+    }
+    RequireDistinctFiles(patterns, runs, once);
     const RunDealer dealer(options.shardIndex, options.shardCount);
     bool failedHere = false;
     // A rank that cannot go on ends the job: the others would wait for it.

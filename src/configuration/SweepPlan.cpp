@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <set>
 
 #include "configuration/SettingKeys.h"
@@ -145,17 +146,34 @@ std::string ExpandPattern(const std::string& pattern, const SweepRun& run, int r
     return expanded;
 }
 
-void RequireDistinctFiles(const std::vector<std::string>& patterns, const std::vector<SweepRun>& runs)
+std::optional<std::string> FileNamedTwice(const std::vector<std::string>& names)
 {
-    std::set<std::string> names;
+    std::set<std::string> files;
+    for (const std::string& name : names) {
+        if (name == "-") {
+            continue;
+        }
+        std::error_code error;
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error);
+        if (!files.insert(error ? name : resolved.string()).second) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+void RequireDistinctFiles(const std::vector<std::string>& patterns, const std::vector<SweepRun>& runs,
+                          const std::vector<std::string>& once)
+{
+    std::vector<std::string> names = once;
     for (const std::string& pattern : patterns) {
         for (const SweepRun& run : runs) {
-            const std::string name = ExpandPattern(pattern, run, static_cast<int>(runs.size()));
-            if (!names.insert(name).second) {
-                throw SweepError("two runs of the sweep would write '" + name +
-                                 "'; put {index} or the swept keys into the file name");
-            }
+            names.push_back(ExpandPattern(pattern, run, static_cast<int>(runs.size())));
         }
+    }
+    if (const std::optional<std::string> twice = FileNamedTwice(names)) {
+        throw SweepError("two outputs of the sweep would write '" + *twice +
+                         "'; give each its own file (put {index} or the swept keys into the runs' file names)");
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,7 +42,14 @@ std::vector<SweepRun> PlanSweep(const std::vector<SweepAxis>& axes);
 // match without regard to case). Throws SweepError for any other {...}.
 std::string ExpandPattern(const std::string& pattern, const SweepRun& run, int runCount);
 
-// Throws SweepError naming the file when two runs would write it.
-void RequireDistinctFiles(const std::vector<std::string>& patterns, const std::vector<SweepRun>& runs);
+// The first file that two of the names refer to, if any ("-", standard
+// output, aside); names are compared as the paths they resolve to.
+std::optional<std::string> FileNamedTwice(const std::vector<std::string>& names);
+
+// Throws SweepError naming the file when two outputs of the sweep would
+// write it: the runs' files from their patterns, and the files written once
+// for the whole sweep (its summary and animation).
+void RequireDistinctFiles(const std::vector<std::string>& patterns, const std::vector<SweepRun>& runs,
+                          const std::vector<std::string>& once);
 
 }  // namespace nivaro

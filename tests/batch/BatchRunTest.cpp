@@ -115,13 +115,15 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
         {"--set", "nxb=2147483647"}, {"--set", "dxb=1e308", "--chart", "c.png", "--show-trajectories"},
         {"--set", "d=1e300"},     {"--set", "z0=1e308"},       {"--set", "z0=-1e308"},  {"--set", "sigma0=1e-300"},
         {"--set", "slite width=0"}, {"--set", "lambda=1e300"},
+        // Two outputs, one file: one would silently replace the other.
+        {"--trajectories", "density.txt"}, {"--write-config", "density.txt"},
     };
     const ScratchFolder folder;
     const auto table = folder / "density.txt";
     for (std::vector<std::string> arguments : cases) {
         const std::string shown = arguments.size() > 1 ? arguments[1] : arguments[0];
         for (std::string& argument : arguments) {
-            if (argument == "c.png") {
+            if (argument == "c.png" || argument == "density.txt") {
                 argument = (folder / argument).string();
             }
         }
@@ -371,7 +373,7 @@ TEST(BatchSweep, ClashesAndExistingFilesAreRefusedAndAFailedRunIsMarked)
     const std::string carpet = (folder / "c.png").string();
     const BatchResult clash = Batch({"--sweep", "z0=0:1:2", "--carpet", carpet});
     EXPECT_EQ(clash.status, 2);
-    EXPECT_NE(clash.err.find("two runs of the sweep would write"), std::string::npos) << clash.err;
+    EXPECT_NE(clash.err.find("two outputs of the sweep would write"), std::string::npos) << clash.err;
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 
     std::ofstream(folder / "d-1.txt") << "kept";

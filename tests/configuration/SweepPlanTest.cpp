@@ -24,13 +24,34 @@ TEST(SweepPlan, PatternsTakeTheZeroPaddedIndexAndSweptValues)
     EXPECT_EQ(ExpandPattern("t/{Z0}.npy", runs[10], 11), "t/1.npy");
     EXPECT_THROW(ExpandPattern("t/{slits}.npy", runs[0], 11), SweepError);
     EXPECT_THROW(ExpandPattern("t/{index.npy", runs[0], 11), SweepError);
-    EXPECT_NO_THROW(RequireDistinctFiles({"c-{index}.png", "d-{z0}.txt"}, runs));
-    try {
-        RequireDistinctFiles({"c.png"}, runs);
-        ADD_FAILURE() << "two runs writing one file were let through";
-    } catch (const SweepError& error) {
-        EXPECT_NE(std::string(error.what()).find("'c.png'"), std::string::npos) << error.what();
+    EXPECT_NO_THROW(RequireDistinctFiles({"c-{index}.png", "d-{z0}.txt"}, runs, {"summary.csv"}));
+}
+
+// Two outputs naming one file are refused, whether two runs would write it
+// or a run and the sweep's own summary or animation, however the path is
+// spelled.
+TEST(SweepPlan, TwoOutputsOfOneFileAreRefused)
+{
+    const std::vector<SweepRun> runs = PlanSweep({ParseSweepAxis("z0=0:1:3")});
+    const struct {
+        std::vector<std::string> patterns;
+        std::vector<std::string> once;
+        const char* file;
+    } cases[] = {
+        {{"c.png"}, {}, "'c.png'"},
+        {{"d{index}.txt"}, {"d0.txt"}, "'d0.txt'"},
+        {{"d{index}.txt"}, {"./d0.txt"}, "d0.txt'"},
+        {{"d{index}.txt", "e/../d{index}.txt"}, {}, "d0.txt'"},
+    };
+    for (const auto& c : cases) {
+        try {
+            RequireDistinctFiles(c.patterns, runs, c.once);
+            ADD_FAILURE() << c.file << " written twice was let through";
+        } catch (const SweepError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.file), std::string::npos) << error.what();
+        }
     }
+    EXPECT_EQ(FileNamedTwice({"-", "-", "a.txt"}), std::nullopt) << "standard output is no file";
 }
 
 TEST(SweepPlan, MalformedAxesAreRefusedWithTheText)
