@@ -40,20 +40,26 @@ std::optional<int> ScanInteger(std::string_view& text)
 
 bool AxisScale::ParseFactor(std::string_view text, double& factor)
 {
-    const std::optional<int> p = ScanInteger(text);
+    // Each part a positive whole number; one that goes on as a number
+    // ("1.5", "1e400") is none.
+    const auto positivePart = [](std::string_view& rest) -> std::optional<int> {
+        const std::optional<int> part = ScanInteger(rest);
+        const bool goesOn = !rest.empty() && (rest.front() == '.' || rest.front() == 'e' || rest.front() == 'E');
+        return part && *part >= 1 && !goesOn ? part : std::nullopt;
+    };
+    const std::optional<int> p = positivePart(text);
     if (!p) {
         return false;
     }
     std::optional<int> q;
     if (!text.empty() && text.front() == ':') {
         text.remove_prefix(1);
-        q = ScanInteger(text);
+        q = positivePart(text);
+        if (!q) {
+            return false;
+        }
     }
-    const double candidate = (!q || *q < *p) ? static_cast<double>(*p) : 1.0 / *q;
-    if (!(candidate > 0.0) || !std::isfinite(candidate)) {
-        return false;
-    }
-    factor = candidate;
+    factor = (!q || *q < *p) ? static_cast<double>(*p) : 1.0 / *q;
     return true;
 }
 

@@ -115,6 +115,7 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
         {"--set", "nxb=2147483647"}, {"--set", "dxb=1e308", "--chart", "c.png", "--show-trajectories"},
         {"--set", "d=1e300"},     {"--set", "z0=1e308"},       {"--set", "z0=-1e308"},  {"--set", "sigma0=1e-300"},
         {"--set", "slite width=0"}, {"--set", "lambda=1e300"},
+        {"--set", "X-scale=-3:1"}, {"--set", "Z-scale=1e400:1"}, {"--set", "P-scale=1:0"},
         // Two outputs, one file: one would silently replace the other.
         {"--trajectories", "density.txt"}, {"--write-config", "density.txt"},
     };
