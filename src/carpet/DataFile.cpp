@@ -54,9 +54,14 @@ std::optional<std::vector<DataFileRecord>> ReadDataFile(const std::string& path)
         }
         const std::optional<DataFileRecord> record = ParseDataFileLine(line);
         if (!record) {
-            break;
+            return records;
         }
         records.push_back(*record);
+    }
+    // Reading ends at the end of the file; before it, the file could not be
+    // read (a folder opens as a stream but reads as nothing).
+    if (stream.bad() || !stream.eof()) {
+        return std::nullopt;
     }
     return records;
 }

@@ -35,6 +35,8 @@ TEST(DataFile, ReadingEndsAtTheFirstLineThatIsNotANumber)
     EXPECT_TRUE(ReadText("").empty());
     EXPECT_TRUE(ReadText("+-1\n").empty());
     EXPECT_FALSE(ReadDataFile("/nonexistent/nivaro.dat"));
+    const ScratchFolder folder;
+    EXPECT_FALSE(ReadDataFile(folder.Path().string())) << "a folder is no data file";
 }
 
 TEST(DataFile, BlankLinesAreSkippedAndLongLinesReadWhole)
