@@ -130,10 +130,10 @@ void WriteCarpet(const std::string& path, const SimulationState& state)
 }
 
 // The legend shows the settings as the window's write-back would store them.
-std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTexts& panel, const GridSettings& grid)
+std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTexts& panel, const SimulationState& state)
 {
     IniFile configuration = options.configFile ? IniFile::Load(*options.configFile) : IniFile{};
-    WriteBackConfiguration(configuration, panel, grid);
+    WriteBackConfiguration(configuration, panel, state);
     return LegendEcho(configuration);
 }
 
@@ -390,11 +390,11 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     }
     terminal.Finish();
     if (options.chartFile) {
-        WriteChart(options, state, LegendLines(options, panel, state.grid), timings);
+        WriteChart(options, state, LegendLines(options, panel, state), timings);
     }
     if (frame == FrameKind::Chart) {
         MainChart frameChart;
-        FillChart(frameChart, options, state, LegendLines(options, panel, state.grid));
+        FillChart(frameChart, options, state, LegendLines(options, panel, state));
         result.chart = RenderChartImage(frameChart.Plot(), options.chartWidth, options.chartHeight);
     }
     if (trajectories) {
@@ -439,7 +439,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     if (options.writeConfigFile) {
         timings.Time(writing(options.writeConfigFile), [&] {
             IniFile configuration = IniFile::Load(*options.writeConfigFile);
-            WriteBackConfiguration(configuration, panel, state.grid);
+            WriteBackConfiguration(configuration, panel, state);
             configuration.Save(*options.writeConfigFile);
         });
     }

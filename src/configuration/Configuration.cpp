@@ -191,8 +191,9 @@ OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOver
     return result;
 }
 
-void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const GridSettings& grid)
+void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const SimulationState& state)
 {
+    const GridSettings& grid = state.grid;
     file.SetString(kParameters, "slits", panel.slits);
     file.SetString(kParameters, "mass", panel.mass);
     file.SetString(kParameters, "lambda", panel.lambda);
@@ -207,6 +208,9 @@ void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const GridSe
     file.SetString(kGrid, "nxb", std::to_string(grid.nxb));
     file.SetString(kGrid, "dxb", FloatToStr(grid.dxb));
     file.SetString(kGrid, "step", FloatToStr(grid.step));
+    if (file.HasKey(kAxis, "z0") || state.parameters.z0 != 0.0) {
+        file.SetString(kAxis, "z0", FloatToStr(state.parameters.z0));
+    }
 }
 
 std::vector<std::string> LegendEcho(const IniFile& file)

@@ -47,9 +47,11 @@ OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOver
                                           SimulationState& state);
 
 // Writes the panel texts (PARAMETERS, then AXIS) and the grid values (2D: nx,
-// nz, nxb as integers, dxb and step in the FloatToStr style) in this order.
-// z0 and every other key keep their place and value.
-void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const GridSettings& grid);
+// nz, nxb as integers, dxb and step in the FloatToStr style) in this order,
+// then z0 as it is in effect (a value the file held that could not be used
+// is replaced) where the file has it or it is not 0. Every other key keeps
+// its place and value.
+void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const SimulationState& state);
 
 // The legend's title lines: the key=value entries of PARAMETERS, then AXIS.
 std::vector<std::string> LegendEcho(const IniFile& file);

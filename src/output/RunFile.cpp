@@ -28,7 +28,7 @@ std::vector<double> Positions(int count, const std::function<double(int)>& posit
 SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state)
 {
     IniFile settings;
-    WriteBackConfiguration(settings, panel, state.grid);
+    WriteBackConfiguration(settings, panel, state);
     SettingAttributes attributes;
     for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {
         for (const std::string& entry : settings.SectionEntries(section)) {

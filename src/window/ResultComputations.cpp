@@ -169,7 +169,7 @@ void ResultComputations::WriteBackAndEchoConfiguration()
         configuration = IniFile::Load(configurationPath_);
     } catch (const FileError&) {
     }
-    WriteBackConfiguration(configuration, panel_.Texts(), shown_.state.grid);
+    WriteBackConfiguration(configuration, panel_.Texts(), shown_.state);
     try {
         configuration.Save(configurationPath_);
     } catch (const FileError&) {

@@ -125,9 +125,10 @@ TEST(Configuration, WriteBackKeepsOtherKeysAndAppendsNewOnesInOrder)
     PanelTexts panel;
     panel.mass = "1.674927e-27";
     panel.scaleX = "3:1";
-    GridSettings grid;
-    grid.step = 0.25;
-    WriteBackConfiguration(file, panel, grid);
+    SimulationState state;
+    state.grid.step = 0.25;
+    state.parameters.z0 = 1.0;
+    WriteBackConfiguration(file, panel, state);
     EXPECT_EQ(SavedText(file),
               "; comment\n[AXIS]\nz0=1\nX-scale=3:1\nZ-scale=1:1\nP-scale=1:1\n\n[Other]\nkeep=me\n"
               "[2D]\ndzb=\nnx=300\nnz=300\nnxb=150\ndxb=0.5\nstep=0.25\n"
@@ -137,11 +138,27 @@ TEST(Configuration, WriteBackKeepsOtherKeysAndAppendsNewOnesInOrder)
 TEST(Configuration, AFreshFileHoldsEveryKeyButZ0AndDzb)
 {
     IniFile file;
-    WriteBackConfiguration(file, PanelTexts{}, GridSettings{});
+    WriteBackConfiguration(file, PanelTexts{}, SimulationState{});
     EXPECT_EQ(SavedText(file),
               "[PARAMETERS]\nslits=2\nmass=9.1095E-31\nlambda=1E-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n"
               "[AXIS]\nX-scale=1:1\nZ-scale=1:1\nP-scale=1:1\n"
               "[2D]\nnx=300\nnz=300\nnxb=150\ndxb=0.5\nstep=0.5\n");
+}
+
+// z0 is written back as it is in effect: a value of the file that could not
+// be used is replaced, so that it is not reported again on every run.
+TEST(Configuration, AReplacedZ0IsWrittenBackAsTheValueInEffect)
+{
+    for (const auto& [text, written] : std::vector<std::pair<std::string, std::string>>{
+             {"[AXIS]\nz0=1e308\n", "z0=0"}, {"[AXIS]\nz0=abc\n", "z0=0"}, {"[AXIS]\nz0=2.5E-9\n", "z0=2.5E-9"}}) {
+        IniFile file = ProfileOf(text);
+        SimulationState state;
+        LoadConfiguration(file, state);
+        WriteBackConfiguration(file, PanelTexts{}, state);
+        EXPECT_NE(SavedText(file).find("\n" + written + "\n"), std::string::npos) << text << SavedText(file);
+        SimulationState again;
+        EXPECT_TRUE(LoadConfiguration(file, again).replacedValues.empty()) << text;
+    }
 }
 
 TEST(Configuration, LegendEchoListsParametersThenAxis)
