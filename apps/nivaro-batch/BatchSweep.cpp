@@ -163,11 +163,11 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
         std::unique_ptr<AtomicFile> summary;
         if (dealer.Leads()) {
             if (options.animationFile) {
-                PrepareOutput(*options.animationFile, true);
+                PrepareOutput(*options.animationFile, options.force);
                 animation = AnimationFile::Open(*options.animationFile, options.framesPerSecond);
             }
             if (options.sweepSummaryFile) {
-                PrepareOutput(*options.sweepSummaryFile, true);
+                PrepareOutput(*options.sweepSummaryFile, options.force);
                 summary = std::make_unique<AtomicFile>(*options.sweepSummaryFile);
             }
         }

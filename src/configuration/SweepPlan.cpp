@@ -97,6 +97,11 @@ SweepAxis ParseSweepAxis(std::string_view text)
 
 std::vector<SweepRun> PlanSweep(const std::vector<SweepAxis>& axes)
 {
+    for (auto axis = axes.begin(); axis != axes.end(); ++axis) {
+        if (std::any_of(axes.begin(), axis, [&axis](const SweepAxis& before) { return before.key == axis->key; })) {
+            throw SweepError("--sweep names " + axis->key + " twice; sweep each setting once");
+        }
+    }
     std::vector<SweepRun> runs(1);
     for (const SweepAxis& axis : axes) {
         std::vector<SweepRun> grown;

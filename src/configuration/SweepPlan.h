@@ -34,7 +34,8 @@ struct SweepRun {
     std::vector<std::pair<std::string, std::string>> settings;
 };
 
-// The grid of runs, the last axis varying fastest.
+// The grid of runs, the last axis varying fastest; throws SweepError when
+// two axes sweep one setting.
 std::vector<SweepRun> PlanSweep(const std::vector<SweepAxis>& axes);
 
 // A file name for one run: {index} becomes the run's index zero-padded to

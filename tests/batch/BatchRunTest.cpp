@@ -384,6 +384,16 @@ TEST(BatchSweep, ClashesAndExistingFilesAreRefusedAndAFailedRunIsMarked)
     EXPECT_EQ(existing.status, 2);
     EXPECT_NE(existing.err.find("give --force"), std::string::npos) << existing.err;
     EXPECT_EQ(ReadWholeFile(folder / "d-1.txt"), "kept");
+    // The summary and the animation are kept alike.
+    for (const auto& [option, name] : {std::pair{"--sweep-summary", "s.csv"}, std::pair{"--animation", "a.gif"}}) {
+        const std::string kept = (folder / name).string();
+        std::ofstream(kept) << "kept";
+        const BatchResult refused = Batch({"--sweep", "nx=20:30:2", option, kept});
+        EXPECT_EQ(refused.status, 2) << option;
+        EXPECT_NE(refused.err.find("give --force"), std::string::npos) << refused.err;
+        EXPECT_EQ(ReadWholeFile(kept), "kept") << option;
+        std::filesystem::remove(kept);
+    }
 
     const BatchResult failing = Batch(run);
     EXPECT_EQ(failing.status, 3) << failing.err;

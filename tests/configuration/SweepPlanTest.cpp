@@ -60,6 +60,7 @@ TEST(SweepPlan, MalformedAxesAreRefusedWithTheText)
                              "z0=0:inf:2", "z0=0:1:100001"}) {
         EXPECT_THROW(ParseSweepAxis(text), SweepError) << text;
     }
+    EXPECT_THROW(PlanSweep({ParseSweepAxis("z0=0:1:2"), ParseSweepAxis("Z0=2:3:2")}), SweepError) << "one key twice";
 }
 
 }  // namespace
