@@ -201,9 +201,13 @@ EnsembleHistogram HistogramAt(const SimulationState& state, const Ensemble& ense
     if (positions.empty()) {
         return histogram;
     }
+    // The occupied range, at least one row wide about its middle: paths that
+    // all end at one x (an ensemble of one) still have bins to fall in.
     const auto [lowest, highest] = std::minmax_element(positions.begin(), positions.end());
-    const double from = *lowest;
-    const double width = std::max(*highest - from, 1e-300) / bins;
+    const double row = std::abs(RowPosition(state, 1.0) - RowPosition(state, 0.0));
+    const bool narrow = *highest - *lowest < row;
+    const double from = narrow ? (*lowest + *highest - row) / 2 : *lowest;
+    const double width = (narrow ? row : *highest - *lowest) / bins;
     histogram.binWidth = width;
     histogram.counts.assign(static_cast<std::size_t>(bins), 0);
     for (const double x : positions) {

@@ -85,6 +85,12 @@ TEST(Ensemble, CountsColumnsBinsAndMemoryAreCheckedBeforeTracing)
     const EnsembleHistogram first = HistogramAt(state, ensemble, 0, 5);
     EXPECT_EQ(first.counted, 10);
     EXPECT_EQ(first.centres.size(), 5u);
+
+    // One path: its bins span one row about it, and the density stays finite.
+    const EnsembleHistogram lone = HistogramAt(state, TraceEnsemble(state, {1, 1}, progress), state.grid.nz - 1, 50);
+    EXPECT_EQ(lone.counted, 1);
+    EXPECT_NEAR(lone.binWidth * 50, state.grid.dx, 1e-20);
+    EXPECT_TRUE(std::all_of(lone.density.begin(), lone.density.end(), [](double d) { return std::isfinite(d) && d < 1e12; }));
 }
 
 // For one slit R is a Gaussian in x: R'' / R = 2 a + 4 a^2 x^2 with
