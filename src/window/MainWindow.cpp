@@ -11,9 +11,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ComputationRunner.h"
 #include "CarpetView.h"
@@ -34,6 +36,17 @@ namespace nivaro {
 namespace {
 
 constexpr int kDelayedApplyMilliseconds = 1000;
+
+// A stored place beyond the screen (a monitor since removed, a damaged file)
+// is brought onto it, no larger than the screen.
+QRect OnScreen(const WindowSession& session, const QRect& screen, const QSize& smallest)
+{
+    const int width = std::clamp(session.width, std::min(smallest.width(), screen.width()), screen.width());
+    const int height = std::clamp(session.height, std::min(smallest.height(), screen.height()), screen.height());
+    const int left = std::clamp(session.left, screen.left(), screen.left() + screen.width() - width);
+    const int top = std::clamp(session.top, screen.top(), screen.top() + screen.height() - height);
+    return {left, top, width, height};
+}
 
 }  // namespace
 
@@ -313,7 +326,7 @@ void MainWindow::ShowSession(const WindowSession& session)
         exports_->SetSaveFolder(Text(session.saveFolder));
     }
     if (session.width > 0 && session.height > 0) {
-        setGeometry(session.left, session.top, session.width, session.height);
+        setGeometry(OnScreen(session, screen()->availableGeometry(), minimumSize()));
     }
     if (session.maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);

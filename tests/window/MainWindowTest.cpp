@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -605,9 +606,9 @@ TEST_F(MainWindowTest, ApplyingTheSameGridAgainReusesItsBlocks)
 
 TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
 {
-    Start("[PARAMETERS]\nslits=3\n[WINDOW]\nleft=40\ntop=30\nwidth=900\nheight=600\nmaximized=0\npage=1\n"
+    Start("[PARAMETERS]\nslits=3\n[WINDOW]\nleft=40\ntop=30\nwidth=700\nheight=500\nmaximized=0\npage=1\n"
           "rotation=10\ncontrast=3\ntrajectories3D=1\nlegend=0\nnanometreLabels=0\n");
-    EXPECT_EQ(window->size(), QSize(900, 600));
+    EXPECT_EQ(window->size(), QSize(700, 500));
     EXPECT_FALSE(window->isMaximized());
     EXPECT_EQ(Find<QTabWidget>("pages")->currentIndex(), 1);
     EXPECT_EQ(Find<QLineEdit>("contrastField")->text(), "3");
@@ -622,9 +623,17 @@ TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
     window->close();
     const std::string file = ReadWholeFile(folder / "nivaro.ini");
     EXPECT_EQ(file.rfind("[PARAMETERS]\nslits=3\n", 0), 0u) << file;
-    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=900\n"}) {
+    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=700\n"}) {
         EXPECT_NE(file.find(line), std::string::npos) << line << " in\n" << file;
     }
+}
+
+// A stored place beyond the screen is brought onto it, no larger than it.
+TEST_F(MainWindowTest, AStoredPlaceBeyondTheScreenIsBroughtOntoIt)
+{
+    Start("[WINDOW]\nleft=-99999999\ntop=2147483000\nwidth=2147483647\nheight=2147483647\n");
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window->geometry())) << window->geometry().width() << "x" << window->geometry().height();
 }
 
 TEST_F(MainWindowTest, NumbersKeepTheDecimalPointUnderACommaLocale)
