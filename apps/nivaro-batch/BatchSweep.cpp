@@ -15,6 +15,7 @@
 #include "engine/SimulationState.h"
 #include "output/AnimationFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileError.h"
 
 namespace nivaro {
 namespace {
@@ -23,12 +24,17 @@ namespace {
 // forced), its folder made.
 void PrepareOutput(const std::string& path, bool force)
 {
-    if (!force && std::filesystem::exists(path)) {
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    if (error) {
+        throw FileError(path, error.value());
+    }
+    if (!force && exists) {
         throw UsageError("'" + path + "' exists; give --force to overwrite the files of a sweep");
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (!folder.empty()) {
-        std::filesystem::create_directories(folder);
+    if (!folder.empty() && (std::filesystem::create_directories(folder, error), error)) {
+        throw FileError(path, error.value());
     }
 }
 

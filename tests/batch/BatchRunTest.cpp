@@ -394,6 +394,12 @@ TEST(BatchSweep, ClashesAndExistingFilesAreRefusedAndAFailedRunIsMarked)
         EXPECT_EQ(ReadWholeFile(kept), "kept") << option;
         std::filesystem::remove(kept);
     }
+    // A name the system cannot take is told as every write failure is.
+    const BatchResult tooLong =
+        Batch({"--sweep", "z0=0:1:2", "--density", (folder / (std::string(300, 'a') + "{index}.txt")).string()});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("cannot write "), std::string::npos) << tooLong.err;
+    EXPECT_NE(tooLong.err.find(": File name too long"), std::string::npos) << tooLong.err;
 
     const BatchResult failing = Batch(run);
     EXPECT_EQ(failing.status, 3) << failing.err;
