@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <iterator>
 
@@ -75,23 +76,52 @@ std::string_view EntryValue(std::string_view line)
     return line.substr(begin, end - begin);
 }
 
-bool IsValidUtf8(std::string_view text)
+// The length of the well-formed UTF-8 sequence at `at`, or 0: no overlong
+// forms, no surrogates, nothing beyond U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int continuation = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-        if (continuation < 0 || i + static_cast<std::size_t>(continuation) >= text.size()) {
-            return false;
-        }
-        for (int k = 1; k <= continuation; ++k) {
-            if ((static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) >> 6) != 0x2) {
-                return false;
-            }
-        }
-        i += static_cast<std::size_t>(continuation) + 1;
+    const auto byte = [&text](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const auto within = [](unsigned value, unsigned low, unsigned high) { return value >= low && value <= high; };
+    const unsigned lead = byte(at);
+    const unsigned second = byte(at + 1);
+    const bool thirdFollows = within(byte(at + 2), 0x80, 0xBF);
+    const bool fourthFollows = within(byte(at + 3), 0x80, 0xBF);
+    if (lead < 0x80) {
+        return 1;
     }
-    return true;
+    if (within(lead, 0xC2, 0xDF)) {
+        return within(second, 0x80, 0xBF) ? 2 : 0;
+    }
+    if (within(lead, 0xE0, 0xEF)) {
+        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
+        return within(second, low, high) && thirdFollows ? 3 : 0;
+    }
+    if (within(lead, 0xF0, 0xF4)) {
+        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+        return within(second, low, high) && thirdFollows && fourthFollows ? 4 : 0;
+    }
+    return 0;
+}
+
+// The text without the bytes that are not well-formed UTF-8, so that the
+// lines around them still read; empty when the whole text is well formed.
+std::optional<std::string> WithoutMalformedUtf8(std::string_view text)
+{
+    std::string kept;
+    bool malformed = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            malformed = true;
+            ++i;
+            continue;
+        }
+        kept.append(text.substr(i, length));
+        i += length;
+    }
+    return malformed ? std::optional<std::string>(std::move(kept)) : std::nullopt;
 }
 
 // UTF-16 text as far as it can be read: ASCII characters kept, others '?'.
@@ -142,8 +172,12 @@ IniFile IniFile::Parse(std::string_view bytes)
         text = decoded;
         file.unwritableEncoding_ = "UTF-16 text";
     }
-    if (!file.unwritableEncoding_ && !IsValidUtf8(text)) {
-        file.unwritableEncoding_ = "neither ASCII nor UTF-8 text";
+    if (!file.unwritableEncoding_) {
+        if (std::optional<std::string> readable = WithoutMalformedUtf8(text)) {
+            decoded = std::move(*readable);
+            text = decoded;
+            file.unwritableEncoding_ = "neither ASCII nor UTF-8 text";
+        }
     }
     while (!text.empty()) {
         const std::size_t newline = text.find('\n');
