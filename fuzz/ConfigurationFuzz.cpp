@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     nivaro::SimulationState state;
     state.gridMemoryLimit = 1ULL << 32;
     const nivaro::LoadedConfiguration loaded = nivaro::LoadConfiguration(file, state);
-    nivaro::WriteBackConfiguration(file, loaded.panel, state.grid);
+    nivaro::WriteBackConfiguration(file, loaded.panel, state);
     const nivaro::IniFile reread = nivaro::IniFile::Parse(file.Text());
     if (!file.UnwritableEncoding() && reread.GetString("PARAMETERS", "lambda", "") != loaded.panel.lambda) {
         std::abort();  // a written value does not read back

@@ -11,7 +11,7 @@ cmake --build --preset fuzz
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for name in configuration number_text data_file batch_options; do
+for name in configuration number_text data_file batch_options sweep settings; do
   mkdir -p "$work/$name"
   cp -r "fuzz/corpus/$name/." "$work/$name/"
   # A finding ends the run with the fuzzer's report and the input that
