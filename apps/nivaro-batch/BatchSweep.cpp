@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -155,8 +156,12 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
     }
     RequireDistinctFiles(patterns, runs, once);
     const RunDealer dealer(options.shardIndex, options.shardCount);
-    bool failedHere = false;
-    // A rank that cannot go on ends the job: the others would wait for it.
+    std::unique_ptr<AnimationFile> animation;
+    std::unique_ptr<AtomicFile> summary;
+    // Every rank makes its files ready, and the leader opens the sweep's own,
+    // before any run: when one cannot (a file in the way), every rank ends
+    // there, each leaving no temporary.
+    std::exception_ptr unprepared;
     try {
         for (const SweepRun& run : runs) {
             if (dealer.Mine(run.index)) {
@@ -165,8 +170,6 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
                 }
             }
         }
-        std::unique_ptr<AnimationFile> animation;
-        std::unique_ptr<AtomicFile> summary;
         if (dealer.Leads()) {
             if (options.animationFile) {
                 PrepareOutput(*options.animationFile, options.force);
@@ -177,6 +180,18 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
                 summary = std::make_unique<AtomicFile>(*options.sweepSummaryFile);
             }
         }
+    } catch (...) {
+        unprepared = std::current_exception();
+    }
+    if (dealer.AnyFailed(unprepared != nullptr)) {
+        if (unprepared) {
+            std::rethrow_exception(unprepared);
+        }
+        throw std::runtime_error("rank " + std::to_string(dealer.Rank()) + " stops: another rank could not make its files ready");
+    }
+    bool failedHere = false;
+    // A rank that cannot go on ends the job: the others would wait for it.
+    try {
         const FrameKind frameKind = !options.animationFile ? FrameKind::None
                                     : options.animationOfChart ? FrameKind::Chart
                                                                : FrameKind::Carpet;

@@ -20,3 +20,19 @@ for file in c-0.png c-1.png c-2.png c-3.png d-0.npy d-1.npy d-2.npy d-3.npy a.gi
 done
 diff <(cut -d, -f1-3,5 "$scratch/one/summary.csv") <(cut -d, -f1-3,5 "$scratch/ranks/summary.csv")
 echo "mpirun -n 2 wrote the files of one process"
+
+# A rank that cannot make its files ready (a file where its folder should
+# be) ends the job before any run, and no rank leaves a temporary.
+mkdir "$scratch/blocked"
+touch "$scratch/blocked/dir1"
+if "$mpirun" --allow-run-as-root --oversubscribe -n 2 "$batch" "${sweep[@]}" --density "$scratch/blocked/dir{index}/d.txt" \
+    --animation "$scratch/blocked/a.gif" --sweep-summary "$scratch/blocked/s.csv" > /dev/null 2>&1; then
+  echo "a rank that could not make its files ready was let through"
+  exit 1
+fi
+left=$(find "$scratch/blocked" -name '*nivaro-unfinished*' -o -name 'a.gif' -o -name 's.csv')
+if [ -n "$left" ]; then
+  echo "left behind: $left"
+  exit 1
+fi
+echo "a blocked rank ended the job with no temporary left"
