@@ -33,7 +33,9 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
     for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {
         for (const std::string& entry : settings.SectionEntries(section)) {
             const std::size_t equals = entry.find('=');
-            attributes.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
+            if (entry.substr(0, equals) != "z0") {  // below, with every digit
+                attributes.emplace_back(entry.substr(0, equals), entry.substr(equals + 1));
+            }
         }
     }
     attributes.emplace_back("z0", ShortestText(state.parameters.z0));

@@ -242,6 +242,8 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
                   .status,
               0);
     ASSERT_EQ(Batch({"--set", "slits=3", "--density", (folder / "d.npy").string()}).status, 0);
+    const BatchResult shifted = Batch({"--set", "z0=5e-9", "--output", (folder / "shifted.h5").string()});
+    EXPECT_EQ(shifted.status, 0) << "z0 is one attribute of the run file: " << shifted.err;
     const std::vector<double> density = NpyValues(folder / "d.npy");
     ASSERT_EQ(density.size(), 300u * 300u);
     const std::vector<std::string> table = Lines(ReadWholeFile(folder / "d.txt"));
