@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "platform/AtomicFile.h"
@@ -249,11 +250,13 @@ public:
         if (pipe_ == nullptr) {
             width_ = width;
             height_ = height;
-            const std::string command = "ffmpeg -loglevel quiet -y -f rawvideo -pix_fmt rgb24 -s " +
+            const std::string messages =
+                messages_ ? " 2>&" + std::to_string(fileno(messages_.get())) : std::string(" 2>/dev/null");
+            const std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
                                         std::to_string(width) + "x" + std::to_string(height) + " -r " +
                                         std::to_string(framesPerSecond_) + " -i - -vf 'pad=ceil(iw/2)*2:ceil(ih/2)*2' " +
                                         (IsWebm() ? "-c:v libvpx-vp9 " : "-pix_fmt yuv420p ") + "-f " +
-                                        (IsWebm() ? "webm " : "mp4 ") + Quoted(Destination()) + " 2>/dev/null";
+                                        (IsWebm() ? "webm " : "mp4 ") + Quoted(Destination()) + messages;
             pipe_ = popen(command.c_str(), "w");
             if (pipe_ == nullptr) {
                 throw FileError(path_, "ffmpeg could not be started");
@@ -265,7 +268,7 @@ public:
         for (int row = 0; row < height; ++row) {
             rows(row, rgb.data());
             if (std::fwrite(rgb.data(), 1, rgb.size(), pipe_) != rgb.size()) {
-                throw WriteFailure(path_, Destination(), "ffmpeg stopped taking frames");
+                throw Failure("ffmpeg stopped taking frames");
             }
         }
         ++frames_;
@@ -278,8 +281,9 @@ public:
         }
         const int status = pclose(pipe_);
         pipe_ = nullptr;
-        if (status != 0) {
-            throw WriteFailure(path_, Destination(), "ffmpeg could not encode the video");
+        // ffmpeg may end well though it could not write the file's end.
+        if (status != 0 || !Messages().empty()) {
+            throw Failure("ffmpeg could not encode the video");
         }
         file_.Commit();
     }
@@ -290,11 +294,39 @@ private:
     bool IsWebm() const { return EqualsIgnoringCase(std::filesystem::path(path_).extension().string(), ".webm"); }
     // The temporary, or the target itself where it is written directly.
     const std::string& Destination() const { return file_.TemporaryPath().empty() ? path_ : file_.TemporaryPath(); }
+    // What ffmpeg said so far.
+    std::string Messages() const
+    {
+        std::string text;
+        if (messages_) {
+            std::fflush(messages_.get());
+            std::rewind(messages_.get());
+            char buffer[4096];
+            for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, messages_.get())) > 0;) {
+                text.append(buffer, read);
+            }
+        }
+        return text;
+    }
+    // A full file system told as every writer tells it, else ffmpeg's own
+    // first line, else what failed.
+    FileError Failure(const std::string& otherwise) const
+    {
+        const std::string said = Messages();
+        if (said.find("No space left on device") != std::string::npos) {
+            return FileError(path_, ENOSPC);
+        }
+        if (!said.empty()) {
+            return FileError(path_, "ffmpeg: " + said.substr(0, said.find('\n')));
+        }
+        return WriteFailure(path_, Destination(), otherwise);
+    }
 
     std::string path_;
     AtomicFile file_;
     int framesPerSecond_;
     std::FILE* pipe_ = nullptr;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> messages_{std::tmpfile(), std::fclose};
     struct sigaction previousPipeAction_ = {};
     int width_ = 0;
     int height_ = 0;

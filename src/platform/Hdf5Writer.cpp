@@ -2,9 +2,12 @@
 
 #include <hdf5.h>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "FileError.h"
@@ -74,6 +77,28 @@ bool WriteStringAttribute(hid_t object, const std::string& name, const std::stri
     return WriteScalarAttribute(object, name, *type, &text);
 }
 
+// The system's reason for the last failed call of the library on this
+// thread (0 when it gave none): its error stack names the errno of a failed
+// read or write, and is cleared by the next call.
+thread_local int lastSystemError = 0;
+
+herr_t KeepSystemError(unsigned, const H5E_error2_t* error, void*)
+{
+    const std::string_view description = error->desc != nullptr ? error->desc : "";
+    const std::size_t at = description.find("errno = ");
+    if (at != std::string_view::npos) {
+        lastSystemError = std::atoi(description.data() + at + 8);
+    }
+    return 0;
+}
+
+// Instead of printing the error stack (the library's default), keep its reason.
+herr_t OnLibraryFailure(hid_t stack, void*)
+{
+    H5Ewalk2(stack, H5E_WALK_DOWNWARD, KeepSystemError, nullptr);
+    return 0;
+}
+
 }  // namespace
 
 Hdf5Writer::Hdf5Writer(const std::string& target) : target_(target), file_(target, true)
@@ -81,8 +106,8 @@ Hdf5Writer::Hdf5Writer(const std::string& target) : target_(target), file_(targe
     if (file_.TemporaryPath().empty()) {
         throw FileError(target_, "an HDF5 file must be a regular file");
     }
-    // The library prints its error stack by default; failures are thrown.
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+    H5Eset_auto2(H5E_DEFAULT, OnLibraryFailure, nullptr);
+    lastSystemError = 0;
     fileId_ = H5Fcreate(file_.TemporaryPath().c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
     if (fileId_ < 0) {
         Fail("the file");
@@ -105,22 +130,35 @@ Hdf5Writer::~Hdf5Writer()
     DropUnfinished();
 }
 
-// Without its data the file has room on a full disk for what the library
-// still holds, which it writes before the file can be closed (a file the
-// library could not close would crash it at exit).
+// What the library still writes of a dropped file goes to memory, so that
+// closing it cannot fail for want of room (a file the library could not
+// close would crash it at exit).
 void Hdf5Writer::DropUnfinished() noexcept
 {
-    if (fileId_ >= 0) {
-        ::truncate(file_.TemporaryPath().c_str(), 0);
-        H5Fflush(fileId_, H5F_SCOPE_GLOBAL);
-        H5Fclose(fileId_);
-        fileId_ = -1;
+    if (fileId_ < 0) {
+        return;
     }
+    void* handle = nullptr;
+    if (H5Fget_vfd_handle(fileId_, H5P_DEFAULT, &handle) >= 0 && handle != nullptr) {
+        const int scratch = ::memfd_create("nivaro-dropped-hdf5", 0);
+        if (scratch >= 0) {
+            ::dup2(scratch, *static_cast<int*>(handle));
+            ::close(scratch);
+        }
+    }
+    H5Fclose(fileId_);
+    fileId_ = -1;
+}
+
+FileError Hdf5Writer::Failure(const std::string& what) const
+{
+    const int error = std::exchange(lastSystemError, 0);
+    return error != 0 ? FileError(target_, error) : FileError(target_, "HDF5 could not write " + what);
 }
 
 void Hdf5Writer::Fail(const std::string& what) const
 {
-    throw WriteFailure(target_, file_.TemporaryPath(), "HDF5 could not write " + what);
+    throw Failure(what);
 }
 
 namespace {
@@ -252,8 +290,9 @@ void Hdf5Writer::Commit()
     // A close that fails leaves the file broken in the library, so
     // everything is written out first.
     if (H5Fflush(fileId_, H5F_SCOPE_GLOBAL) < 0) {
+        const FileError failure = Failure("the file");
         DropUnfinished();
-        Fail("the file");
+        throw failure;
     }
     const herr_t closed = H5Fclose(fileId_);
     fileId_ = -1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileError.h"
 
 namespace nivaro {
 
@@ -47,6 +48,8 @@ public:
     void Commit();
 
 private:
+    // The system's reason when the library gave one, else what failed.
+    FileError Failure(const std::string& what) const;
     [[noreturn]] void Fail(const std::string& what) const;
     void DropUnfinished() noexcept;
 
