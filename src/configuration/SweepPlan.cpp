@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "configuration/SettingKeys.h"
@@ -153,14 +154,23 @@ std::string ExpandPattern(const std::string& pattern, const SweepRun& run, int r
 
 std::optional<std::string> FileNamedTwice(const std::vector<std::string>& names)
 {
-    std::set<std::string> files;
+    // Folders are resolved once each: a sweep names many files in a few.
+    std::map<std::filesystem::path, std::filesystem::path> folders;
+    std::set<std::filesystem::path> files;
     for (const std::string& name : names) {
-        if (name == "-") {
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(name, error);
+        // Standard output, devices and pipes are written as they are, by any number of outputs.
+        if (name == "-" || (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))) {
             continue;
         }
-        std::error_code error;
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(name, error), error);
-        if (!files.insert(error ? name : resolved.string()).second) {
+        const std::filesystem::path path = std::filesystem::absolute(name, error);
+        auto [folder, added] = folders.try_emplace(path.parent_path());
+        if (added) {
+            const std::filesystem::path resolved = std::filesystem::weakly_canonical(path.parent_path(), error);
+            folder->second = error ? path.parent_path().lexically_normal() : resolved;
+        }
+        if (!files.insert(folder->second / path.filename()).second) {
             return name;
         }
     }

@@ -51,7 +51,8 @@ TEST(SweepPlan, TwoOutputsOfOneFileAreRefused)
             EXPECT_NE(std::string(error.what()).find(c.file), std::string::npos) << error.what();
         }
     }
-    EXPECT_EQ(FileNamedTwice({"-", "-", "a.txt"}), std::nullopt) << "standard output is no file";
+    EXPECT_EQ(FileNamedTwice({"-", "-", "/dev/null", "/dev/null", "a.txt"}), std::nullopt)
+        << "standard output and devices are written as they are";
 }
 
 TEST(SweepPlan, MalformedAxesAreRefusedWithTheText)
