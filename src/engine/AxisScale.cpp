@@ -1,6 +1,7 @@
 #include "AxisScale.h"
 
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <optional>
 
@@ -40,19 +41,28 @@ std::optional<int> ScanInteger(std::string_view& text)
 
 bool AxisScale::ParseFactor(std::string_view text, double& factor)
 {
-    // Each part a positive whole number; one that goes on as a number
-    // ("1.5", "1e400") is none.
+    // Each part a positive whole number ("3.0" is one); one that goes on as
+    // another number ("1.5", "1e400") is none.
     const auto positivePart = [](std::string_view& rest) -> std::optional<int> {
         const std::optional<int> part = ScanInteger(rest);
-        const bool goesOn = !rest.empty() && (rest.front() == '.' || rest.front() == 'e' || rest.front() == 'E');
-        return part && *part >= 1 && !goesOn ? part : std::nullopt;
+        if (!rest.empty() && rest.front() == '.') {
+            const std::size_t zeros = rest.find_first_not_of('0', 1);
+            const bool whole = zeros == std::string_view::npos || !std::isdigit(static_cast<unsigned char>(rest[zeros]));
+            rest.remove_prefix(zeros == std::string_view::npos ? rest.size() : zeros);
+            if (!whole) {
+                return std::nullopt;
+            }
+        }
+        const bool exponent = !rest.empty() && (rest.front() == 'e' || rest.front() == 'E');
+        return part && *part >= 1 && !exponent ? part : std::nullopt;
     };
     const std::optional<int> p = positivePart(text);
     if (!p) {
         return false;
     }
     std::optional<int> q;
-    if (!text.empty() && text.front() == ':') {
+    // "2:" reads as 2, as the C rules leave an unread second number.
+    if (!text.empty() && text.front() == ':' && text.find_first_not_of(" \t", 1) != std::string_view::npos) {
         text.remove_prefix(1);
         q = positivePart(text);
         if (!q) {

@@ -16,8 +16,8 @@ public:
 
     // Reads "p", "p:q" (C "%d:%d" rules, trailing text ignored): p:q with
     // q < p gives p, anything else 1/q. A text whose parts are not positive
-    // whole numbers ("0:1", "-3:1", "1:0", "1.5", "1e400:1") leaves the scale
-    // unchanged and returns false.
+    // whole numbers ("0:1", "-3:1", "1:0", "1.5", "1e400:1"; "3.0" is one)
+    // leaves the scale unchanged and returns false.
     bool Parse(std::string_view text);
     // One up-down click: ... 1:3, 1:2, 1:1, 2:1, 3:1 ...
     void Step(ScaleDirection direction);

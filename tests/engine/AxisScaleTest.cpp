@@ -26,12 +26,14 @@ INSTANTIATE_TEST_SUITE_P(Texts, AxisScaleParse,
                                          ParseCase{"3:2", 3.0, "3:1"}, ParseCase{"2:3", 1.0 / 3, "1:3"},
                                          ParseCase{"5", 5.0, "5:1"}, ParseCase{"2:2", 0.5, "1:2"},
                                          ParseCase{"1:1", 1.0, "1:1"}, ParseCase{"  +7:1 junk", 7.0, "7:1"},
-                                         ParseCase{"4: 9", 1.0 / 9, "1:9"}, ParseCase{"6 :9", 6.0, "6:1"}));
+                                         ParseCase{"4: 9", 1.0 / 9, "1:9"}, ParseCase{"6 :9", 6.0, "6:1"},
+                                         ParseCase{"3.0", 3.0, "3:1"}, ParseCase{"2:", 2.0, "2:1"},
+                                         ParseCase{"1:4.00", 0.25, "1:4"}));
 
 TEST(AxisScale, RefusedTextsLeaveTheScaleAsItWas)
 {
     for (const char* text : {"abc", "", ":3", "0", "-3", "0:0", "-2:-1", "99999999999:1", "-3:1", "0:1", "1:0",
-                             "1e400:1", "1:1e400", "1.5:1", "2:", "1:-2"}) {
+                             "1e400:1", "1:1e400", "1.5:1", "1:2.5", "1:-2"}) {
         AxisScale scale;
         ASSERT_TRUE(scale.Parse("1:3"));
         EXPECT_FALSE(scale.Parse(text)) << text;
