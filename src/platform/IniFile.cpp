@@ -105,15 +105,20 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at)
     return 0;
 }
 
-// The text without the bytes that are not well-formed UTF-8, so that the
-// lines around them still read; empty when the whole text is well formed.
-std::optional<std::string> WithoutMalformedUtf8(std::string_view text)
+// The text as far as it reads as UTF-8, or nothing when all of it does:
+// bytes that are not well formed become '?' (a value keeps its length and
+// never names another file), and those before the first well-formed one (a
+// damaged byte-order mark) are left out so that the first line still reads.
+std::optional<std::string> ReadableUtf8(std::string_view text)
 {
     std::string kept;
     bool malformed = false;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = Utf8SequenceLength(text, i);
         if (length == 0) {
+            if (!kept.empty()) {
+                kept.push_back('?');
+            }
             malformed = true;
             ++i;
             continue;
@@ -173,7 +178,7 @@ IniFile IniFile::Parse(std::string_view bytes)
         file.unwritableEncoding_ = "UTF-16 text";
     }
     if (!file.unwritableEncoding_) {
-        if (std::optional<std::string> readable = WithoutMalformedUtf8(text)) {
+        if (std::optional<std::string> readable = ReadableUtf8(text)) {
             decoded = std::move(*readable);
             text = decoded;
             file.unwritableEncoding_ = "neither ASCII nor UTF-8 text";

@@ -92,6 +92,10 @@ TEST_F(IniFileTest, TextThatIsNeitherAsciiNorUtf8IsReadAsFarAsPossibleAndNeverRe
         EXPECT_THROW(file.Save(path.string()), FileError);
         EXPECT_EQ(ReadWholeFile(path), bytes) << "the file is left as it was";
     }
+    // A value with such bytes keeps its length rather than naming another file.
+    EXPECT_EQ(IniFile::Parse("[A]\npath=/d/\xE9t\xE9.dat\n").GetString("A", "path", ""), "/d/?t?.dat");
+    EXPECT_TRUE(IniFile::Parse("[A]\nx=\xF4\x90\x80\x80\n").UnwritableEncoding()) << "beyond U+10FFFF";
+    EXPECT_TRUE(IniFile::Parse("[A]\nx=\xE2\x82").UnwritableEncoding()) << "cut off at the end";
 }
 
 }  // namespace
