@@ -11,11 +11,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 #include "ComputationRunner.h"
 #include "CarpetView.h"
@@ -326,7 +328,13 @@ void MainWindow::ShowSession(const WindowSession& session)
         exports_->SetSaveFolder(Text(session.saveFolder));
     }
     if (session.width > 0 && session.height > 0) {
-        setGeometry(OnScreen(session, screen()->availableGeometry(), minimumSize()));
+        // The screen the stored place lies on, where there still is one.
+        const auto centre = [](int start, int length) {
+            return static_cast<int>(std::clamp(start + length / 2LL, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
+        };
+        const QPoint middle(centre(session.left, session.width), centre(session.top, session.height));
+        const QScreen* shown = QGuiApplication::screenAt(middle);
+        setGeometry(OnScreen(session, (shown != nullptr ? shown : screen())->availableGeometry(), minimumSize()));
     }
     if (session.maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
