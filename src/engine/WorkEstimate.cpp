@@ -120,10 +120,11 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
         serialSeconds += points * kSecondsPerGridPoint;
     }
     const double stepSeconds = kSecondsPerTraceStep + slits * kSecondsPerTraceStepAndSlit;
-    // Each start loop keeps the rows it finds until its trajectories are traced.
-    const auto lookAtStarts = [&](double candidates) {
-        estimate.startCandidates += candidates;
-        estimate.startBytes += candidates * sizeof(double);
+    // A start loop keeps the rows it finds (in a vector that may double)
+    // until their trajectories are traced; the loops run one after another.
+    const auto lookAtStarts = [&](double spacing) {
+        estimate.startCandidates += std::ceil(g.nxb / spacing);
+        estimate.startBytes = std::max(estimate.startBytes, 2.0 * CountRegularStarts(state, spacing) * sizeof(double));
     };
     const auto trace = [&](double trajectories, double steps) {
         estimate.traceSteps += trajectories * steps;
@@ -132,7 +133,7 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     };
     if (plan.surfaceTrajectories) {
         const double spacing = g.decimationX * g.dxb;
-        lookAtStarts(std::ceil(g.nxb / spacing));
+        lookAtStarts(spacing);
         trace(CountRegularStarts(state, spacing), StepsPerTrajectory(state, 1.0));
     }
     if (plan.carpet) {
@@ -147,7 +148,7 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     const double regularStarts = CountRegularStarts(state, g.dxb);
     const double carpetSteps = StepsPerTrajectory(state, g.step);
     const auto traceRegularStarts = [&] {
-        lookAtStarts(std::ceil(g.nxb / g.dxb));
+        lookAtStarts(g.dxb);
         trace(regularStarts, carpetSteps);
         return regularStarts * carpetSteps;
     };

@@ -32,7 +32,7 @@ struct RunPlan {
 struct WorkEstimate {
     double slitTerms = 0.0;
     double startCandidates = 0.0;  // rows the regular start loops look at
-    double startBytes = 0.0;       // the start rows they keep, part of memoryBytes
+    double startBytes = 0.0;       // the start rows the largest loop keeps, part of memoryBytes
     double traceSteps = 0.0;
     double outputBytes = 0.0;
     double memoryBytes = 0.0;  // every allocation of the run, the grids included
