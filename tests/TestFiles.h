@@ -29,6 +29,13 @@ private:
     std::filesystem::path path_;
 };
 
+// Whether a program (ffmpeg, ffprobe) answers on this machine; tests of what
+// needs it are skipped with a note without it.
+inline bool ProgramInstalled(const std::string& name)
+{
+    return std::system((name + " -version > /dev/null 2>&1").c_str()) == 0;
+}
+
 inline std::string ReadWholeFile(const std::filesystem::path& path)
 {
     std::ifstream stream(path, std::ios::binary);

@@ -241,18 +241,23 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
                          "--trajectories, --histogram, --quantum-potential or --write-config");
     }
     if (options.sweeps.empty()) {
-        std::vector<std::string> outputs;
-        for (const OutputName name : kRunOutputs) {
-            if (options.*name) {
-                outputs.push_back(*(options.*name));
-            }
-        }
-        if (const std::optional<std::string> twice = FileNamedTwice(outputs)) {
+        if (const std::optional<std::string> twice = FileNamedTwice(GivenFiles(options, kRunOutputs))) {
             throw UsageError("two outputs would write '" + *twice + "'; give each its own file");
         }
     }
 
     return options;
+}
+
+std::vector<std::string> GivenFiles(const BatchOptions& options, std::span<const OutputName> outputs)
+{
+    std::vector<std::string> files;
+    for (const OutputName name : outputs) {
+        if (options.*name) {
+            files.push_back(*(options.*name));
+        }
+    }
+    return files;
 }
 
 std::string BatchUsage()

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -59,6 +60,11 @@ inline constexpr OutputName kRunOutputs[] = {
     &BatchOptions::chartFile,    &BatchOptions::histogramFile, &BatchOptions::quantumPotentialFile,
     &BatchOptions::writeConfigFile,
 };
+// The files a sweep writes once, for all its runs.
+inline constexpr OutputName kSweepOutputs[] = {&BatchOptions::sweepSummaryFile, &BatchOptions::animationFile};
+
+// The files of those outputs that were given, in that order.
+std::vector<std::string> GivenFiles(const BatchOptions& options, std::span<const OutputName> outputs);
 
 class UsageError : public std::runtime_error {
 public:

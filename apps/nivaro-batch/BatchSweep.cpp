@@ -142,19 +142,8 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
 {
     const std::vector<SweepRun> runs = PlanSweep(options.sweeps);
     const int runCount = static_cast<int>(runs.size());
-    std::vector<std::string> patterns;
-    for (const OutputName name : kRunOutputs) {
-        if (options.*name) {
-            patterns.push_back(*(options.*name));
-        }
-    }
-    std::vector<std::string> once;
-    for (const OutputName name : {&BatchOptions::sweepSummaryFile, &BatchOptions::animationFile}) {
-        if (options.*name) {
-            once.push_back(*(options.*name));
-        }
-    }
-    RequireDistinctFiles(patterns, runs, once);
+    const std::vector<std::string> patterns = GivenFiles(options, kRunOutputs);
+    RequireDistinctFiles(patterns, runs, GivenFiles(options, kSweepOutputs));
     const RunDealer dealer(options.shardIndex, options.shardCount);
     std::unique_ptr<AnimationFile> animation;
     std::unique_ptr<AtomicFile> summary;

@@ -16,7 +16,7 @@ namespace {
 // The animations to try: the GIF, and the video where ffmpeg is installed.
 std::vector<std::string> AnimationNames()
 {
-    if (std::system("ffmpeg -version > /dev/null 2>&1") == 0) {
+    if (ProgramInstalled("ffmpeg")) {
         return {"a.gif", "a.mp4"};
     }
     std::printf("ffmpeg is not installed: the video is not checked\n");
