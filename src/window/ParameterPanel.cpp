@@ -46,6 +46,23 @@ QGridLayout* CompactGrid(QGroupBox* group)
     return grid;
 }
 
+// The panel scrolls in a low window: the wheel turns a choice only once
+// the choice has the focus, and otherwise scrolls the panel past it.
+class WheelScrollsPast final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Wheel && !static_cast<QWidget*>(watched)->hasFocus()) {
+            event->ignore();  // on to the panel's scroll area
+            return true;
+        }
+        return false;
+    }
+};
+
 QString PresetCaption(const ParticlePreset& preset)
 {
     return QStringLiteral("%1: %2").arg(QString::fromLatin1(preset.name), Text(FloatToStr(preset.mass)));
@@ -65,6 +82,11 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     layout->addStretch(1);
     ConnectControls();
     AddToolTips();
+    auto* wheelGuard = new WheelScrollsPast(this);
+    for (QComboBox* box : findChildren<QComboBox*>()) {
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(wheelGuard);
+    }
     // 192 pixels at 96 dpi, wider only when the font needs it to show the
     // neutron mass whole.
     setFixedWidth(std::max(192 * logicalDpiX() / 96, sizeHint().width()));

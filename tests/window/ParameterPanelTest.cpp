@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "platform/NumberText.h"
 #include "window/CarpetPage.h"
@@ -255,6 +256,30 @@ TEST_F(ParameterPanelTest, EveryPageChangeOfTheUserCountsHoweverMade)
     QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(0).center());
     EXPECT_EQ(panel.CurrentPage(), ParameterPanel::Page::Surface);
     EXPECT_EQ(chosen.count(), 2) << "a click";
+}
+
+// The wheel over a choice the user has not chosen to change scrolls the
+// panel on; a choice with the focus turns.
+TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
+{
+    panel.show();
+    for (const char* name : {"massBox", "surfaceContentBox", "startModeBox", "highlightColourBox"}) {
+        auto* box = Find<QComboBox>(name);
+        const int before = box->currentIndex();
+        const auto turn = [box] {
+            QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &wheel);
+        };
+        turn();
+        EXPECT_EQ(box->currentIndex(), before) << name;
+        box->setFocus();
+        QApplication::setActiveWindow(&panel);
+        if (box->hasFocus()) {
+            turn();
+            EXPECT_NE(box->currentIndex(), before) << name << " with the focus";
+        }
+    }
 }
 
 }  // namespace
