@@ -34,11 +34,12 @@ double ReadNumber(std::string_view text, const std::string& whole)
 std::vector<std::string> ValueTexts(const SweepAxis& axis)
 {
     std::vector<std::string> texts;
+    std::set<std::string> seen;  // repeated values (rounded whole numbers) are dropped
     for (int i = 0; i < axis.count; ++i) {
         const double value = axis.count == 1 ? axis.from : axis.from + (axis.to - axis.from) * i / (axis.count - 1);
-        const std::string text = axis.whole ? std::to_string(std::llround(value)) : FloatToStr(value);
-        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
-            texts.push_back(text);
+        std::string text = axis.whole ? std::to_string(std::llround(value)) : FloatToStr(value);
+        if (seen.insert(text).second) {
+            texts.push_back(std::move(text));
         }
     }
     return texts;
