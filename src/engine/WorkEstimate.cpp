@@ -66,9 +66,18 @@ double CountRegularStarts(const SimulationState& state, double spacing)
     // centre: an interval of candidate indices. Openings wider than the
     // period overlap, so the intervals are merged before counting.
     std::vector<std::pair<double, double>> intervals;
-    for (int slit = 0; slit < p.slits; ++slit) {
+    // Only the openings that reach the candidate rows count: their slits
+    // form one run of indices (the centres fall by d a slit).
+    const double halfRows = p.slitWidth * 0.5 / rowWidth;
+    const double rowsPerSlit = p.d / rowWidth;
+    const double topCentre = (p.slits - 1) * 0.5 * rowsPerSlit + state.grid.nx / 2;
+    const double lastRow = candidates * spacing;
+    const int first = static_cast<int>(std::clamp(std::floor((topCentre - halfRows - lastRow) / rowsPerSlit), 0.0,
+                                                  static_cast<double>(p.slits)));
+    const int last = static_cast<int>(std::clamp(std::ceil((topCentre + halfRows) / rowsPerSlit), -1.0,
+                                                 static_cast<double>(p.slits - 1)));
+    for (int slit = first; slit <= last; ++slit) {
         const double centreRow = ((p.slits - 1) * 0.5 - slit) * p.d / rowWidth + state.grid.nx / 2;
-        const double halfRows = p.slitWidth * 0.5 / rowWidth;
         const double low = std::max(0.0, std::ceil((centreRow - halfRows) / spacing));
         const double high = std::min(candidates - 1.0, std::floor((centreRow + halfRows) / spacing));
         if (high >= low) {
