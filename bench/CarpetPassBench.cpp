@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "carpet/CarpetPixels.h"
-#include "engine/BohmTrajectory.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/PathTracer.h"
 #include "engine/TrajectoryStarts.h"
 
 namespace nivaro {
@@ -50,9 +50,9 @@ void BM_CarpetPassBaseline(benchmark::State& run)
                 state.carpetRed[i][j] = state.carpetGreen[i][j] = state.carpetBlue[i][j] = level;
             }
         }
-        const TrajectoryTracer tracer(state);
+        const PathTracer tracer(state, {Integrator::Euler, 1.0});
         for (const double start : RegularStartRows(state, state.grid.dxb)) {
-            tracer.Trace(start, 1.0, OnGridCells([&](int r, int c) { state.carpetGreen[r][c] = 0; }));
+            TraceOnePath(tracer, start, OnGridCells([&](int r, int c) { state.carpetGreen[r][c] = 0; }));
         }
         benchmark::DoNotOptimize(state.carpetGreen[0][0]);
     }

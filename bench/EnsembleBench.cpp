@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "engine/BohmTrajectory.h"
+#include "ExtendedTracerBaseline.h"
 #include "engine/DensityGrid.h"
 #include "engine/QuantumPotential.h"
 #include "engine/TrajectoryEnsemble.h"
@@ -16,7 +16,7 @@ void UseDefaultRun(SimulationState& state)
 }
 
 // K sampled trajectories traced on every core, with the histogram at the
-// last column.
+// last column; the second argument is the integrator.
 void BM_Ensemble(benchmark::State& run)
 {
     SimulationState state;
@@ -24,26 +24,22 @@ void BM_Ensemble(benchmark::State& run)
     const int count = static_cast<int>(run.range(0));
     SilentProgress progress;
     for (auto _ : run) {
-        const Ensemble ensemble = TraceEnsemble(state, {count, 1}, progress);
+        const Ensemble ensemble = TraceEnsemble(state, {count, 1, static_cast<Integrator>(run.range(1))}, progress);
         benchmark::DoNotOptimize(HistogramAt(state, ensemble, state.grid.nz - 1, kDefaultHistogramBins).totalVariation);
     }
     run.counters["trajectories_per_s"] = benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Baseline: the same starts traced one after the other on one thread.
+// Baseline: the same starts traced by the tracer before the vector one, one
+// path at a time in extended precision, on every core.
 void BM_EnsembleBaseline(benchmark::State& run)
 {
     SimulationState state;
     UseDefaultRun(state);
     const int count = static_cast<int>(run.range(0));
     const std::vector<double> starts = SampleStartRows(state, {count, 1});
-    const TrajectoryTracer tracer(state);
     for (auto _ : run) {
-        long positions = 0;
-        for (const double start : starts) {
-            tracer.Trace(start, state.grid.step, [&](const TracePosition&) { ++positions; });
-        }
-        benchmark::DoNotOptimize(positions);
+        benchmark::DoNotOptimize(TraceOneAfterAnother(state, starts));
     }
     run.counters["trajectories_per_s"] = benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -86,8 +82,9 @@ void BM_QuantumPotentialBaseline(benchmark::State& run)
                                                       benchmark::Counter::kIsIterationInvariantRate);
 }
 
-BENCHMARK(BM_Ensemble)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_EnsembleBaseline)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Ensemble)->Args({100000, static_cast<int>(Integrator::Adaptive)})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Ensemble)->Args({100000, static_cast<int>(Integrator::Euler)})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EnsembleBaseline)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_QuantumPotential)->Args({2000, 20})->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_QuantumPotentialBaseline)->Args({2000, 20})->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/BohmTrajectory.h"
 #include "engine/DensityGrid.h"
 #include "engine/RegularTraces.h"
 
@@ -36,17 +35,13 @@ void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
     std::fputs("start_row,step,row,column,x_m,z_m\n", stream);
     TraceRegularStartsInOrder<std::string>(
         state,
-        [&state](const TrajectoryTracer& tracer, double startRow) {
-            std::string text;
-            tracer.Trace(startRow, state.grid.step, [&](const TracePosition& position) {
-                AppendField(text, startRow, ',');
-                AppendField(text, position.step, ',');
-                AppendField(text, position.row, ',');
-                AppendField(text, position.column, ',');
-                AppendField(text, RowPosition(state, position.row), ',');
-                AppendField(text, ColumnPosition(state, position.column), '\n');
-            });
-            return text;
+        [&state](std::string& text, double startRow, const TracePosition& position) {
+            AppendField(text, startRow, ',');
+            AppendField(text, position.step, ',');
+            AppendField(text, position.row, ',');
+            AppendField(text, position.column, ',');
+            AppendField(text, RowPosition(state, position.row), ',');
+            AppendField(text, ColumnPosition(state, position.column), '\n');
         },
         [&](double, std::string&& text) {
             std::fwrite(text.data(), 1, text.size(), stream);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/BohmTrajectory.h"
+#include "engine/PathTracer.h"
 #include "engine/SettingsValidation.h"
 #include "configuration/SettingKeys.h"
 #include "platform/NumberText.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "BohmTrajectory.h"
+#include "PathTracer.h"
 #include "RegularTraces.h"
 #include "TrajectoryStarts.h"
 #include "carpet/CarpetPixels.h"
@@ -29,14 +29,14 @@ auto MarkCells(SimulationState& state, double startRow, std::uint8_t channels)
 void DrawDataFileTrajectories(SimulationState& state, const std::vector<DataFileRecord>& records, ProgressSink& progress,
                               const ElapsedSeconds& elapsed)
 {
-    const TrajectoryTracer tracer(state);
+    const PathTracer tracer(state, ConfiguredTraceMethod(state.grid));
     const long long total = static_cast<long long>(records.size()) * state.grid.nz;
     long long done = 0;
     for (const DataFileRecord& record : records) {
         const double startRow = StartRowOfPosition(state, record.position);
         auto mark = MarkCells(state, startRow, ChannelsClearedBy(record.letter));
-        tracer.Trace(
-            startRow, state.grid.step,
+        TraceOnePath(
+            tracer, startRow,
             [&](const TracePosition& position) {
                 mark(position);
                 progress.Advance({ProgressKind::CarpetDataFileStarts,
@@ -59,14 +59,12 @@ void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, con
     };
     TraceRegularStartsInOrder<std::vector<Cell>>(
         state,
-        [&state](const TrajectoryTracer& tracer, double startRow) {
-            std::vector<Cell> cells;
-            tracer.Trace(startRow, state.grid.step, OnGridCells([&cells](int row, int column) {
-                             if (cells.empty() || cells.back().row != row || cells.back().column != column) {
-                                 cells.push_back({row, column});
-                             }
-                         }));
-            return cells;
+        [](std::vector<Cell>& cells, double, const TracePosition& position) {
+            const bool newCell = cells.empty() || cells.back().row != position.roundedRow ||
+                                 cells.back().column != position.roundedColumn;
+            if (position.inGrid && newCell) {
+                cells.push_back({position.roundedRow, position.roundedColumn});
+            }
         },
         [&](double startRow, std::vector<Cell>&& cells) {
             auto mark = MarkCells(state, startRow, kRegularTrajectoryChannels);
@@ -121,8 +119,7 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
 
 void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour)
 {
-    const TrajectoryTracer tracer(state);
-    tracer.Trace(startRow, state.grid.step,
+    TraceOnePath(PathTracer(state, ConfiguredTraceMethod(state.grid)), startRow,
                  OnGridCells([&state, colour](int row, int column) { PaintColour(Planes(state), row, column, colour); }),
                  &state.stopRequested);
 }

@@ -1,6 +1,14 @@
 #pragma once
 
+#include <cstdint>
+
 namespace nivaro {
+
+// How a Bohmian path is integrated: by fixed arc-length Euler steps of
+// `step` pixels, or by an error-controlled Runge-Kutta pair whose every step
+// is off by at most `tolerance` pixels.
+enum class Integrator : std::uint8_t { Euler, Adaptive };
+inline constexpr double kDefaultTolerance = 1e-6;
 
 struct GridSettings {
     int nx = 300;
@@ -10,6 +18,8 @@ struct GridSettings {
     // The built-in step is never seen by a user: start-up always replaces it,
     // by the configuration default kConfiguredStep when the key is absent.
     double step = 0.5;
+    Integrator integrator = Integrator::Euler;
+    double tolerance = kDefaultTolerance;
     int decimationX = 4;
     int decimationZ = 4;
     double dx = 2e-10;

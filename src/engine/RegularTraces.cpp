@@ -8,11 +8,8 @@ TrajectoryColumns CollectTrajectories(const SimulationState& state)
 {
     TrajectoryColumns columns;
     TraceRegularStartsInOrder<std::vector<TracePosition>>(
-        state,
-        [&state](const TrajectoryTracer& tracer, double startRow) {
-            std::vector<TracePosition> positions;
-            tracer.Trace(startRow, state.grid.step, [&](const TracePosition& position) { positions.push_back(position); });
-            return positions;
+        state, [](std::vector<TracePosition>& positions, double, const TracePosition& position) {
+            positions.push_back(position);
         },
         [&](double startRow, std::vector<TracePosition>&& positions) {
             for (const TracePosition& position : positions) {

@@ -1,37 +1,51 @@
 #pragma once
 
-#include <optional>
+#include <algorithm>
+#include <span>
 #include <vector>
 
-#include "engine/BohmTrajectory.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/PathTracer.h"
 #include "engine/TrajectoryStarts.h"
 
 namespace nivaro {
 
-// Traces the regular starts (every dxb rows below nxb) in parallel and hands
-// each result to the calling thread in start order:
-//   trace(tracer, startRow) -> Result runs on any thread,
+// Paths traced together: enough to fill the vector lanes several times
+// over, few enough that the starts spread over the threads.
+inline constexpr int kPathsPerBlock = 32;
+
+// Traces the regular starts (every dxb rows below nxb) with the configured
+// method in parallel, blocks of starts on each thread, and hands each
+// start's result to the calling thread in start order:
+//   record(Result&, startRow, const TracePosition&) runs on any thread, at
+//   each position of the start's path in order, on a Result of its own;
 //   take(startRow, Result&&) -> bool runs on the calling thread, start after
 //   start; false stops the work (no later start is taken).
 // Results waiting for an earlier start are kept until they are taken.
-template <typename Result, typename Trace, typename Take>
-void TraceRegularStartsInOrder(const SimulationState& state, Trace&& trace, Take&& take)
+template <typename Result, typename Record, typename Take>
+void TraceRegularStartsInOrder(const SimulationState& state, Record&& record, Take&& take)
 {
-    const TrajectoryTracer tracer(state);
+    const PathTracer tracer(state, ConfiguredTraceMethod(state.grid));
     const std::vector<double> starts = RegularStartRows(state, state.grid.dxb);
-    std::vector<std::optional<Result>> results(starts.size());
-    std::size_t taken = 0;
+    const int count = static_cast<int>(starts.size());
+    std::vector<Result> results(starts.size());
+    int taken = 0;
     RunBlocksInOrder(
-        static_cast<int>(starts.size()), ThreadCount(state.threads),
-        [&](int index, int) {
-            const auto at = static_cast<std::size_t>(index);
-            results[at].emplace(trace(tracer, starts[at]));
+        (count + kPathsPerBlock - 1) / kPathsPerBlock, ThreadCount(state.threads),
+        [&](int block, int) {
+            const int first = block * kPathsPerBlock;
+            const std::span<const double> blockStarts(starts.data() + first,
+                                                      static_cast<std::size_t>(std::min(kPathsPerBlock, count - first)));
+            tracer.Trace(blockStarts, [&](int path, const TracePosition& position) {
+                const auto at = static_cast<std::size_t>(first + path);
+                record(results[at], starts[at], position);
+            });
         },
         [&](int finished) {
-            for (; taken < static_cast<std::size_t>(finished); ++taken) {
-                const bool goOn = take(starts[taken], std::move(*results[taken]));
-                results[taken].reset();
+            for (; taken < std::min(count, finished * kPathsPerBlock); ++taken) {
+                const auto at = static_cast<std::size_t>(taken);
+                const bool goOn = take(starts[at], std::move(results[at]));
+                results[at] = Result{};
                 if (!goOn) {
                     return false;
                 }
@@ -40,7 +54,7 @@ void TraceRegularStartsInOrder(const SimulationState& state, Trace&& trace, Take
         });
 }
 
-// Every position of the regular trajectories (the carpet's step), as
+// Every position of the regular trajectories (the configured method), as
 // columns for array files and other programs.
 struct TrajectoryColumns {
     std::vector<double> startRow;

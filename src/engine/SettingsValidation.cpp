@@ -1,6 +1,6 @@
 #include "SettingsValidation.h"
 
-#include "BohmTrajectory.h"
+#include "PathTracer.h"
 #include "PhysicalConstants.h"
 #include "WaveFunction.h"
 

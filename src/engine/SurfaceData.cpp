@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "BohmTrajectory.h"
+#include "PathTracer.h"
 #include "SpectrumTransform.h"
 #include "TrajectoryStarts.h"
 
@@ -103,18 +103,17 @@ SurfaceAxes SpectrumSurfaceAxes(const SimulationState& state)
 std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state)
 {
     const GridSettings& grid = state.grid;
-    const TrajectoryTracer tracer(state);
-    std::vector<std::vector<SurfacePoint>> trajectories;
-    for (const double startRow : RegularStartRows(state, grid.decimationX * grid.dxb)) {
-        std::vector<SurfacePoint>& points = trajectories.emplace_back();
-        tracer.Trace(startRow, 1.0, [&](const TracePosition& p) {
-            if (p.inGrid && p.roundedColumn % grid.decimationZ == 0) {
-                points.push_back({(p.row - grid.nx / 2) / grid.decimationX,
-                                  state.densityField[p.roundedRow][p.roundedColumn] * 1.001,
-                                  p.column / grid.decimationZ});
-            }
-        });
-    }
+    TraceMethod method = ConfiguredTraceMethod(grid);
+    method.step = 1.0;
+    const std::vector<double> starts = RegularStartRows(state, grid.decimationX * grid.dxb);
+    std::vector<std::vector<SurfacePoint>> trajectories(starts.size());
+    PathTracer(state, method).Trace(starts, [&](int path, const TracePosition& p) {
+        if (p.inGrid && p.roundedColumn % grid.decimationZ == 0) {
+            trajectories[static_cast<std::size_t>(path)].push_back(
+                {(p.row - grid.nx / 2) / grid.decimationX, state.densityField[p.roundedRow][p.roundedColumn] * 1.001,
+                 p.column / grid.decimationZ});
+        }
+    });
     return trajectories;
 }
 

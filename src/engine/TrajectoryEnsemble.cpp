@@ -4,9 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <span>
 #include <string>
 
-#include "BohmTrajectory.h"
+#include "PathTracer.h"
 #include "DensityGrid.h"
 #include "OrderedBlocks.h"
 #include "SettingsValidation.h"
@@ -28,42 +29,53 @@ double DensityAt(const SimulationParameters& parameters, double x, double z)
     return std::norm(EvaluatePsi(parameters, x, z));
 }
 
-// The row at every integer column passed, from the integrator's positions.
-// The integrator ends before the position whose column rounds to nz, so the
-// last columns (less than a step) follow the last step's direction.
-EnsembleEnd TraceOne(const TrajectoryTracer& tracer, const SimulationState& state, double startRow, float* rows)
-{
-    const int nz = state.grid.nz;
-    int filled = -1;
-    double previousRow = startRow;
-    double previousColumn = 0.0;
-    double slope = 0.0;  // rows per column of the last step
-    const auto fillTo = [&](int last, double row, double column) {
-        for (int c = filled + 1; c <= last; ++c) {
-            rows[c] = static_cast<float>(row + slope * (c - column));
-            filled = c;
-        }
-    };
-    tracer.Trace(startRow, state.grid.step, [&](const TracePosition& position) {
-        if (filled < 0) {
-            rows[0] = static_cast<float>(position.row);
-            filled = 0;
+// The row at every integer column a path passes, from the integrator's
+// positions: between two positions on either side of a column it is
+// interpolated. The Euler integrator ends before the position whose column
+// rounds to nz, so that the last columns (less than a step) follow the last
+// step's direction.
+class ColumnRows {
+public:
+    ColumnRows(float* rows, int columns) : rows_(rows), columns_(columns) {}
+
+    void Take(const TracePosition& position)
+    {
+        if (filled_ < 0) {
+            rows_[0] = static_cast<float>(position.row);
+            filled_ = 0;
         } else {
-            slope = (position.row - previousRow) / (position.column - previousColumn);
-            fillTo(std::min(nz - 1, static_cast<int>(std::floor(position.column))), previousRow, previousColumn);
+            slope_ = (position.row - previousRow_) / (position.column - previousColumn_);
+            FillTo(std::min(columns_ - 1, static_cast<int>(std::floor(position.column))));
         }
-        previousRow = position.row;
-        previousColumn = position.column;
-    });
-    if (previousColumn + state.grid.step >= nz - 0.5) {
-        fillTo(nz - 1, previousRow, previousColumn);
+        previousRow_ = position.row;
+        previousColumn_ = position.column;
     }
-    if (filled == nz - 1) {
-        return EnsembleEnd::ReachedEnd;
+
+    EnsembleEnd Finish(PathEnd end)
+    {
+        if (end == PathEnd::ReachedEnd) {
+            FillTo(columns_ - 1);
+            return EnsembleEnd::ReachedEnd;
+        }
+        return end == PathEnd::LeftGrid ? EnsembleEnd::LeftGrid : EnsembleEnd::Stopped;
     }
-    const bool atEdge = previousRow < 0.5 || previousRow > state.grid.nx - 1.5;
-    return atEdge ? EnsembleEnd::LeftGrid : EnsembleEnd::Stopped;
-}
+
+private:
+    void FillTo(int last)
+    {
+        for (int c = filled_ + 1; c <= last; ++c) {
+            rows_[c] = static_cast<float>(previousRow_ + slope_ * (c - previousColumn_));
+            filled_ = c;
+        }
+    }
+
+    float* rows_;
+    int columns_;
+    int filled_ = -1;
+    double previousRow_ = 0.0;
+    double previousColumn_ = 0.0;
+    double slope_ = 0.0;  // rows per column of the last step
+};
 
 }  // namespace
 
@@ -132,17 +144,23 @@ Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& set
     traced.grid = state.grid;
     traced.scaleX = state.scaleX;
     traced.scaleZ = state.scaleZ;
-    const TrajectoryTracer tracer(traced);
+    const PathTracer tracer(traced, {settings.integrator, state.grid.step, state.grid.tolerance});
     const int blocks = (settings.count + kTrajectoriesPerBlock - 1) / kTrajectoriesPerBlock;
     const ElapsedSeconds elapsed;
     RunBlocksInOrder(
         blocks, ThreadCount(state.threads),
         [&](int block, int) {
-            const int first = block * kTrajectoriesPerBlock;
-            const int last = std::min(settings.count, first + kTrajectoriesPerBlock);
-            for (int k = first; k < last; ++k) {
-                const auto at = static_cast<std::size_t>(k);
-                ensemble.ends[at] = TraceOne(tracer, traced, ensemble.startRows[at], &ensemble.rows[at * nz]);
+            const auto first = static_cast<std::size_t>(block) * kTrajectoriesPerBlock;
+            const std::size_t count = std::min<std::size_t>(kTrajectoriesPerBlock, ensemble.startRows.size() - first);
+            std::vector<ColumnRows> paths;
+            for (std::size_t k = first; k < first + count; ++k) {
+                paths.emplace_back(&ensemble.rows[k * static_cast<std::size_t>(nz)], nz);
+            }
+            const std::vector<PathEnd> ends = tracer.Trace(
+                std::span<const double>(ensemble.startRows).subspan(first, count),
+                [&paths](int path, const TracePosition& position) { paths[static_cast<std::size_t>(path)].Take(position); });
+            for (std::size_t k = 0; k < count; ++k) {
+                ensemble.ends[first + k] = paths[k].Finish(ends[k]);
             }
         },
         [&](int finished) {

@@ -12,6 +12,7 @@ namespace nivaro {
 struct EnsembleSettings {
     int count = 2000;
     std::uint64_t seed = 1;
+    Integrator integrator = Integrator::Adaptive;
 };
 
 inline constexpr int kLargestEnsemble = 1000000;
@@ -52,7 +53,8 @@ struct Ensemble {
 // Bytes an ensemble of count trajectories over nz columns holds.
 std::uint64_t EnsembleBytes(long long count, int columns);
 
-// Samples the starts and traces them with the carpet's step in parallel
+// Samples the starts and traces them with the settings' integrator (the
+// carpet's step, the configured tolerance) in parallel
 // (results do not depend on the thread count). Throws UnusableSettingsError
 // when the count is outside 1 .. 10^6 or the ensemble would need more memory
 // than state.gridMemoryLimit, before anything is traced. A stop request ends

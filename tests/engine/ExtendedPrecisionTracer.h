@@ -7,10 +7,15 @@
 #include <utility>
 
 #include "engine/SimulationState.h"
+#include "engine/PathTracer.h"
 #include "engine/WaveFunction.h"
 
 namespace nivaro {
 
+// The tracer the vector one is held to: one path at a time, the velocity's
+// sums and quotient in extended precision, every phase reduced to about
+// [-pi, pi] first.
+//
 // The velocity field of psi across the grating. Works on a snapshot of the
 // parameters, grid settings and scales taken at construction.
 class BohmVelocityField {
@@ -32,36 +37,15 @@ private:
     long double velocityFactor_;  // (hbar / m) * (-2)
 };
 
-// Any positive finite step can be traced; the work it causes is estimated
-// and bounded before a run starts.
-inline bool IsTraceableStep(double stepLength)
-{
-    return stepLength > 0.0 && std::isfinite(stepLength);
-}
-
-// Rounds to nearest, ties to even; values beyond the int range (and NaN)
-// saturate, so a non-finite position fails the bounds test.
-int RoundToGridIndex(double value);
-
-// One position of a trace that passed the stop rules.
-struct TracePosition {
-    int step;     // 0 at the start
-    double row;   // fractional X
-    double column;  // fractional Z
-    int roundedRow;
-    int roundedColumn;
-    bool inGrid;  // the rounded row lies in 0 .. nx - 1 (the column always does)
-};
-
 // Fixed arc-length explicit Euler integration along the Bohmian velocity
 // field, in grid pixels, from (X0, 0). A trace ends when its rounded row
 // leaves -1 .. nx + 1, its rounded column reaches nz, it stops advancing
 // along z, or (when a stop flag is given) a stop is requested.
-class TrajectoryTracer {
+class ExtendedPrecisionTracer {
 public:
     // Throws std::invalid_argument when the scales or the particle velocity
     // are not positive and finite: such a trace could never end.
-    explicit TrajectoryTracer(const SimulationState& state);
+    explicit ExtendedPrecisionTracer(const SimulationState& state);
 
     const BohmVelocityField& Field() const { return field_; }
 
@@ -82,7 +66,7 @@ private:
 };
 
 template <typename Visitor>
-void TrajectoryTracer::Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag) const
+void ExtendedPrecisionTracer::Trace(double startRow, double stepLength, Visitor&& visit, const std::atomic<bool>* stopFlag) const
 {
     if (!IsTraceableStep(stepLength)) {
         throw std::invalid_argument("the trajectory step must be a positive finite number of pixels");
@@ -108,18 +92,6 @@ void TrajectoryTracer::Trace(double startRow, double stepLength, Visitor&& visit
             return;
         }
     }
-}
-
-// Adapts a cell action f(R, C) to a trace visitor that skips the rows outside
-// the grid.
-template <typename CellAction>
-auto OnGridCells(CellAction&& action)
-{
-    return [action = std::forward<CellAction>(action)](const TracePosition& position) mutable {
-        if (position.inGrid) {
-            action(position.roundedRow, position.roundedColumn);
-        }
-    };
 }
 
 }  // namespace nivaro

@@ -1,10 +1,10 @@
-#include "BohmTrajectory.h"
+#include "ExtendedPrecisionTracer.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "PhysicalConstants.h"
-#include "SettingsValidation.h"
+#include "engine/PhysicalConstants.h"
+#include "engine/SettingsValidation.h"
 
 namespace nivaro {
 BohmVelocityField::BohmVelocityField(const SimulationState& state)
@@ -134,19 +134,7 @@ long double BohmVelocityField::BohmVelocity(double zAbs, double row) const
     return quotient.imag() * velocityFactor_;
 }
 
-int RoundToGridIndex(double value)
-{
-    const double rounded = std::nearbyint(value);
-    if (!(rounded >= static_cast<double>(std::numeric_limits<int>::min()))) {
-        return std::isnan(rounded) ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
-    }
-    if (rounded > static_cast<double>(std::numeric_limits<int>::max())) {
-        return std::numeric_limits<int>::max();
-    }
-    return static_cast<int>(rounded);
-}
-
-TrajectoryTracer::TrajectoryTracer(const SimulationState& state)
+ExtendedPrecisionTracer::ExtendedPrecisionTracer(const SimulationState& state)
     : field_(state),
       nx_(state.grid.nx),
       nz_(state.grid.nz),
