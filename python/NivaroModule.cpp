@@ -295,17 +295,24 @@ py::array_t<double> QuantumPotential(const Settings& settings, const py::object&
     return SharedArray<double>(q);
 }
 
-Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, const py::object& progress)
+Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, const std::string& integratorName,
+                        const py::object& progress)
 {
+    const std::optional<Integrator> integrator = ParseIntegrator(integratorName);
+    if (!integrator) {
+        throw py::value_error("integrator must be 'adaptive' or 'euler', not '" + integratorName + "'");
+    }
     Ensemble ensemble;
-    RunEngine(state, progress, [&](ProgressSink& sink) { ensemble = TraceEnsemble(state, {count, seed}, sink); });
+    RunEngine(state, progress,
+              [&](ProgressSink& sink) { ensemble = TraceEnsemble(state, {count, seed, *integrator}, sink); });
     return ensemble;
 }
 
-py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, const py::object& progress)
+py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, const std::string& integrator,
+                       const py::object& progress)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
-    const Ensemble ensemble = TracedEnsemble(*state, count, seed, progress);
+    const Ensemble ensemble = TracedEnsemble(*state, count, seed, integrator, progress);
     py::array_t<float> rows({ensemble.count, ensemble.columns});
     std::copy(ensemble.rows.begin(), ensemble.rows.end(), rows.mutable_data());
     py::array_t<std::uint8_t> ends(static_cast<py::ssize_t>(ensemble.ends.size()));
@@ -319,10 +326,10 @@ py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, 
 }
 
 py::dict EnsembleHistogramOf(const Settings& settings, int count, std::uint64_t seed, int column, int bins,
-                             const py::object& progress)
+                             const std::string& integrator, const py::object& progress)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
-    const Ensemble ensemble = TracedEnsemble(*state, count, seed, progress);
+    const Ensemble ensemble = TracedEnsemble(*state, count, seed, integrator, progress);
     const EnsembleHistogram histogram = HistogramAt(*state, ensemble, column < 0 ? state->grid.nz - 1 : column, bins);
     py::dict result;
     result["x_m"] = py::array_t<double>(static_cast<py::ssize_t>(histogram.centres.size()), histogram.centres.data());
@@ -370,11 +377,13 @@ PYBIND11_MODULE(nivaro, module)
                "The quantum potential Q in eV on the grid as a float64 array; nan where |psi| is below 1e-12 of "
                "its largest value.");
     module.def("ensemble", &nivaro::EnsemblePaths, py::arg("settings"), py::arg("count") = 2000, py::arg("seed") = 1,
-               noProgress,
-               "Trajectories from starts drawn from |psi|^2: a dict of start_row, row (count by nz, float32, nan "
-               "after a path ended) and end (0 reached the end, 1 left the grid, 2 stopped).");
+               py::arg("integrator") = "adaptive", noProgress,
+               "Trajectories from starts drawn from |psi|^2, integrated with the error-controlled 'adaptive' "
+               "integrator (the settings' tolerance) or the carpet's 'euler' steps: a dict of start_row, row (count "
+               "by nz, float32, nan after a path ended) and end (0 reached the end, 1 left the grid, 2 stopped).");
     module.def("ensemble_histogram", &nivaro::EnsembleHistogramOf, py::arg("settings"), py::arg("count") = 2000,
-               py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, noProgress,
+               py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, py::arg("integrator") = "adaptive",
+               noProgress,
                "The ensemble at a column (the last by default) against |psi|^2: a dict of x_m, ensemble, density "
                "(1/m over the occupied range), total_variation, counted, left_grid, stopped.");
 }

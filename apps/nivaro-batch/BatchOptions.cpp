@@ -185,6 +185,13 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.ensembleCount = TakeWholeNumber(cursor, option, 1, kLargestEnsemble);
         } else if (option == "--seed") {
             options.seed = TakeSeed(cursor, option);
+        } else if (option == "--ensemble-integrator") {
+            const std::string& name = cursor.TakeValueOf(option);
+            const std::optional<Integrator> integrator = ParseIntegrator(name);
+            if (!integrator) {
+                throw UsageError(option + " needs euler or adaptive, got '" + name + "'");
+            }
+            options.ensembleIntegrator = *integrator;
         } else if (option == "--histogram-at") {
             options.histogramColumn = TakeWholeNumber(cursor, option, 0, INT_MAX);
         } else if (option == "--bins") {
@@ -271,7 +278,7 @@ std::string BatchUsage()
            "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
            "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
            "                    [--spectrum FILE] [--psi FILE] [--output RUN.h5] [--trajectories FILE]\n"
-           "                    [--ensemble K] [--seed S] [--histogram-at COLUMN] [--bins B] [--histogram FILE]\n"
+           "                    [--ensemble K] [--seed S] [--ensemble-integrator NAME] [--histogram-at COLUMN] [--bins B] [--histogram FILE]\n"
            "                    [--quantum-potential FILE] [--write-config FILE]\n"
            "                    [--sweep KEY=FROM:TO:COUNT]... [--sweep-summary FILE] [--animation FILE]\n"
            "                    [--animation-of carpet|chart] [--fps N] [--force] [--shard I/K]\n"
@@ -300,6 +307,8 @@ std::string BatchUsage()
            "  --ensemble K         sample K trajectory starts (1 to 1000000, default 2000) from |psi|^2 at the first\n"
            "                       column and trace them\n"
            "  --seed S             seed of the sampling (default 1): the same seed gives the same starts and paths\n"
+           "  --ensemble-integrator NAME  adaptive (default: error-controlled, the configured tolerance) or euler\n"
+           "                       (the carpet's fixed steps) for the ensemble's paths\n"
            "  --histogram FILE     write the ensemble's histogram against |psi|^2 as CSV (x_m,ensemble,density) and\n"
            "                       print the total variation distance on standard error\n"
            "  --histogram-at C     the column of the histogram (default the last, nz - 1)\n"

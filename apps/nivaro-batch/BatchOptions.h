@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "configuration/SweepPlan.h"
+#include "engine/TrajectoryEnsemble.h"
 
 namespace nivaro {
 
@@ -36,6 +37,7 @@ struct BatchOptions {
     int threads = 0;  // 0: NIVARO_THREADS or the machine's hardware threads
     std::optional<int> ensembleCount;     // the ensemble's size (2000 when only --histogram is given)
     std::uint64_t seed = 1;
+    Integrator ensembleIntegrator = EnsembleSettings{}.integrator;
     std::optional<int> histogramColumn;   // the last column when not given
     int bins = 50;
     std::optional<std::string> histogramFile;

@@ -278,7 +278,8 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
                             ProgressSink& progress, StageTimings& timings, std::ostream& err)
 {
     Ensemble ensemble;
-    const EnsembleSettings settings{options.ensembleCount.value_or(EnsembleSettings{}.count), options.seed};
+    const EnsembleSettings settings{options.ensembleCount.value_or(EnsembleSettings{}.count), options.seed,
+                                    options.ensembleIntegrator};
     timings.Time("ensemble", [&] { ensemble = TraceEnsemble(state, settings, progress); });
     if (state.stopRequested) {
         return;  // the interrupt is reported by the caller; no half histogram is written

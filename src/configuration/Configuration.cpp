@@ -127,6 +127,12 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
     grid.nxb = reader.Integer(kGrid, "nxb", "150");
     grid.dxb = reader.Real(kGrid, "dxb", "0.5");
     grid.step = reader.Real(kGrid, "step", "1");
+    grid.tolerance = reader.Real(kGrid, "tolerance", "1e-06");
+    const std::optional<Integrator> integrator = ParseIntegrator(reader.Text(kGrid, "integrator", "euler"));
+    if (!integrator) {
+        reader.Refuse(kGrid, "integrator", "euler", "not an integrator: euler or adaptive");
+    }
+    grid.integrator = integrator.value_or(kGridDefaults.integrator);
 
     reader.ReplaceUnless(grid.nx >= 1, kGrid, "nx", grid.nx, kGridDefaults.nx);
     reader.ReplaceUnless(grid.nz >= 1, kGrid, "nz", grid.nz, kGridDefaults.nz);
@@ -137,6 +143,7 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
                          std::min(kGridDefaults.nxb, grid.nx / 2));
     reader.ReplaceUnless(IsPositiveFinite(grid.dxb) && grid.dxb <= grid.nx, kGrid, "dxb", grid.dxb, kGridDefaults.dxb);
     reader.ReplaceUnless(IsTraceableStep(grid.step), kGrid, "step", grid.step, kGridDefaults.step);
+    reader.ReplaceUnless(IsUsableTolerance(grid.tolerance), kGrid, "tolerance", grid.tolerance, kGridDefaults.tolerance);
     grid.DeriveDecimation();
 }
 
@@ -208,6 +215,14 @@ void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const Simula
     file.SetString(kGrid, "nxb", std::to_string(grid.nxb));
     file.SetString(kGrid, "dxb", FloatToStr(grid.dxb));
     file.SetString(kGrid, "step", FloatToStr(grid.step));
+    // Keys a file did not have are added only once they differ from their
+    // defaults, so that files stay as they were written.
+    if (file.HasKey(kGrid, "integrator") || grid.integrator != kGridDefaults.integrator) {
+        file.SetString(kGrid, "integrator", std::string(IntegratorName(grid.integrator)));
+    }
+    if (file.HasKey(kGrid, "tolerance") || grid.tolerance != kGridDefaults.tolerance) {
+        file.SetString(kGrid, "tolerance", FloatToStr(grid.tolerance));
+    }
     if (file.HasKey(kAxis, "z0") || state.parameters.z0 != 0.0) {
         file.SetString(kAxis, "z0", FloatToStr(state.parameters.z0));
     }

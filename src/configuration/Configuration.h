@@ -28,7 +28,8 @@ struct LoadedConfiguration {
 // converted as the C library does, with "." as decimal point; missing keys
 // take their defaults. Grid values the computations cannot use (nx or nz
 // below 1 or beyond the state's memory limit, nxb above nx, a start spacing
-// or step that is not positive) are replaced by their defaults.
+// or step that is not positive, an integrator other than euler or adaptive,
+// a tolerance outside 1e-12 .. 1 pixel) are replaced by their defaults.
 LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& state);
 
 using SettingOverrides = std::vector<std::pair<std::string, std::string>>;
@@ -48,8 +49,10 @@ OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOver
 
 // Writes the panel texts (PARAMETERS, then AXIS) and the grid values (2D: nx,
 // nz, nxb as integers, dxb and step in the FloatToStr style) in this order,
-// then z0 as it is in effect (a value the file held that could not be used
-// is replaced) where the file has it or it is not 0. Every other key keeps
+// then the integrator and its tolerance where the file has them or they
+// differ from euler and 1e-06, then z0 as it is in effect (a value the file
+// held that could not be used is replaced) where the file has it or it is
+// not 0. Every other key keeps
 // its place and value.
 void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const SimulationState& state);
 

@@ -29,6 +29,14 @@ void SetScale(AxisScale& scale, std::string& text, std::string_view value)
     text = scale.Text();
 }
 
+Integrator IntegratorOf(std::string_view value)
+{
+    if (const std::optional<Integrator> integrator = ParseIntegrator(value)) {
+        return *integrator;
+    }
+    throw ConversionError("'" + std::string(value) + "' is not an integrator: euler or adaptive");
+}
+
 const std::vector<SettingKey>& SettingKeys()
 {
     using V = std::string_view;
@@ -48,11 +56,28 @@ const std::vector<SettingKey>& SettingKeys()
         {"nxb", [](Target t, V v) { t.state.grid.nxb = StrToInt(v); }},
         {"dxb", [](Target t, V v) { t.state.grid.dxb = StrToFloat(v); }},
         {"step", [](Target t, V v) { t.state.grid.step = StrToFloat(v); }},
+        {"integrator", [](Target t, V v) { t.state.grid.integrator = IntegratorOf(v); }},
+        {"tolerance", [](Target t, V v) { t.state.grid.tolerance = StrToFloat(v); }},
     };
     return keys;
 }
 
 }  // namespace
+
+std::string_view IntegratorName(Integrator integrator)
+{
+    return integrator == Integrator::Euler ? "euler" : "adaptive";
+}
+
+std::optional<Integrator> ParseIntegrator(std::string_view name)
+{
+    for (const Integrator integrator : {Integrator::Euler, Integrator::Adaptive}) {
+        if (EqualsIgnoringCase(Trimmed(name), IntegratorName(integrator))) {
+            return integrator;
+        }
+    }
+    return std::nullopt;
+}
 
 const std::vector<std::string_view>& SettingKeyNames()
 {

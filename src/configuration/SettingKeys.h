@@ -10,6 +10,11 @@
 
 namespace nivaro {
 
+// "euler" and "adaptive", as files, options and the module spell them.
+std::string_view IntegratorName(Integrator integrator);
+// Any case; nothing for another name.
+std::optional<Integrator> ParseIntegrator(std::string_view name);
+
 // The names of the settings a user may change, in configuration file order.
 const std::vector<std::string_view>& SettingKeyNames();
 

@@ -9,6 +9,14 @@ namespace nivaro {
 // is off by at most `tolerance` pixels.
 enum class Integrator : std::uint8_t { Euler, Adaptive };
 inline constexpr double kDefaultTolerance = 1e-6;
+// Below this the rounding of double arithmetic exceeds what a step may be off.
+inline constexpr double kSmallestTolerance = 1e-12;
+inline constexpr double kLargestTolerance = 1.0;
+
+inline bool IsUsableTolerance(double tolerance)
+{
+    return tolerance >= kSmallestTolerance && tolerance <= kLargestTolerance;
+}
 
 struct GridSettings {
     int nx = 300;

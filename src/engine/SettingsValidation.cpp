@@ -132,6 +132,8 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
     problems.Require(IsPositiveFinite(g.dxb) && g.dxb <= std::max(g.nx, 1), "dxb", ShortestText(g.dxb),
                      "must be a positive number of rows, at most nx");
     problems.Require(IsTraceableStep(g.step), "step", ShortestText(g.step), "must be a positive finite number of pixels");
+    problems.Require(IsUsableTolerance(g.tolerance), "tolerance", ShortestText(g.tolerance),
+                     "must be a number of pixels from 1e-12 to 1");
     CheckDerivedQuantities(state, problems);
     return problems.Take();
 }

@@ -91,14 +91,20 @@ TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
 {
     SimulationState state;
     state.gridMemoryLimit = 1ULL << 30;
-    const IniFile file = ProfileOf("[2D]\nnx=0\nnz=300\nnxb=900\ndxb=-1\nstep=0\n");
+    const IniFile file =
+        ProfileOf("[2D]\nnx=0\nnz=300\nnxb=900\ndxb=-1\nstep=0\nintegrator=rk4\ntolerance=1e-13\n");
     const LoadedConfiguration loaded = LoadConfiguration(file, state);
     EXPECT_EQ(state.grid.nx, 300);
     EXPECT_EQ(state.grid.nxb, 150);
     EXPECT_EQ(state.grid.dxb, 0.5);
     EXPECT_EQ(state.grid.step, 1.0);
-    ASSERT_EQ(loaded.replacedValues.size(), 4u);
+    EXPECT_EQ(state.grid.integrator, Integrator::Euler);
+    EXPECT_EQ(state.grid.tolerance, 1e-6);
+    ASSERT_EQ(loaded.replacedValues.size(), 6u);
     EXPECT_EQ(loaded.replacedValues[0],
+              "The configuration value integrator=rk4 cannot be used (not an integrator: euler or adaptive); euler is "
+              "used instead.");
+    EXPECT_EQ(loaded.replacedValues[1],
               "The configuration value nx=0 cannot be used; 300 is used instead.");
 
     SimulationState huge;
@@ -135,7 +141,7 @@ TEST(Configuration, WriteBackKeepsOtherKeysAndAppendsNewOnesInOrder)
               "[PARAMETERS]\nslits=2\nmass=1.674927e-27\nlambda=1E-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n");
 }
 
-TEST(Configuration, AFreshFileHoldsEveryKeyButZ0AndDzb)
+TEST(Configuration, AFreshFileHoldsEveryKeyButZ0DzbAndTheIntegratorsDefaults)
 {
     IniFile file;
     WriteBackConfiguration(file, PanelTexts{}, SimulationState{});
@@ -143,6 +149,20 @@ TEST(Configuration, AFreshFileHoldsEveryKeyButZ0AndDzb)
               "[PARAMETERS]\nslits=2\nmass=9.1095E-31\nlambda=1E-8\nd=1E-8\nslite width=1E-8\nsigma0=2E-9\n"
               "[AXIS]\nX-scale=1:1\nZ-scale=1:1\nP-scale=1:1\n"
               "[2D]\nnx=300\nnz=300\nnxb=150\ndxb=0.5\nstep=0.5\n");
+
+    // The integrator's keys join a file once they differ from the defaults,
+    // and stay in it from then on.
+    SimulationState adaptive;
+    adaptive.grid.integrator = Integrator::Adaptive;
+    WriteBackConfiguration(file, PanelTexts{}, adaptive);
+    EXPECT_NE(SavedText(file).find("step=0.5\nintegrator=adaptive\n"), std::string::npos);
+    WriteBackConfiguration(file, PanelTexts{}, SimulationState{});
+    EXPECT_NE(SavedText(file).find("step=0.5\nintegrator=euler\n"), std::string::npos);
+    EXPECT_EQ(SavedText(file).find("tolerance"), std::string::npos);
+    SimulationState read;
+    read.grid.integrator = Integrator::Adaptive;
+    EXPECT_TRUE(LoadConfiguration(file, read).replacedValues.empty());
+    EXPECT_EQ(read.grid.integrator, Integrator::Euler);
 }
 
 // z0 is written back as it is in effect: a value of the file that could not

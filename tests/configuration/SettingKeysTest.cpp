@@ -15,6 +15,8 @@ TEST(SettingKeys, ApplySettingReadsEachKindStrictlyAndKeepsTheTypedText)
     EXPECT_FALSE(ApplySetting(state, panel, "Z-scale", "3:2"));
     EXPECT_FALSE(ApplySetting(state, panel, "nx", "-4"));
     EXPECT_FALSE(ApplySetting(state, panel, "z0", "0.5"));
+    EXPECT_FALSE(ApplySetting(state, panel, "integrator", " Adaptive"));
+    EXPECT_FALSE(ApplySetting(state, panel, "tolerance", "1e-8"));
     EXPECT_EQ(state.parameters.slits, 5);
     EXPECT_EQ(state.parameters.mass, 1.674927e-27);
     EXPECT_EQ(panel.mass, "1.674927e-27") << "written back as typed";
@@ -24,6 +26,8 @@ TEST(SettingKeys, ApplySettingReadsEachKindStrictlyAndKeepsTheTypedText)
     EXPECT_EQ(panel.scaleZ, "3:1");
     EXPECT_EQ(state.grid.nx, -4);
     EXPECT_EQ(state.parameters.z0, 0.5);
+    EXPECT_EQ(state.grid.integrator, Integrator::Adaptive);
+    EXPECT_EQ(state.grid.tolerance, 1e-8);
 }
 
 TEST(SettingKeys, RefusedTextsNameKeyValueAndReasonAndChangeNothing)
@@ -39,6 +43,7 @@ TEST(SettingKeys, RefusedTextsNameKeyValueAndReasonAndChangeNothing)
         {"sigma0", "inf", "'inf' is not a valid floating point value"},
         {"X-scale", "x", "'x' is not a positive ratio p:q"},
         {"P-scale", "0", "'0' is not a positive ratio p:q"},
+        {"integrator", "rk4", "'rk4' is not an integrator: euler or adaptive"},
     };
     for (const auto& [key, value, reason] : refused) {
         EXPECT_EQ(ApplySetting(state, panel, key, value).value_or(""), std::string(key) + "=" + value + ": " + reason);

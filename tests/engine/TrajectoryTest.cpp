@@ -219,6 +219,105 @@ TEST(TraceTrajectory, SingleSlitFollowsTheSpreadingPacketUpToTheEulerError)
     EXPECT_LT(TraceAll(state, 140.0).back().row, 140.0) << "bends away from the axis";
 }
 
+std::vector<TracePosition> TraceAdaptive(const SimulationState& state, double startRow, double tolerance)
+{
+    std::vector<TracePosition> positions;
+    TraceOnePath(PathTracer(state, {Integrator::Adaptive, 1.0, tolerance}), startRow,
+                 [&](const TracePosition& p) { positions.push_back(p); });
+    return positions;
+}
+
+TEST(AdaptiveTracer, OneSlitFollowsTheSpreadingPacketAtEveryColumn)
+{
+    const PreparedState state(1);
+    const SimulationParameters& p = state.parameters;
+    for (const double tolerance : {1e-6, 1e-8}) {
+        for (const double startRow : {140.0, 149.0, 149.9, 155.0}) {
+            const std::vector<TracePosition> positions = TraceAdaptive(state, startRow, tolerance);
+            ASSERT_EQ(positions.size(), 300u) << startRow;
+            double largest = 0.0;
+            for (std::size_t column = 0; column < positions.size(); ++column) {
+                EXPECT_EQ(positions[column].column, static_cast<double>(column));
+                EXPECT_EQ(positions[column].step, static_cast<int>(column));
+                const double spread = p.lambda * ColumnPosition(state, static_cast<double>(column)) /
+                                      (4 * 3.141592653589793 * p.sigma0 * p.sigma0);
+                const double expected = 150.0 + (startRow - 150.0) * std::sqrt(1 + spread * spread);
+                largest = std::max(largest, std::abs(positions[column].row - expected));
+            }
+            EXPECT_LT(largest, 10 * tolerance) << "start " << startRow << ", tolerance " << tolerance;
+        }
+    }
+}
+
+// drow / dcolumn of the extended-precision field, integrated by the classical
+// Runge-Kutta method at a step of 1/50 column: an independent path.
+std::vector<double> FineReferencePath(const SimulationState& state, double startRow)
+{
+    const BohmVelocityField field(state);
+    const double slope = -state.scaleX.Factor() / (state.parameters.velocity * state.scaleZ.Factor());
+    const auto f = [&](double column, double row) { return static_cast<double>(field.BohmVelocity(column, row)) * slope; };
+    constexpr int kSubsteps = 50;
+    const double h = 1.0 / kSubsteps;
+    std::vector<double> rows{startRow};
+    double row = startRow;
+    for (int column = 0; column + 1 < state.grid.nz; ++column) {
+        for (int s = 0; s < kSubsteps; ++s) {
+            const double c = column + s * h;
+            const double k1 = f(c, row);
+            const double k2 = f(c + h / 2, row + h / 2 * k1);
+            const double k3 = f(c + h / 2, row + h / 2 * k2);
+            const double k4 = f(c + h, row + h * k3);
+            row += h / 6 * (k1 + 2 * k2 + 2 * k3 + k4);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(AdaptiveTracer, AgreesWithAFineIndependentPathWhereEulerStepsDoNot)
+{
+    const PreparedState state;
+    for (const double startRow : {110.5, 125.0, 135.0, 149.0}) {
+        const std::vector<double> reference = FineReferencePath(state, startRow);
+        const std::vector<TracePosition> adaptive = TraceAdaptive(state, startRow, kDefaultTolerance);
+        ASSERT_LE(adaptive.size(), reference.size()) << startRow;
+        double largest = 0.0;
+        for (std::size_t column = 0; column < adaptive.size(); ++column) {
+            largest = std::max(largest, std::abs(adaptive[column].row - reference[column]));
+        }
+        EXPECT_LT(largest, 1e-3) << "start " << startRow;
+        if (adaptive.size() < reference.size()) {
+            const double next = reference[adaptive.size()];
+            EXPECT_TRUE(next < -1.5 || next > state.grid.nx + 1.5) << "left the rows with the reference: " << startRow;
+        }
+    }
+    const std::vector<TracePosition> euler = TraceAll(state, 110.5);
+    const std::vector<double> reference = FineReferencePath(state, 110.5);
+    EXPECT_GT(std::abs(euler.back().row - reference[static_cast<std::size_t>(euler.back().roundedColumn)]), 0.01)
+        << "the Euler step's error, for scale";
+}
+
+TEST(AdaptiveTracer, EndsAtTheLastColumnOrWhereItLeavesTheRows)
+{
+    PreparedState state;
+    state.grid.nz = 1;
+    EXPECT_EQ(TraceAdaptive(state, 120.0, 1e-6).size(), 1u);
+    state.grid.nz = 300;
+    state.grid.nx = 120;  // the outer paths of the two slits leave the rows
+    const double starts[] = {5.0, 60.0};
+    std::vector<int> lastColumn(2, -1);
+    const std::vector<PathEnd> ends = PathTracer(state, {Integrator::Adaptive, 1.0, 1e-6})
+                                          .Trace(starts, [&](int path, const TracePosition& p) {
+                                              EXPECT_GE(p.roundedRow, -1);
+                                              EXPECT_LE(p.roundedRow, 121);
+                                              lastColumn[static_cast<std::size_t>(path)] = p.roundedColumn;
+                                          });
+    EXPECT_EQ(ends[0], PathEnd::LeftGrid);
+    EXPECT_LT(lastColumn[0], 299);
+    EXPECT_EQ(ends[1], PathEnd::ReachedEnd);
+    EXPECT_EQ(lastColumn[1], 299);
+}
+
 TEST(TraceTrajectory, StopRulesAndTheToleratedRowsOutsideTheGrid)
 {
     PreparedState state;
