@@ -339,6 +339,9 @@ py::dict EnsembleHistogramOf(const Settings& settings, int count, std::uint64_t 
     result["total_variation"] = histogram.totalVariation;
     result["counted"] = histogram.counted;
     result["left_grid"] = histogram.leftGrid;
+    result["escaped_share"] = histogram.escapedShare;
+    result["outside_weight"] = histogram.outsideWeight;
+    result["whole_line_variation"] = histogram.wholeLineVariation;
     result["stopped"] = histogram.stopped;
     return result;
 }
@@ -385,5 +388,7 @@ PYBIND11_MODULE(nivaro, module)
                py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, py::arg("integrator") = "adaptive",
                noProgress,
                "The ensemble at a column (the last by default) against |psi|^2: a dict of x_m, ensemble, density "
-               "(1/m over the occupied range), total_variation, counted, left_grid, stopped.");
+               "(1/m over the occupied range), total_variation, counted, left_grid, stopped, and over the whole line: "
+               "escaped_share (paths outside the grid's rows), outside_weight (|psi|^2 there, as a share of its "
+               "norm) and whole_line_variation (the distance with the outside as one more bin).");
 }

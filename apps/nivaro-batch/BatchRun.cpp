@@ -291,7 +291,7 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
         std::fwrite(text.data(), 1, text.size(), file.Stream());
         file.Commit();
     });
-    err << HistogramSummary(histogram) << '\n';
+    err << HistogramSummary(histogram) << '\n' << EscapeSummary(histogram) << '\n';
 }
 
 // Computes the density (and psi) a block of columns at a time straight into

@@ -77,25 +77,67 @@ private:
     double slope_ = 0.0;  // rows per column of the last step
 };
 
+// |psi|^2 at column z on 16 (nx - 1) + 1 evenly spaced rows from 0 to
+// nx - 1, accumulated segment by segment with the mean of each segment's two
+// end densities (per row of the sampling grid's spacing).
+struct RowWeights {
+    double spacing = 0.0;  // rows between sampling points
+    std::vector<double> cumulative;
+
+    RowWeights(const SimulationState& state, const SimulationParameters& parameters, double z)
+    {
+        const int nx = state.grid.nx;
+        const int points = std::max(2, kSamplingPointsPerRow * (nx - 1) + 1);
+        spacing = nx > 1 ? (nx - 1.0) / (points - 1) : 0.0;
+        cumulative.assign(static_cast<std::size_t>(points), 0.0);
+        double previous = DensityAt(parameters, RowPosition(state, 0.0), z);
+        for (int i = 1; i < points; ++i) {
+            const double density = DensityAt(parameters, RowPosition(state, i * spacing), z);
+            cumulative[static_cast<std::size_t>(i)] =
+                cumulative[static_cast<std::size_t>(i - 1)] + 0.5 * (previous + density);
+            previous = density;
+        }
+    }
+
+    // The weight from row 0 to the row (0 .. nx - 1), constant density within a segment.
+    double Below(double row) const
+    {
+        if (!(spacing > 0.0)) {
+            return 0.0;
+        }
+        const double at = std::clamp(row / spacing, 0.0, static_cast<double>(cumulative.size() - 1));
+        const auto segment = std::min(static_cast<std::size_t>(at), cumulative.size() - 2);
+        const double within = at - static_cast<double>(segment);
+        return cumulative[segment] + within * (cumulative[segment + 1] - cumulative[segment]);
+    }
+};
+
+// The integral of |psi|^2 over all x, the same at every z: at the grating it
+// is the sum over slit pairs of exp(-(j - k)^2 d^2 / (8 sigma0^2)).
+double NormOfPsi(const SimulationParameters& parameters)
+{
+    const double overlap = parameters.d * parameters.d / (8 * parameters.sigma0 * parameters.sigma0);
+    double norm = parameters.slits;
+    for (int m = 1; m < parameters.slits; ++m) {
+        const double pair = std::exp(-overlap * m * m);
+        if (pair == 0.0) {
+            break;
+        }
+        norm += 2.0 * (parameters.slits - m) * pair;
+    }
+    return norm;
+}
+
 }  // namespace
 
 std::vector<double> SampleStartRows(const SimulationState& state, const EnsembleSettings& settings)
 {
     SimulationParameters parameters = state.parameters;
     parameters.UpdateDerived();
-    const int nx = state.grid.nx;
-    const int points = std::max(2, kSamplingPointsPerRow * (nx - 1) + 1);
-    const double spacing = nx > 1 ? (nx - 1.0) / (points - 1) : 0.0;
-    const double z = ColumnPosition(state, 0);
-    // Cumulative weight of the segments between sampling points, each with
-    // the mean of its two end densities.
-    std::vector<double> cumulative(static_cast<std::size_t>(points), 0.0);
-    double previous = DensityAt(parameters, RowPosition(state, 0.0), z);
-    for (int i = 1; i < points; ++i) {
-        const double density = DensityAt(parameters, RowPosition(state, i * spacing), z);
-        cumulative[static_cast<std::size_t>(i)] = cumulative[static_cast<std::size_t>(i - 1)] + 0.5 * (previous + density);
-        previous = density;
-    }
+    const RowWeights weights(state, parameters, ColumnPosition(state, 0));
+    const std::vector<double>& cumulative = weights.cumulative;
+    const auto points = static_cast<std::ptrdiff_t>(cumulative.size());
+    const double spacing = weights.spacing;
     const double total = cumulative.back();
     std::mt19937_64 generator(settings.seed);
     std::vector<double> rows;
@@ -192,6 +234,48 @@ std::vector<std::uint32_t> EnsembleCoverage(const Ensemble& ensemble, int nx)
     return counts;
 }
 
+namespace {
+
+// The paths against |psi|^2 over the grid's rows in `bins` bins and the
+// outside of the grid.
+void CompareOverTheWholeLine(const SimulationState& state, const SimulationParameters& parameters,
+                             const Ensemble& ensemble, EnsembleHistogram& histogram, int bins)
+{
+    const int column = histogram.column;
+    const double lastRow = state.grid.nx - 1.0;
+    std::vector<long long> counts(static_cast<std::size_t>(bins), 0);
+    long long outside = 0;
+    for (int k = 0; k < ensemble.count; ++k) {
+        const float row = ensemble.RowAt(k, column);
+        if (!std::isfinite(row)) {
+            outside += ensemble.ends[static_cast<std::size_t>(k)] == EnsembleEnd::LeftGrid ? 1 : 0;
+        } else if (row < 0.0f || row > lastRow) {
+            ++outside;
+        } else {
+            const int bin = lastRow > 0.0 ? static_cast<int>(row / lastRow * bins) : 0;
+            ++counts[static_cast<std::size_t>(std::min(bin, bins - 1))];
+        }
+    }
+    const long long traced = ensemble.count - histogram.stopped;
+    if (traced == 0) {
+        return;
+    }
+    const RowWeights weights(state, parameters, ColumnPosition(state, column));
+    const double metresPerRow = std::abs(RowPosition(state, 1.0) - RowPosition(state, 0.0));
+    const double toShare = weights.spacing * metresPerRow / NormOfPsi(parameters);
+    histogram.escapedShare = static_cast<double>(outside) / static_cast<double>(traced);
+    histogram.outsideWeight = std::max(0.0, 1.0 - weights.Below(lastRow) * toShare);
+    double variation = std::abs(histogram.escapedShare - histogram.outsideWeight);
+    for (int b = 0; b < bins; ++b) {
+        const double share =
+            (weights.Below(lastRow * (b + 1) / bins) - weights.Below(lastRow * b / bins)) * toShare;
+        variation += std::abs(static_cast<double>(counts[static_cast<std::size_t>(b)]) / static_cast<double>(traced) - share);
+    }
+    histogram.wholeLineVariation = variation / 2;
+}
+
+}  // namespace
+
 EnsembleHistogram HistogramAt(const SimulationState& state, const Ensemble& ensemble, int column, int bins)
 {
     if (column < 0 || column >= ensemble.columns) {
@@ -216,6 +300,9 @@ EnsembleHistogram HistogramAt(const SimulationState& state, const Ensemble& ense
         }
     }
     histogram.counted = static_cast<long long>(positions.size());
+    SimulationParameters parameters = state.parameters;
+    parameters.UpdateDerived();
+    CompareOverTheWholeLine(state, parameters, ensemble, histogram, bins);
     if (positions.empty()) {
         return histogram;
     }
@@ -232,8 +319,6 @@ EnsembleHistogram HistogramAt(const SimulationState& state, const Ensemble& ense
         const int bin = std::clamp(static_cast<int>((x - from) / width), 0, bins - 1);
         ++histogram.counts[static_cast<std::size_t>(bin)];
     }
-    SimulationParameters parameters = state.parameters;
-    parameters.UpdateDerived();
     const double z = ColumnPosition(state, column);
     std::vector<double> shares(static_cast<std::size_t>(bins), 0.0);
     double total = 0.0;

@@ -70,7 +70,10 @@ std::vector<std::uint32_t> EnsembleCoverage(const Ensemble& ensemble, int nx);
 // The ensemble at one column against |psi|^2 there: bins over the occupied x
 // range (the smallest to the largest position), the count in each, and
 // |psi|^2 as a probability density over the same range (1/m, integrated over
-// each bin by 8 midpoints).
+// each bin by 8 midpoints). Since that range hides the paths that left the
+// grid, the same comparison is also made over the whole line: the grid's
+// rows 0 .. nx - 1 in as many bins, and everything outside them as one more
+// bin, against |psi|^2 as a share of its norm (which free propagation keeps).
 struct EnsembleHistogram {
     int column = 0;
     std::vector<double> centres;  // metres
@@ -81,6 +84,9 @@ struct EnsembleHistogram {
     long long counted = 0;        // trajectories still in the grid at the column
     long long leftGrid = 0;
     long long stopped = 0;
+    double escapedShare = 0.0;        // of the paths not stopped, those outside the rows 0 .. nx - 1 at the column
+    double outsideWeight = 0.0;       // |psi|^2 outside those rows at the column, as a share of its norm
+    double wholeLineVariation = 0.0;  // total variation distance over the grid's bins and the outside
 };
 
 // Throws UnusableSettingsError for a column outside 0 .. nz - 1 or bins

@@ -29,4 +29,13 @@ std::string HistogramSummary(const EnsembleHistogram& histogram)
     return text;
 }
 
+std::string EscapeSummary(const EnsembleHistogram& histogram)
+{
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "outside the grid: %.2f %% of the paths, %.2f %% of |psi|^2; distance over the whole line %.4f",
+                  histogram.escapedShare * 100, histogram.outsideWeight * 100, histogram.wholeLineVariation);
+    return text;
+}
+
 }  // namespace nivaro

@@ -16,4 +16,8 @@ std::string HistogramCsv(const EnsembleHistogram& histogram);
 // trajectories not counted.
 std::string HistogramSummary(const EnsembleHistogram& histogram);
 
+// One line for people on the whole line: the share of the paths outside the
+// grid beside |psi|^2's, and the distance with the outside as one more bin.
+std::string EscapeSummary(const EnsembleHistogram& histogram);
+
 }  // namespace nivaro

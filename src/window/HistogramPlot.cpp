@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "output/HistogramCsv.h"
 #include "platform/RoundStep.h"
 
 namespace nivaro {
@@ -33,7 +34,8 @@ void HistogramPlot::ShowHistogram(const EnsembleHistogram& histogram, double per
                 .arg(histogram.totalVariation, 0, 'f', 4)
                 .arg(histogram.counted)
                 .arg(histogram.leftGrid)
-                .arg(histogram.stopped);
+                .arg(histogram.stopped) +
+            '\n' + QString::fromStdString(EscapeSummary(histogram));
     setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2 at column %1").arg(histogram.column));
     update();
 }
@@ -43,8 +45,8 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QFontMetrics metrics = painter.fontMetrics();
     const QRectF plot(kMargin, kMargin + metrics.height(), width() - 2 * kMargin,
-                      height() - 2 * kMargin - 4 * metrics.height());
-    painter.drawText(QRectF(4, height() - 2 * metrics.height() - 4, width() - 8, 2 * metrics.height()),
+                      height() - 2 * kMargin - 5 * metrics.height());
+    painter.drawText(QRectF(4, height() - 3 * metrics.height() - 4, width() - 8, 3 * metrics.height()),
                      Qt::AlignHCenter | Qt::TextWordWrap, note_);
     const std::size_t bins = histogram_.counts.size();
     if (bins == 0 || histogram_.counted == 0 || plot.width() < 20 || plot.height() < 20) {

@@ -300,9 +300,14 @@ TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
     EXPECT_NE(first.err.find("total variation distance 0.0"), std::string::npos) << first.err;
     EXPECT_NE(first.err.find("at column 150"), std::string::npos) << first.err;
     EXPECT_NE(first.err.find(std::to_string(counted) + " trajectories counted"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("\noutside the grid: "), std::string::npos) << first.err;
     const std::string written = ReadWholeFile(histogram);
     ASSERT_EQ(Batch(run).status, 0);
     EXPECT_EQ(ReadWholeFile(histogram), written) << "the same seed, the same histogram";
+    std::vector<std::string> euler = run;
+    euler.insert(euler.end(), {"--ensemble-integrator", "Euler"});
+    ASSERT_EQ(Batch(euler).status, 0);
+    EXPECT_NE(ReadWholeFile(histogram), written) << "the carpet's Euler steps, other paths";
 
     ASSERT_EQ(Batch({"--set", "slits=1", "--quantum-potential", (folder / "q.npy").string()}).status, 0);
     const std::vector<double> q = NpyValues(folder / "q.npy");
@@ -316,6 +321,8 @@ TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
         {{"--ensemble", "1000001", "--histogram", histogram.string()}, "--ensemble"},
         {{"--seed", "-1", "--histogram", histogram.string()}, "--seed"},
         {{"--bins", "0", "--histogram", histogram.string()}, "--bins"},
+        {{"--ensemble-integrator", "rk4", "--histogram", histogram.string()},
+         "--ensemble-integrator needs euler or adaptive, got 'rk4'"},
         {{"--histogram-at", "5"}, "--histogram-at needs --histogram"},
         {{"--histogram-at", "300", "--histogram", (folder / "late.csv").string()}, "histogram column=300"},
     };

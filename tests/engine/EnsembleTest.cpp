@@ -39,8 +39,33 @@ TEST(Ensemble, PositionsStayDistributedLikeTheDensity)
         EXPECT_GT(histogram.counted, 80000) << c.name;
         EXPECT_EQ(histogram.stopped, 0) << c.name;
         EXPECT_EQ(histogram.counted + histogram.leftGrid, 100000) << c.name;
-        std::printf("%s: total variation %.4f, %lld counted, %lld left, %lld stopped\n", c.name,
-                    histogram.totalVariation, histogram.counted, histogram.leftGrid, histogram.stopped);
+        // The paths that escape the grid, as many as |psi|^2 puts outside it.
+        const double p = histogram.outsideWeight;
+        EXPECT_NEAR(histogram.escapedShare, p, 3 * std::sqrt(p * (1 - p) / 100000)) << c.name;
+        EXPECT_LT(histogram.wholeLineVariation, 0.03) << c.name;
+        std::printf("%s: total variation %.4f, %lld counted, %lld left, %lld stopped; escaped %.5f, outside %.5f\n",
+                    c.name, histogram.totalVariation, histogram.counted, histogram.leftGrid, histogram.stopped,
+                    histogram.escapedShare, histogram.outsideWeight);
+    }
+}
+
+// |psi|^2 outside the grid, against the spreading Gaussian of one slit whose
+// variance is sigma0^2 + t(z)^2.
+TEST(Ensemble, TheWeightOutsideTheGridIsTheGaussianTail)
+{
+    SimulationState state;
+    state.parameters.slits = 1;
+    state.parameters.UpdateDerived();
+    SilentProgress progress;
+    const Ensemble ensemble = TraceEnsemble(state, {1000, 1}, progress);
+    for (const int column : {0, 150, 299}) {
+        const EnsembleHistogram histogram = HistogramAt(state, ensemble, column, 20);
+        const double z = ColumnPosition(state, column);
+        const double t = state.parameters.lambda * z / (kFourPi * state.parameters.sigma0);
+        const double width = std::sqrt(2 * (state.parameters.sigma0 * state.parameters.sigma0 + t * t));
+        const double expected = 0.5 * std::erfc(-RowPosition(state, 0) / width) +
+                                0.5 * std::erfc(RowPosition(state, state.grid.nx - 1) / width);
+        EXPECT_NEAR(histogram.outsideWeight, expected, 1e-6) << column;
     }
 }
 
@@ -51,11 +76,14 @@ TEST(Ensemble, TheSameSeedGivesTheSamePathsOnAnyNumberOfThreads)
     SimulationState two;
     two.threads = 2;
     SilentProgress progress;
+    for (const Integrator integrator : {Integrator::Adaptive, Integrator::Euler}) {
+        const Ensemble a = TraceEnsemble(one, {500, 7, integrator}, progress);
+        const Ensemble b = TraceEnsemble(two, {500, 7, integrator}, progress);
+        EXPECT_EQ(a.startRows, b.startRows);
+        ASSERT_EQ(a.rows.size(), b.rows.size());
+        EXPECT_EQ(std::memcmp(a.rows.data(), b.rows.data(), a.rows.size() * sizeof(float)), 0);
+    }
     const Ensemble a = TraceEnsemble(one, {500, 7}, progress);
-    const Ensemble b = TraceEnsemble(two, {500, 7}, progress);
-    EXPECT_EQ(a.startRows, b.startRows);
-    ASSERT_EQ(a.rows.size(), b.rows.size());
-    EXPECT_EQ(std::memcmp(a.rows.data(), b.rows.data(), a.rows.size() * sizeof(float)), 0);
     EXPECT_NE(SampleStartRows(one, {500, 8}), a.startRows) << "another seed, other starts";
     for (const double row : a.startRows) {
         ASSERT_GE(row, 0.0);

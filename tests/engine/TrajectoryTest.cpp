@@ -165,6 +165,24 @@ TEST(VectorTracer, FollowsTheExtendedPrecisionTracer)
     }
 }
 
+TEST(VectorTracer, RegularPathsAreTheSameOnAnyNumberOfThreads)
+{
+    for (const Integrator integrator : {Integrator::Euler, Integrator::Adaptive}) {
+        PreparedState one(20);
+        one.grid.integrator = integrator;
+        one.threads = 1;
+        PreparedState two(20);
+        two.grid.integrator = integrator;
+        two.threads = 2;
+        const TrajectoryColumns a = CollectTrajectories(one);
+        const TrajectoryColumns b = CollectTrajectories(two);
+        EXPECT_GT(a.row.size(), 10000u);
+        EXPECT_EQ(a.startRow, b.startRow);
+        EXPECT_EQ(a.row, b.row);
+        EXPECT_EQ(a.column, b.column);
+    }
+}
+
 TEST(TraceTrajectory, FirstStepAtTheEntranceIsStraightAlongZ)
 {
     const PreparedState state;
