@@ -65,6 +65,8 @@ CarpetPage::CarpetPage(QWidget* parent) : QWidget(parent)
 
 void CarpetPage::AddEnsembleControls(QGridLayout* layout, int firstRow)
 {
+    integratorBox_ = Named(new QComboBox(this), "integratorBox");
+    integratorBox_->addItems({QStringLiteral("Euler steps"), QStringLiteral("adaptive")});
     contentBox_ = Named(new QComboBox(this), "carpetContentBox");
     contentBox_->addItems({QStringLiteral("norm(PSI)"), QStringLiteral("quantum potential")});
     startModeBox_ = Named(new QComboBox(this), "startModeBox");
@@ -78,6 +80,7 @@ void CarpetPage::AddEnsembleControls(QGridLayout* layout, int firstRow)
     histogramColumnField_->setPlaceholderText(QStringLiteral("last"));
     int row = firstRow;
     for (const auto& [caption, field] : std::initializer_list<std::pair<const char*, QWidget*>>{
+             {"Paths by:", integratorBox_},
              {"Show:", contentBox_},
              {"Starts:", startModeBox_},
              {"K:", ensembleSizeField_},
@@ -107,7 +110,7 @@ void CarpetPage::ConnectControls()
         connect(box, &QCheckBox::clicked, applyButton_, &QPushButton::click);
     }
     connect(contrastField_, &QLineEdit::textChanged, this, &CarpetPage::TakeContrast);
-    for (QComboBox* box : {contentBox_, startModeBox_, pathsBox_}) {
+    for (QComboBox* box : {integratorBox_, contentBox_, startModeBox_, pathsBox_}) {
         connect(box, qOverload<int>(&QComboBox::activated), applyButton_, &QPushButton::click);
     }
     for (QLineEdit* field : {ensembleSizeField_, seedField_, binsField_, histogramColumnField_}) {
@@ -122,6 +125,10 @@ void CarpetPage::AddToolTips()
         {contrastField_, "Square roots taken of the density on the carpet (0 to 5): higher shows faint fringes."},
         {highlightColourBox_, "Colour of a trajectory clicked on the carpet."},
         {applyButton_, "Draw the carpet again with these options."},
+        {integratorBox_, "How the regular paths of the carpet and the 3D view are integrated: fixed steps of the "
+                         "step length along the path (fast; off by up to a pixel or two far from the grating), or "
+                         "adaptive steps that keep each step within the configured tolerance (1e-6 pixels by "
+                         "default). Sampled ensembles always take adaptive steps."},
         {contentBox_, "Show the density or the quantum potential Q (in eV, blue below and red above zero) "
                       "on the carpet."},
         {startModeBox_, "Trajectories from evenly spaced starts, or an ensemble whose starts are drawn from "
@@ -188,6 +195,16 @@ std::optional<QString> CarpetPage::TakeEnsembleChoices(EnsembleChoices& choices)
 void CarpetPage::SetHistogramColumn(int column)
 {
     histogramColumnField_->setText(QString::number(column));
+}
+
+Integrator CarpetPage::ChosenIntegrator() const
+{
+    return integratorBox_->currentIndex() == 1 ? Integrator::Adaptive : Integrator::Euler;
+}
+
+void CarpetPage::ShowIntegrator(Integrator integrator)
+{
+    integratorBox_->setCurrentIndex(integrator == Integrator::Adaptive ? 1 : 0);
 }
 
 bool CarpetPage::ShowsQuantumPotential() const

@@ -35,6 +35,9 @@ public:
     std::optional<QString> TakeEnsembleChoices(EnsembleChoices& choices) const;
     void SetHistogramColumn(int column);
     bool ShowsQuantumPotential() const;
+    // How the carpet's paths are integrated.
+    Integrator ChosenIntegrator() const;
+    void ShowIntegrator(Integrator integrator);
     Rgb HighlightColour() const;
     QPushButton* ApplyButton() const { return applyButton_; }
 
@@ -55,6 +58,7 @@ private:
     Stepper* contrastStepper_ = nullptr;
     QComboBox* highlightColourBox_ = nullptr;
     QPushButton* applyButton_ = nullptr;
+    QComboBox* integratorBox_ = nullptr;
     QComboBox* contentBox_ = nullptr;
     QComboBox* startModeBox_ = nullptr;
     QLineEdit* ensembleSizeField_ = nullptr;

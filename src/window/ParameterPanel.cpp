@@ -264,6 +264,7 @@ void ParameterPanel::ShowGrid(const GridSettings& grid)
     nxbField_->setText(QString::number(grid.nxb));
     dxbField_->setText(Text(FloatToStr(grid.dxb)));
     stepField_->setText(Text(FloatToStr(grid.step)));
+    Carpet().ShowIntegrator(grid.integrator);
 }
 
 PanelTexts ParameterPanel::Texts() const

@@ -17,6 +17,7 @@ struct CarpetRequest {
     CarpetOptions options;  // its trajectories off where the sampled paths replace them
     EnsembleChoices ensemble;
     bool quantumPotential = false;  // Q is computed for the carpet
+    Integrator integrator = Integrator::Euler;  // of the regular paths
 };
 
 // Builds new results off the window's thread, each step into a document and

@@ -60,6 +60,7 @@ void ResultComputations::TakeOverAndCompute()
         dialogs_.ShowError(*refusal);
         return;
     }
+    next->grid.integrator = panel_.Carpet().ChosenIntegrator();
     // The 2D page's fields are taken before anything is computed, so that a
     // field the carpet cannot use refuses the Apply as a parameter does.
     std::optional<CarpetRequest> carpet;
@@ -99,6 +100,7 @@ std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quant
     request.options = panel_.Carpet().CarpetSettings();
     request.options.showTrajectories = request.options.showTrajectories && !request.ensemble.sampled;
     request.quantumPotential = panel_.Carpet().ShowsQuantumPotential() && !quantumPotentialShown;
+    request.integrator = panel_.Carpet().ChosenIntegrator();
     return request;
 }
 
@@ -210,12 +212,14 @@ void ResultComputations::RenderCarpet()
         // shown (only read meanwhile), so that the planes shown stay until it
         // is complete.
         const std::unique_ptr<SimulationState> next = NewDocumentLike(state);
+        next->grid.integrator = request->integrator;
         DerivedResults derived;
         try {
             if (!builder_.Carpet(state, *next, *request, derived)) {
                 return;
             }
             TakeComputedResults(state, *next, ResultGrids::Carpet);
+            state.grid.integrator = request->integrator;  // the paths drawn, for a click to repaint one
             shown_.derived.TakeCarpetPart(derived);
             if (request->options.showTrajectories) {
                 views_.Carpet().RepaintRecoloured();

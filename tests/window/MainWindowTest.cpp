@@ -254,6 +254,29 @@ TEST_F(MainWindowTest, TheTwoDimensionalPageComputesTheCarpetOncePerDensity)
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
 
+// The 2D page's integrator draws the carpet's paths again at once, and the
+// configuration keeps it.
+TEST_F(MainWindowTest, TheIntegratorChoiceRedrawsThePathsAndIsKept)
+{
+    Start("[2D]\nintegrator=adaptive\n");
+    auto* integrator = Find<QComboBox>("integratorBox");
+    EXPECT_EQ(integrator->currentIndex(), 1) << "as the file has it";
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    Apply();
+    EXPECT_EQ(state.grid.integrator, Integrator::Adaptive);
+    auto* image = Find<CarpetView>("carpetView");
+    const QImage adaptive = image->Picture();
+    integrator->setCurrentIndex(0);
+    emit integrator->activated(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state.grid.integrator, Integrator::Euler);
+    EXPECT_NE(image->Picture(), adaptive) << "other steps, other pixels";
+    Apply();
+    std::ifstream file(folder / "nivaro.ini");
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_NE(text.find("integrator=euler"), std::string::npos) << text;
+}
+
 TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
 {
     Start();
