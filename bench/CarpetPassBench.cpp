@@ -52,7 +52,7 @@ void BM_CarpetPassBaseline(benchmark::State& run)
         }
         const PathTracer tracer(state, {Integrator::Euler, 1.0});
         for (const double start : RegularStartRows(state, state.grid.dxb)) {
-            TraceOnePath(tracer, start, OnGridCells([&](int r, int c) { state.carpetGreen[r][c] = 0; }));
+            TraceOnePath(tracer, start, OnGridCells(nx, [&](int r, int c) { state.carpetGreen[r][c] = 0; }));
         }
         benchmark::DoNotOptimize(state.carpetGreen[0][0]);
     }

@@ -20,7 +20,7 @@ CarpetPlanesRef Planes(SimulationState& state)
 // Each crossed pixel remembers the start row and loses the given channels.
 auto MarkCells(SimulationState& state, double startRow, std::uint8_t channels)
 {
-    return OnGridCells([&state, startRow, channels](int row, int column) {
+    return OnGridCells(state.grid.nx, [&state, startRow, channels](int row, int column) {
         state.trajectoryStartGrid[row][column] = startRow;
         ClearChannels(Planes(state), row, column, channels);
     });
@@ -48,9 +48,11 @@ void DrawDataFileTrajectories(SimulationState& state, const std::vector<DataFile
 }
 
 // The regular starts are traced in parallel, each into its own list of
-// crossed cells, and painted on the calling thread in start order, so the
-// picture is the one a trace one after the other paints: where two
-// trajectories cross a pixel, the later start wins.
+// cells (those of the tolerated rows outside the grid too, so that the rows
+// between are joined as for a path traced alone), and painted on the
+// calling thread in start order, so the picture is the one a trace one after
+// the other paints: where two trajectories cross a pixel, the later start
+// wins.
 void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, const ElapsedSeconds& elapsed)
 {
     struct Cell {
@@ -60,16 +62,15 @@ void DrawRegularTrajectories(SimulationState& state, ProgressSink& progress, con
     TraceRegularStartsInOrder<std::vector<Cell>>(
         state,
         [](std::vector<Cell>& cells, double, const TracePosition& position) {
-            const bool newCell = cells.empty() || cells.back().row != position.roundedRow ||
-                                 cells.back().column != position.roundedColumn;
-            if (position.inGrid && newCell) {
+            if (cells.empty() || cells.back().row != position.roundedRow ||
+                cells.back().column != position.roundedColumn) {
                 cells.push_back({position.roundedRow, position.roundedColumn});
             }
         },
         [&](double startRow, std::vector<Cell>&& cells) {
             auto mark = MarkCells(state, startRow, kRegularTrajectoryChannels);
             for (const Cell& cell : cells) {
-                mark(TracePosition{0, 0.0, 0.0, cell.row, cell.column, true});
+                mark(TracePosition{0, 0.0, 0.0, cell.row, cell.column, false});
             }
             progress.Advance(
                 {ProgressKind::CarpetRegularStarts, static_cast<int>(100 * startRow / state.grid.nxb), elapsed()});
@@ -120,7 +121,8 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
 void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour)
 {
     TraceOnePath(PathTracer(state, ConfiguredTraceMethod(state.grid)), startRow,
-                 OnGridCells([&state, colour](int row, int column) { PaintColour(Planes(state), row, column, colour); }),
+                 OnGridCells(state.grid.nx,
+                             [&state, colour](int row, int column) { PaintColour(Planes(state), row, column, colour); }),
                  &state.stopRequested);
 }
 

@@ -173,15 +173,56 @@ PathEnd TraceOnePath(const PathTracer& tracer, double startRow, Visitor&& visit,
     return tracer.Trace(starts, [&visit](int, const TracePosition& position) { visit(position); }, stopFlag).front();
 }
 
-// Adapts a cell action f(R, C) to a trace visitor that skips the rows outside
-// the grid.
-template <typename CellAction>
-auto OnGridCells(CellAction&& action)
-{
-    return [action = std::forward<CellAction>(action)](const TracePosition& position) mutable {
-        if (position.inGrid) {
-            action(position.roundedRow, position.roundedColumn);
+// The grid cells a path crosses, in order: the cell of each position and,
+// where the path moved more than one row from one position to the next (the
+// steep stretches of adaptive steps, which give a position a column), the
+// rows between, so that its line has no gaps. Cells outside the grid's rows
+// are left out.
+class PathCells {
+public:
+    explicit PathCells(int nx) : nx_(nx) {}
+
+    // Calls action(R, C) for each new cell the position brings.
+    template <typename CellAction>
+    void Add(const TracePosition& position, CellAction&& action)
+    {
+        const int row = position.roundedRow;
+        const int column = position.roundedColumn;
+        if (hasLast_) {
+            const int rise = row - lastRow_;
+            const int rows = rise < 0 ? -rise : rise;
+            for (int k = 1; k < rows; ++k) {
+                Visit(lastRow_ + (rise > 0 ? k : -k), lastColumn_ + ((column - lastColumn_) * k + rows / 2) / rows,
+                      action);
+            }
         }
+        Visit(row, column, action);
+        hasLast_ = true;
+        lastRow_ = row;
+        lastColumn_ = column;
+    }
+
+private:
+    template <typename CellAction>
+    void Visit(int row, int column, CellAction& action) const
+    {
+        if (row >= 0 && row < nx_) {
+            action(row, column);
+        }
+    }
+
+    int nx_;
+    bool hasLast_ = false;
+    int lastRow_ = 0;
+    int lastColumn_ = 0;
+};
+
+// Adapts a cell action f(R, C) to a trace visitor over the path's cells.
+template <typename CellAction>
+auto OnGridCells(int nx, CellAction&& action)
+{
+    return [cells = PathCells(nx), action = std::forward<CellAction>(action)](const TracePosition& position) mutable {
+        cells.Add(position, action);
     };
 }
 

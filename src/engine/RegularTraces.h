@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "engine/OrderedBlocks.h"
@@ -44,9 +45,9 @@ void TraceRegularStartsInOrder(const SimulationState& state, Record&& record, Ta
         [&](int finished) {
             for (; taken < std::min(count, finished * kPathsPerBlock); ++taken) {
                 const auto at = static_cast<std::size_t>(taken);
-                const bool goOn = take(starts[at], std::move(results[at]));
-                results[at] = Result{};
-                if (!goOn) {
+                // Moved out whole, so that its memory goes with the call:
+                // assigning an empty result would keep it.
+                if (!take(starts[at], std::exchange(results[at], Result{}))) {
                     return false;
                 }
             }

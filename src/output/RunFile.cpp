@@ -28,6 +28,10 @@ std::vector<double> Positions(int count, const std::function<double(int)>& posit
 SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state)
 {
     IniFile settings;
+    // The integrator's keys are written whatever their values: the paths of
+    // the file depend on them.
+    settings.SetString("2D", "integrator", "");
+    settings.SetString("2D", "tolerance", "");
     WriteBackConfiguration(settings, panel, state);
     SettingAttributes attributes;
     for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {

@@ -267,7 +267,7 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
     EXPECT_FALSE(Hdf5Values(run, "trajectories/row", H5T_NATIVE_DOUBLE, 1).empty());
     for (const auto& [key, value] : std::vector<std::pair<const char*, const char*>>{
              {"slits", "3"}, {"lambda", "1E-8"}, {"X-scale", "1:1"}, {"nx", "300"}, {"step", "1"}, {"z0", "0"},
-             {"program_version", "1.26"}}) {
+             {"integrator", "euler"}, {"tolerance", "1E-6"}, {"program_version", "1.26"}}) {
         EXPECT_EQ(Hdf5Attribute(run, key), value) << key;
     }
     H5Fclose(run);

@@ -385,11 +385,28 @@ TEST(TraceTrajectory, CellActionsSeeOnlyRowsInsideTheGrid)
     PreparedState state;
     state.grid.nz = 10;
     int cells = 0;
-    TraceOnePath(PathTracer(state, {}), -1.0, OnGridCells([&](int row, int) {
+    TraceOnePath(PathTracer(state, {}), -1.0, OnGridCells(state.grid.nx, [&](int row, int) {
                      EXPECT_GE(row, 0);
                      ++cells;
                  }));
     EXPECT_EQ(cells, 0);
+}
+
+// A path that climbs several rows from one column to the next (adaptive
+// steps give one position a column) is drawn without gaps.
+TEST(PathCells, JoinTheRowsBetweenPositionsAndSkipThoseOutsideTheGrid)
+{
+    const auto at = [](int row, int column) { return TracePosition{0, 0.0, 0.0, row, column, true}; };
+    PathCells cells(10);
+    std::vector<std::pair<int, int>> seen;
+    const auto record = [&](int row, int column) { seen.emplace_back(row, column); };
+    for (const TracePosition& position : {at(-1, 0), at(3, 1), at(3, 2), at(0, 3), at(9, 4), at(11, 5)}) {
+        cells.Add(position, record);
+    }
+    const std::vector<std::pair<int, int>> expected = {
+        {0, 0}, {1, 1}, {2, 1}, {3, 1}, {3, 2}, {2, 2}, {1, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 3},
+        {4, 3}, {5, 4}, {6, 4}, {7, 4}, {8, 4}, {9, 4}};
+    EXPECT_EQ(seen, expected);
 }
 
 TEST(RoundToGridIndex, RoundsHalfToEvenAndSaturates)
