@@ -125,6 +125,82 @@ void BM_BatchDensityAgainstNumpy(benchmark::State& state)
     std::filesystem::remove(kOutput);
 }
 
+// Bohmian paths as a user would write them in NumPy: every path under way
+// advanced at once by the fixed arc-length Euler step of one pixel, the
+// velocity from the slit sum; either the regular starts (every half row
+// below nxb inside an opening) or starts drawn from |psi|^2 at the first
+// column.
+const char* kNumpyPathsScript = R"(
+import sys, time, numpy as np
+n, slits, nxb, count = (int(a) for a in sys.argv[1:5])
+hbar, m, lam, d, s0, w, dx = 1.054571628e-34, 9.1095e-31, 1e-8, 1e-8, 2e-9, 1e-8, 2e-10
+started = time.perf_counter()
+v = 2 * np.pi * hbar / (m * lam)
+centres = (np.arange(slits) - (slits - 1) / 2) * d
+x_of = lambda row: (row - n / 2) * dx
+def density(x, z):
+    a = -0.25 / (s0 * (s0 + 1j * lam * z / (4 * np.pi * s0)))
+    return np.abs(np.exp(a * (x[:, None] - centres[None, :]) ** 2).sum(1)) ** 2
+if count == 0:
+    rows = np.arange(0, nxb, 0.5)
+    row = rows[np.any(np.abs(x_of(rows)[:, None] - centres[None, :]) < w / 2, axis=1)]
+else:
+    fine = np.linspace(0, n - 1, 16 * (n - 1) + 1)
+    weight = density(x_of(fine), 0.0)
+    row = np.random.default_rng(1).choice(fine, size=count, p=weight / weight.sum())
+column = np.zeros_like(row)
+positions = 0
+while row.size:
+    keep = (np.rint(row) >= -1) & (np.rint(row) <= n + 1) & (np.rint(column) < n)
+    row, column = row[keep], column[keep]
+    positions += row.size
+    a = (-0.25 / (s0 * (s0 + 1j * lam * column * dx / (4 * np.pi * s0))))[:, None]
+    u = x_of(row)[:, None] - centres[None, :]
+    e = np.exp(a * u * u)
+    W = -2 * hbar / m * np.imag(a[:, 0] * (u * e).sum(1) / e.sum(1))
+    length = np.hypot(W, v)
+    column, row = column + v / length, row - W / length
+sys.stderr.write("compute: %.4f\n" % (time.perf_counter() - started))
+)";
+
+// Whole nivaro-batch runs in fresh processes against the NumPy paths of the
+// same work, run once as the baseline: the carpet's regular paths at 2000^2,
+// N = 20, nxb = 1000 (the carpet stage: the grey picture and its paths), and
+// an ensemble of 100000 paths on the default grid (its stage: sampling and
+// error-controlled paths; NumPy takes Euler steps).
+void BM_BatchPathsAgainstNumpy(benchmark::State& state)
+{
+    const bool ensemble = state.range(0) == 1;
+    const int size = ensemble ? 300 : 2000;
+    const int slits = ensemble ? 2 : 20;
+    const std::string nxb = ensemble ? "150" : "1000";
+    const std::string count = ensemble ? "100000" : "0";
+    const std::string output =
+        (std::filesystem::temp_directory_path() / (ensemble ? "nivaro-bench-h.csv" : "nivaro-bench-c.bmp")).string();
+    const ProcessRun numpy =
+        RunProcess({"/usr/bin/python3", "-c", kNumpyPathsScript, std::to_string(size), std::to_string(slits), nxb, count});
+    const std::vector<std::string> outputs =
+        ensemble ? std::vector<std::string>{"--ensemble", count, "--histogram", output}
+                 : std::vector<std::string>{"--set", "nxb=" + nxb, "--carpet", output};
+    ProcessRun batch;
+    for (auto _ : state) {
+        batch = RunProcess(BatchArguments(size, slits, outputs));
+    }
+    if (batch.status != 0 || numpy.status != 0) {
+        state.SkipWithError((batch.err + numpy.err).c_str());
+        return;
+    }
+    const double stage = SecondsAfter(batch.err, ensemble ? "ensemble" : "carpet");
+    const double numpyCompute = SecondsAfter(numpy.err, "compute");
+    state.counters["stage_s"] = stage;
+    state.counters["numpy_compute_s"] = numpyCompute;
+    state.counters["stage_speedup"] = numpyCompute / stage;
+    state.counters["process_cpu_s"] = batch.cpuSeconds;
+    state.counters["numpy_process_cpu_s"] = numpy.cpuSeconds;
+    state.counters["process_cpu_speedup"] = numpy.cpuSeconds / batch.cpuSeconds;
+    std::filesystem::remove(output);
+}
+
 // Peak resident bytes a grid point of what each run holds, over the same
 // program's peak on a 16 by 16 grid (its code and libraries) as baseline.
 void BM_BatchPeakBytesPerPoint(benchmark::State& state)
@@ -155,6 +231,8 @@ BENCHMARK(BM_BatchDensityAgainstNumpy)
     ->Args({4000, 41})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+// 0: the carpet's regular paths, 1: an ensemble.
+BENCHMARK(BM_BatchPathsAgainstNumpy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 // 0: density only, 1: density and psi, 2: the carpet with its trajectories.
 BENCHMARK(BM_BatchPeakBytesPerPoint)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
