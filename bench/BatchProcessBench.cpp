@@ -63,6 +63,21 @@ double SecondsAfter(const std::string& err, const std::string& label)
     return at == std::string::npos ? -1.0 : std::atof(err.c_str() + at + label.size() + 2);
 }
 
+// The batch's stage and whole process against the NumPy script's compute
+// time and whole process.
+void ReportAgainstNumpy(benchmark::State& state, const ProcessRun& batch, const std::string& stageLabel,
+                        const ProcessRun& numpy)
+{
+    const double stage = SecondsAfter(batch.err, stageLabel);
+    const double numpyCompute = SecondsAfter(numpy.err, "compute");
+    state.counters[stageLabel + "_stage_s"] = stage;
+    state.counters["numpy_compute_s"] = numpyCompute;
+    state.counters["stage_speedup"] = numpyCompute / stage;
+    state.counters["process_cpu_s"] = batch.cpuSeconds;
+    state.counters["numpy_process_cpu_s"] = numpy.cpuSeconds;
+    state.counters["process_cpu_speedup"] = numpy.cpuSeconds / batch.cpuSeconds;
+}
+
 const std::string kBatch = NIVARO_BATCH_PROGRAM;
 const std::filesystem::path kOutput = std::filesystem::temp_directory_path() / "nivaro-bench-d.npy";
 
@@ -114,14 +129,7 @@ void BM_BatchDensityAgainstNumpy(benchmark::State& state)
         state.SkipWithError((batch.err + numpy.err).c_str());
         return;
     }
-    const double stage = SecondsAfter(batch.err, "density");
-    const double numpyCompute = SecondsAfter(numpy.err, "compute");
-    state.counters["density_stage_s"] = stage;
-    state.counters["numpy_compute_s"] = numpyCompute;
-    state.counters["stage_speedup"] = numpyCompute / stage;
-    state.counters["process_cpu_s"] = batch.cpuSeconds;
-    state.counters["numpy_process_cpu_s"] = numpy.cpuSeconds;
-    state.counters["process_cpu_speedup"] = numpy.cpuSeconds / batch.cpuSeconds;
+    ReportAgainstNumpy(state, batch, "density", numpy);
     std::filesystem::remove(kOutput);
 }
 
@@ -190,14 +198,7 @@ void BM_BatchPathsAgainstNumpy(benchmark::State& state)
         state.SkipWithError((batch.err + numpy.err).c_str());
         return;
     }
-    const double stage = SecondsAfter(batch.err, ensemble ? "ensemble" : "carpet");
-    const double numpyCompute = SecondsAfter(numpy.err, "compute");
-    state.counters["stage_s"] = stage;
-    state.counters["numpy_compute_s"] = numpyCompute;
-    state.counters["stage_speedup"] = numpyCompute / stage;
-    state.counters["process_cpu_s"] = batch.cpuSeconds;
-    state.counters["numpy_process_cpu_s"] = numpy.cpuSeconds;
-    state.counters["process_cpu_speedup"] = numpy.cpuSeconds / batch.cpuSeconds;
+    ReportAgainstNumpy(state, batch, ensemble ? "ensemble" : "carpet", numpy);
     std::filesystem::remove(output);
 }
 
