@@ -1,13 +1,16 @@
 #include "DensityGrid.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "DensityKernel.h"
 #include "OrderedBlocks.h"
 #include "SettingsValidation.h"
 #include "WaveFunction.h"
+#include "WaveModel.h"
 
 namespace nivaro {
 namespace {
@@ -56,7 +59,43 @@ double ColumnPosition(const SimulationState& state, double column)
 
 namespace {
 
-// Runs the kernel over the tiles of columns output.firstColumn ..
+// The wave model's columns of a tile into the kernel's output, each thread
+// with a transform buffer of its own.
+class WaveColumns {
+public:
+    WaveColumns(const SimulationState& state, int threads) : propagation_(state)
+    {
+        for (int worker = 0; worker < threads; ++worker) {
+            buffers_.emplace_back(propagation_.Grid().size);
+        }
+    }
+
+    void ComputeTile(int firstColumn, int count, int worker, const DensityKernelInput& input,
+                     const DensityKernelOutput& output)
+    {
+        const int rows = input.rowsWanted;
+        std::vector<Complex> psi(static_cast<std::size_t>(rows));
+        for (int column = firstColumn; column < firstColumn + count; ++column) {
+            propagation_.Column(column, rows, buffers_[static_cast<std::size_t>(worker)], psi.data(), 1);
+            const int at = column - output.firstColumn;
+            for (int row = 0; row < rows; ++row) {
+                const Complex value = psi[static_cast<std::size_t>(row)];
+                if (!output.psi.Empty()) {
+                    output.psi(row, at) = value;
+                }
+                if (!output.density.Empty()) {
+                    output.density(row, at) = std::norm(value) * input.normalisation;
+                }
+            }
+        }
+    }
+
+private:
+    WavePropagation propagation_;
+    std::vector<FftBuffer> buffers_;
+};
+
+// Runs the kernel (or the wave model) over the tiles of columns output.firstColumn ..
 // output.firstColumn + columns - 1 (a whole number of tiles but for the
 // grid's last); progress, counted over the grid's columns, and the stop flag
 // are told per tile when a sink is given.
@@ -67,19 +106,31 @@ void RunKernel(const SimulationState& state, const DensityKernelInput& input, in
     // grids stay on one thread unless a thread count was asked for.
     const long long terms = static_cast<long long>(input.rowsWanted) * columns * state.parameters.slits;
     const bool asked = state.threads > 0 || ThreadsFromEnvironment() > 0;
-    const int threads = asked ? ThreadCount(state.threads)
-                              : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000));
-    std::vector<DensityKernelScratch> scratch(static_cast<std::size_t>(threads),
-                                              DensityKernelScratch(state.parameters.slits));
+    const bool wave = state.parameters.wave.model == FieldModel::Wave;
+    const int threads = asked || wave ? ThreadCount(state.threads)
+                                      : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000));
+    const int first = output.firstColumn;
+    std::function<void(int firstColumn, int count, int worker)> computeTile;
+    std::vector<DensityKernelScratch> scratch;
+    std::optional<WaveColumns> waveColumns;
+    if (wave) {
+        waveColumns.emplace(state, threads);
+        computeTile = [&](int firstColumn, int count, int worker) {
+            waveColumns->ComputeTile(firstColumn, count, worker, input, output);
+        };
+    } else {
+        scratch.assign(static_cast<std::size_t>(threads), DensityKernelScratch(state.parameters.slits));
+        computeTile = [&](int firstColumn, int count, int worker) {
+            ComputeDensityTile(input, firstColumn, count, scratch[static_cast<std::size_t>(worker)], output);
+        };
+    }
     const int tiles = (columns + kDensityTileColumns - 1) / kDensityTileColumns;
     const ElapsedSeconds elapsed;
-    const int first = output.firstColumn;
     RunBlocksInOrder(
         tiles, threads,
         [&](int tile, int worker) {
             const int firstColumn = tile * kDensityTileColumns;
-            ComputeDensityTile(input, first + firstColumn, std::min(kDensityTileColumns, columns - firstColumn),
-                               scratch[static_cast<std::size_t>(worker)], output);
+            computeTile(first + firstColumn, std::min(kDensityTileColumns, columns - firstColumn), worker);
         },
         [&](int finishedTiles) {
             if (progress == nullptr) {

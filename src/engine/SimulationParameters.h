@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/WaveSettings.h"
+
 namespace nivaro {
 
 // The physical inputs, SI units throughout. momentum, velocity and zOffset
@@ -12,6 +14,7 @@ struct SimulationParameters {
     double slitWidth = 1e-8;
     double sigma0 = 2e-9;
     double z0 = 0.0;  // in Talbot lengths
+    WaveSettings wave;
 
     double momentum = 0.0;
     double velocity = 0.0;

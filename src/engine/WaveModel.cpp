@@ -1,0 +1,176 @@
+#include "WaveModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "DensityGrid.h"
+#include "PhysicalConstants.h"
+#include "SettingsValidation.h"
+
+namespace nivaro {
+namespace {
+
+// Fine points per transmission feature (a Gaussian opening's sigma0, an
+// edge's rms width, a phase grating's shortest local period / 2 pi).
+constexpr double kPointsPerFeature = 4.0;
+// Beyond kx = kSpectrumReach / feature the transmission's spectrum is below
+// 1e-16 of its peak: it sets how far the field spreads.
+constexpr double kSpectrumReach = 8.5;
+// Edge widths beyond an opening's nominal edge where its transmission has
+// fallen to 1e-16 of its step.
+constexpr double kEdgeReach = 8.5;
+
+// The transmission of an opening of the width centred at u = 0, its edges
+// blurred by a Gaussian of rms width `edge`.
+double SoftOpening(double u, double width, double edge)
+{
+    const double scale = 1.0 / (std::sqrt(2.0) * edge);
+    return 0.5 * (std::erf((u + width / 2) * scale) - std::erf((u - width / 2) * scale));
+}
+
+double FeatureSize(const SimulationParameters& parameters)
+{
+    const WaveSettings& wave = parameters.wave;
+    switch (wave.grating) {
+    case GratingKind::Gaussian:
+        return parameters.sigma0;
+    case GratingKind::Rectangular:
+        return wave.EdgeWidth(parameters.d);
+    case GratingKind::Phase:
+        return std::min(wave.EdgeWidth(parameters.d), parameters.d / (2 * kPi * (1 + std::abs(wave.phaseDepth))));
+    }
+    return parameters.sigma0;
+}
+
+// The half width of the x range the grating's field occupies.
+double GratingReach(const SimulationParameters& parameters)
+{
+    const double outer = (parameters.slits - 1) * 0.5 * parameters.d;
+    switch (parameters.wave.grating) {
+    case GratingKind::Gaussian:
+        return outer + 9 * parameters.sigma0;
+    case GratingKind::Rectangular:
+        return outer + parameters.slitWidth / 2 + kEdgeReach * parameters.wave.EdgeWidth(parameters.d);
+    case GratingKind::Phase:
+        return parameters.slits * 0.5 * parameters.d + kEdgeReach * parameters.wave.EdgeWidth(parameters.d);
+    }
+    return outer;
+}
+
+}  // namespace
+
+std::complex<double> GratingField(const SimulationParameters& parameters, double x)
+{
+    const double amplitude = std::sqrt(kInverseSqrtTwoPi / parameters.sigma0);
+    const int slits = parameters.slits;
+    const double d = parameters.d;
+    const WaveSettings& wave = parameters.wave;
+    if (wave.grating == GratingKind::Phase) {
+        const double window = SoftOpening(x, slits * d, wave.EdgeWidth(d));
+        return amplitude * window * std::polar(1.0, wave.phaseDepth * std::cos(2 * kPi * x / d));
+    }
+    double sum = 0.0;
+    for (int k = 0; k < slits; ++k) {
+        const double u = x - (k - (slits - 1) * 0.5) * d;
+        sum += wave.grating == GratingKind::Gaussian
+                   ? std::exp(-u * u / (4 * parameters.sigma0 * parameters.sigma0))
+                   : SoftOpening(u, parameters.slitWidth, wave.EdgeWidth(d));
+    }
+    return amplitude * sum;
+}
+
+WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
+{
+    const SimulationParameters& parameters = state.parameters;
+    const double feature = FeatureSize(parameters);
+    const double rowSpacing = state.grid.dx / state.scaleX.Factor();
+    WaveGrid grid;
+    grid.rowStride = static_cast<std::size_t>(
+        std::max(1.0, std::ceil(rowSpacing * kPointsPerFeature * std::max(refinement, 1) / feature)));
+    grid.spacing = rowSpacing / static_cast<double>(grid.rowStride);
+    // How far the field spreads sideways over the window: kx / kz per unit of z.
+    const double wavenumber = 2 * kPi / parameters.lambda;
+    const double reach = kSpectrumReach / feature;
+    double slope = reach / wavenumber;  // paraxial: a plane wave of kx moves by kx z / k
+    if (parameters.wave.propagator == Propagator::Exact) {
+        // The steepest plane waves still propagating, up to 82 degrees.
+        slope = reach < 0.99 * wavenumber ? reach / std::sqrt(wavenumber * wavenumber - reach * reach) : 7.0;
+    }
+    const double farthest = std::max(std::abs(ColumnPosition(state, 0)), std::abs(ColumnPosition(state, state.grid.nz - 1)));
+    const double margin = farthest * slope;
+    const double gratingReach = GratingReach(parameters);
+    const double left = std::min(RowPosition(state, 0), -gratingReach) - margin;
+    const double right = std::max(RowPosition(state, state.grid.nx - 1), gratingReach) + margin;
+    const double points = (right - left) / grid.spacing + 2;
+    if (!(points <= static_cast<double>(kLargestWaveGrid))) {
+        throw UnusableSettingsError({{"model", "wave",
+                                      "its fine grid would need " + std::to_string(static_cast<long long>(points)) +
+                                          " points, more than " + std::to_string(kLargestWaveGrid)}});
+    }
+    grid.firstRow = static_cast<std::size_t>(std::ceil((RowPosition(state, 0) - left) / grid.spacing));
+    grid.size = FastFftSize(std::max(static_cast<std::size_t>(points),
+                                     grid.firstRow + (state.grid.nx - 1) * grid.rowStride + 1));
+    return grid;
+}
+
+WavePropagation::WavePropagation(const SimulationState& state, int refinement)
+    : state_(state),
+      grid_(PlanWaveGrid(state, refinement)),
+      transform_(grid_.size),
+      spectrum_(grid_.size),
+      wavenumbers_(grid_.size),
+      wavenumber_(2 * kPi / state.parameters.lambda)
+{
+    const double firstX = RowPosition(state, 0) - static_cast<double>(grid_.firstRow) * grid_.spacing;
+    std::complex<double>* field = spectrum_.Data();
+    for (std::size_t j = 0; j < grid_.size; ++j) {
+        field[j] = GratingField(state.parameters, firstX + static_cast<double>(j) * grid_.spacing);
+    }
+    transform_.Forward(spectrum_);
+    const double size = static_cast<double>(grid_.size);
+    const double step = 2 * kPi / (size * grid_.spacing);
+    double total = 0.0;
+    double evanescent = 0.0;
+    for (std::size_t q = 0; q < grid_.size; ++q) {
+        const double index = q < grid_.size / 2 ? static_cast<double>(q) : static_cast<double>(q) - size;
+        wavenumbers_[q] = index * step;
+        field[q] /= size;  // so that the inverse transform gives the field itself
+        const double weight = std::norm(field[q]);
+        total += weight;
+        if (std::abs(wavenumbers_[q]) >= wavenumber_) {
+            evanescent += weight;
+        }
+    }
+    if (state.parameters.wave.propagator == Propagator::Exact && total > 0.0) {
+        evanescentWeight_ = evanescent / total;
+    }
+}
+
+void WavePropagation::Column(int column, int rows, FftBuffer& buffer, std::complex<double>* out,
+                             std::ptrdiff_t stride) const
+{
+    const double z = ColumnPosition(state_, column);
+    const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
+    const std::complex<double>* spectrum = spectrum_.Data();
+    std::complex<double>* values = buffer.Data();
+    for (std::size_t q = 0; q < grid_.size; ++q) {
+        const double kx = wavenumbers_[q];
+        const double squared = kx * kx;
+        if (exact && std::abs(kx) >= wavenumber_) {
+            values[q] = 0.0;
+            continue;
+        }
+        // kz - k = -kx^2 / (k + kz), without the cancellation of the difference.
+        const double lag = exact ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
+                                 : squared / (2 * wavenumber_);
+        values[q] = spectrum[q] * std::polar(1.0, -lag * z);
+    }
+    transform_.Backward(buffer);
+    const std::complex<double> carrier = std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi));
+    for (int i = 0; i < rows; ++i) {
+        out[i * stride] = carrier * values[grid_.firstRow + static_cast<std::size_t>(i) * grid_.rowStride];
+    }
+}
+
+}  // namespace nivaro

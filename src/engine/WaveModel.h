@@ -1,0 +1,62 @@
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <vector>
+
+#include "engine/SimulationState.h"
+#include "numeric/FftPlans.h"
+
+namespace nivaro {
+
+// The wave model's fine x grid: periodic, aligned so that every grid row is
+// one of its points, fine enough for the transmission's smallest feature
+// and wide enough that nothing the window sees wraps around.
+struct WaveGrid {
+    double spacing = 0.0;      // m
+    std::size_t size = 0;      // points, a product of 2, 3, 5 and 7
+    std::size_t firstRow = 0;  // the point of grid row 0
+    std::size_t rowStride = 1;  // points from one grid row to the next
+};
+
+// Points of the fine grid beyond which the wave model is refused.
+inline constexpr std::size_t kLargestWaveGrid = std::size_t{1} << 26;
+
+// The fine grid for the state's grating and window; refinement divides its
+// spacing further. Throws UnusableSettingsError when it would exceed
+// kLargestWaveGrid points.
+WaveGrid PlanWaveGrid(const SimulationState& state, int refinement = 1);
+
+// The transmission at the grating times sqrt(1 / (sqrt(2 pi) sigma0)) (the
+// slit sum's amplitude, so that Gaussian openings give its psi), at x in m.
+std::complex<double> GratingField(const SimulationParameters& parameters, double x);
+
+// The field at the grating sampled on the fine grid and transformed once;
+// psi at a column is its spectrum propagated to z and transformed back:
+// e^(i k z) times the paraxial phase e^(-i kx^2 z / 2k), or the exact
+// e^(i (kz - k) z) with kz = sqrt(k^2 - kx^2), the components with |kx| >= k
+// dropped. Uses zoff as it is.
+class WavePropagation {
+public:
+    explicit WavePropagation(const SimulationState& state, int refinement = 1);
+
+    const WaveGrid& Grid() const { return grid_; }
+    // The share of |psi|^2 at the grating in components that cannot
+    // propagate (with the exact propagator; 0 with the paraxial one).
+    double EvanescentWeight() const { return evanescentWeight_; }
+
+    // psi of grid rows 0 .. rows - 1 at grid column `column`, into
+    // out[0], out[stride], ...; buffer holds Grid().size values.
+    void Column(int column, int rows, FftBuffer& buffer, std::complex<double>* out, std::ptrdiff_t stride) const;
+
+private:
+    const SimulationState& state_;
+    WaveGrid grid_;
+    Fft1D transform_;
+    FftBuffer spectrum_;
+    std::vector<double> wavenumbers_;  // kx of each point of the spectrum, 1/m
+    double wavenumber_;                // k = 2 pi / lambda
+    double evanescentWeight_ = 0.0;
+};
+
+}  // namespace nivaro

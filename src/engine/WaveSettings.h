@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+namespace nivaro {
+
+// Where psi comes from: the closed-form sum of Gaussian slits, or the field
+// at the grating sampled finely and propagated by Fourier transforms.
+enum class FieldModel : std::uint8_t { Slits, Wave };
+// The wave model's transmission at the grating: Gaussian openings (the slit
+// sum's field), openings of the slit width with soft edges, or a sinusoidal
+// phase grating over N periods.
+enum class GratingKind : std::uint8_t { Gaussian, Rectangular, Phase };
+// How the wave model propagates: the paraxial (Fresnel) phase, or the exact
+// free-space phase of every plane wave (those that cannot propagate dropped).
+enum class Propagator : std::uint8_t { Paraxial, Exact };
+
+struct WaveSettings {
+    FieldModel model = FieldModel::Slits;
+    GratingKind grating = GratingKind::Gaussian;
+    Propagator propagator = Propagator::Paraxial;
+    double edgeWidth = 0.0;   // m, rms width of an opening's edges; 0: d / 50
+    double phaseDepth = 1.0;  // rad, amplitude of a phase grating's phase
+
+    double EdgeWidth(double d) const { return edgeWidth > 0.0 ? edgeWidth : d / 50; }
+};
+
+}  // namespace nivaro

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+#include "engine/DensityGrid.h"
+#include "engine/PhysicalConstants.h"
+#include "engine/RunDocument.h"
+#include "engine/WaveModel.h"
+
+namespace nivaro {
+namespace {
+
+using Cplx = std::complex<double>;
+
+// Electrons at lambda / d = 0.01: one Talbot length is 2 um, so the window
+// is put at the wanted distance by z0 and holds a few columns.
+void UseGrating(SimulationState& state, GratingKind grating, int slits, double z0, int nx, int nz)
+{
+    state.parameters.slits = slits;
+    state.parameters.lambda = 1e-10;
+    state.parameters.d = 1e-8;
+    state.parameters.slitWidth = 4e-9;
+    state.parameters.z0 = z0;
+    state.parameters.wave.model = FieldModel::Wave;
+    state.parameters.wave.grating = grating;
+    state.grid.nx = nx;
+    state.grid.nz = nz;
+    state.parameters.UpdateDerived();
+}
+
+std::vector<double> DensityOf(SimulationState& state)
+{
+    SilentProgress progress;
+    ComputeDensityGrid(state, progress);
+    return {state.densityField.Data(), state.densityField.Data() + state.grid.nx * state.grid.nz};
+}
+
+double LargestDifference(const std::vector<double>& a, const std::vector<double>& b)
+{
+    double largest = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        largest = std::max(largest, std::abs(a[i] - b[i]));
+    }
+    return largest;
+}
+
+double Largest(const std::vector<double>& values)
+{
+    return *std::max_element(values.begin(), values.end());
+}
+
+TEST(WaveModel, GaussianOpeningsGiveTheSlitSum)
+{
+    const struct {
+        int slits;
+        const char* scaleX;
+        const char* scaleZ;
+        double z0;
+    } cases[] = {{1, "1:1", "1:1", 0.0}, {2, "1:1", "1:1", 0.0}, {5, "2:1", "1:3", 0.0}, {3, "1:1", "1:1", 0.7}};
+    for (const auto& c : cases) {
+        SimulationState slits;
+        slits.parameters.slits = c.slits;
+        slits.parameters.z0 = c.z0;
+        slits.grid.nx = 200;
+        slits.grid.nz = 120;
+        ASSERT_TRUE(slits.scaleX.Parse(c.scaleX) && slits.scaleZ.Parse(c.scaleZ));
+        SimulationState wave;
+        CopySettings(slits, wave);
+        wave.parameters.wave.model = FieldModel::Wave;
+        const std::vector<double> expected = DensityOf(slits);
+        EXPECT_LT(LargestDifference(DensityOf(wave), expected), 1e-9 * Largest(expected)) << c.slits << " slits";
+    }
+}
+
+// |psi| of soft-edged openings by the Fresnel integral in kx, summed
+// directly: the transmission's transform is that of the openings times the
+// edges' Gaussian.
+double ReferenceDensity(const SimulationParameters& p, double x, double z)
+{
+    const double s = p.wave.EdgeWidth(p.d);
+    const double k = 2 * kPi / p.lambda;
+    const double reach = 9.0 / s;
+    const double step = 2 * kPi / (8 * (p.slits * p.d + x));
+    Cplx sum = 0.0;
+    for (double kx = -reach; kx <= reach; kx += step) {
+        Cplx openings = 0.0;
+        for (int n = 0; n < p.slits; ++n) {
+            openings += std::polar(1.0, -kx * (n - (p.slits - 1) * 0.5) * p.d);
+        }
+        const double single = kx == 0.0 ? p.slitWidth : 2 * std::sin(kx * p.slitWidth / 2) / kx;
+        sum += openings * single * std::exp(-kx * kx * s * s / 2) * std::polar(1.0, kx * x - kx * kx * z / (2 * k));
+    }
+    const double amplitude2 = kInverseSqrtTwoPi / p.sigma0;
+    return std::norm(sum * step / (2 * kPi)) * amplitude2 * p.sigma0 * kSqrtTwoPi / p.slits;
+}
+
+TEST(WaveModel, RectangularOpeningsFollowTheFresnelIntegral)
+{
+    SimulationState state;
+    UseGrating(state, GratingKind::Rectangular, 41, 0.3, 500, 1);
+    const std::vector<double> density = DensityOf(state);
+    const double largest = Largest(density);
+    for (const int row : {0, 120, 250, 251, 333, 499}) {
+        const double expected =
+            ReferenceDensity(state.parameters, RowPosition(state, row), ColumnPosition(state, 0));
+        EXPECT_NEAR(density[static_cast<std::size_t>(row)], expected, 1e-6 * largest) << row;
+    }
+}
+
+// The correlation of two rows of densities over the central five periods.
+double Correlation(const std::vector<double>& a, const std::vector<double>& b)
+{
+    const std::size_t from = a.size() / 2 - 125;
+    const std::size_t to = a.size() / 2 + 125;
+    double ma = 0, mb = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        ma += a[i];
+        mb += b[i];
+    }
+    ma /= static_cast<double>(to - from);
+    mb /= static_cast<double>(to - from);
+    double ab = 0, aa = 0, bb = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+TEST(WaveModel, TheTalbotLengthRevivesTheGratingAndHalfOfItShiftsItByHalfAPeriod)
+{
+    SimulationState start, revival, half;
+    UseGrating(start, GratingKind::Rectangular, 41, 0.0, 500, 1);
+    UseGrating(revival, GratingKind::Rectangular, 41, 1.0, 500, 1);
+    UseGrating(half, GratingKind::Rectangular, 41, 0.5, 500, 1);
+    const std::vector<double> initial = DensityOf(start);
+    EXPECT_GE(Correlation(DensityOf(revival), initial), 0.998);
+    std::vector<double> shifted = DensityOf(half);
+    std::rotate(shifted.begin(), shifted.begin() + 25, shifted.end());  // d / 2 is 25 rows
+    EXPECT_GE(Correlation(shifted, initial), 0.998);
+}
+
+TEST(WaveModel, AFinerGridChangesNothing)
+{
+    SimulationState state;
+    UseGrating(state, GratingKind::Rectangular, 41, 0.25, 300, 1);
+    FftBuffer coarseBuffer(PlanWaveGrid(state).size);
+    FftBuffer fineBuffer(PlanWaveGrid(state, 2).size);
+    std::vector<Cplx> coarse(300), fine(300);
+    WavePropagation(state).Column(0, 300, coarseBuffer, coarse.data(), 1);
+    WavePropagation(state, 2).Column(0, 300, fineBuffer, fine.data(), 1);
+    double largest = 0.0, difference = 0.0;
+    for (std::size_t i = 0; i < coarse.size(); ++i) {
+        largest = std::max(largest, std::norm(coarse[i]));
+        difference = std::max(difference, std::abs(std::norm(coarse[i]) - std::norm(fine[i])));
+    }
+    EXPECT_LT(difference, 1e-9 * largest);
+}
+
+// Soft-edged openings would not do here: their edges' high orders take
+// non-paraxial phases of a radian at lambda / d = 0.01 already.
+TEST(WaveModel, TheExactPropagatorIsParaxialForShortWavesOnly)
+{
+    for (const double lambda : {1e-10, 1e-8}) {
+        SimulationState paraxial, exact;
+        for (SimulationState* state : {&paraxial, &exact}) {
+            UseGrating(*state, GratingKind::Gaussian, 9, 0.3, 300, 2);
+            state->parameters.lambda = lambda;
+            state->parameters.UpdateDerived();
+        }
+        exact.parameters.wave.propagator = Propagator::Exact;
+        const std::vector<double> expected = DensityOf(paraxial);
+        const double difference = LargestDifference(DensityOf(exact), expected) / Largest(expected);
+        if (lambda < 1e-9) {
+            EXPECT_LT(difference, 1e-4) << difference;
+            EXPECT_LT(WavePropagation(exact).EvanescentWeight(), 1e-20);
+        } else {
+            EXPECT_GT(difference, 0.1) << "lambda = d";
+            EXPECT_GT(WavePropagation(exact).EvanescentWeight(), 1e-3);
+        }
+    }
+}
+
+// A phase grating exp(i phi cos(2 pi x / d)) at a quarter Talbot length, by
+// its Fourier series: the orders n carry i^n J_n(phi) and the paraxial phase
+// -pi n^2 / 2 there.
+TEST(WaveModel, APhaseGratingTurnsIntoFringesAtAQuarterTalbotLength)
+{
+    SimulationState state;
+    UseGrating(state, GratingKind::Phase, 41, 0.25, 500, 1);
+    const std::vector<double> density = DensityOf(state);
+    const double scale = kInverseSqrtTwoPi / state.parameters.sigma0 * state.parameters.sigma0 * kSqrtTwoPi / 41;
+    for (int row = 225; row < 275; row += 7) {
+        const double x = RowPosition(state, row);
+        Cplx sum = 0.0;
+        for (int n = -30; n <= 30; ++n) {
+            const double bessel = std::cyl_bessel_j(std::abs(n), 1.0) * (n < 0 && n % 2 != 0 ? -1.0 : 1.0);
+            sum += std::pow(Cplx(0, 1), n) * bessel * std::polar(1.0, -kPi * n * n / 2 + 2 * kPi * n * x / 1e-8);
+        }
+        EXPECT_NEAR(density[static_cast<std::size_t>(row)], std::norm(sum) * scale, 1e-3 * scale) << row;
+    }
+}
+
+}  // namespace
+}  // namespace nivaro
