@@ -298,7 +298,7 @@ py::array_t<double> QuantumPotential(const Settings& settings, const py::object&
 Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, const std::string& integratorName,
                         const py::object& progress)
 {
-    const std::optional<Integrator> integrator = ParseIntegrator(integratorName);
+    const std::optional<Integrator> integrator = ParseChoice(integratorName, kIntegrators);
     if (!integrator) {
         throw py::value_error("integrator must be 'adaptive' or 'euler', not '" + integratorName + "'");
     }

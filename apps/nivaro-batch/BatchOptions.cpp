@@ -187,7 +187,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.seed = TakeSeed(cursor, option);
         } else if (option == "--ensemble-integrator") {
             const std::string& name = cursor.TakeValueOf(option);
-            const std::optional<Integrator> integrator = ParseIntegrator(name);
+            const std::optional<Integrator> integrator = ParseChoice(name, kIntegrators);
             if (!integrator) {
                 throw UsageError(option + " needs euler or adaptive, got '" + name + "'");
             }

@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kParameters = "PARAMETERS";
 constexpr const char* kAxis = "AXIS";
 constexpr const char* kGrid = "2D";
+constexpr const char* kModel = "MODEL";
 
 // The grid as start-up has it when the file says nothing.
 GridSettings ConfiguredGridDefaults()
@@ -119,6 +120,33 @@ void ReadAxis(const ConfigurationReader& reader, SimulationState& state, PanelTe
     ReadScale(reader, "P-scale", state.scaleP, panel.scaleP);
 }
 
+// A named choice; another name is reported and the first choice, the
+// default, is used.
+template <typename Choice, std::size_t N>
+Choice ReadChoice(const ConfigurationReader& reader, const char* section, const char* key,
+                  const NamedChoice<Choice> (&choices)[N])
+{
+    const std::string fallback(choices[0].name);
+    const std::optional<Choice> choice = ParseChoice(reader.Text(section, key, fallback.c_str()), choices);
+    if (!choice) {
+        reader.Refuse(section, key, fallback.c_str(), "not one of " + ChoiceList(choices));
+    }
+    return choice.value_or(choices[0].value);
+}
+
+void ReadModel(const ConfigurationReader& reader, WaveSettings& wave)
+{
+    const WaveSettings defaults;
+    wave.model = ReadChoice(reader, kModel, "model", kFieldModels);
+    wave.grating = ReadChoice(reader, kModel, "grating", kGratings);
+    wave.propagator = ReadChoice(reader, kModel, "propagator", kPropagators);
+    wave.edgeWidth = reader.Real(kModel, "edge width", "0");
+    wave.phaseDepth = reader.Real(kModel, "phase depth", "1");
+    reader.ReplaceUnless(std::isfinite(wave.edgeWidth) && wave.edgeWidth >= 0.0, kModel, "edge width",
+                         wave.edgeWidth, defaults.edgeWidth);
+    reader.ReplaceUnless(std::isfinite(wave.phaseDepth), kModel, "phase depth", wave.phaseDepth, defaults.phaseDepth);
+}
+
 void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
 {
     GridSettings& grid = state.grid;
@@ -128,11 +156,7 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
     grid.dxb = reader.Real(kGrid, "dxb", "0.5");
     grid.step = reader.Real(kGrid, "step", "1");
     grid.tolerance = reader.Real(kGrid, "tolerance", "1e-06");
-    const std::optional<Integrator> integrator = ParseIntegrator(reader.Text(kGrid, "integrator", "euler"));
-    if (!integrator) {
-        reader.Refuse(kGrid, "integrator", "euler", "not an integrator: euler or adaptive");
-    }
-    grid.integrator = integrator.value_or(kGridDefaults.integrator);
+    grid.integrator = ReadChoice(reader, kGrid, "integrator", kIntegrators);
 
     reader.ReplaceUnless(grid.nx >= 1, kGrid, "nx", grid.nx, kGridDefaults.nx);
     reader.ReplaceUnless(grid.nz >= 1, kGrid, "nz", grid.nz, kGridDefaults.nz);
@@ -170,6 +194,7 @@ LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& stat
     ReadParameters(reader, state.parameters, loaded.panel);
     ReadAxis(reader, state, loaded.panel);
     ReadGrid(reader, state);
+    ReadModel(reader, state.parameters.wave);
     ReplaceUnusableDistance(reader, state);
     return loaded;
 }
@@ -217,12 +242,21 @@ void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const Simula
     file.SetString(kGrid, "step", FloatToStr(grid.step));
     // Keys a file did not have are added only once they differ from their
     // defaults, so that files stay as they were written.
-    if (file.HasKey(kGrid, "integrator") || grid.integrator != kGridDefaults.integrator) {
-        file.SetString(kGrid, "integrator", std::string(IntegratorName(grid.integrator)));
-    }
-    if (file.HasKey(kGrid, "tolerance") || grid.tolerance != kGridDefaults.tolerance) {
-        file.SetString(kGrid, "tolerance", FloatToStr(grid.tolerance));
-    }
+    const auto setIfUsed = [&file](const char* section, const char* key, std::string_view text, bool isDefault) {
+        if (file.HasKey(section, key) || !isDefault) {
+            file.SetString(section, key, std::string(text));
+        }
+    };
+    setIfUsed(kGrid, "integrator", ChoiceName(grid.integrator, kIntegrators),
+              grid.integrator == kGridDefaults.integrator);
+    setIfUsed(kGrid, "tolerance", FloatToStr(grid.tolerance), grid.tolerance == kGridDefaults.tolerance);
+    const WaveSettings& wave = state.parameters.wave;
+    const WaveSettings defaults;
+    setIfUsed(kModel, "model", ChoiceName(wave.model, kFieldModels), wave.model == defaults.model);
+    setIfUsed(kModel, "grating", ChoiceName(wave.grating, kGratings), wave.grating == defaults.grating);
+    setIfUsed(kModel, "propagator", ChoiceName(wave.propagator, kPropagators), wave.propagator == defaults.propagator);
+    setIfUsed(kModel, "edge width", FloatToStr(wave.edgeWidth), wave.edgeWidth == defaults.edgeWidth);
+    setIfUsed(kModel, "phase depth", FloatToStr(wave.phaseDepth), wave.phaseDepth == defaults.phaseDepth);
     if (file.HasKey(kAxis, "z0") || state.parameters.z0 != 0.0) {
         file.SetString(kAxis, "z0", FloatToStr(state.parameters.z0));
     }

@@ -29,12 +29,13 @@ void SetScale(AxisScale& scale, std::string& text, std::string_view value)
     text = scale.Text();
 }
 
-Integrator IntegratorOf(std::string_view value)
+template <typename Choice, std::size_t N>
+Choice ChoiceOf(std::string_view value, const NamedChoice<Choice> (&choices)[N])
 {
-    if (const std::optional<Integrator> integrator = ParseIntegrator(value)) {
-        return *integrator;
+    if (const std::optional<Choice> choice = ParseChoice(value, choices)) {
+        return *choice;
     }
-    throw ConversionError("'" + std::string(value) + "' is not an integrator: euler or adaptive");
+    throw ConversionError("'" + std::string(value) + "' is not one of " + ChoiceList(choices));
 }
 
 const std::vector<SettingKey>& SettingKeys()
@@ -56,28 +57,18 @@ const std::vector<SettingKey>& SettingKeys()
         {"nxb", [](Target t, V v) { t.state.grid.nxb = StrToInt(v); }},
         {"dxb", [](Target t, V v) { t.state.grid.dxb = StrToFloat(v); }},
         {"step", [](Target t, V v) { t.state.grid.step = StrToFloat(v); }},
-        {"integrator", [](Target t, V v) { t.state.grid.integrator = IntegratorOf(v); }},
+        {"integrator", [](Target t, V v) { t.state.grid.integrator = ChoiceOf(v, kIntegrators); }},
         {"tolerance", [](Target t, V v) { t.state.grid.tolerance = StrToFloat(v); }},
+        {"model", [](Target t, V v) { t.state.parameters.wave.model = ChoiceOf(v, kFieldModels); }},
+        {"grating", [](Target t, V v) { t.state.parameters.wave.grating = ChoiceOf(v, kGratings); }},
+        {"propagator", [](Target t, V v) { t.state.parameters.wave.propagator = ChoiceOf(v, kPropagators); }},
+        {"edge width", [](Target t, V v) { t.state.parameters.wave.edgeWidth = StrToFloat(v); }},
+        {"phase depth", [](Target t, V v) { t.state.parameters.wave.phaseDepth = StrToFloat(v); }},
     };
     return keys;
 }
 
 }  // namespace
-
-std::string_view IntegratorName(Integrator integrator)
-{
-    return integrator == Integrator::Euler ? "euler" : "adaptive";
-}
-
-std::optional<Integrator> ParseIntegrator(std::string_view name)
-{
-    for (const Integrator integrator : {Integrator::Euler, Integrator::Adaptive}) {
-        if (EqualsIgnoringCase(Trimmed(name), IntegratorName(integrator))) {
-            return integrator;
-        }
-    }
-    return std::nullopt;
-}
 
 const std::vector<std::string_view>& SettingKeyNames()
 {

@@ -7,13 +7,58 @@
 
 #include "configuration/PanelTexts.h"
 #include "engine/SimulationState.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 
-// "euler" and "adaptive", as files, options and the module spell them.
-std::string_view IntegratorName(Integrator integrator);
-// Any case; nothing for another name.
-std::optional<Integrator> ParseIntegrator(std::string_view name);
+// The names of a setting's choices, as files, options and the module spell them.
+template <typename Choice>
+struct NamedChoice {
+    Choice value;
+    std::string_view name;
+};
+
+inline constexpr NamedChoice<Integrator> kIntegrators[] = {{Integrator::Euler, "euler"},
+                                                           {Integrator::Adaptive, "adaptive"}};
+inline constexpr NamedChoice<FieldModel> kFieldModels[] = {{FieldModel::Slits, "slits"}, {FieldModel::Wave, "wave"}};
+inline constexpr NamedChoice<GratingKind> kGratings[] = {
+    {GratingKind::Gaussian, "gaussian"}, {GratingKind::Rectangular, "rectangular"}, {GratingKind::Phase, "phase"}};
+inline constexpr NamedChoice<Propagator> kPropagators[] = {{Propagator::Paraxial, "paraxial"},
+                                                           {Propagator::Exact, "exact"}};
+
+// The choice named (any case, blanks around); nothing for another name.
+template <typename Choice, std::size_t N>
+std::optional<Choice> ParseChoice(std::string_view text, const NamedChoice<Choice> (&choices)[N])
+{
+    for (const NamedChoice<Choice>& choice : choices) {
+        if (EqualsIgnoringCase(Trimmed(text), choice.name)) {
+            return choice.value;
+        }
+    }
+    return std::nullopt;
+}
+
+template <typename Choice, std::size_t N>
+std::string_view ChoiceName(Choice value, const NamedChoice<Choice> (&choices)[N])
+{
+    for (const NamedChoice<Choice>& choice : choices) {
+        if (choice.value == value) {
+            return choice.name;
+        }
+    }
+    return choices[0].name;
+}
+
+// "euler or adaptive", "gaussian, rectangular or phase".
+template <typename Choice, std::size_t N>
+std::string ChoiceList(const NamedChoice<Choice> (&choices)[N])
+{
+    std::string list;
+    for (std::size_t i = 0; i < N; ++i) {
+        list += (i == 0 ? "" : i + 1 == N ? " or " : ", ") + std::string(choices[i].name);
+    }
+    return list;
+}
 
 // The names of the settings a user may change, in configuration file order.
 const std::vector<std::string_view>& SettingKeyNames();

@@ -72,6 +72,7 @@ PathTracer::PathTracer(const SimulationState& state, const TraceMethod& method)
       scaleX_(state.scaleX.Factor()),
       scaleZ_(state.scaleZ.Factor())
 {
+    RequireSlitModel(state, "Bohmian trajectories");
     if (!IsPositiveFinite(scaleX_) || !IsPositiveFinite(scaleZ_) || !IsPositiveFinite(velocity_)) {
         throw std::invalid_argument("trajectories need positive finite scales and particle velocity");
     }

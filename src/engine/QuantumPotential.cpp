@@ -165,6 +165,7 @@ void ApplyFloor(const GridView<double>& q, const GridView<const double>& logAmpl
 SimulationParameters DerivedParameters(const SimulationState& state)
 {
     RequireUsableSettings(state);
+    RequireSlitModel(state, "the quantum potential's values");
     SimulationParameters parameters = state.parameters;
     parameters.UpdateDerived();
     return parameters;

@@ -132,6 +132,10 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
     problems.Require(IsPositiveFinite(g.dxb) && g.dxb <= std::max(g.nx, 1), "dxb", ShortestText(g.dxb),
                      "must be a positive number of rows, at most nx");
     problems.Require(IsTraceableStep(g.step), "step", ShortestText(g.step), "must be a positive finite number of pixels");
+    const WaveSettings& wave = p.wave;
+    problems.Require(std::isfinite(wave.edgeWidth) && wave.edgeWidth >= 0.0, "edge width", ShortestText(wave.edgeWidth),
+                     "must be a width in metres, or 0 for d / 50");
+    problems.RequireFinite("phase depth", wave.phaseDepth);
     problems.Require(IsUsableTolerance(g.tolerance), "tolerance", ShortestText(g.tolerance),
                      "must be a number of pixels from 1e-12 to 1");
     CheckDerivedQuantities(state, problems);
@@ -164,6 +168,14 @@ void RequireUsableSettings(const SimulationState& state)
     const std::vector<SettingProblem> problems = FindUnusableSettings(state);
     if (!problems.empty()) {
         throw UnusableSettingsError(problems);
+    }
+}
+
+void RequireSlitModel(const SimulationState& state, const std::string& what)
+{
+    if (state.parameters.wave.model == FieldModel::Wave) {
+        throw UnusableSettingsError(
+            {{"model", "wave", what + " are computed from the slit sum only: use model=slits for them"}});
     }
 }
 

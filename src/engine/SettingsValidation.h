@@ -50,6 +50,10 @@ public:
 
 void RequireUsableSettings(const SimulationState& state);
 
+// The Bohmian paths, ensembles and Q are formed from the slit sum's closed
+// form; with the wave model they are refused, naming `what`.
+void RequireSlitModel(const SimulationState& state, const std::string& what);
+
 // Shortest text that reads back as the same double ("1e-08", "0.5").
 std::string ShortestText(double value);
 

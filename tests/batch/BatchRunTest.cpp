@@ -276,6 +276,32 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
     EXPECT_EQ(Batch({"--output", (folder / "run.npy").string()}).status, 2);
 }
 
+// The wave model's density and carpet; what it cannot give yet is refused
+// before anything is written.
+TEST(Batch, TheWaveModel)
+{
+    const ScratchFolder folder;
+    ASSERT_EQ(Batch({"--density", (folder / "slits.npy").string()}).status, 0);
+    ASSERT_EQ(Batch({"--set", "model=wave", "--density", (folder / "gaussian.npy").string()}).status, 0);
+    const std::vector<double> slits = NpyValues(folder / "slits.npy");
+    const std::vector<double> gaussian = NpyValues(folder / "gaussian.npy");
+    ASSERT_EQ(gaussian.size(), slits.size());
+    for (std::size_t i = 0; i < slits.size(); i += 997) {
+        ASSERT_NEAR(gaussian[i], slits[i], 1e-9) << i;
+    }
+    const BatchResult rectangular = Batch({"--set", "model=wave", "--set", "grating=rectangular", "--set",
+                                           "propagator=exact", "--density", (folder / "r.npy").string(), "--carpet",
+                                           (folder / "r.bmp").string(), "--no-trajectories"});
+    ASSERT_EQ(rectangular.status, 0) << rectangular.err;
+    EXPECT_NE(NpyValues(folder / "r.npy"), slits);
+    const BatchResult paths = Batch({"--set", "model=wave", "--carpet", (folder / "paths.bmp").string()});
+    EXPECT_EQ(paths.status, 2);
+    EXPECT_NE(paths.err.find("model=wave: Bohmian trajectories are computed from the slit sum only"),
+              std::string::npos)
+        << paths.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "paths.bmp"));
+}
+
 TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
 {
     const ScratchFolder folder;

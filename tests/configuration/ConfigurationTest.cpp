@@ -102,7 +102,7 @@ TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
     EXPECT_EQ(state.grid.tolerance, 1e-6);
     ASSERT_EQ(loaded.replacedValues.size(), 6u);
     EXPECT_EQ(loaded.replacedValues[0],
-              "The configuration value integrator=rk4 cannot be used (not an integrator: euler or adaptive); euler is "
+              "The configuration value integrator=rk4 cannot be used (not one of euler or adaptive); euler is "
               "used instead.");
     EXPECT_EQ(loaded.replacedValues[1],
               "The configuration value nx=0 cannot be used; 300 is used instead.");
@@ -179,6 +179,30 @@ TEST(Configuration, AReplacedZ0IsWrittenBackAsTheValueInEffect)
         SimulationState again;
         EXPECT_TRUE(LoadConfiguration(file, again).replacedValues.empty()) << text;
     }
+}
+
+TEST(Configuration, TheModelSectionIsReadCheckedAndWrittenOnlyWhenUsed)
+{
+    SimulationState state;
+    IniFile file = ProfileOf("[MODEL]\nmodel=Wave\ngrating=phase\npropagator=sideways\nedge width=-1\nphase depth=2.5\n");
+    const LoadedConfiguration loaded = LoadConfiguration(file, state);
+    const WaveSettings& wave = state.parameters.wave;
+    EXPECT_EQ(wave.model, FieldModel::Wave);
+    EXPECT_EQ(wave.grating, GratingKind::Phase);
+    EXPECT_EQ(wave.propagator, Propagator::Paraxial);
+    EXPECT_EQ(wave.edgeWidth, 0.0);
+    EXPECT_EQ(wave.phaseDepth, 2.5);
+    ASSERT_EQ(loaded.replacedValues.size(), 2u);
+    EXPECT_EQ(loaded.replacedValues[0], "The configuration value propagator=sideways cannot be used (not one of "
+                                        "paraxial or exact); paraxial is used instead.");
+    WriteBackConfiguration(file, PanelTexts{}, state);
+    EXPECT_NE(SavedText(file).find("[MODEL]\nmodel=wave\ngrating=phase\npropagator=paraxial\nedge width=0\n"
+                                   "phase depth=2.5\n"),
+              std::string::npos)
+        << SavedText(file);
+    IniFile fresh;
+    WriteBackConfiguration(fresh, PanelTexts{}, SimulationState{});
+    EXPECT_EQ(SavedText(fresh).find("MODEL"), std::string::npos);
 }
 
 TEST(Configuration, LegendEchoListsParametersThenAxis)

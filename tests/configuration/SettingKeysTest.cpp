@@ -43,7 +43,8 @@ TEST(SettingKeys, RefusedTextsNameKeyValueAndReasonAndChangeNothing)
         {"sigma0", "inf", "'inf' is not a valid floating point value"},
         {"X-scale", "x", "'x' is not a positive ratio p:q"},
         {"P-scale", "0", "'0' is not a positive ratio p:q"},
-        {"integrator", "rk4", "'rk4' is not an integrator: euler or adaptive"},
+        {"integrator", "rk4", "'rk4' is not one of euler or adaptive"},
+        {"grating", "slit", "'slit' is not one of gaussian, rectangular or phase"},
     };
     for (const auto& [key, value, reason] : refused) {
         EXPECT_EQ(ApplySetting(state, panel, key, value).value_or(""), std::string(key) + "=" + value + ": " + reason);
