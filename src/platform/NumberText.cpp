@@ -1,11 +1,14 @@
 #include "NumberText.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <locale.h>
 
@@ -127,6 +130,158 @@ double StrToFloat(std::string_view text)
         return *value;
     }
     throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr int kG17Digits = 17;
+constexpr std::uint64_t kSmallestG17 = 10'000'000'000'000'000;   // 10^16
+constexpr std::uint64_t kPastG17 = 100'000'000'000'000'000;      // 10^17
+// A 53-bit mantissa times 5^27 (< 2^63) still fits in 128 bits.
+constexpr int kMostPowerOfFive = 27;
+
+constexpr std::array<std::uint64_t, kMostPowerOfFive + 1> kPowersOfFive = [] {
+    std::array<std::uint64_t, kMostPowerOfFive + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t k = 1; k < powers.size(); ++k) {
+        powers[k] = powers[k - 1] * 5;
+    }
+    return powers;
+}();
+
+struct ScaledValue {
+    std::uint64_t whole;  // truncated
+    bool roundsUp;        // to nearest, ties to even, as printf rounds
+};
+
+// mantissa * 2^exponent * 10^scale, exactly, when 128 bits hold it: the
+// product of the mantissa and 5^scale is shifted by exponent + scale.
+std::optional<ScaledValue> Scale(std::uint64_t mantissa, int exponent, int scale)
+{
+    if (scale < 0 || scale > kMostPowerOfFive) {
+        return std::nullopt;
+    }
+    const Wide product = Wide{mantissa} * kPowersOfFive[static_cast<std::size_t>(scale)];
+    const int shift = exponent + scale;
+    if (shift >= 0) {  // a whole number below 10^18
+        return ScaledValue{static_cast<std::uint64_t>(product << shift), false};
+    }
+    if (-shift >= 116) {
+        return std::nullopt;
+    }
+    const Wide whole = product >> -shift;
+    const Wide remainder = product - (whole << -shift);
+    const Wide half = Wide{1} << (-shift - 1);
+    const bool roundsUp = remainder > half || (remainder == half && (whole & 1) != 0);
+    return ScaledValue{static_cast<std::uint64_t>(whole), roundsUp};
+}
+
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t k = 0; k < 100; ++k) {
+        pairs[2 * k] = static_cast<char>('0' + k / 10);
+        pairs[2 * k + 1] = static_cast<char>('0' + k % 10);
+    }
+    return pairs;
+}();
+
+// The eight digits of a number below 10^8, two at a time.
+void WriteEightDigits(char* out, std::uint32_t value)
+{
+    for (int pair = 3; pair >= 0; --pair) {
+        std::copy_n(&kDigitPairs[2 * (value % 100)], 2, out + 2 * pair);
+        value /= 100;
+    }
+}
+
+// The 17 digits of a number below 10^17, as two short runs of 32-bit
+// divisions rather than one long run of 64-bit ones.
+void WriteG17Digits(char (&digits)[kG17Digits], std::uint64_t value)
+{
+    constexpr std::uint64_t kEightDigits = 100'000'000;
+    const auto high = static_cast<std::uint32_t>(value / kEightDigits);
+    digits[0] = static_cast<char>('0' + high / kEightDigits);
+    WriteEightDigits(digits + 1, static_cast<std::uint32_t>(high % kEightDigits));
+    WriteEightDigits(digits + 9, static_cast<std::uint32_t>(value % kEightDigits));
+}
+
+char* CopyDigits(char* out, const char* first, const char* last)
+{
+    return std::copy(first, last, out);
+}
+
+// The 17 digits and the decimal exponent of the first, laid out as %g lays
+// them out: fixed notation for exponents -4 to 16, else d.ddde±XX, without
+// trailing zeros.
+char* LayOutG17(char* out, const char (&digits)[kG17Digits], int exponent)
+{
+    int kept = kG17Digits;
+    while (kept > 1 && digits[kept - 1] == '0') {
+        --kept;
+    }
+    const char* end = digits + kept;
+    if (exponent < -4 || exponent >= kG17Digits) {
+        *out++ = digits[0];
+        if (kept > 1) {
+            *out++ = '.';
+            out = CopyDigits(out, digits + 1, end);
+        }
+        *out++ = 'e';
+        *out++ = exponent < 0 ? '-' : '+';
+        const int magnitude = std::abs(exponent);
+        if (magnitude < 10) {
+            *out++ = '0';
+        }
+        return std::to_chars(out, out + 4, magnitude).ptr;
+    }
+    if (exponent < 0) {
+        *out++ = '0';
+        *out++ = '.';
+        out = std::fill_n(out, -exponent - 1, '0');
+        return CopyDigits(out, digits, end);
+    }
+    out = CopyDigits(out, digits, digits + exponent + 1);
+    if (kept > exponent + 1) {
+        *out++ = '.';
+        out = CopyDigits(out, digits + exponent + 1, end);
+    }
+    return out;
+}
+
+}  // namespace
+
+char* WriteG17(char* out, double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0 || biased == 0x7FF) {  // zero, subnormal, infinite, NaN
+        return std::to_chars(out, out + kMostG17Chars, value, std::chars_format::general, kG17Digits).ptr;
+    }
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int exponent = biased - 1075;
+    // floor(log10(2^(biased - 1023))): the value's decimal exponent or one less.
+    int decimal = ((biased - 1023) * 78913) >> 18;
+    std::optional<ScaledValue> scaled = Scale(mantissa, exponent, kG17Digits - 1 - decimal);
+    if (scaled && scaled->whole >= kPastG17) {
+        ++decimal;
+        scaled = Scale(mantissa, exponent, kG17Digits - 1 - decimal);
+    }
+    if (!scaled) {  // too large or too small for 128 bits: rare in the program's files
+        return std::to_chars(out, out + kMostG17Chars, value, std::chars_format::general, kG17Digits).ptr;
+    }
+    std::uint64_t whole = scaled->whole + (scaled->roundsUp ? 1 : 0);
+    if (whole == kPastG17) {
+        whole = kSmallestG17;
+        ++decimal;
+    }
+    char digits[kG17Digits];
+    WriteG17Digits(digits, whole);
+    if (std::signbit(value)) {
+        *out++ = '-';
+    }
+    return LayOutG17(out, digits, decimal);
 }
 
 }  // namespace nivaro
