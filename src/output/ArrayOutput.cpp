@@ -87,6 +87,28 @@ void ArrayOutput::WriteComplex(const ComplexGrid& values, const std::string& dat
     }
 }
 
+void ArrayOutput::WriteRecords(const std::string& dataset, const RecordLayout& layout, const void* records,
+                               std::size_t count)
+{
+    if (format_ == ArrayFormat::Hdf5) {
+        hdf5_->WriteRecords(dataset, layout, records, count);
+        hdf5_->Commit();
+    } else {
+        WriteNpyRecords(file_->Stream(), layout, records, count);
+        file_->Commit();
+    }
+}
+
+std::FILE* ArrayOutput::TextStream() const
+{
+    return file_->Stream();
+}
+
+void ArrayOutput::CommitText()
+{
+    file_->Commit();
+}
+
 void ArrayOutput::BeginColumns(bool complex, const std::string& dataset, int rows, int cols, int blockColumns,
                                const std::string& unit)
 {
