@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 #include "TextMatching.h"
@@ -198,7 +199,7 @@ void WriteEightDigits(char* out, std::uint32_t value)
 
 // The 17 digits of a number below 10^17, as two short runs of 32-bit
 // divisions rather than one long run of 64-bit ones.
-void WriteG17Digits(char (&digits)[kG17Digits], std::uint64_t value)
+void WriteG17Digits(char* digits, std::uint64_t value)
 {
     constexpr std::uint64_t kEightDigits = 100'000'000;
     const auto high = static_cast<std::uint32_t>(value / kEightDigits);
@@ -207,27 +208,25 @@ void WriteG17Digits(char (&digits)[kG17Digits], std::uint64_t value)
     WriteEightDigits(digits + 9, static_cast<std::uint32_t>(value % kEightDigits));
 }
 
-char* CopyDigits(char* out, const char* first, const char* last)
-{
-    return std::copy(first, last, out);
-}
+// The digits are followed by room, so that the layouts below copy them in
+// runs of constant length (single vector moves) and then count the chars
+// that hold; what lies beyond the returned end is scratch.
+constexpr int kDigitRoom = 40;
 
 // The 17 digits and the decimal exponent of the first, laid out as %g lays
 // them out: fixed notation for exponents -4 to 16, else d.ddde±XX, without
 // trailing zeros.
-char* LayOutG17(char* out, const char (&digits)[kG17Digits], int exponent)
+char* LayOutG17(char* out, const char (&digits)[kDigitRoom], int exponent)
 {
     int kept = kG17Digits;
     while (kept > 1 && digits[kept - 1] == '0') {
         --kept;
     }
-    const char* end = digits + kept;
     if (exponent < -4 || exponent >= kG17Digits) {
-        *out++ = digits[0];
-        if (kept > 1) {
-            *out++ = '.';
-            out = CopyDigits(out, digits + 1, end);
-        }
+        out[0] = digits[0];
+        out[1] = '.';
+        std::memcpy(out + 2, digits + 1, kG17Digits - 1);
+        out += kept > 1 ? kept + 1 : 1;
         *out++ = 'e';
         *out++ = exponent < 0 ? '-' : '+';
         const int magnitude = std::abs(exponent);
@@ -236,18 +235,19 @@ char* LayOutG17(char* out, const char (&digits)[kG17Digits], int exponent)
         }
         return std::to_chars(out, out + 4, magnitude).ptr;
     }
-    if (exponent < 0) {
-        *out++ = '0';
-        *out++ = '.';
-        out = std::fill_n(out, -exponent - 1, '0');
-        return CopyDigits(out, digits, end);
+    if (exponent < 0) {  // "0.", then up to three zeros
+        std::memcpy(out, "0.000", 5);
+        out += 1 - exponent;
+        std::memcpy(out, digits, kG17Digits);
+        return out + kept;
     }
-    out = CopyDigits(out, digits, digits + exponent + 1);
-    if (kept > exponent + 1) {
-        *out++ = '.';
-        out = CopyDigits(out, digits + exponent + 1, end);
+    std::memcpy(out, digits, kG17Digits);
+    if (kept <= exponent + 1) {
+        return out + exponent + 1;
     }
-    return out;
+    out[exponent + 1] = '.';
+    std::memcpy(out + exponent + 2, digits + exponent + 1, kG17Digits - 1);
+    return out + kept + 1;
 }
 
 }  // namespace
@@ -261,11 +261,20 @@ char* WriteG17(char* out, double value)
     }
     const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int exponent = biased - 1075;
-    // floor(log10(2^(biased - 1023))): the value's decimal exponent or one less.
-    int decimal = ((biased - 1023) * 78913) >> 18;
+    // The decimal exponent from log2 of the value, the mantissa's top bits
+    // standing in for log2 of its fraction: right but for one in a few
+    // dozen values, which the scaled value's size tells.
+    constexpr int kFractionBits = 20;
+    const std::int64_t log2Fixed = (std::int64_t{biased - 1023} << kFractionBits) +
+                                   static_cast<std::int64_t>((mantissa >> (52 - kFractionBits)) & ((1 << kFractionBits) - 1));
+    int decimal = static_cast<int>((log2Fixed * 78913) >> (18 + kFractionBits));  // 78913 / 2^18 ~ log10(2)
     std::optional<ScaledValue> scaled = Scale(mantissa, exponent, kG17Digits - 1 - decimal);
-    if (scaled && scaled->whole >= kPastG17) {
-        ++decimal;
+    for (int corrections = 0; scaled && corrections < 2; ++corrections) {
+        const int step = scaled->whole >= kPastG17 ? 1 : scaled->whole < kSmallestG17 ? -1 : 0;
+        if (step == 0) {
+            break;
+        }
+        decimal += step;
         scaled = Scale(mantissa, exponent, kG17Digits - 1 - decimal);
     }
     if (!scaled) {  // too large or too small for 128 bits: rare in the program's files
@@ -276,7 +285,7 @@ char* WriteG17(char* out, double value)
         whole = kSmallestG17;
         ++decimal;
     }
-    char digits[kG17Digits];
+    char digits[kDigitRoom];
     WriteG17Digits(digits, whole);
     if (std::signbit(value)) {
         *out++ = '-';

@@ -23,7 +23,7 @@ std::string FloatToStr(double value);
 // digit a double holds, so that it reads back exactly) at `out`, which has
 // room for kMostG17Chars, and returns the end. Several times quicker than
 // the library's conversions, which matters for files of millions of numbers.
-inline constexpr int kMostG17Chars = 32;
+inline constexpr int kMostG17Chars = 40;
 char* WriteG17(char* out, double value);
 
 // Strict conversions of field texts: blanks around the number are allowed,
