@@ -1,7 +1,6 @@
 #include "ArrayOutput.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <unistd.h>
 
@@ -10,17 +9,16 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/Hdf5Writer.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 
 ArrayFormat ArrayFormatOf(const std::string& path)
 {
-    std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower.ends_with(".npy")) {
+    if (EndsWithIgnoringCase(path, ".npy")) {
         return ArrayFormat::Npy;
     }
-    if (lower.ends_with(".h5")) {
+    if (EndsWithIgnoringCase(path, ".h5")) {
         return ArrayFormat::Hdf5;
     }
     return ArrayFormat::Text;

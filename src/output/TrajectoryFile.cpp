@@ -1,13 +1,13 @@
 #include "TrajectoryFile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <utility>
 
 #include "engine/BufferPool.h"
 #include "engine/DensityGrid.h"
 #include "platform/NumberText.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 namespace {
@@ -53,9 +53,7 @@ std::optional<ArrayFormat> TrajectoryFormatOf(const std::string& path)
     if (format != ArrayFormat::Text) {
         return format;
     }
-    std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (path == kStandardOutput || lower.ends_with(".csv")) {
+    if (path == kStandardOutput || EndsWithIgnoringCase(path, ".csv")) {
         return ArrayFormat::Text;
     }
     return std::nullopt;
