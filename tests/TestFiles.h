@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -34,6 +35,19 @@ private:
 inline bool ProgramInstalled(const std::string& name)
 {
     return std::system((name + " -version > /dev/null 2>&1").c_str()) == 0;
+}
+
+// What a writer of C streams writes, as bytes.
+inline std::string WrittenBytes(const std::function<void(std::FILE*)>& write)
+{
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = ::open_memstream(&buffer, &size);
+    write(stream);
+    std::fclose(stream);
+    std::string bytes(buffer, size);
+    std::free(buffer);
+    return bytes;
 }
 
 inline std::string ReadWholeFile(const std::filesystem::path& path)

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "output/ArrayOutput.h"
+#include "output/TrajectoryFile.h"
 #include "carpet/TableWriter.h"
 #include "configuration/SettingKeys.h"
 #include "engine/TrajectoryEnsemble.h"
@@ -147,6 +148,10 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             }
         } else if (option == "--trajectories") {
             options.trajectoriesFile = cursor.TakeValueOf(option);
+            if (!TrajectoryFormatOf(*options.trajectoriesFile)) {
+                throw UsageError("--trajectories writes CSV (.csv), a NumPy array (.npy) or an HDF5 file (.h5), got '" +
+                                 *options.trajectoriesFile + "'");
+            }
         } else if (option == "--format") {
             options.valueFormat = cursor.TakeValueOf(option);
             if (!IsSingleRealFormat(options.valueFormat)) {
@@ -303,7 +308,9 @@ std::string BatchUsage()
            "  --size WxH           size of the chart picture in pixels (default 832x740)\n"
            "  --show-trajectories  draw the Bohmian trajectories over the chart's surface\n"
            "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi (.txt, .npy, .h5)\n"
-           "  --trajectories FILE  write the regular Bohmian trajectories of the carpet as CSV\n"
+           "  --trajectories FILE  write the regular Bohmian trajectories of the carpet, one record per position,\n"
+           "                       by the name's extension as CSV (.csv), a NumPy structured array (.npy) or an\n"
+           "                       HDF5 compound dataset (.h5)\n"
            "  --ensemble K         sample K trajectory starts (1 to 1000000, default 2000) from |psi|^2 at the first\n"
            "                       column and trace them\n"
            "  --seed S             seed of the sampling (default 1): the same seed gives the same starts and paths\n"

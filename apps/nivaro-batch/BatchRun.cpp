@@ -13,7 +13,6 @@
 #include "InterruptGuard.h"
 #include "StageTimings.h"
 #include "TerminalProgress.h"
-#include "TrajectoryCsv.h"
 #include "carpet/BmpWriter.h"
 #include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
@@ -33,6 +32,7 @@
 #include "output/ArrayOutput.h"
 #include "output/HistogramCsv.h"
 #include "output/RunFile.h"
+#include "output/TrajectoryFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/RasterImageFile.h"
@@ -202,7 +202,10 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
             err << "nivaro-batch: cannot read the data file " << *options.dataFile << "; drawing the regular starts\n";
         }
     }
-    plan.trajectoryCsv = options.trajectoriesFile.has_value();
+    const std::optional<ArrayFormat> trajectories =
+        options.trajectoriesFile ? TrajectoryFormatOf(*options.trajectoriesFile) : std::nullopt;
+    plan.trajectoryCsv = trajectories == ArrayFormat::Text;
+    plan.trajectoryArrays = trajectories && trajectories != ArrayFormat::Text;
     if (options.densityFile && ArrayFormatOf(*options.densityFile) == ArrayFormat::Text) {
         plan.tableFormat = options.valueFormat;
     } else if (options.densityFile) {
@@ -351,7 +354,8 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     const std::unique_ptr<ArrayOutput> density = OpenArray(options.densityFile, attributes);
     const std::unique_ptr<ArrayOutput> psi = OpenArray(options.psiFile, attributes);
     const std::unique_ptr<ArrayOutput> spectrum = OpenArray(options.spectrumFile, attributes);
-    const std::unique_ptr<AtomicFile> trajectories = OpenOutput(options.trajectoriesFile);
+    const std::unique_ptr<TrajectoryOutput> trajectories =
+        options.trajectoriesFile ? std::make_unique<TrajectoryOutput>(*options.trajectoriesFile, attributes) : nullptr;
     const std::unique_ptr<AtomicFile> histogram = OpenOutput(options.histogramFile);
     const std::unique_ptr<ArrayOutput> quantumPotential = OpenArray(options.quantumPotentialFile, attributes);
     const bool carpet = options.carpetFile || frame == FrameKind::Carpet;
@@ -399,7 +403,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         result.chart = RenderChartImage(frameChart.Plot(), options.chartWidth, options.chartHeight);
     }
     if (trajectories) {
-        timings.Time("trajectories", [&] { WriteTrajectoryCsv(trajectories->Stream(), state); });
+        timings.Time("trajectories", [&] { trajectories->Trace(state); });
         interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }

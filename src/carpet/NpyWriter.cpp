@@ -12,10 +12,13 @@ constexpr std::size_t kAlignment = 64;
 
 }  // namespace
 
-std::string NpyHeader(std::string_view descr, int rows, int cols)
+namespace {
+
+// The header around a dict whose 'descr' and 'shape' are Python literals.
+std::string NpyHeaderOf(std::string_view descrLiteral, std::string_view shapeLiteral)
 {
-    std::string dict = "{'descr': '" + std::string(descr) + "', 'fortran_order': False, 'shape': (" +
-                       std::to_string(rows) + ", " + std::to_string(cols) + "), }";
+    std::string dict = "{'descr': " + std::string(descrLiteral) + ", 'fortran_order': False, 'shape': " +
+                       std::string(shapeLiteral) + ", }";
     // magic and version, two length bytes, the dict, the padding and '\n'
     const std::size_t unpadded = kMagic.size() + 2 + dict.size() + 1;
     dict.append((kAlignment - unpadded % kAlignment) % kAlignment, ' ');
@@ -24,6 +27,43 @@ std::string NpyHeader(std::string_view descr, int rows, int cols)
     header.push_back(static_cast<char>(dict.size() & 0xFF));
     header.push_back(static_cast<char>(dict.size() >> 8));
     return header + dict;
+}
+
+}  // namespace
+
+std::string NpyHeader(std::string_view descr, int rows, int cols)
+{
+    return NpyHeaderOf("'" + std::string(descr) + "'", "(" + std::to_string(rows) + ", " + std::to_string(cols) + ")");
+}
+
+// The descr of a structured dtype is a list of (name, format) pairs; gaps
+// between fields are nameless void fields, which NumPy reads as padding.
+std::string NpyRecordHeader(const RecordLayout& layout, std::size_t count)
+{
+    std::string descr;
+    std::size_t at = 0;
+    const auto append = [&descr](const std::string& name, const std::string& format) {
+        descr += (descr.empty() ? "('" : ", ('") + name + "', '" + format + "')";
+    };
+    const auto pad = [&](std::size_t to) {
+        if (to > at) {
+            append("", "|V" + std::to_string(to - at));
+        }
+    };
+    for (const RecordField& field : layout.fields) {
+        pad(field.offset);
+        append(field.name, field.type == RecordField::Type::Int64 ? "<i8" : "<f8");
+        at = field.offset + 8;
+    }
+    pad(layout.bytes);
+    return NpyHeaderOf("[" + descr + "]", "(" + std::to_string(count) + ",)");
+}
+
+void WriteNpyRecords(std::FILE* stream, const RecordLayout& layout, const void* records, std::size_t count)
+{
+    const std::string header = NpyRecordHeader(layout, count);
+    std::fwrite(header.data(), 1, header.size(), stream);
+    std::fwrite(records, layout.bytes, count, stream);
 }
 
 namespace {

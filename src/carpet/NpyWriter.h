@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "numeric/Matrices.h"
+#include "platform/RecordLayout.h"
 
 namespace nivaro {
 
@@ -15,6 +16,14 @@ namespace nivaro {
 
 // The header of a rows by cols array of the given type ("<f8", "<c16").
 std::string NpyHeader(std::string_view descr, int rows, int cols);
+
+// The header of `count` records, a one-dimensional array of a structured
+// dtype with the layout's fields (names and offsets as given).
+std::string NpyRecordHeader(const RecordLayout& layout, std::size_t count);
+
+// The records one after the other, the header and the block each in one
+// write.
+void WriteNpyRecords(std::FILE* stream, const RecordLayout& layout, const void* records, std::size_t count);
 
 // Little-endian float64, shape (rows, cols), the header and the block each
 // in one write. Write errors are the caller's to check on the stream.

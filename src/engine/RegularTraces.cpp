@@ -1,27 +1,57 @@
 #include "RegularTraces.h"
 
+#include "BufferPool.h"
 #include "DensityGrid.h"
+#include "WorkEstimate.h"
 
 namespace nivaro {
+
+void TraceRegularRecords(const SimulationState& state,
+                         const std::function<void(const std::vector<TrajectoryRecord>&)>& take)
+{
+    BufferPool<std::vector<TrajectoryRecord>> buffers;
+    TraceRegularStartsInOrder<std::vector<TrajectoryRecord>>(
+        state,
+        [&](std::vector<TrajectoryRecord>& records, double startRow, const TracePosition& position) {
+            if (records.capacity() == 0) {
+                records = buffers.Take();
+            }
+            records.push_back({startRow, position.step, position.row, position.column,
+                               RowPosition(state, position.row), ColumnPosition(state, position.column)});
+        },
+        [&](double, std::vector<TrajectoryRecord>&& records) {
+            take(records);
+            buffers.Give(std::move(records));
+            return !state.stopRequested.load();
+        });
+}
+
+std::vector<TrajectoryRecord> CollectTrajectoryRecords(const SimulationState& state)
+{
+    std::vector<TrajectoryRecord> all;
+    // Room for paths that go straight along z, so that the records are
+    // rarely moved while they are gathered (room not filled costs nothing).
+    all.reserve(static_cast<std::size_t>(CountRegularStarts(state, state.grid.dxb) *
+                                         (state.grid.nz / state.grid.step + 1.0)));
+    TraceRegularRecords(state, [&all](const std::vector<TrajectoryRecord>& records) {
+        all.insert(all.end(), records.begin(), records.end());
+    });
+    return all;
+}
 
 TrajectoryColumns CollectTrajectories(const SimulationState& state)
 {
     TrajectoryColumns columns;
-    TraceRegularStartsInOrder<std::vector<TracePosition>>(
-        state, [](std::vector<TracePosition>& positions, double, const TracePosition& position) {
-            positions.push_back(position);
-        },
-        [&](double startRow, std::vector<TracePosition>&& positions) {
-            for (const TracePosition& position : positions) {
-                columns.startRow.push_back(startRow);
-                columns.step.push_back(position.step);
-                columns.row.push_back(position.row);
-                columns.column.push_back(position.column);
-                columns.x.push_back(RowPosition(state, position.row));
-                columns.z.push_back(ColumnPosition(state, position.column));
-            }
-            return !state.stopRequested.load();
-        });
+    TraceRegularRecords(state, [&columns](const std::vector<TrajectoryRecord>& records) {
+        for (const TrajectoryRecord& record : records) {
+            columns.startRow.push_back(record.startRow);
+            columns.step.push_back(static_cast<double>(record.step));
+            columns.row.push_back(record.row);
+            columns.column.push_back(record.column);
+            columns.x.push_back(record.x);
+            columns.z.push_back(record.z);
+        }
+    });
     return columns;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -55,8 +57,29 @@ void TraceRegularStartsInOrder(const SimulationState& state, Record&& record, Ta
         });
 }
 
-// Every position of the regular trajectories (the configured method), as
-// columns for array files and other programs.
+// One position of a regular trajectory with its place in metres, as the
+// array files hold it: 48 bytes, no padding.
+struct TrajectoryRecord {
+    double startRow;
+    std::int64_t step;
+    double row;     // pixels
+    double column;  // pixels
+    double x;       // metres
+    double z;       // metres
+};
+
+// Every position of the regular trajectories (the configured method), the
+// metres worked out on the tracing threads; take(const
+// std::vector<TrajectoryRecord>&) gets each start's records on the calling
+// thread in start order. Stops after the start during which a stop was
+// requested.
+void TraceRegularRecords(const SimulationState& state,
+                         const std::function<void(const std::vector<TrajectoryRecord>&)>& take);
+
+// Every position of the regular trajectories, as records for array files.
+std::vector<TrajectoryRecord> CollectTrajectoryRecords(const SimulationState& state);
+
+// The same as columns, for other programs.
 struct TrajectoryColumns {
     std::vector<double> startRow;
     std::vector<double> step;

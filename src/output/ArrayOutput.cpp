@@ -1,7 +1,6 @@
 #include "ArrayOutput.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <unistd.h>
 
@@ -10,17 +9,16 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/Hdf5Writer.h"
+#include "platform/TextMatching.h"
 
 namespace nivaro {
 
 ArrayFormat ArrayFormatOf(const std::string& path)
 {
-    std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower.ends_with(".npy")) {
+    if (EndsWithIgnoringCase(path, ".npy")) {
         return ArrayFormat::Npy;
     }
-    if (lower.ends_with(".h5")) {
+    if (EndsWithIgnoringCase(path, ".h5")) {
         return ArrayFormat::Hdf5;
     }
     return ArrayFormat::Text;
@@ -85,6 +83,28 @@ void ArrayOutput::WriteComplex(const ComplexGrid& values, const std::string& dat
         WriteNpy(file_->Stream(), values);
         file_->Commit();
     }
+}
+
+void ArrayOutput::WriteRecords(const std::string& dataset, const RecordLayout& layout, const void* records,
+                               std::size_t count)
+{
+    if (format_ == ArrayFormat::Hdf5) {
+        hdf5_->WriteRecords(dataset, layout, records, count);
+        hdf5_->Commit();
+    } else {
+        WriteNpyRecords(file_->Stream(), layout, records, count);
+        file_->Commit();
+    }
+}
+
+std::FILE* ArrayOutput::TextStream() const
+{
+    return file_->Stream();
+}
+
+void ArrayOutput::CommitText()
+{
+    file_->Commit();
 }
 
 void ArrayOutput::BeginColumns(bool complex, const std::string& dataset, int rows, int cols, int blockColumns,

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "numeric/Matrices.h"
+#include "platform/RecordLayout.h"
 
 namespace nivaro {
 
@@ -33,6 +35,15 @@ public:
     void WriteReal(const RealMatrixT& values, const std::string& dataset, const std::string& unit,
                    const std::string& textFormat);
     void WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit);
+    // `count` records, as a NumPy structured array or an HDF5 compound
+    // dataset (.npy and .h5 only).
+    void WriteRecords(const std::string& dataset, const RecordLayout& layout, const void* records, std::size_t count);
+
+    ArrayFormat Format() const { return format_; }
+    // A text output's stream, for a caller that writes its own text, and
+    // putting that text in place.
+    std::FILE* TextStream() const;
+    void CommitText();
 
     // For a grid that does not fit in memory (.npy and .h5 only): its shape
     // first, then its blocks of columns in any order, then FinishColumns.

@@ -9,6 +9,7 @@
 #include "engine/RegularTraces.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
+#include "output/TrajectoryFile.h"
 #include "platform/Hdf5Writer.h"
 
 namespace nivaro {
@@ -63,12 +64,12 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
     run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
                     "m");
     const TrajectoryColumns trajectories = CollectTrajectories(state);
-    run.WriteVector("trajectories/start_row", trajectories.startRow, "row");
-    run.WriteVector("trajectories/step", trajectories.step, "steps from the start");
-    run.WriteVector("trajectories/row", trajectories.row, "row");
-    run.WriteVector("trajectories/column", trajectories.column, "column");
-    run.WriteVector("trajectories/x_m", trajectories.x, "m");
-    run.WriteVector("trajectories/z_m", trajectories.z, "m");
+    const std::vector<double>* columns[] = {&trajectories.startRow, &trajectories.step, &trajectories.row,
+                                            &trajectories.column,   &trajectories.x,    &trajectories.z};
+    static_assert(std::size(columns) == std::size(kTrajectoryFields));
+    for (std::size_t k = 0; k < std::size(columns); ++k) {
+        run.WriteVector(std::string("trajectories/") + kTrajectoryFields[k].name, *columns[k], kTrajectoryFields[k].unit);
+    }
     RealMatrixT spectrum(1, 1);
     SpectrumOfPsi(state, spectrum);
     WriteRealDataset(run, "spectrum", spectrum, kSpectrumUnit);

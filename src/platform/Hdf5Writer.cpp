@@ -204,17 +204,53 @@ void Hdf5Writer::WriteComplex(const std::string& name, const std::complex<double
     }
 }
 
-void Hdf5Writer::WriteVector(const std::string& name, const std::vector<double>& values, const std::string& unit)
+namespace {
+
+// A one-dimensional dataset of `count` elements written in one call; not
+// valid when it could not be created or written.
+Id WriteVectorDataset(hid_t file, const std::string& name, hid_t fileType, hid_t memoryType, std::size_t count,
+                      const void* values)
 {
-    const hsize_t dims[1] = {values.size()};
+    const hsize_t dims[1] = {count};
     const Id space(H5Screate_simple(1, dims, nullptr), H5Sclose);
     const Id links = IntermediateGroups();
-    const Id dataset(H5Dcreate2(fileId_, name.c_str(), H5T_IEEE_F64LE, *space, *links, H5P_DEFAULT, H5P_DEFAULT),
-                     H5Dclose);
-    const bool written = dataset.Valid() &&
-                         (values.empty() || H5Dwrite(*dataset, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT,
-                                                     values.data()) >= 0) &&
-                         WriteStringAttribute(*dataset, "unit", unit);
+    Id dataset(H5Dcreate2(file, name.c_str(), fileType, *space, *links, H5P_DEFAULT, H5P_DEFAULT), H5Dclose);
+    if (dataset.Valid() && count > 0 && H5Dwrite(*dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, values) < 0) {
+        return Id(-1, H5Dclose);
+    }
+    return dataset;
+}
+
+Id CompoundType(const RecordLayout& layout)
+{
+    Id type(H5Tcreate(H5T_COMPOUND, layout.bytes), H5Tclose);
+    for (const RecordField& field : layout.fields) {
+        H5Tinsert(*type, field.name, field.offset,
+                  field.type == RecordField::Type::Int64 ? H5T_NATIVE_INT64 : H5T_NATIVE_DOUBLE);
+    }
+    return type;
+}
+
+}  // namespace
+
+void Hdf5Writer::WriteVector(const std::string& name, const std::vector<double>& values, const std::string& unit)
+{
+    const Id dataset =
+        WriteVectorDataset(fileId_, name, H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, values.size(), values.data());
+    if (!dataset.Valid() || !WriteStringAttribute(*dataset, "unit", unit)) {
+        Fail(name);
+    }
+}
+
+void Hdf5Writer::WriteRecords(const std::string& name, const RecordLayout& layout, const void* records,
+                              std::size_t count)
+{
+    const Id type = CompoundType(layout);
+    const Id dataset = WriteVectorDataset(fileId_, name, *type, *type, count, records);
+    bool written = dataset.Valid();
+    for (const RecordField& field : layout.fields) {
+        written = written && WriteStringAttribute(*dataset, std::string(field.name) + "_unit", field.unit);
+    }
     if (!written) {
         Fail(name);
     }

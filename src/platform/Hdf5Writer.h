@@ -9,6 +9,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
+#include "platform/RecordLayout.h"
 
 namespace nivaro {
 
@@ -30,6 +31,9 @@ public:
     void WriteComplex(const std::string& name, const std::complex<double>* values, int rows, int cols,
                       const std::string& unit);
     void WriteVector(const std::string& name, const std::vector<double>& values, const std::string& unit);
+    // `count` records one after the other as a one-dimensional compound
+    // dataset; each field's unit is the dataset's attribute "FIELD_unit".
+    void WriteRecords(const std::string& name, const RecordLayout& layout, const void* records, std::size_t count);
 
     // A rows by cols dataset written a block of columns at a time, stored in
     // chunks of blockColumns whole columns, for grids that do not fit in

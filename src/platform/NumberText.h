@@ -19,6 +19,13 @@ double LeadingReal(std::string_view text);
 // "1E-8", "9.1095E-31", "0.5", "300", "1.5E20".
 std::string FloatToStr(double value);
 
+// Writes the value as printf's "%.17g" writes it in the C locale (every
+// digit a double holds, so that it reads back exactly) at `out`, which has
+// room for kMostG17Chars, and returns the end. Several times quicker than
+// the library's conversions, which matters for files of millions of numbers.
+inline constexpr int kMostG17Chars = 40;
+char* WriteG17(char* out, double value);
+
 // Strict conversions of field texts: blanks around the number are allowed,
 // anything else is not.
 class ConversionError : public std::runtime_error {

@@ -24,4 +24,9 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
     });
 }
 
+bool EndsWithIgnoringCase(std::string_view text, std::string_view ending)
+{
+    return text.size() >= ending.size() && EqualsIgnoringCase(text.substr(text.size() - ending.size()), ending);
+}
+
 }  // namespace nivaro

@@ -118,6 +118,8 @@ TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
         {"--set", "X-scale=-3:1"}, {"--set", "Z-scale=1e400:1"}, {"--set", "P-scale=1:0"},
         // Two outputs, one file: one would silently replace the other.
         {"--trajectories", "density.txt"}, {"--write-config", "density.txt"},
+        // A trajectory file's format comes from its name: CSV, .npy or .h5.
+        {"--trajectories", "paths.dat"},
     };
     const ScratchFolder folder;
     const auto table = folder / "density.txt";
@@ -721,6 +723,8 @@ TEST(Batch, EveryWriterOnAFullDiskKeepsTheOldFile)
         {"c.png", {"--carpet"}},
         {"c.jpg", {"--carpet"}},
         {"t.csv", {"--trajectories"}},
+        {"t.npy", {"--trajectories"}},
+        {"t.h5", {"--trajectories"}},
         {"h.csv", {"--histogram"}},
         {"a.ini", {"--write-config"}},
         {"a.gif", {"--sweep", "z0=0:1:2", "--force", "--animation"}},

@@ -13,14 +13,7 @@ namespace {
 template <typename Matrix>
 std::string NpyBytes(const Matrix& matrix)
 {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* stream = ::open_memstream(&buffer, &size);
-    WriteNpy(stream, matrix);
-    std::fclose(stream);
-    std::string bytes(buffer, size);
-    std::free(buffer);
-    return bytes;
+    return WrittenBytes([&matrix](std::FILE* stream) { WriteNpy(stream, matrix); });
 }
 
 TEST(NpyWriter, HeaderIsVersionOneWithItsLengthAndPaddedToSixtyFourBytes)

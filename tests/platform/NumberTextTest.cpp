@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
 #include <limits>
 #include <string>
 
@@ -22,6 +27,47 @@ TEST(NumberText, FloatToStrUsesFifteenDigitsAndABareExponent)
     };
     for (const auto& [value, text] : cases) {
         EXPECT_EQ(FloatToStr(value), text) << value;
+    }
+}
+
+// WriteG17 forms the digits itself; the library's conversion, exact by
+// construction, is the oracle: edge values (powers of ten and their
+// neighbours, ties, the fallbacks at both ends) and a million random bit
+// patterns and values of the sizes the program's files hold.
+TEST(NumberText, WriteG17WritesWhatPrintfsG17Writes)
+{
+    const auto expectSame = [](double value) {
+        char written[kMostG17Chars];
+        char expected[kMostG17Chars];
+        const std::string text(written, WriteG17(written, value));
+        const std::to_chars_result library =
+            std::to_chars(expected, expected + sizeof expected, value, std::chars_format::general, 17);
+        ASSERT_EQ(text, std::string(expected, library.ptr)) << std::hexfloat << value;
+    };
+    for (const double value : {0.0, -0.0, 1.0, -2.5, 0.5, 100.5, 0.1, 1e-4, 9.99999e-5, 1e16, 1e17, 123456789012345678.0,
+                               1e-10, 2e-10, 1e22, 1e23, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308,
+                               std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()}) {
+        expectSame(value);
+    }
+    for (int exponent = -40; exponent <= 40; ++exponent) {
+        const double power = std::pow(10.0, exponent);
+        for (const double value : {power, std::nextafter(power, 0.0), std::nextafter(power, 1e300), -power}) {
+            expectSame(value);
+        }
+    }
+    // Ties at the 18th digit: halves of odd numbers of 17 digits.
+    for (const double value : {12345678901234567.0 / 2.0, 0.5 + 1.0 / 1024.0, 1e16 + 1.0, 1e16 + 3.0}) {
+        expectSame(value);
+    }
+    std::mt19937_64 random(20260211);
+    std::uniform_real_distribution<double> decades(-14.0, 18.0);
+    for (int k = 0; k < 500000; ++k) {
+        const std::uint64_t bits = random();
+        double value = 0.0;
+        std::memcpy(&value, &bits, sizeof value);
+        expectSame(value);
+        expectSame(std::pow(10.0, decades(random)) * (k % 2 == 0 ? 1.0 : -1.0));
     }
 }
 

@@ -1,16 +1,20 @@
-#include "TrajectoryCsv.h"
+#pragma once
+
+// The trajectory CSV writer as it was before the lines were formatted by
+// WriteG17 into pooled buffers: the reference the tests hold the writer's
+// bytes to, and the baseline the benchmark measures it against.
 
 #include <charconv>
+#include <cstdio>
 #include <string>
-#include <vector>
+#include <type_traits>
 
 #include "engine/DensityGrid.h"
 #include "engine/RegularTraces.h"
 
 namespace nivaro {
-namespace {
+namespace baseline {
 
-// Appends the value as printf's "%.17g" writes it, and a separator.
 template <typename Number>
 void AppendField(std::string& line, Number value, char separator)
 {
@@ -26,11 +30,7 @@ void AppendField(std::string& line, Number value, char separator)
     line.push_back(separator);
 }
 
-}  // namespace
-
-// The starts are traced in parallel, each into its own block of lines, and
-// written in start order.
-void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
+inline void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
 {
     std::fputs("start_row,step,row,column,x_m,z_m\n", stream);
     TraceRegularStartsInOrder<std::string>(
@@ -49,4 +49,5 @@ void WriteTrajectoryCsv(std::FILE* stream, const SimulationState& state)
         });
 }
 
+}  // namespace baseline
 }  // namespace nivaro
