@@ -173,7 +173,7 @@ void RequireUsableSettings(const SimulationState& state)
 
 void RequireSlitModel(const SimulationState& state, const std::string& what)
 {
-    if (state.parameters.wave.model == FieldModel::Wave) {
+    if (!HasSlitModel(state)) {
         throw UnusableSettingsError(
             {{"model", "wave", what + " are computed from the slit sum only: use model=slits for them"}});
     }

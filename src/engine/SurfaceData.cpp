@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "PathTracer.h"
+#include "SettingsValidation.h"
 #include "SpectrumTransform.h"
 #include "TrajectoryStarts.h"
 
@@ -120,7 +121,7 @@ std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState
 DensitySurface PrepareDensitySurface(const SimulationState& state, bool withTrajectories)
 {
     DensitySurface surface{SurfaceBlockMaxima(state), std::nullopt};
-    if (withTrajectories) {
+    if (withTrajectories && HasSlitModel(state)) {
         surface.trajectories = SurfaceTrajectories(state);
     }
     return surface;

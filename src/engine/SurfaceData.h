@@ -68,7 +68,7 @@ SurfaceAxes SpectrumSurfaceAxes(const SimulationState& state);
 std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState& state);
 
 // What the 3D page shows of a density: its surface, and the trajectories
-// over it when they are asked for. Prepared with the computation, so that
+// over it when they are asked for (and the slit model gives them). Prepared with the computation, so that
 // the window only hands it to the chart.
 struct DensitySurface {
     std::vector<SurfacePoint> blocks;

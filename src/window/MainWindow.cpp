@@ -202,6 +202,7 @@ bool MainWindow::Start(const QString& exeDirectory)
     const LoadedConfiguration loaded = LoadConfiguration(configuration, state_);
     controlPanel_->ShowTexts(loaded.panel);
     controlPanel_->ShowGrid(state_.grid);
+    controlPanel_->ShowModel(state_.parameters.wave);
     const WindowSession session = ReadWindowSession(configuration);
     if (!loaded.replacedValues.empty()) {
         QStringList messages;

@@ -77,6 +77,7 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     layout->setContentsMargins(6, 7, 6, 7);
     layout->addWidget(BuildParameterGroup());
     layout->addWidget(BuildGridGroup());
+    layout->addWidget(BuildModelGroup());
     layout->addWidget(BuildAxisGroup());
     layout->addWidget(BuildPages());
     layout->addStretch(1);
@@ -166,6 +167,31 @@ QGroupBox* ParameterPanel::BuildGridGroup()
     return group;
 }
 
+QGroupBox* ParameterPanel::BuildModelGroup()
+{
+    auto* group = Named(new QGroupBox(QStringLiteral("Model:"), this), "modelGroup");
+    QGridLayout* grid = CompactGrid(group);
+    const auto addChoice = [&](int row, const char* caption, const char* name, QStringList items) {
+        auto* box = Named(new QComboBox(group), name);
+        box->addItems(items);
+        grid->addWidget(new QLabel(QString::fromLatin1(caption), group), row, 0, Qt::AlignRight);
+        grid->addWidget(box, row, 1, 1, 2);
+        return box;
+    };
+    modelBox_ = addChoice(0, "psi:", "modelBox", {QStringLiteral("slit sum"), QStringLiteral("wave")});
+    gratingBox_ = addChoice(1, "grating:", "gratingBox",
+                            {QStringLiteral("gaussian"), QStringLiteral("rectangular"), QStringLiteral("phase")});
+    propagatorBox_ = addChoice(2, "propagator:", "propagatorBox", {QStringLiteral("paraxial"), QStringLiteral("exact")});
+    return group;
+}
+
+void ParameterPanel::ShowModel(const WaveSettings& wave)
+{
+    modelBox_->setCurrentIndex(static_cast<int>(wave.model));
+    gratingBox_->setCurrentIndex(static_cast<int>(wave.grating));
+    propagatorBox_->setCurrentIndex(static_cast<int>(wave.propagator));
+}
+
 QTabWidget* ParameterPanel::BuildPages()
 {
     pages_ = Named(new QTabWidget(this), "pages");
@@ -238,6 +264,14 @@ void ParameterPanel::AddToolTips()
         {applyButton_, "Compute psi with these settings (Enter in any field does the same)."},
         {sweepButton_, "Run one setting over a range and record the carpets or charts as an animation."},
         {surfaceContentBox_, "Show the density or the quantum potential Q (in eV) as the surface."},
+        {modelBox_, "Where psi comes from: the closed-form sum of Gaussian slits (paraxial), or the wave model, "
+                    "which samples the field at the grating finely and propagates it by Fourier transforms. "
+                    "Trajectories, ensembles and Q need the slit sum."},
+        {gratingBox_, "The wave model's grating: Gaussian openings of width sigma0 (the slit sum's field), "
+                      "openings of the slit width with soft edges (edge width in nivaro.ini, d/50 by default), "
+                      "or a sinusoidal phase grating exp(i phase depth cos 2 pi x / d) over N periods."},
+        {propagatorBox_, "The wave model's propagation: paraxial (Fresnel), or exact (every plane wave with its "
+                         "own kz; those that cannot propagate are dropped)."},
     };
     for (const auto& [widget, tip] : tips) {
         widget->setToolTip(QString::fromUtf8(tip));
@@ -290,6 +324,9 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
         takenGrid.nxb = StrToInt(Text(nxbField_));
         takenGrid.dxb = StrToFloat(Text(dxbField_));
         takenGrid.step = StrToFloat(Text(stepField_));
+        taken.wave.model = static_cast<FieldModel>(modelBox_->currentIndex());
+        taken.wave.grating = static_cast<GratingKind>(gratingBox_->currentIndex());
+        taken.wave.propagator = static_cast<Propagator>(propagatorBox_->currentIndex());
     } catch (const ConversionError& error) {
         return QString::fromUtf8(error.what());
     }

@@ -36,6 +36,8 @@ public:
     void ShowTexts(const PanelTexts& texts);
     // The grid fields, integers as such and reals in the configuration's style.
     void ShowGrid(const GridSettings& grid);
+    // The field model's choices, as the configuration has them.
+    void ShowModel(const WaveSettings& wave);
     PanelTexts Texts() const;
 
     // Converts the parameter and grid fields together and takes them over into
@@ -79,6 +81,7 @@ private:
     QGroupBox* BuildParameterGroup();
     QGroupBox* BuildAxisGroup();
     QGroupBox* BuildGridGroup();
+    QGroupBox* BuildModelGroup();
     void AddToolTips();
     QTabWidget* BuildPages();
     void ConnectControls();
@@ -108,6 +111,9 @@ private:
     QTabWidget* pages_ = nullptr;
     QCheckBox* showTrajectories3DBox_ = nullptr;
     QComboBox* surfaceContentBox_ = nullptr;
+    QComboBox* modelBox_ = nullptr;
+    QComboBox* gratingBox_ = nullptr;
+    QComboBox* propagatorBox_ = nullptr;
     CarpetPage* carpetPage_ = nullptr;
 };
 

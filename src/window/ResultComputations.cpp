@@ -14,6 +14,7 @@
 #include "configuration/Configuration.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/RunDocument.h"
+#include "engine/SettingsValidation.h"
 #include "platform/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/SystemMemory.h"
@@ -65,7 +66,7 @@ void ResultComputations::TakeOverAndCompute()
     // field the carpet cannot use refuses the Apply as a parameter does.
     std::optional<CarpetRequest> carpet;
     if (panel_.CurrentPage() == ParameterPanel::Page::Carpet) {
-        carpet = CarpetRequestOfPanel(false);
+        carpet = CarpetRequestOfPanel(false, *next);
         if (!carpet) {
             return;
         }
@@ -90,7 +91,10 @@ void ResultComputations::TakeOverAndCompute()
     }
 }
 
-std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quantumPotentialShown)
+// The wave model has no Bohmian paths: its carpet is drawn without them
+// (the model's choice says so) rather than refused.
+std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quantumPotentialShown,
+                                                                      const SimulationState& document)
 {
     CarpetRequest request;
     if (const std::optional<QString> refusal = panel_.Carpet().TakeEnsembleChoices(request.ensemble)) {
@@ -98,7 +102,8 @@ std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quant
         return std::nullopt;
     }
     request.options = panel_.Carpet().CarpetSettings();
-    request.options.showTrajectories = request.options.showTrajectories && !request.ensemble.sampled;
+    request.options.showTrajectories =
+        request.options.showTrajectories && !request.ensemble.sampled && HasSlitModel(document);
     request.quantumPotential = panel_.Carpet().ShowsQuantumPotential() && !quantumPotentialShown;
     request.integrator = panel_.Carpet().ChosenIntegrator();
     return request;
@@ -197,7 +202,7 @@ void ResultComputations::ApplyCarpet()
 void ResultComputations::RenderCarpet()
 {
     SimulationState& state = shown_.state;
-    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(shown_.derived.HasQuantumPotential());
+    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(shown_.derived.HasQuantumPotential(), state);
     if (!request) {
         return;
     }

@@ -277,6 +277,27 @@ TEST_F(MainWindowTest, TheIntegratorChoiceRedrawsThePathsAndIsKept)
     EXPECT_NE(text.find("integrator=euler"), std::string::npos) << text;
 }
 
+TEST_F(MainWindowTest, TheModelChoicesAreShownTakenAndKept)
+{
+    Start("[MODEL]\ngrating=phase\n");
+    EXPECT_EQ(Find<QComboBox>("gratingBox")->currentIndex(), 2) << "as the file has it";
+    Find<QComboBox>("modelBox")->setCurrentIndex(1);
+    Find<QComboBox>("propagatorBox")->setCurrentIndex(1);
+    Apply();
+    EXPECT_EQ(state.parameters.wave.model, FieldModel::Wave);
+    EXPECT_EQ(state.parameters.wave.propagator, Propagator::Exact);
+    EXPECT_GT(state.densityField.MaxElement(), 0.0);
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.errors.empty()) << "the wave model's carpet comes without paths, not as an error";
+    EXPECT_TRUE(Find<CarpetView>("carpetView")->HasPicture());
+    std::ifstream file(folder / "nivaro.ini");
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_NE(text.find("[MODEL]\ngrating=phase\nmodel=wave\npropagator=exact\n"), std::string::npos)
+        << "the file's keys keep their places: " << text;
+}
+
 TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
 {
     Start();
