@@ -22,9 +22,10 @@
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
-#include "engine/SettingsValidation.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/ParaxialValidity.h"
 #include "engine/QuantumPotential.h"
+#include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/SurfaceData.h"
 #include "engine/TrajectoryEnsemble.h"
@@ -344,6 +345,9 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, frame, err);
     const int streamedColumns = RequireBoundedWork(state, options, frame, err);
+    if (const std::optional<std::string> warning = ParaxialWarning(state); warning && !options.quiet) {
+        err << "nivaro-batch: warning: " << *warning << '\n';
+    }
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };
     RunResult result;

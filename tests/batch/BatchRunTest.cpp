@@ -150,8 +150,8 @@ TEST(Batch, TimingsNameEachStageAndEachWrittenFileAndThreadsDoNotChangeTheTable)
     const ScratchFolder folder;
     const std::string table = (folder / "d.txt").string();
     const std::string carpet = (folder / "c.png").string();
-    const BatchResult timed = Batch({"--timings", "--threads", "1", "--density", table, "--carpet", carpet, "--spectrum",
-                                     (folder / "s.txt").string()});
+    const BatchResult timed = Batch({"--quiet", "--timings", "--threads", "1", "--density", table, "--carpet", carpet,
+                                     "--spectrum", (folder / "s.txt").string()});
     ASSERT_EQ(timed.status, 0) << timed.err;
     const std::vector<std::string> lines = Lines(timed.err);
     const std::vector<std::string> stages = {"density", "write " + table, "carpet", "write " + carpet, "spectrum",
@@ -167,7 +167,7 @@ TEST(Batch, TimingsNameEachStageAndEachWrittenFileAndThreadsDoNotChangeTheTable)
     const std::string oneThread = ReadWholeFile(table);
     ASSERT_EQ(Batch({"--threads", "3", "--density", table}).status, 0);
     EXPECT_EQ(ReadWholeFile(table), oneThread);
-    EXPECT_TRUE(Batch({"--density", table}).err.empty()) << "no timings unless asked for";
+    EXPECT_TRUE(Batch({"--quiet", "--density", table}).err.empty()) << "no timings unless asked for";
 }
 
 TEST(Batch, WorkBeyondTheLimitsIsRefusedWithItsEstimateBeforeAnythingIsWritten)
@@ -284,7 +284,11 @@ TEST(Batch, TheWaveModel)
 {
     const ScratchFolder folder;
     ASSERT_EQ(Batch({"--density", (folder / "slits.npy").string()}).status, 0);
-    ASSERT_EQ(Batch({"--set", "model=wave", "--density", (folder / "gaussian.npy").string()}).status, 0);
+    const BatchResult gaussianRun = Batch({"--set", "model=wave", "--density", (folder / "gaussian.npy").string()});
+    ASSERT_EQ(gaussianRun.status, 0);
+    EXPECT_NE(gaussianRun.err.find("nivaro-batch: warning: outside the paraxial regime (lambda/d = 1,"),
+              std::string::npos)
+        << gaussianRun.err;
     const std::vector<double> slits = NpyValues(folder / "slits.npy");
     const std::vector<double> gaussian = NpyValues(folder / "gaussian.npy");
     ASSERT_EQ(gaussian.size(), slits.size());
@@ -296,6 +300,10 @@ TEST(Batch, TheWaveModel)
                                            (folder / "r.bmp").string(), "--no-trajectories"});
     ASSERT_EQ(rectangular.status, 0) << rectangular.err;
     EXPECT_NE(NpyValues(folder / "r.npy"), slits);
+    EXPECT_EQ(rectangular.err.find("warning"), std::string::npos) << "exact propagation: " << rectangular.err;
+    const BatchResult paraxial = Batch({"--set", "lambda=1e-11", "--set", "Z-scale=1:1000", "--density",
+                                        (folder / "p.npy").string()});
+    EXPECT_EQ(paraxial.err.find("warning"), std::string::npos) << paraxial.err;
     const BatchResult paths = Batch({"--set", "model=wave", "--carpet", (folder / "paths.bmp").string()});
     EXPECT_EQ(paths.status, 2);
     EXPECT_NE(paths.err.find("model=wave: Bohmian trajectories are computed from the slit sum only"),

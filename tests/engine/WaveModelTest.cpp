@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/DensityGrid.h"
+#include "engine/ParaxialValidity.h"
 #include "engine/PhysicalConstants.h"
 #include "engine/RunDocument.h"
 #include "engine/WaveModel.h"
@@ -201,6 +202,43 @@ TEST(WaveModel, APhaseGratingTurnsIntoFringesAtAQuarterTalbotLength)
             sum += std::pow(Cplx(0, 1), n) * bessel * std::polar(1.0, -kPi * n * n / 2 + 2 * kPi * n * x / 1e-8);
         }
         EXPECT_NEAR(density[static_cast<std::size_t>(row)], std::norm(sum) * scale, 1e-3 * scale) << row;
+    }
+}
+
+// The warning against what exact propagation actually changes: Gaussian
+// openings propagated both ways by the wave model.
+TEST(ParaxialValidity, TheWarningComesWhereExactPropagationDiffers)
+{
+    const struct {
+        const char* name;
+        double lambda;
+        double z0;
+        bool holds;
+    } cases[] = {{"the defaults, lambda = d", 1e-8, 0.0, false},
+                 {"lambda / d = 0.01 at 0.3 zt", 1e-10, 0.3, true},
+                 {"lambda / d = 0.001 at 2 zt", 1e-11, 2.0, true},
+                 {"lambda / d = 0.1 at 0.5 zt", 1e-9, 0.5, true}, {"lambda / d = 0.4 at 0.5 zt", 4e-9, 0.5, false}};
+    for (const auto& c : cases) {
+        SimulationState paraxial, exact;
+        for (SimulationState* state : {&paraxial, &exact}) {
+            UseGrating(*state, GratingKind::Gaussian, 5, c.z0, 300, 2);
+            state->parameters.lambda = c.lambda;
+            state->parameters.UpdateDerived();
+        }
+        exact.parameters.wave.propagator = Propagator::Exact;
+        const std::vector<double> expected = DensityOf(paraxial);
+        const double difference = LargestDifference(DensityOf(exact), expected) / Largest(expected);
+        SimulationState slits;
+        CopySettings(paraxial, slits);
+        slits.parameters.wave.model = FieldModel::Slits;
+        EXPECT_EQ(CheckParaxial(slits).Holds(), c.holds) << c.name;
+        EXPECT_EQ(!ParaxialWarning(slits), c.holds) << c.name;
+        if (c.holds) {
+            EXPECT_LT(difference, 0.01) << c.name;
+        } else {
+            EXPECT_GT(difference, 0.01) << c.name;
+        }
+        EXPECT_FALSE(ParaxialWarning(exact)) << "exact propagation needs no warning";
     }
 }
 
