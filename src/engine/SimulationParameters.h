@@ -30,7 +30,10 @@ struct SimulationParameters {
     void UpdateDerived();
 };
 
-// Particle presets of the mass list: they set the panel texts, not the records.
+// Particle presets of the mass list: they set the panel texts, not the
+// records, and where they name scales, the scales too (the first two keep
+// the scales in effect). The last three lie well inside the paraxial regime
+// and show one and a half Talbot lengths on the default grid.
 struct ParticlePreset {
     const char* name;
     double mass;
@@ -38,11 +41,19 @@ struct ParticlePreset {
     double d;
     double slitWidth;
     double sigma0;
+    const char* scaleX = nullptr;
+    const char* scaleZ = nullptr;
 };
 
 inline constexpr ParticlePreset kParticlePresets[] = {
     {"electron", 9.1095e-31, 1e-8, 1e-8, 1e-8, 2e-9},
     {"neutron", 1.674927e-27, 5e-8, 5e-8, 5e-8, 8e-10},
+    // 10 keV (lambda with the relativistic correction), a 100 nm grating.
+    {"electron 10 keV, 100 nm", 9.1095e-31, 1.2204e-11, 1e-7, 5e-8, 2e-8, "1:5", "1:41000"},
+    // lambda = 1 nm, a 1 um grating.
+    {"cold neutron, 1 um", 1.674927e-27, 1e-9, 1e-6, 5e-7, 2e-7, "1:50", "1:50000"},
+    // 100 m/s: lambda = h / (m v), a 1 um grating.
+    {"C70 at 100 m/s, 1 um", 1.16e-24, 5.712e-12, 1e-6, 5e-7, 2e-7, "1:50", "1:8750000"},
 };
 
 }  // namespace nivaro

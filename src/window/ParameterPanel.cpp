@@ -182,6 +182,10 @@ QGroupBox* ParameterPanel::BuildModelGroup()
     gratingBox_ = addChoice(1, "grating:", "gratingBox",
                             {QStringLiteral("gaussian"), QStringLiteral("rectangular"), QStringLiteral("phase")});
     propagatorBox_ = addChoice(2, "propagator:", "propagatorBox", {QStringLiteral("paraxial"), QStringLiteral("exact")});
+    paraxialWarning_ = Named(new QLabel(QStringLiteral("\u26a0 outside the paraxial regime"), group), "paraxialWarning");
+    paraxialWarning_->setStyleSheet(QStringLiteral("color: #a04000"));
+    paraxialWarning_->hide();
+    grid->addWidget(paraxialWarning_, 3, 0, 1, 3);
     return group;
 }
 
@@ -190,6 +194,13 @@ void ParameterPanel::ShowModel(const WaveSettings& wave)
     modelBox_->setCurrentIndex(static_cast<int>(wave.model));
     gratingBox_->setCurrentIndex(static_cast<int>(wave.grating));
     propagatorBox_->setCurrentIndex(static_cast<int>(wave.propagator));
+}
+
+void ParameterPanel::ShowParaxialWarning(const std::optional<std::string>& warning)
+{
+    paraxialWarning_->setVisible(warning.has_value());
+    paraxialWarning_->setToolTip(warning ? QStringLiteral("The computed carpet lies ") + Text(*warning) + QStringLiteral(".")
+                                         : QString());
 }
 
 QTabWidget* ParameterPanel::BuildPages()
@@ -398,6 +409,12 @@ void ParameterPanel::ApplyParticlePreset(int index)
     periodField_->setText(Text(FloatToStr(preset.d)));
     slitWidthField_->setText(Text(FloatToStr(preset.slitWidth)));
     sigma0Field_->setText(Text(FloatToStr(preset.sigma0)));
+    for (const auto& [text, control] : {std::pair{preset.scaleX, &xScale_}, std::pair{preset.scaleZ, &zScale_}}) {
+        if (text != nullptr) {
+            control->field->setText(QString::fromLatin1(text));
+            CommitScaleField(*control);
+        }
+    }
 }
 
 // A scale field is read when it loses the focus. It always shows the scale

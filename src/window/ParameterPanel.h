@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -38,6 +39,9 @@ public:
     void ShowGrid(const GridSettings& grid);
     // The field model's choices, as the configuration has them.
     void ShowModel(const WaveSettings& wave);
+    // A short note under the model's choices, the whole text as its
+    // tooltip; hidden without a warning.
+    void ShowParaxialWarning(const std::optional<std::string>& warning);
     PanelTexts Texts() const;
 
     // Converts the parameter and grid fields together and takes them over into
@@ -114,6 +118,7 @@ private:
     QComboBox* modelBox_ = nullptr;
     QComboBox* gratingBox_ = nullptr;
     QComboBox* propagatorBox_ = nullptr;
+    QLabel* paraxialWarning_ = nullptr;
     CarpetPage* carpetPage_ = nullptr;
 };
 

@@ -13,6 +13,7 @@
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/ParaxialValidity.h"
 #include "engine/RunDocument.h"
 #include "engine/SettingsValidation.h"
 #include "platform/FileError.h"
@@ -155,6 +156,7 @@ void ResultComputations::ComputeAndShow(SimulationState& next, const std::option
         }
         TakeComputedResults(shown_.state, next, ResultGrids::All);
         shown_.derived.Swap(derived);
+        panel_.ShowParaxialWarning(ParaxialWarning(shown_.state));
         WriteBackAndEchoConfiguration();
         shown_.computedTexts = panel_.Texts();
         views_.Carpet().ForgetRecoloured();

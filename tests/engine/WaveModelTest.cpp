@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <span>
 #include <vector>
 
 #include "engine/DensityGrid.h"
@@ -239,6 +240,26 @@ TEST(ParaxialValidity, TheWarningComesWhereExactPropagationDiffers)
             EXPECT_GT(difference, 0.01) << c.name;
         }
         EXPECT_FALSE(ParaxialWarning(exact)) << "exact propagation needs no warning";
+    }
+}
+
+TEST(ParaxialValidity, TheExperimentPresetsAreParaxialAndShowOneToTwoTalbotLengths)
+{
+    for (const ParticlePreset& preset : std::span(kParticlePresets).subspan(2)) {
+        SimulationState state;
+        state.parameters.mass = preset.mass;
+        state.parameters.lambda = preset.lambda;
+        state.parameters.d = preset.d;
+        state.parameters.slitWidth = preset.slitWidth;
+        state.parameters.sigma0 = preset.sigma0;
+        ASSERT_TRUE(state.scaleX.Parse(preset.scaleX) && state.scaleZ.Parse(preset.scaleZ));
+        state.parameters.UpdateDerived();
+        EXPECT_TRUE(CheckParaxial(state).Holds()) << preset.name;
+        const double talbotLengths = ColumnPosition(state, state.grid.nz - 1) / state.parameters.TalbotLength();
+        EXPECT_GE(talbotLengths, 1.0) << preset.name;
+        EXPECT_LE(talbotLengths, 2.0) << preset.name;
+        const double width = RowPosition(state, state.grid.nx - 1) - RowPosition(state, 0);
+        EXPECT_GT(width, state.parameters.slits * state.parameters.d) << preset.name << ": the grating fits across";
     }
 }
 

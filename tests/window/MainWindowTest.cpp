@@ -281,12 +281,17 @@ TEST_F(MainWindowTest, TheModelChoicesAreShownTakenAndKept)
 {
     Start("[MODEL]\ngrating=phase\n");
     EXPECT_EQ(Find<QComboBox>("gratingBox")->currentIndex(), 2) << "as the file has it";
+    Apply();
+    auto* warning = Find<QLabel>("paraxialWarning");
+    EXPECT_FALSE(warning->isHidden()) << "lambda = d is far from paraxial";
+    EXPECT_TRUE(warning->toolTip().contains("lambda/d = 1")) << warning->toolTip().toStdString();
     Find<QComboBox>("modelBox")->setCurrentIndex(1);
     Find<QComboBox>("propagatorBox")->setCurrentIndex(1);
     Apply();
     EXPECT_EQ(state.parameters.wave.model, FieldModel::Wave);
     EXPECT_EQ(state.parameters.wave.propagator, Propagator::Exact);
     EXPECT_GT(state.densityField.MaxElement(), 0.0);
+    EXPECT_TRUE(warning->isHidden()) << "exact propagation needs no warning";
     Find<QTabWidget>("pages")->setCurrentIndex(1);
     window->ShowViewOfPage();
     QCoreApplication::processEvents();

@@ -119,6 +119,17 @@ TEST_F(ParameterPanelTest, MassPresetsFillTheLengths)
     emit masses->activated(0);
     EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "1E-8");
     EXPECT_EQ(Find<QLineEdit>("sigma0Field")->text(), "2E-9");
+    EXPECT_EQ(Find<QLineEdit>("zScaleField")->text(), "1:1") << "the described presets keep the scales";
+
+    // The presets inside the paraxial regime bring scales that show their
+    // Talbot lengths.
+    QSignalSpy recompute(&panel, &ParameterPanel::delayedApplyWanted);
+    EXPECT_EQ(masses->itemText(4), "C70 at 100 m/s, 1 um: 1.16E-24");
+    emit masses->activated(4);
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "5.712E-12");
+    EXPECT_EQ(Find<QLineEdit>("zScaleField")->text(), "1:8750000");
+    EXPECT_EQ(state.scaleX.Text(), "1:50");
+    EXPECT_GE(recompute.count(), 1);
 }
 
 TEST_F(ParameterPanelTest, EnterInAnyFieldAppliesAndEveryFieldSaysWhatItIs)
