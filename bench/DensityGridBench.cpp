@@ -1,6 +1,9 @@
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 #include "engine/DensityGrid.h"
+#include "engine/WaveModel.h"
 #include "engine/WaveFunction.h"
 
 namespace nivaro {
@@ -63,6 +66,38 @@ void BM_DensityGridDirect(benchmark::State& run)
     CountTerms(run);
 }
 
+// The wave model with soft-edged rectangular openings at lambda / d = 0.01
+// (the third argument: 0 paraxial, 1 exact), against the slit sum of the
+// same grid in the same process, warm (counter times_slit_model).
+void BM_WaveModel(benchmark::State& run)
+{
+    SimulationState state;
+    Configure(state, run);
+    state.parameters.lambda = 1e-10;
+    state.parameters.slitWidth = 4e-9;
+    SilentProgress progress;
+    ComputeDensityGrid(state, progress);  // the grid's memory touched once, as for the wave model's runs
+    const auto started = std::chrono::steady_clock::now();
+    ComputeDensityGrid(state, progress);
+    const std::chrono::duration<double> slits = std::chrono::steady_clock::now() - started;
+    state.parameters.wave.model = FieldModel::Wave;
+    state.parameters.wave.grating = GratingKind::Rectangular;
+    state.parameters.wave.propagator = run.range(2) == 1 ? Propagator::Exact : Propagator::Paraxial;
+    double seconds = 0.0;
+    for (auto _ : run) {
+        const auto start = std::chrono::steady_clock::now();
+        ComputeDensityGrid(state, progress);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(state.densityField[0][0]);
+    }
+    run.counters["slit_model_ms"] = slits.count() * 1e3;
+    run.counters["times_slit_model"] = seconds / slits.count();
+    run.counters["fine_points"] = static_cast<double>(PlanWaveGrid(state).size);
+}
+
+BENCHMARK(BM_WaveModel)->Args({300, 2, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WaveModel)->Args({2000, 20, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_WaveModel)->Args({2000, 20, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_DensityGrid)->Args({300, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DensityGridDirect)->Args({300, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DensityGrid)->Args({1000, 10})->Unit(benchmark::kMillisecond)->UseRealTime();

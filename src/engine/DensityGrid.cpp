@@ -66,7 +66,7 @@ public:
     WaveColumns(const SimulationState& state, int threads) : propagation_(state)
     {
         for (int worker = 0; worker < threads; ++worker) {
-            buffers_.emplace_back(propagation_.Grid().size);
+            scratch_.push_back(propagation_.NewScratch());
         }
     }
 
@@ -76,7 +76,7 @@ public:
         const int rows = input.rowsWanted;
         std::vector<Complex> psi(static_cast<std::size_t>(rows));
         for (int column = firstColumn; column < firstColumn + count; ++column) {
-            propagation_.Column(column, rows, buffers_[static_cast<std::size_t>(worker)], psi.data(), 1);
+            propagation_.Column(column, rows, scratch_[static_cast<std::size_t>(worker)], psi.data(), 1);
             const int at = column - output.firstColumn;
             for (int row = 0; row < rows; ++row) {
                 const Complex value = psi[static_cast<std::size_t>(row)];
@@ -92,7 +92,7 @@ public:
 
 private:
     WavePropagation propagation_;
-    std::vector<FftBuffer> buffers_;
+    std::vector<WavePropagation::Scratch> scratch_;
 };
 
 // Runs the kernel (or the wave model) over the tiles of columns output.firstColumn ..

@@ -58,6 +58,13 @@ double GratingReach(const SimulationParameters& parameters)
     return outer;
 }
 
+// The plain product: the library's guards against infinities cost more
+// than the product here, where none can occur.
+std::complex<double> Product(const std::complex<double>& a, const std::complex<double>& b)
+{
+    return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
 }  // namespace
 
 std::complex<double> GratingField(const SimulationParameters& parameters, double x)
@@ -108,16 +115,19 @@ WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
                                       "its fine grid would need " + std::to_string(static_cast<long long>(points)) +
                                           " points, more than " + std::to_string(kLargestWaveGrid)}});
     }
-    grid.firstRow = static_cast<std::size_t>(std::ceil((RowPosition(state, 0) - left) / grid.spacing));
-    grid.size = FastFftSize(std::max(static_cast<std::size_t>(points),
-                                     grid.firstRow + (state.grid.nx - 1) * grid.rowStride + 1));
+    // Grid rows fall on whole multiples of the stride, and the size is one
+    // too, so that the rows alone can be had from a transform of size / stride.
+    const std::size_t stride = grid.rowStride;
+    grid.firstRow = static_cast<std::size_t>(std::ceil((RowPosition(state, 0) - left) / grid.spacing / stride)) * stride;
+    const std::size_t rows = std::max(static_cast<std::size_t>(points), grid.firstRow + state.grid.nx * stride);
+    grid.size = FastFftSize((rows + stride - 1) / stride) * stride;
     return grid;
 }
 
 WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     : state_(state),
       grid_(PlanWaveGrid(state, refinement)),
-      transform_(grid_.size),
+      foldedTransform_(grid_.size / grid_.rowStride),
       spectrum_(grid_.size),
       wavenumbers_(grid_.size),
       wavenumber_(2 * kPi / state.parameters.lambda)
@@ -127,7 +137,7 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     for (std::size_t j = 0; j < grid_.size; ++j) {
         field[j] = GratingField(state.parameters, firstX + static_cast<double>(j) * grid_.spacing);
     }
-    transform_.Forward(spectrum_);
+    Fft1D(grid_.size).Forward(spectrum_);
     const double size = static_cast<double>(grid_.size);
     const double step = 2 * kPi / (size * grid_.spacing);
     double total = 0.0;
@@ -147,29 +157,59 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     }
 }
 
-void WavePropagation::Column(int column, int rows, FftBuffer& buffer, std::complex<double>* out,
+WavePropagation::Scratch WavePropagation::NewScratch() const
+{
+    return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(grid_.size),
+                   std::vector<std::complex<double>>(grid_.size)};
+}
+
+// The plane waves' phases follow from column to column by a constant factor;
+// a column that does not follow the last one computes them afresh, so that
+// rounding grows over a tile of columns at most.
+void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
                              std::ptrdiff_t stride) const
 {
     const double z = ColumnPosition(state_, column);
     const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
-    const std::complex<double>* spectrum = spectrum_.Data();
-    std::complex<double>* values = buffer.Data();
-    for (std::size_t q = 0; q < grid_.size; ++q) {
-        const double kx = wavenumbers_[q];
-        const double squared = kx * kx;
-        if (exact && std::abs(kx) >= wavenumber_) {
-            values[q] = 0.0;
-            continue;
+    const bool follows = scratch.column != kNoColumn && column == scratch.column + 1;
+    if (!follows) {
+        const double columnStep = ColumnPosition(state_, column + 1) - z;
+        for (std::size_t q = 0; q < grid_.size; ++q) {
+            const double kx = wavenumbers_[q];
+            const double squared = kx * kx;
+            if (exact && std::abs(kx) >= wavenumber_) {
+                scratch.phases[q] = 0.0;
+                scratch.steps[q] = 0.0;
+                continue;
+            }
+            // kz - k = -kx^2 / (k + kz), without the cancellation of the difference.
+            const double lag = exact ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
+                                     : squared / (2 * wavenumber_);
+            scratch.phases[q] = std::polar(1.0, -lag * z);
+            scratch.steps[q] = std::polar(1.0, -lag * columnStep);
         }
-        // kz - k = -kx^2 / (k + kz), without the cancellation of the difference.
-        const double lag = exact ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
-                                 : squared / (2 * wavenumber_);
-        values[q] = spectrum[q] * std::polar(1.0, -lag * z);
+    } else {
+        for (std::size_t q = 0; q < grid_.size; ++q) {
+            scratch.phases[q] = Product(scratch.phases[q], scratch.steps[q]);
+        }
     }
-    transform_.Backward(buffer);
+    scratch.column = column;
+    // The rows are every stride-th point: the propagated spectrum folded
+    // onto size / stride points gives exactly them.
+    const std::size_t folded = grid_.size / grid_.rowStride;
+    std::complex<double>* values = scratch.folded.Data();
+    const std::complex<double>* spectrum = spectrum_.Data();
+    std::fill(values, values + folded, std::complex<double>{});
+    for (std::size_t part = 0; part < grid_.size; part += folded) {
+        for (std::size_t r = 0; r < folded; ++r) {
+            values[r] += Product(spectrum[part + r], scratch.phases[part + r]);
+        }
+    }
+    foldedTransform_.Backward(scratch.folded);
     const std::complex<double> carrier = std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi));
+    const std::size_t first = grid_.firstRow / grid_.rowStride;
     for (int i = 0; i < rows; ++i) {
-        out[i * stride] = carrier * values[grid_.firstRow + static_cast<std::size_t>(i) * grid_.rowStride];
+        out[i * stride] = carrier * values[first + static_cast<std::size_t>(i)];
     }
 }
 

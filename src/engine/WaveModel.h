@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <complex>
 #include <cstddef>
 #include <vector>
@@ -14,8 +15,8 @@ namespace nivaro {
 // and wide enough that nothing the window sees wraps around.
 struct WaveGrid {
     double spacing = 0.0;      // m
-    std::size_t size = 0;      // points, a product of 2, 3, 5 and 7
-    std::size_t firstRow = 0;  // the point of grid row 0
+    std::size_t size = 0;      // points, the row stride times a product of 2, 3, 5 and 7
+    std::size_t firstRow = 0;  // the point of grid row 0, a multiple of the row stride
     std::size_t rowStride = 1;  // points from one grid row to the next
 };
 
@@ -45,14 +46,24 @@ public:
     // propagate (with the exact propagator; 0 with the paraxial one).
     double EvanescentWeight() const { return evanescentWeight_; }
 
+    // Working memory of one thread; it remembers the last column it served.
+    struct Scratch {
+        FftBuffer folded;
+        std::vector<std::complex<double>> phases;
+        std::vector<std::complex<double>> steps;
+        int column = kNoColumn;
+    };
+    Scratch NewScratch() const;
+
     // psi of grid rows 0 .. rows - 1 at grid column `column`, into
-    // out[0], out[stride], ...; buffer holds Grid().size values.
-    void Column(int column, int rows, FftBuffer& buffer, std::complex<double>* out, std::ptrdiff_t stride) const;
+    // out[0], out[stride], ...; quickest column after column.
+    void Column(int column, int rows, Scratch& scratch, std::complex<double>* out, std::ptrdiff_t stride) const;
 
 private:
+    static constexpr int kNoColumn = INT_MIN;
     const SimulationState& state_;
     WaveGrid grid_;
-    Fft1D transform_;
+    Fft1D foldedTransform_;
     FftBuffer spectrum_;
     std::vector<double> wavenumbers_;  // kx of each point of the spectrum, 1/m
     double wavenumber_;                // k = 2 pi / lambda

@@ -149,11 +149,13 @@ TEST(WaveModel, AFinerGridChangesNothing)
 {
     SimulationState state;
     UseGrating(state, GratingKind::Rectangular, 41, 0.25, 300, 1);
-    FftBuffer coarseBuffer(PlanWaveGrid(state).size);
-    FftBuffer fineBuffer(PlanWaveGrid(state, 2).size);
+    const WavePropagation coarsePropagation(state);
+    const WavePropagation finePropagation(state, 2);
+    WavePropagation::Scratch coarseScratch = coarsePropagation.NewScratch();
+    WavePropagation::Scratch fineScratch = finePropagation.NewScratch();
     std::vector<Cplx> coarse(300), fine(300);
-    WavePropagation(state).Column(0, 300, coarseBuffer, coarse.data(), 1);
-    WavePropagation(state, 2).Column(0, 300, fineBuffer, fine.data(), 1);
+    coarsePropagation.Column(0, 300, coarseScratch, coarse.data(), 1);
+    finePropagation.Column(0, 300, fineScratch, fine.data(), 1);
     double largest = 0.0, difference = 0.0;
     for (std::size_t i = 0; i < coarse.size(); ++i) {
         largest = std::max(largest, std::norm(coarse[i]));
