@@ -7,7 +7,7 @@
 
 namespace nivaro {
 
-void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes)
+void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes, SpectrumValues values)
 {
     ComplexGrid psi(0, 0);
     ComputePsiBlock(state, kSpectrumSize, kSpectrumSize, psi);
@@ -22,10 +22,12 @@ void SpectrumOfPsi(const SimulationState& state, RealMatrixT& magnitudes)
     magnitudes.Reshape(kSpectrumSize, kSpectrumSize);
     Fft2D(field);
     for (int row = 0; row < kSpectrumSize; ++row) {
-        double* values = magnitudes[row];
-        Magnitude(values, field.Re(row), field.Im(row), kSpectrumSize);
-        std::transform(values, values + kSpectrumSize, values,
-                       [](double value) { return value > kSpectrumCap ? kSpectrumCap : value; });
+        double* magnitude = magnitudes[row];
+        Magnitude(magnitude, field.Re(row), field.Im(row), kSpectrumSize);
+        if (values == SpectrumValues::Capped) {
+            std::transform(magnitude, magnitude + kSpectrumSize, magnitude,
+                           [](double value) { return value > kSpectrumCap ? kSpectrumCap : value; });
+        }
     }
 }
 

@@ -12,6 +12,9 @@ inline constexpr const char* kProgramVersion = "1.26";
 inline constexpr const char* kDensityUnit = "norm(PSI) = |psi|^2 sigma0 sqrt(2 pi) / N, dimensionless";
 inline constexpr const char* kPsiUnit = "m^-1/2";
 inline constexpr const char* kSpectrumUnit = "|FFT2 of psi|, top-left 256 by 256, m^-1/2";
+// The run file keeps the spectrum whole, and says so.
+inline constexpr const char* kWholeSpectrumUnit =
+    "|FFT2 of psi|, top-left 256 by 256, m^-1/2; not capped (tables and pictures cap it at 1e6)";
 
 // The settings as the configuration stores them, z0 and the program's
 // version: the attributes of every HDF5 file.
