@@ -119,7 +119,16 @@ public:
         if (key == "nz") return py::int_(g.nz);
         if (key == "nxb") return py::int_(g.nxb);
         if (key == "dxb") return py::float_(g.dxb);
-        return py::float_(g.step);
+        if (key == "step") return py::float_(g.step);
+        if (key == "integrator") return py::str(std::string(ChoiceName(g.integrator, kIntegrators)));
+        if (key == "tolerance") return py::float_(g.tolerance);
+        const WaveSettings& wave = p.wave;
+        if (key == "model") return py::str(std::string(ChoiceName(wave.model, kFieldModels)));
+        if (key == "grating") return py::str(std::string(ChoiceName(wave.grating, kGratings)));
+        if (key == "propagator") return py::str(std::string(ChoiceName(wave.propagator, kPropagators)));
+        if (key == "edge width") return py::float_(wave.edgeWidth);
+        if (key == "phase depth") return py::float_(wave.phaseDepth);
+        throw py::attribute_error("setting '" + snakeName + "' cannot be read");
     }
 
     // A state with the configuration's settings, then the overrides in
@@ -308,8 +317,8 @@ Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, c
     return ensemble;
 }
 
-py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, const std::string& integrator,
-                       const py::object& progress)
+py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, const py::object& progress,
+                       const std::string& integrator)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
     const Ensemble ensemble = TracedEnsemble(*state, count, seed, integrator, progress);
@@ -326,7 +335,7 @@ py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, 
 }
 
 py::dict EnsembleHistogramOf(const Settings& settings, int count, std::uint64_t seed, int column, int bins,
-                             const std::string& integrator, const py::object& progress)
+                             const py::object& progress, const std::string& integrator)
 {
     const std::unique_ptr<SimulationState> state = UsableState(settings);
     const Ensemble ensemble = TracedEnsemble(*state, count, seed, integrator, progress);
@@ -380,13 +389,13 @@ PYBIND11_MODULE(nivaro, module)
                "The quantum potential Q in eV on the grid as a float64 array; nan where |psi| is below 1e-12 of "
                "its largest value.");
     module.def("ensemble", &nivaro::EnsemblePaths, py::arg("settings"), py::arg("count") = 2000, py::arg("seed") = 1,
-               py::arg("integrator") = "adaptive", noProgress,
+               noProgress, py::arg("integrator") = "adaptive",
                "Trajectories from starts drawn from |psi|^2, integrated with the error-controlled 'adaptive' "
                "integrator (the settings' tolerance) or the carpet's 'euler' steps: a dict of start_row, row (count "
                "by nz, float32, nan after a path ended) and end (0 reached the end, 1 left the grid, 2 stopped).");
     module.def("ensemble_histogram", &nivaro::EnsembleHistogramOf, py::arg("settings"), py::arg("count") = 2000,
-               py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, py::arg("integrator") = "adaptive",
-               noProgress,
+               py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, noProgress,
+               py::arg("integrator") = "adaptive",
                "The ensemble at a column (the last by default) against |psi|^2: a dict of x_m, ensemble, density "
                "(1/m over the occupied range), total_variation, counted, left_grid, stopped, and over the whole line: "
                "escaped_share (paths outside the grid's rows), outside_weight (|psi|^2 there, as a share of its "

@@ -50,7 +50,7 @@ OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOver
 // Writes the panel texts (PARAMETERS, then AXIS) and the grid values (2D: nx,
 // nz, nxb as integers, dxb and step in the FloatToStr style) in this order,
 // then the integrator and its tolerance where the file has them or they
-// differ from euler and 1e-06, then z0 as it is in effect (a value the file
+// differ from euler and 1e-06, the MODEL keys likewise, then z0 as it is in effect (a value the file
 // held that could not be used is replaced) where the file has it or it is
 // not 0. Every other key keeps
 // its place and value.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "PathTracer.h"
+#include "SettingsValidation.h"
 #include "RegularTraces.h"
 #include "TrajectoryStarts.h"
 #include "carpet/CarpetPixels.h"
@@ -103,8 +104,10 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
     }
     FillGreyCarpet(density, options.contrast, state.scaleP.Factor(), Planes(state), nx, nz);
     // Only drawn trajectories have starts to remember.
-    state.trajectoryStartGrid.Reshape(options.showTrajectories ? nx : 0, options.showTrajectories ? nz : 0);
-    if (!options.showTrajectories) {
+    // The wave model has no Bohmian paths: its carpet is the grey picture.
+    const bool paths = options.showTrajectories && HasSlitModel(state);
+    state.trajectoryStartGrid.Reshape(paths ? nx : 0, paths ? nz : 0);
+    if (!paths) {
         return;
     }
     const ElapsedSeconds elapsed;

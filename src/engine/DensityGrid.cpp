@@ -75,6 +75,9 @@ public:
     {
         const int rows = input.rowsWanted;
         std::vector<Complex> psi(static_cast<std::size_t>(rows));
+        // Each tile starts from phases computed afresh, so that no value
+        // depends on which thread took which tile.
+        propagation_.Restart(scratch_[static_cast<std::size_t>(worker)]);
         for (int column = firstColumn; column < firstColumn + count; ++column) {
             propagation_.Column(column, rows, scratch_[static_cast<std::size_t>(worker)], psi.data(), 1);
             const int at = column - output.firstColumn;
@@ -107,8 +110,9 @@ void RunKernel(const SimulationState& state, const DensityKernelInput& input, in
     const long long terms = static_cast<long long>(input.rowsWanted) * columns * state.parameters.slits;
     const bool asked = state.threads > 0 || ThreadsFromEnvironment() > 0;
     const bool wave = state.parameters.wave.model == FieldModel::Wave;
-    const int threads = asked || wave ? ThreadCount(state.threads)
-                                      : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000));
+    const int tiles = (columns + kDensityTileColumns - 1) / kDensityTileColumns;
+    const int threads = std::min(tiles, asked || wave ? ThreadCount(state.threads)
+                                                      : static_cast<int>(std::min<long long>(ThreadCount(0), 1 + terms / 1000000)));
     const int first = output.firstColumn;
     std::function<void(int firstColumn, int count, int worker)> computeTile;
     std::vector<DensityKernelScratch> scratch;
@@ -124,7 +128,6 @@ void RunKernel(const SimulationState& state, const DensityKernelInput& input, in
             ComputeDensityTile(input, firstColumn, count, scratch[static_cast<std::size_t>(worker)], output);
         };
     }
-    const int tiles = (columns + kDensityTileColumns - 1) / kDensityTileColumns;
     const ElapsedSeconds elapsed;
     RunBlocksInOrder(
         tiles, threads,

@@ -6,26 +6,9 @@
 #include <limits>
 
 #include "PhysicalConstants.h"
+#include "WaveModel.h"
 
 namespace nivaro {
-namespace {
-
-// The smallest feature of the field at the grating: a Gaussian opening's
-// sigma0, a soft edge's rms width, a phase grating's shortest local period
-// over 2 pi.
-double SmallestFeature(const SimulationParameters& parameters)
-{
-    const WaveSettings& wave = parameters.wave;
-    if (wave.model == FieldModel::Slits || wave.grating == GratingKind::Gaussian) {
-        return parameters.sigma0;
-    }
-    const double edge = wave.EdgeWidth(parameters.d);
-    return wave.grating == GratingKind::Rectangular
-               ? edge
-               : std::min(edge, parameters.d / (2 * kPi * (1 + std::abs(wave.phaseDepth))));
-}
-
-}  // namespace
 
 ParaxialCheck CheckParaxial(const SimulationState& state)
 {
@@ -58,10 +41,10 @@ std::optional<std::string> ParaxialWarning(const SimulationState& state)
     }
     char text[300];
     std::snprintf(text, sizeof text,
-                  "outside the paraxial regime (lambda/d = %.3g, lambda/(4 pi sigma0) = %.3g, %.2g %% of the field "
-                  "evanescent): exact propagation would differ by more than about 1 %%; model=wave with "
-                  "propagator=exact computes it",
-                  check.angle, check.spreadAngle, check.evanescentWeight * 100);
+                  "outside the paraxial regime (lambda/d = %.3g, lambda/(4 pi sigma0) = %.3g, a non-paraxial phase of "
+                  "%.2g rad at the window's end, %.2g %% of the field evanescent): exact propagation would differ by "
+                  "more than about 1 %%; the wave model's exact propagator computes it",
+                  check.angle, check.spreadAngle, check.phaseError, check.evanescentWeight * 100);
     return std::string(text);
 }
 

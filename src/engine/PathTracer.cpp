@@ -42,7 +42,10 @@ constexpr double kSmallestStep = 1e-9;
 
 double StepChange(double error, double tolerance, double most)
 {
-    if (!(error > 0.0)) {
+    if (std::isnan(error)) {
+        return kLeastChange;  // a velocity that could not be formed: shrink until the path stalls
+    }
+    if (error == 0.0) {
         return most;
     }
     return std::clamp(kSafety * std::pow(tolerance / error, 0.2), kLeastChange, most);

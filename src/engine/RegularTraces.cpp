@@ -31,8 +31,9 @@ std::vector<TrajectoryRecord> CollectTrajectoryRecords(const SimulationState& st
     std::vector<TrajectoryRecord> all;
     // Room for paths that go straight along z, so that the records are
     // rarely moved while they are gathered (room not filled costs nothing).
-    all.reserve(static_cast<std::size_t>(CountRegularStarts(state, state.grid.dxb) *
-                                         (state.grid.nz / state.grid.step + 1.0)));
+    const double perPath =
+        state.grid.integrator == Integrator::Adaptive ? state.grid.nz : state.grid.nz / state.grid.step + 1.0;
+    all.reserve(static_cast<std::size_t>(std::min(CountRegularStarts(state, state.grid.dxb) * perPath, 1e9)));
     TraceRegularRecords(state, [&all](const std::vector<TrajectoryRecord>& records) {
         all.insert(all.end(), records.begin(), records.end());
     });

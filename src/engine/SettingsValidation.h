@@ -35,7 +35,9 @@ struct SettingProblem {
 // finite, a z0 that is not finite, a grid smaller than 1 by 1 or larger
 // than the state's grid memory limit, a negative nxb, a start spacing
 // that is not a positive number of rows up to nx, a trajectory step that is
-// not positive and finite, a tolerance outside 1e-12 .. 1 pixel, and settings whose derived quantities (momentum,
+// not positive and finite, a tolerance outside 1e-12 .. 1 pixel, an edge
+// width that is negative or not finite, a phase depth that is not finite,
+// and settings whose derived quantities (momentum,
 // velocity, Talbot length, z offset, packet widths and column factors along
 // the window) leave the range of a double. (Scales cannot be unusable:
 // AxisScale refuses them.)

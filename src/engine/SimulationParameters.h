@@ -52,8 +52,8 @@ inline constexpr ParticlePreset kParticlePresets[] = {
     {"electron 10 keV, 100 nm", 9.1095e-31, 1.2204e-11, 1e-7, 5e-8, 2e-8, "1:5", "1:41000"},
     // lambda = 1 nm, a 1 um grating.
     {"cold neutron, 1 um", 1.674927e-27, 1e-9, 1e-6, 5e-7, 2e-7, "1:50", "1:50000"},
-    // 100 m/s: lambda = h / (m v), a 1 um grating.
-    {"C70 at 100 m/s, 1 um", 1.16e-24, 5.712e-12, 1e-6, 5e-7, 2e-7, "1:50", "1:8750000"},
+    // 70 carbon atoms (840.8 u) at 100 m/s: lambda = h / (m v), a 1 um grating.
+    {"C70 at 100 m/s, 1 um", 1.396e-24, 4.7465e-12, 1e-6, 5e-7, 2e-7, "1:50", "1:10500000"},
 };
 
 }  // namespace nivaro

@@ -29,20 +29,6 @@ double SoftOpening(double u, double width, double edge)
     return 0.5 * (std::erf((u + width / 2) * scale) - std::erf((u - width / 2) * scale));
 }
 
-double FeatureSize(const SimulationParameters& parameters)
-{
-    const WaveSettings& wave = parameters.wave;
-    switch (wave.grating) {
-    case GratingKind::Gaussian:
-        return parameters.sigma0;
-    case GratingKind::Rectangular:
-        return wave.EdgeWidth(parameters.d);
-    case GratingKind::Phase:
-        return std::min(wave.EdgeWidth(parameters.d), parameters.d / (2 * kPi * (1 + std::abs(wave.phaseDepth))));
-    }
-    return parameters.sigma0;
-}
-
 // The half width of the x range the grating's field occupies.
 double GratingReach(const SimulationParameters& parameters)
 {
@@ -67,6 +53,18 @@ std::complex<double> Product(const std::complex<double>& a, const std::complex<d
 
 }  // namespace
 
+double SmallestFeature(const SimulationParameters& parameters)
+{
+    const WaveSettings& wave = parameters.wave;
+    if (wave.model == FieldModel::Slits || wave.grating == GratingKind::Gaussian) {
+        return parameters.sigma0;
+    }
+    const double edge = wave.EdgeWidth(parameters.d);
+    return wave.grating == GratingKind::Rectangular
+               ? edge
+               : std::min(edge, parameters.d / (2 * kPi * (1 + std::abs(wave.phaseDepth))));
+}
+
 std::complex<double> GratingField(const SimulationParameters& parameters, double x)
 {
     const double amplitude = std::sqrt(kInverseSqrtTwoPi / parameters.sigma0);
@@ -90,7 +88,7 @@ std::complex<double> GratingField(const SimulationParameters& parameters, double
 WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
 {
     const SimulationParameters& parameters = state.parameters;
-    const double feature = FeatureSize(parameters);
+    const double feature = SmallestFeature(parameters);
     const double rowSpacing = state.grid.dx / state.scaleX.Factor();
     WaveGrid grid;
     grid.rowStride = static_cast<std::size_t>(
@@ -164,8 +162,8 @@ WavePropagation::Scratch WavePropagation::NewScratch() const
 }
 
 // The plane waves' phases follow from column to column by a constant factor;
-// a column that does not follow the last one computes them afresh, so that
-// rounding grows over a tile of columns at most.
+// a column that does not follow the last one, or follows a Restart, computes
+// them afresh.
 void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
                              std::ptrdiff_t stride) const
 {

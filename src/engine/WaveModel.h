@@ -28,6 +28,11 @@ inline constexpr std::size_t kLargestWaveGrid = std::size_t{1} << 26;
 // kLargestWaveGrid points.
 WaveGrid PlanWaveGrid(const SimulationState& state, int refinement = 1);
 
+// The smallest feature of the field at the grating: a Gaussian opening's
+// sigma0 (always with the slit model), a soft edge's rms width, a phase
+// grating's shortest local period over 2 pi.
+double SmallestFeature(const SimulationParameters& parameters);
+
 // The transmission at the grating times sqrt(1 / (sqrt(2 pi) sigma0)) (the
 // slit sum's amplitude, so that Gaussian openings give its psi), at x in m.
 std::complex<double> GratingField(const SimulationParameters& parameters, double x);
@@ -54,6 +59,8 @@ public:
         int column = kNoColumn;
     };
     Scratch NewScratch() const;
+    // The next column computes its phases afresh.
+    static void Restart(Scratch& scratch) { scratch.column = kNoColumn; }
 
     // psi of grid rows 0 .. rows - 1 at grid column `column`, into
     // out[0], out[stride], ...; quickest column after column.

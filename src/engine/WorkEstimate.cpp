@@ -44,9 +44,12 @@ double TableValueBytes(const std::string& format)
     return std::max(length, 1) + 1.0;  // and the tab
 }
 
+// Positions of one path: Euler steps of `step` pixels, or one a column with
+// the adaptive integrator.
 double StepsPerTrajectory(const SimulationState& state, double step)
 {
-    return kStepsPerColumn * state.grid.nz / step + 1.0;
+    const double columns = kStepsPerColumn * state.grid.nz;
+    return (state.grid.integrator == Integrator::Adaptive ? columns : columns / step) + 1.0;
 }
 
 }  // namespace

@@ -29,13 +29,16 @@ std::vector<double> Positions(int count, const std::function<double(int)>& posit
 SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& state)
 {
     IniFile settings;
-    // The integrator's keys are written whatever their values: the paths of
-    // the file depend on them.
+    // The integrator's and the model's keys are written whatever their
+    // values: the file's numbers depend on them.
     settings.SetString("2D", "integrator", "");
     settings.SetString("2D", "tolerance", "");
+    for (const char* key : {"model", "grating", "propagator", "edge width", "phase depth"}) {
+        settings.SetString("MODEL", key, "");
+    }
     WriteBackConfiguration(settings, panel, state);
     SettingAttributes attributes;
-    for (const char* section : {"PARAMETERS", "AXIS", "2D"}) {
+    for (const char* section : {"PARAMETERS", "AXIS", "2D", "MODEL"}) {
         for (const std::string& entry : settings.SectionEntries(section)) {
             const std::size_t equals = entry.find('=');
             if (entry.substr(0, equals) != "z0") {  // below, with every digit

@@ -15,7 +15,6 @@
 #include "engine/OrderedBlocks.h"
 #include "engine/ParaxialValidity.h"
 #include "engine/RunDocument.h"
-#include "engine/SettingsValidation.h"
 #include "platform/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/SystemMemory.h"
@@ -67,7 +66,7 @@ void ResultComputations::TakeOverAndCompute()
     // field the carpet cannot use refuses the Apply as a parameter does.
     std::optional<CarpetRequest> carpet;
     if (panel_.CurrentPage() == ParameterPanel::Page::Carpet) {
-        carpet = CarpetRequestOfPanel(false, *next);
+        carpet = CarpetRequestOfPanel(false);
         if (!carpet) {
             return;
         }
@@ -92,10 +91,7 @@ void ResultComputations::TakeOverAndCompute()
     }
 }
 
-// The wave model has no Bohmian paths: its carpet is drawn without them
-// (the model's choice says so) rather than refused.
-std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quantumPotentialShown,
-                                                                      const SimulationState& document)
+std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quantumPotentialShown)
 {
     CarpetRequest request;
     if (const std::optional<QString> refusal = panel_.Carpet().TakeEnsembleChoices(request.ensemble)) {
@@ -103,8 +99,7 @@ std::optional<CarpetRequest> ResultComputations::CarpetRequestOfPanel(bool quant
         return std::nullopt;
     }
     request.options = panel_.Carpet().CarpetSettings();
-    request.options.showTrajectories =
-        request.options.showTrajectories && !request.ensemble.sampled && HasSlitModel(document);
+    request.options.showTrajectories = request.options.showTrajectories && !request.ensemble.sampled;
     request.quantumPotential = panel_.Carpet().ShowsQuantumPotential() && !quantumPotentialShown;
     request.integrator = panel_.Carpet().ChosenIntegrator();
     return request;
@@ -204,7 +199,7 @@ void ResultComputations::ApplyCarpet()
 void ResultComputations::RenderCarpet()
 {
     SimulationState& state = shown_.state;
-    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(shown_.derived.HasQuantumPotential(), state);
+    const std::optional<CarpetRequest> request = CarpetRequestOfPanel(shown_.derived.HasQuantumPotential());
     if (!request) {
         return;
     }

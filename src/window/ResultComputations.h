@@ -58,7 +58,7 @@ private:
     void TakeOverAndCompute();
     // The carpet the 2D page asks for; nothing when the panel's ensemble is
     // refused. Q is asked for only when it is not shown already.
-    std::optional<CarpetRequest> CarpetRequestOfPanel(bool quantumPotentialShown, const SimulationState& document);
+    std::optional<CarpetRequest> CarpetRequestOfPanel(bool quantumPotentialShown);
     void ComputeAndShow(SimulationState& next, const std::optional<CarpetRequest>& carpet);
     void RenderCarpet();
     // The automatic write-back stays silent when the file cannot be

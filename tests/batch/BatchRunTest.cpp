@@ -280,7 +280,7 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
     EXPECT_EQ(Batch({"--output", (folder / "run.npy").string()}).status, 2);
 }
 
-// The wave model's density and carpet; what it cannot give yet is refused
+// The wave model's density and carpet; what it cannot give is refused
 // before anything is written.
 TEST(Batch, TheWaveModel)
 {
@@ -308,12 +308,18 @@ TEST(Batch, TheWaveModel)
     EXPECT_EQ(paraxial.err.find("warning"), std::string::npos) << paraxial.err;
     const BatchResult run = Batch({"--set", "model=wave", "--output", (folder / "wave.h5").string()});
     EXPECT_EQ(run.status, 0) << "a run file without paths: " << run.err;
-    const BatchResult paths = Batch({"--set", "model=wave", "--carpet", (folder / "paths.bmp").string()});
+    const BatchResult carpet = Batch({"--set", "model=wave", "--carpet", (folder / "grey.bmp").string()});
+    EXPECT_EQ(carpet.status, 0) << carpet.err;
+    EXPECT_NE(carpet.err.find("the wave model has no Bohmian trajectories; the carpet is drawn without them"),
+              std::string::npos)
+        << carpet.err;
+    const BatchResult paths = Batch({"--set", "model=wave", "--density", (folder / "w.npy").string(),
+                                     "--trajectories", (folder / "t.csv").string()});
     EXPECT_EQ(paths.status, 2);
-    EXPECT_NE(paths.err.find("model=wave: Bohmian trajectories are computed from the slit sum only"),
+    EXPECT_NE(paths.err.find("model=wave: Bohmian trajectories, ensembles and Q are computed from the slit sum only"),
               std::string::npos)
         << paths.err;
-    EXPECT_FALSE(std::filesystem::exists(folder / "paths.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "w.npy")) << "refused before anything is computed";
 }
 
 TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)

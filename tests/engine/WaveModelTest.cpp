@@ -145,6 +145,19 @@ TEST(WaveModel, TheTalbotLengthRevivesTheGratingAndHalfOfItShiftsItByHalfAPeriod
     EXPECT_GE(Correlation(shifted, initial), 0.998);
 }
 
+TEST(WaveModel, TheDensityIsTheSameOnAnyNumberOfThreads)
+{
+    std::vector<std::vector<double>> densities;
+    for (const int threads : {1, 2, 3}) {
+        SimulationState state;
+        UseGrating(state, GratingKind::Rectangular, 9, 0.1, 200, 100);
+        state.threads = threads;
+        densities.push_back(DensityOf(state));
+    }
+    EXPECT_EQ(densities[0], densities[1]);
+    EXPECT_EQ(densities[0], densities[2]);
+}
+
 TEST(WaveModel, AFinerGridChangesNothing)
 {
     SimulationState state;

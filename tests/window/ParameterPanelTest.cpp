@@ -124,10 +124,10 @@ TEST_F(ParameterPanelTest, MassPresetsFillTheLengths)
     // The presets inside the paraxial regime bring scales that show their
     // Talbot lengths.
     QSignalSpy recompute(&panel, &ParameterPanel::delayedApplyWanted);
-    EXPECT_EQ(masses->itemText(4), "C70 at 100 m/s, 1 um: 1.16E-24");
+    EXPECT_EQ(masses->itemText(4), "C70 at 100 m/s, 1 um: 1.396E-24");
     emit masses->activated(4);
-    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "5.712E-12");
-    EXPECT_EQ(Find<QLineEdit>("zScaleField")->text(), "1:8750000");
+    EXPECT_EQ(Find<QLineEdit>("lambdaField")->text(), "4.7465E-12");
+    EXPECT_EQ(Find<QLineEdit>("zScaleField")->text(), "1:10500000");
     EXPECT_EQ(state.scaleX.Text(), "1:50");
     EXPECT_GE(recompute.count(), 1);
 }
