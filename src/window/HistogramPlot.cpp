@@ -12,6 +12,9 @@ namespace nivaro {
 namespace {
 
 constexpr int kMargin = 28;
+// The note below the plot: the occupied range's line and the whole line's,
+// each wrapping to two lines in a narrow window.
+constexpr int kNoteLines = 4;
 
 }  // namespace
 
@@ -45,8 +48,8 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QFontMetrics metrics = painter.fontMetrics();
     const QRectF plot(kMargin, kMargin + metrics.height(), width() - 2 * kMargin,
-                      height() - 2 * kMargin - 5 * metrics.height());
-    painter.drawText(QRectF(4, height() - 3 * metrics.height() - 4, width() - 8, 3 * metrics.height()),
+                      height() - 2 * kMargin - (kNoteLines + 2) * metrics.height());
+    painter.drawText(QRectF(4, height() - kNoteLines * metrics.height() - 4, width() - 8, kNoteLines * metrics.height()),
                      Qt::AlignHCenter | Qt::TextWordWrap, note_);
     const std::size_t bins = histogram_.counts.size();
     if (bins == 0 || histogram_.counted == 0 || plot.width() < 20 || plot.height() < 20) {
