@@ -56,11 +56,6 @@ HWY_INLINE ComplexV Mul(const ComplexV& a, const ComplexV& b)
     return {hn::MulSub(a.re, b.re, hn::Mul(a.im, b.im)), hn::MulAdd(a.re, b.im, hn::Mul(a.im, b.re))};
 }
 
-HWY_INLINE ComplexV Scale(const ComplexV& a, V factor)
-{
-    return {hn::Mul(a.re, factor), hn::Mul(a.im, factor)};
-}
-
 // e^(A w) for a real w. The phase is reduced exactly to [-pi/4, pi/4] by
 // quarter turns in three parts (the first two short enough that their
 // products with the turn count are exact), so that the vector sine and cosine work on
