@@ -63,7 +63,8 @@ namespace {
 // with a transform buffer of its own.
 class WaveColumns {
 public:
-    WaveColumns(const SimulationState& state, int threads) : propagation_(state)
+    WaveColumns(const SimulationState& state, int threads, int rows)
+        : propagation_(state), columns_(static_cast<std::size_t>(threads), std::vector<Complex>(static_cast<std::size_t>(rows)))
     {
         for (int worker = 0; worker < threads; ++worker) {
             scratch_.push_back(propagation_.NewScratch());
@@ -74,7 +75,7 @@ public:
                      const DensityKernelOutput& output)
     {
         const int rows = input.rowsWanted;
-        std::vector<Complex> psi(static_cast<std::size_t>(rows));
+        std::vector<Complex>& psi = columns_[static_cast<std::size_t>(worker)];
         // Each tile starts from phases computed afresh, so that no value
         // depends on which thread took which tile.
         propagation_.Restart(scratch_[static_cast<std::size_t>(worker)]);
@@ -96,6 +97,7 @@ public:
 private:
     WavePropagation propagation_;
     std::vector<WavePropagation::Scratch> scratch_;
+    std::vector<std::vector<Complex>> columns_;  // one column of psi per thread
 };
 
 // Runs the kernel (or the wave model) over the tiles of columns output.firstColumn ..
@@ -118,7 +120,7 @@ void RunKernel(const SimulationState& state, const DensityKernelInput& input, in
     std::vector<DensityKernelScratch> scratch;
     std::optional<WaveColumns> waveColumns;
     if (wave) {
-        waveColumns.emplace(state, threads);
+        waveColumns.emplace(state, threads, input.rowsWanted);
         computeTile = [&](int firstColumn, int count, int worker) {
             waveColumns->ComputeTile(firstColumn, count, worker, input, output);
         };
