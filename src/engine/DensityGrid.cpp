@@ -64,7 +64,8 @@ namespace {
 class WaveColumns {
 public:
     WaveColumns(const SimulationState& state, int threads, int rows)
-        : propagation_(state), columns_(static_cast<std::size_t>(threads), std::vector<Complex>(static_cast<std::size_t>(rows)))
+        : propagation_(state),
+          columns_(static_cast<std::size_t>(threads), std::vector<Complex>(static_cast<std::size_t>(rows)))
     {
         for (int worker = 0; worker < threads; ++worker) {
             scratch_.push_back(propagation_.NewScratch());
