@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <string>
 
 #include "DensityGrid.h"
@@ -165,7 +166,7 @@ WavePropagation::Scratch WavePropagation::NewScratch() const
 // a column that does not follow the last one, or follows a Restart, computes
 // them afresh.
 void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
-                             std::ptrdiff_t stride) const
+                             std::ptrdiff_t stride, int derivative) const
 {
     const double z = ColumnPosition(state_, column);
     const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
@@ -198,10 +199,26 @@ void WavePropagation::Column(int column, int rows, Scratch& scratch, std::comple
     std::complex<double>* values = scratch.folded.Data();
     const std::complex<double>* spectrum = spectrum_.Data();
     std::fill(values, values + folded, std::complex<double>{});
-    for (std::size_t part = 0; part < grid_.size; part += folded) {
-        for (std::size_t r = 0; r < folded; ++r) {
-            values[r] += Product(spectrum[part + r], scratch.phases[part + r]);
+    // d/dx multiplies a plane wave by i kx.
+    const auto fold = [&](auto factor) {
+        for (std::size_t part = 0; part < grid_.size; part += folded) {
+            for (std::size_t r = 0; r < folded; ++r) {
+                values[r] += factor(part + r) * Product(spectrum[part + r], scratch.phases[part + r]);
+            }
         }
+    };
+    switch (derivative) {
+    case 0:
+        fold([](std::size_t) { return 1.0; });
+        break;
+    case 1:
+        fold([this](std::size_t q) { return std::complex<double>(0.0, wavenumbers_[q]); });
+        break;
+    case 2:
+        fold([this](std::size_t q) { return -wavenumbers_[q] * wavenumbers_[q]; });
+        break;
+    default:
+        throw std::invalid_argument("the wave model gives x derivatives of order 0 to 2 only");
     }
     foldedTransform_.Backward(scratch.folded);
     const std::complex<double> carrier = std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi));

@@ -62,9 +62,12 @@ public:
     // The next column computes its phases afresh.
     static void Restart(Scratch& scratch) { scratch.column = kNoColumn; }
 
-    // psi of grid rows 0 .. rows - 1 at grid column `column`, into
-    // out[0], out[stride], ...; quickest column after column.
-    void Column(int column, int rows, Scratch& scratch, std::complex<double>* out, std::ptrdiff_t stride) const;
+    // psi (or its derivative of the given order in x, per m^order) of grid
+    // rows 0 .. rows - 1 at grid column `column`, into out[0], out[stride],
+    // ...; quickest column after column. The derivatives are spectral: exact
+    // for the sampled field.
+    void Column(int column, int rows, Scratch& scratch, std::complex<double>* out, std::ptrdiff_t stride,
+                int derivative = 0) const;
 
 private:
     static constexpr int kNoColumn = INT_MIN;
