@@ -8,6 +8,7 @@
 
 #include "DensityKernel.h"
 #include "OrderedBlocks.h"
+#include "PartialCoherence.h"
 #include "SettingsValidation.h"
 #include "WaveFunction.h"
 #include "WaveModel.h"
@@ -149,11 +150,112 @@ void RunKernel(const SimulationState& state, const DensityKernelInput& input, in
         });
 }
 
+// Reports a sample's progress as its share of the whole average: the
+// samples of a block of columns follow one another, the blocks follow in
+// order.
+class SampleProgress final : public ProgressSink {
+public:
+    SampleProgress(ProgressSink* outer, int nz, int samples) : outer_(outer), nz_(nz), samples_(samples) {}
+
+    // The sample under way works on `width` columns from grid column
+    // `first`; the columns before it are done for every sample.
+    void Begin(int first, int width, int sample)
+    {
+        first_ = first;
+        done_ = static_cast<long long>(first) * samples_ + static_cast<long long>(width) * sample;
+    }
+
+protected:
+    void Show(const ProgressReport& report) override
+    {
+        if (outer_ == nullptr) {
+            return;
+        }
+        const long long columns = std::max(0LL, static_cast<long long>(report.percent) * nz_ / 100 - first_);
+        const long long total = static_cast<long long>(nz_) * samples_;
+        outer_->Advance({report.kind, static_cast<int>((done_ + columns) * 100 / total), elapsed_()});
+    }
+
+private:
+    ProgressSink* outer_;
+    int nz_;
+    int samples_;
+    int first_ = 0;
+    long long done_ = 0;
+    ElapsedSeconds elapsed_;
+};
+
+// Columns whose densities one sample of a partially coherent beam computes
+// at a time: about this many bytes.
+constexpr double kSampleBlockBytes = 64e6;
+
+// The density of a partially coherent beam on the columns of output (psi has
+// none): each sample's density weighted and summed, a block of columns at a
+// time so that the samples' buffer stays small.
+void RunAveraged(SimulationState& state, int columns, const DensityKernelOutput& output, ProgressSink* progress)
+{
+    const std::vector<CoherenceSample> samples = CoherenceQuadrature(state);
+    const int rows = output.density.rows;
+    const int width = std::min(columns, StreamBlockColumns(rows, 8.0, kSampleBlockBytes));
+    RealMatrixT buffer(rows, width);
+    SampleProgress sampleProgress(progress, state.grid.nz, static_cast<int>(samples.size()));
+    for (int first = 0; first < columns; first += width) {
+        const int count = std::min(width, columns - first);
+        const GridView<double> block{buffer.Data(), rows, count, width};
+        for (std::size_t s = 0; s < samples.size(); ++s) {
+            sampleProgress.Begin(output.firstColumn + first, count, static_cast<int>(s));
+            {
+                const SampleParameters sample(state, samples[s]);
+                DensityKernelInput input = PrepareKernel(state);
+                input.rowsWanted = rows;
+                RunKernel(state, input, count, {{}, block, output.firstColumn + first}, &sampleProgress);
+            }
+            if (state.stopRequested) {
+                return;
+            }
+            const double weight = samples[s].weight;
+            for (int row = 0; row < rows; ++row) {
+                double* sum = &output.density(row, first);
+                const double* value = &block(row, 0);
+                for (int column = 0; column < count; ++column) {
+                    sum[column] = (s == 0 ? 0.0 : sum[column]) + weight * value[column];
+                }
+            }
+        }
+    }
+}
+
+// The density (and psi) over the columns of output, coherent or not.
+void RunDensity(SimulationState& state, const DensityKernelInput& input, int columns,
+                const DensityKernelOutput& output, ProgressSink* progress)
+{
+    if (state.parameters.wave.PartiallyCoherent()) {
+        RunAveraged(state, columns, output, progress);
+    } else {
+        RunKernel(state, input, columns, output, progress);
+    }
+}
+
+// psi belongs to one wave function; a partially coherent beam is a mixture.
+void RequireCoherentForPsi(const SimulationState& state)
+{
+    const WaveSettings& wave = state.parameters.wave;
+    if (wave.PartiallyCoherent()) {
+        const bool spread = wave.lambdaSpread > 0.0;
+        throw UnusableSettingsError({{spread ? "lambda spread" : "source width",
+                                      ShortestText(spread ? wave.lambdaSpread : wave.sourceWidth),
+                                      "a partially coherent beam has no single psi: only its density is computed"}});
+    }
+}
+
 }  // namespace
 
 void ComputeDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept psi)
 {
     RequireUsableSettings(state);
+    if (psi == PsiKept::Whole) {
+        RequireCoherentForPsi(state);
+    }
     state.parameters.UpdateDerived();
     const int nx = state.grid.nx;
     const int nz = state.grid.nz;
@@ -166,9 +268,9 @@ void ComputeDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept 
         throw;
     }
     const DensityKernelInput input = PrepareKernel(state);
-    RunKernel(state, input, nz, {psi == PsiKept::Whole ? state.psiField.View() : GridView<Complex>{},
-                                 state.densityField.View()},
-              &progress);
+    RunDensity(state, input, nz, {psi == PsiKept::Whole ? state.psiField.View() : GridView<Complex>{},
+                                  state.densityField.View()},
+               &progress);
 }
 
 int StreamBlockColumns(int nx, double bytesPerPoint, double blockBytes)
@@ -182,6 +284,9 @@ void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept p
                        const ColumnBlockWriter& write)
 {
     RequireUsableSettings(state);
+    if (psi == PsiKept::Whole) {
+        RequireCoherentForPsi(state);
+    }
     state.parameters.UpdateDerived();
     const int nx = state.grid.nx;
     const int nz = state.grid.nz;
@@ -197,7 +302,7 @@ void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept p
         const GridView<double> densityView{density.Data(), nx, columns, width};
         const GridView<Complex> psiView = psi == PsiKept::Whole ? GridView<Complex>{psiBlock.Data(), nx, columns, width}
                                                                 : GridView<Complex>{};
-        RunKernel(state, input, columns, {psiView, densityView, first}, &progress);
+        RunDensity(state, input, columns, {psiView, densityView, first}, &progress);
         if (!state.stopRequested) {
             write(first, densityView, psiView);
         }
@@ -207,6 +312,7 @@ void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept p
 void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi, ProgressSink* progress)
 {
     RequireUsableSettings(state);
+    RequireCoherentForPsi(state);
     psi.Reshape(std::min(rows, state.grid.nx), std::min(columns, state.grid.nz));
     DensityKernelInput input = PrepareKernel(state);
     input.rowsWanted = psi.Rows();

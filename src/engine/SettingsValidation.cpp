@@ -2,6 +2,7 @@
 
 #include "PathTracer.h"
 #include "PhysicalConstants.h"
+#include "PartialCoherence.h"
 #include "WaveFunction.h"
 
 #include <algorithm>
@@ -136,6 +137,14 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
     problems.Require(std::isfinite(wave.edgeWidth) && wave.edgeWidth >= 0.0, "edge width", ShortestText(wave.edgeWidth),
                      "must be a width in metres, or 0 for d / 50");
     problems.RequireFinite("phase depth", wave.phaseDepth);
+    // Wider spreads would give wavelengths below zero real weight.
+    problems.Require(wave.lambdaSpread >= 0.0 && wave.lambdaSpread <= kLargestLambdaSpread, "lambda spread",
+                     ShortestText(wave.lambdaSpread), "must be a relative rms spread from 0 to 0.1");
+    problems.Require(wave.sourceWidth >= 0.0 && wave.sourceWidth <= kLargestSourceWidth, "source width",
+                     ShortestText(wave.sourceWidth), "must be an rms angle from 0 to 0.1 rad");
+    problems.Require(wave.coherenceSamples >= 0 && wave.coherenceSamples <= kMostCoherenceSamples,
+                     "coherence samples", std::to_string(wave.coherenceSamples),
+                     "must be 1 to 64 points per spread, or 0 to choose them");
     problems.Require(IsUsableTolerance(g.tolerance), "tolerance", ShortestText(g.tolerance),
                      "must be a number of pixels from 1e-12 to 1");
     CheckDerivedQuantities(state, problems);

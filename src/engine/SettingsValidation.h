@@ -19,6 +19,10 @@ inline bool IsPositiveFinite(double value)
 // beyond it (psi, the carpet, Q) is in its work estimate.
 inline constexpr std::uint64_t kGridBytesPerPoint = 8;
 
+// The widest spreads of a partially coherent beam: relative, and rad.
+inline constexpr double kLargestLambdaSpread = 0.1;
+inline constexpr double kLargestSourceWidth = 0.1;
+
 // Memory of the density grid at nx by nz; saturates instead of overflowing.
 std::uint64_t GridBytes(int nx, int nz);
 
@@ -37,6 +41,8 @@ struct SettingProblem {
 // that is not a positive number of rows up to nx, a trajectory step that is
 // not positive and finite, a tolerance outside 1e-12 .. 1 pixel, an edge
 // width that is negative or not finite, a phase depth that is not finite,
+// a lambda spread or source width outside 0 .. 0.1, coherence samples
+// outside 0 .. 64,
 // and settings whose derived quantities (momentum,
 // velocity, Talbot length, z offset, packet widths and column factors along
 // the window) leave the range of a double. (Scales cannot be unusable:

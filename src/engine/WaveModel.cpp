@@ -68,6 +68,13 @@ double SmallestFeature(const SimulationParameters& parameters)
 
 std::complex<double> GratingField(const SimulationParameters& parameters, double x)
 {
+    const std::complex<double> transmitted = Transmission(parameters, x);
+    const double tilt = parameters.wave.tilt;
+    return tilt == 0.0 ? transmitted : transmitted * std::polar(1.0, 2 * kPi / parameters.lambda * std::sin(tilt) * x);
+}
+
+std::complex<double> Transmission(const SimulationParameters& parameters, double x)
+{
     const double amplitude = std::sqrt(kInverseSqrtTwoPi / parameters.sigma0);
     const int slits = parameters.slits;
     const double d = parameters.d;
@@ -89,14 +96,17 @@ std::complex<double> GratingField(const SimulationParameters& parameters, double
 WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
 {
     const SimulationParameters& parameters = state.parameters;
-    const double feature = SmallestFeature(parameters);
+    const double wavenumber = 2 * kPi / parameters.lambda;
+    // A tilted beam's transverse wavenumber shifts the whole spectrum: the
+    // grid resolves it as if the features were that much finer.
+    const double transverse = wavenumber * std::abs(std::sin(parameters.wave.tilt));
+    const double feature = 1.0 / (1.0 / SmallestFeature(parameters) + transverse / kSpectrumReach);
     const double rowSpacing = state.grid.dx / state.scaleX.Factor();
     WaveGrid grid;
     grid.rowStride = static_cast<std::size_t>(
         std::max(1.0, std::ceil(rowSpacing * kPointsPerFeature * std::max(refinement, 1) / feature)));
     grid.spacing = rowSpacing / static_cast<double>(grid.rowStride);
     // How far the field spreads sideways over the window: kx / kz per unit of z.
-    const double wavenumber = 2 * kPi / parameters.lambda;
     const double reach = kSpectrumReach / feature;
     double slope = reach / wavenumber;  // paraxial: a plane wave of kx moves by kx z / k
     if (parameters.wave.propagator == Propagator::Exact) {

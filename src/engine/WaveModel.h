@@ -35,6 +35,9 @@ double SmallestFeature(const SimulationParameters& parameters);
 
 // The transmission at the grating times sqrt(1 / (sqrt(2 pi) sigma0)) (the
 // slit sum's amplitude, so that Gaussian openings give its psi), at x in m.
+std::complex<double> Transmission(const SimulationParameters& parameters, double x);
+// The field just behind the grating: the transmission times the tilted
+// beam's transverse phase e^(i k sin(tilt) x).
 std::complex<double> GratingField(const SimulationParameters& parameters, double x);
 
 // The field at the grating sampled on the fine grid and transformed once;

@@ -21,6 +21,16 @@ struct WaveSettings {
     Propagator propagator = Propagator::Paraxial;
     double edgeWidth = 0.0;   // m, rms width of an opening's edges; 0: d / 50
     double phaseDepth = 1.0;  // rad, amplitude of a phase grating's phase
+    // A partially coherent beam: the density is averaged over a Gaussian
+    // spread of wavelengths and of angles of incidence.
+    double lambdaSpread = 0.0;  // rms of lambda, relative to lambda
+    double sourceWidth = 0.0;   // rad, rms angle of incidence
+    int coherenceSamples = 0;   // quadrature points per spread; 0: as many as 1e-6 needs
+    // The angle of incidence of one such sample (rad); the wave model's
+    // field at the grating carries its transverse phase.
+    double tilt = 0.0;
+
+    bool PartiallyCoherent() const { return lambdaSpread > 0.0 || sourceWidth > 0.0; }
 
     double EdgeWidth(double d) const { return edgeWidth > 0.0 ? edgeWidth : d / 50; }
 };
