@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/PartialCoherence.h"
 #include "engine/PathTracer.h"
 #include "engine/SettingsValidation.h"
 #include "configuration/SettingKeys.h"
@@ -145,6 +146,15 @@ void ReadModel(const ConfigurationReader& reader, WaveSettings& wave)
     reader.ReplaceUnless(std::isfinite(wave.edgeWidth) && wave.edgeWidth >= 0.0, kModel, "edge width",
                          wave.edgeWidth, defaults.edgeWidth);
     reader.ReplaceUnless(std::isfinite(wave.phaseDepth), kModel, "phase depth", wave.phaseDepth, defaults.phaseDepth);
+    wave.lambdaSpread = reader.Real(kModel, "lambda spread", "0");
+    wave.sourceWidth = reader.Real(kModel, "source width", "0");
+    wave.coherenceSamples = reader.Integer(kModel, "coherence samples", "0");
+    reader.ReplaceUnless(wave.lambdaSpread >= 0.0 && wave.lambdaSpread <= kLargestLambdaSpread, kModel,
+                         "lambda spread", wave.lambdaSpread, defaults.lambdaSpread);
+    reader.ReplaceUnless(wave.sourceWidth >= 0.0 && wave.sourceWidth <= kLargestSourceWidth, kModel, "source width",
+                         wave.sourceWidth, defaults.sourceWidth);
+    reader.ReplaceUnless(wave.coherenceSamples >= 0 && wave.coherenceSamples <= kMostCoherenceSamples, kModel,
+                         "coherence samples", wave.coherenceSamples, defaults.coherenceSamples);
 }
 
 void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
@@ -257,6 +267,10 @@ void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const Simula
     setIfUsed(kModel, "propagator", ChoiceName(wave.propagator, kPropagators), wave.propagator == defaults.propagator);
     setIfUsed(kModel, "edge width", FloatToStr(wave.edgeWidth), wave.edgeWidth == defaults.edgeWidth);
     setIfUsed(kModel, "phase depth", FloatToStr(wave.phaseDepth), wave.phaseDepth == defaults.phaseDepth);
+    setIfUsed(kModel, "lambda spread", FloatToStr(wave.lambdaSpread), wave.lambdaSpread == defaults.lambdaSpread);
+    setIfUsed(kModel, "source width", FloatToStr(wave.sourceWidth), wave.sourceWidth == defaults.sourceWidth);
+    setIfUsed(kModel, "coherence samples", std::to_string(wave.coherenceSamples),
+              wave.coherenceSamples == defaults.coherenceSamples);
     if (file.HasKey(kAxis, "z0") || state.parameters.z0 != 0.0) {
         file.SetString(kAxis, "z0", FloatToStr(state.parameters.z0));
     }

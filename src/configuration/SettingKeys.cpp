@@ -64,6 +64,9 @@ const std::vector<SettingKey>& SettingKeys()
         {"propagator", [](Target t, V v) { t.state.parameters.wave.propagator = ChoiceOf(v, kPropagators); }},
         {"edge width", [](Target t, V v) { t.state.parameters.wave.edgeWidth = StrToFloat(v); }},
         {"phase depth", [](Target t, V v) { t.state.parameters.wave.phaseDepth = StrToFloat(v); }},
+        {"lambda spread", [](Target t, V v) { t.state.parameters.wave.lambdaSpread = StrToFloat(v); }},
+        {"source width", [](Target t, V v) { t.state.parameters.wave.sourceWidth = StrToFloat(v); }},
+        {"coherence samples", [](Target t, V v) { t.state.parameters.wave.coherenceSamples = StrToInt(v); }},
     };
     return keys;
 }

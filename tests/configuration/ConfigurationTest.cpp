@@ -184,7 +184,8 @@ TEST(Configuration, AReplacedZ0IsWrittenBackAsTheValueInEffect)
 TEST(Configuration, TheModelSectionIsReadCheckedAndWrittenOnlyWhenUsed)
 {
     SimulationState state;
-    IniFile file = ProfileOf("[MODEL]\nmodel=Wave\ngrating=phase\npropagator=sideways\nedge width=-1\nphase depth=2.5\n");
+    IniFile file = ProfileOf("[MODEL]\nmodel=Wave\ngrating=phase\npropagator=sideways\nedge width=-1\nphase depth=2.5\n"
+                             "lambda spread=0.02\nsource width=0.5\ncoherence samples=7\n");
     const LoadedConfiguration loaded = LoadConfiguration(file, state);
     const WaveSettings& wave = state.parameters.wave;
     EXPECT_EQ(wave.model, FieldModel::Wave);
@@ -192,12 +193,15 @@ TEST(Configuration, TheModelSectionIsReadCheckedAndWrittenOnlyWhenUsed)
     EXPECT_EQ(wave.propagator, Propagator::Paraxial);
     EXPECT_EQ(wave.edgeWidth, 0.0);
     EXPECT_EQ(wave.phaseDepth, 2.5);
-    ASSERT_EQ(loaded.replacedValues.size(), 2u);
+    EXPECT_EQ(wave.lambdaSpread, 0.02);
+    EXPECT_EQ(wave.sourceWidth, 0.0);
+    EXPECT_EQ(wave.coherenceSamples, 7);
+    ASSERT_EQ(loaded.replacedValues.size(), 3u);
     EXPECT_EQ(loaded.replacedValues[0], "The configuration value propagator=sideways cannot be used (not one of "
                                         "paraxial or exact); paraxial is used instead.");
     WriteBackConfiguration(file, PanelTexts{}, state);
     EXPECT_NE(SavedText(file).find("[MODEL]\nmodel=wave\ngrating=phase\npropagator=paraxial\nedge width=0\n"
-                                   "phase depth=2.5\n"),
+                                   "phase depth=2.5\nlambda spread=0.02\nsource width=0\ncoherence samples=7\n"),
               std::string::npos)
         << SavedText(file);
     IniFile fresh;

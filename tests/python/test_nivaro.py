@@ -30,7 +30,8 @@ def test_settings_read_back_and_come_from_a_configuration(tmp_path):
     assert nivaro.psi(settings).shape == (64, 300)
     # Every setting reads back as it was set.
     values = dict(step=0.7, integrator="adaptive", tolerance=1e-8, model="wave", grating="phase",
-                  propagator="exact", edge_width=3e-10, phase_depth=2.5)
+                  propagator="exact", edge_width=3e-10, phase_depth=2.5, lambda_spread=0.02,
+                  source_width=1e-3, coherence_samples=5)
     for name, value in values.items():
         setattr(settings, name, value)
     assert {name: getattr(settings, name) for name in values} == values
