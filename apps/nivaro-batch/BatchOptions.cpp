@@ -203,6 +203,8 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
             options.bins = TakeWholeNumber(cursor, option, 1, kMostHistogramBins);
         } else if (option == "--histogram") {
             options.histogramFile = cursor.TakeValueOf(option);
+        } else if (option == "--visibility") {
+            options.visibilityFile = cursor.TakeValueOf(option);
         } else if (option == "--quantum-potential") {
             options.quantumPotentialFile = cursor.TakeValueOf(option);
         } else if (option == "--sweep") {
@@ -247,10 +249,10 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
     }
     if (!options.help && !options.version && !options.densityFile && !options.spectrumFile && !options.psiFile &&
         !options.outputFile && !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile &&
-        !options.chartFile && !options.histogramFile && !options.quantumPotentialFile && !options.sweepSummaryFile &&
-        !options.animationFile) {
+        !options.chartFile && !options.histogramFile && !options.quantumPotentialFile && !options.visibilityFile &&
+        !options.sweepSummaryFile && !options.animationFile) {
         throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --spectrum, "
-                         "--trajectories, --histogram, --quantum-potential or --write-config");
+                         "--trajectories, --histogram, --quantum-potential, --visibility or --write-config");
     }
     if (options.sweeps.empty()) {
         if (const std::optional<std::string> twice = FileNamedTwice(GivenFiles(options, kRunOutputs))) {
@@ -284,7 +286,7 @@ std::string BatchUsage()
            "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
            "                    [--spectrum FILE] [--psi FILE] [--output RUN.h5] [--trajectories FILE]\n"
            "                    [--ensemble K] [--seed S] [--ensemble-integrator NAME] [--histogram-at COLUMN] [--bins B] [--histogram FILE]\n"
-           "                    [--quantum-potential FILE] [--write-config FILE]\n"
+           "                    [--quantum-potential FILE] [--visibility FILE] [--write-config FILE]\n"
            "                    [--sweep KEY=FROM:TO:COUNT]... [--sweep-summary FILE] [--animation FILE]\n"
            "                    [--animation-of carpet|chart] [--fps N] [--force] [--shard I/K]\n"
            "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
@@ -322,6 +324,8 @@ std::string BatchUsage()
            "  --bins B             bins of the histogram over the occupied x range (default 50)\n"
            "  --quantum-potential FILE  write the quantum potential Q in eV on the grid (text table, .npy or .h5;\n"
            "                       nan where |psi| is below 1e-12 of its largest value)\n"
+           "  --visibility FILE    write the fringe visibility (max - min) / (max + min) within d / 2 of the axis\n"
+           "                       at each column as CSV (z_m,z_over_zt,visibility)\n"
            "  --sweep KEY=FROM:TO:COUNT  run once for each of COUNT values of a numeric setting; several form a\n"
            "                       grid of runs, the last varying fastest. Every output name is then a pattern:\n"
            "                       {index} (zero-padded) and {KEY} (the value) tell the runs' files apart\n"

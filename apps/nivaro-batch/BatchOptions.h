@@ -42,6 +42,7 @@ struct BatchOptions {
     int bins = 50;
     std::optional<std::string> histogramFile;
     std::optional<std::string> quantumPotentialFile;
+    std::optional<std::string> visibilityFile;
     std::vector<SweepAxis> sweeps;  // --sweep KEY=FROM:TO:COUNT, in order (the last varies fastest)
     std::optional<std::string> sweepSummaryFile;
     std::optional<std::string> animationFile;
@@ -60,6 +61,7 @@ inline constexpr OutputName kRunOutputs[] = {
     &BatchOptions::densityFile,  &BatchOptions::spectrumFile,  &BatchOptions::psiFile,
     &BatchOptions::outputFile,   &BatchOptions::trajectoriesFile, &BatchOptions::carpetFile,
     &BatchOptions::chartFile,    &BatchOptions::histogramFile, &BatchOptions::quantumPotentialFile,
+    &BatchOptions::visibilityFile,
     &BatchOptions::writeConfigFile,
 };
 // The files a sweep writes once, for all its runs.

@@ -34,6 +34,7 @@
 #include "output/HistogramCsv.h"
 #include "output/RunFile.h"
 #include "output/TrajectoryFile.h"
+#include "output/VisibilityCsv.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/RasterImageFile.h"
@@ -73,7 +74,7 @@ bool Streamable(const BatchOptions& options, FrameKind frame)
     return (options.densityFile || options.psiFile || options.quantumPotentialFile) &&
            streamable(options.densityFile) && streamable(options.psiFile) && streamable(options.quantumPotentialFile) &&
            !options.carpetFile && !options.chartFile && !options.outputFile && !options.histogramFile &&
-           frame == FrameKind::None;
+           !options.visibilityFile && frame == FrameKind::None;
 }
 
 // The settings as the window starts with them (from the configuration file,
@@ -278,6 +279,12 @@ std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, c
 // is small, so the table keeps its digits in exponent form.
 constexpr const char* kQuantumPotentialFormat = "% .6e";
 
+void CommitText(AtomicFile& file, const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), file.Stream());
+    file.Commit();
+}
+
 void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
                             ProgressSink& progress, StageTimings& timings, std::ostream& err)
 {
@@ -290,11 +297,7 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
     }
     const EnsembleHistogram histogram =
         HistogramAt(state, ensemble, options.histogramColumn.value_or(state.grid.nz - 1), options.bins);
-    timings.Time("write " + *options.histogramFile, [&] {
-        const std::string text = HistogramCsv(histogram);
-        std::fwrite(text.data(), 1, text.size(), file.Stream());
-        file.Commit();
-    });
+    timings.Time("write " + *options.histogramFile, [&] { CommitText(file, HistogramCsv(histogram)); });
     err << HistogramSummary(histogram) << '\n' << EscapeSummary(histogram) << '\n';
 }
 
@@ -379,6 +382,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         options.trajectoriesFile ? std::make_unique<TrajectoryOutput>(*options.trajectoriesFile, attributes) : nullptr;
     const std::unique_ptr<AtomicFile> histogram = OpenOutput(options.histogramFile);
     const std::unique_ptr<ArrayOutput> quantumPotential = OpenArray(options.quantumPotentialFile, attributes);
+    const std::unique_ptr<AtomicFile> visibility = OpenOutput(options.visibilityFile);
     const bool carpet = options.carpetFile || frame == FrameKind::Carpet;
     const bool chart = options.chartFile || frame == FrameKind::Chart;
 
@@ -390,7 +394,8 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
             result.densityMax = StreamGrids(state, density.get(), psi.get(), streamedColumns, progress);
         });
         interrupts.ThrowIfInterrupted();
-    } else if (streamedColumns == 0 && (density || psi || spectrum || options.outputFile || carpet || chart)) {
+    } else if (streamedColumns == 0 &&
+               (density || psi || spectrum || options.outputFile || carpet || chart || visibility)) {
         const PsiKept psiKept = psi || options.outputFile ? PsiKept::Whole : PsiKept::None;
         timings.Time("density", [&] { ComputeDensityGrid(state, progress, psiKept); });
         interrupts.ThrowIfInterrupted();
@@ -401,6 +406,12 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     if (density && streamedColumns == 0) {
         timings.Time(writing(options.densityFile),
                      [&] { density->WriteReal(state.densityField, "density", kDensityUnit, options.valueFormat); });
+    }
+    if (visibility) {
+        timings.Time(writing(options.visibilityFile), [&] {
+            CommitText(*visibility, VisibilityCsv(FringeVisibility(state, state.densityField.View()),
+                                                  state.parameters.TalbotLength()));
+        });
     }
     if (psi && streamedColumns == 0) {
         timings.Time(writing(options.psiFile), [&] { psi->WriteComplex(state.psiField, "psi", kPsiUnit); });
