@@ -365,8 +365,13 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     const PanelTexts panel = ApplySettings(state, options, frame, err);
     RequireWhatTheModelGives(state, options, err);
     const int streamedColumns = RequireBoundedWork(state, options, frame, err);
-    if (const std::optional<std::string> warning = ParaxialWarning(state); warning && !options.quiet) {
-        err << "nivaro-batch: warning: " << *warning << '\n';
+    if (!options.quiet) {
+        if (const std::optional<std::string> summary = ModelSummary(state)) {
+            err << "nivaro-batch: " << *summary << '\n';
+        }
+        if (const std::optional<std::string> warning = ParaxialWarning(state)) {
+            err << "nivaro-batch: warning: " << *warning << '\n';
+        }
     }
     StageTimings timings(options.timings, err);
     const auto writing = [](const std::optional<std::string>& path) { return "write " + path.value_or(""); };

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <limits>
 
+#include "PartialCoherence.h"
 #include "PhysicalConstants.h"
+#include "RunDocument.h"
 #include "WaveModel.h"
 
 namespace nivaro {
@@ -46,6 +48,40 @@ std::optional<std::string> ParaxialWarning(const SimulationState& state)
                   "more than about 1 %%; the wave model's exact propagator computes it",
                   check.angle, check.spreadAngle, check.phaseError, check.evanescentWeight * 100);
     return std::string(text);
+}
+
+std::optional<std::string> ModelSummary(const SimulationState& state)
+{
+    const WaveSettings& wave = state.parameters.wave;
+    std::string text;
+    char part[200];
+    if (wave.model == FieldModel::Wave) {
+        SimulationState derived;
+        CopySettings(state, derived);
+        derived.parameters.UpdateDerived();
+        const WavePropagation propagation(derived);
+        const WaveGrid& grid = propagation.Grid();
+        std::snprintf(part, sizeof part, "wave model on a fine grid of %zu points %.3g nm apart",
+                      grid.size, grid.spacing * 1e9);
+        text = part;
+        if (wave.propagator == Propagator::Exact) {
+            std::snprintf(part, sizeof part, ", %.2g %% of |psi|^2 evanescent and dropped",
+                          propagation.EvanescentWeight() * 100);
+            text += part;
+        }
+    }
+    if (wave.PartiallyCoherent()) {
+        const CoherencePoints points = CoherenceSampleCounts(state);
+        std::snprintf(part, sizeof part, "%s%d coherence samples (%d wavelengths by %d angles)",
+                      text.empty() ? "" : "; ", points.Total(), points.wavelengths, points.angles);
+        text += part;
+        if (points.limited) {
+            std::snprintf(part, sizeof part, ", limited to %d per spread: the average may be off by more than %.0e",
+                          kMostCoherenceSamples, kCoherenceAccuracy);
+            text += part;
+        }
+    }
+    return text.empty() ? std::nullopt : std::optional<std::string>(text);
 }
 
 }  // namespace nivaro

@@ -31,4 +31,10 @@ ParaxialCheck CheckParaxial(const SimulationState& state);
 // is paraxial and the run lies outside the regime; nothing otherwise.
 std::optional<std::string> ParaxialWarning(const SimulationState& state);
 
+// What the run's model adds beyond the slit sum, for the estimate shown
+// before a run: the wave model's fine grid (points and spacing) and, with
+// the exact propagator, the share of the field dropped as evanescent; a
+// partially coherent beam's quadrature. Nothing for the coherent slit model.
+std::optional<std::string> ModelSummary(const SimulationState& state);
+
 }  // namespace nivaro

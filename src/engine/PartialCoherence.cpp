@@ -17,6 +17,7 @@ namespace {
 // Beyond kx = kSignificantReach / feature the field's spectrum is below
 // 1e-6 of its peak (a Gaussian opening's e^(-kx^2 sigma0^2)).
 constexpr double kSignificantReach = 3.7;
+constexpr double kReachStep = 0.05;
 
 // Gauss-Hermite quadrature of a Gaussian of unit rms, n points, with the
 // weights summing to 1.
@@ -46,22 +47,34 @@ StandardNormalRule StandardNormalQuadrature(int n)
     return rule;
 }
 
-// The fewest points for which the n-point rule's error on e^(i a xi),
-// about n! a^(2n) / (2n)!, is below the accuracy aimed at.
-int PointsForPhaseSpread(double phaseSpread, bool& limited)
+// log of the n-point rule's error on e^(i a xi): about n! a^(2n) / (2n)!.
+double LogQuadratureError(int n, double phase)
 {
-    if (!(phaseSpread > 0.0)) {
+    return std::lgamma(n + 1.0) + 2 * n * std::log(phase) - std::lgamma(2 * n + 1.0);
+}
+
+// The fewest points for which every plane wave of the field is averaged to
+// the accuracy aimed at, relative to the field: a plane wave's amplitude
+// falls as exp(-(kx w)^2 / 2) with the smallest feature w (generous for
+// every grating), while the phase the spread moves grows as
+// unitPhase (kx w)^power.
+int PointsForSpread(double unitPhase, int power, bool& limited)
+{
+    if (!(unitPhase > 0.0)) {
         return 1;
     }
-    const double target = std::log(kCoherenceAccuracy);
-    for (int n = 1; n <= kMostCoherenceSamples; ++n) {
-        const double logError = std::lgamma(n + 1.0) + 2 * n * std::log(phaseSpread) - std::lgamma(2 * n + 1.0);
-        if (logError <= target) {
-            return n;
+    int needed = 1;
+    for (double reach = kReachStep; reach <= kSignificantReach; reach += kReachStep) {
+        const double phase = unitPhase * std::pow(reach, power);
+        const double target = std::log(kCoherenceAccuracy) + reach * reach / 2;
+        int n = needed;
+        while (n < kMostCoherenceSamples && LogQuadratureError(n, phase) > target) {
+            ++n;
         }
+        limited = limited || LogQuadratureError(n, phase) > target;
+        needed = n;
     }
-    limited = true;
-    return kMostCoherenceSamples;
+    return needed;
 }
 
 }  // namespace
@@ -79,13 +92,14 @@ CoherencePoints CoherenceSampleCounts(const SimulationState& state)
     parameters.UpdateDerived();
     const double lastZ = (state.grid.nz - 1) * state.grid.dz / state.scaleZ.Factor();
     const double farthest = std::max(std::abs(parameters.zOffset), std::abs(parameters.zOffset + lastZ));
-    const double reach = kSignificantReach / SmallestFeature(parameters);
+    const double unitWavenumber = 1.0 / SmallestFeature(parameters);
     // A relative change of lambda moves the paraxial phase kx^2 z lambda / 4 pi
     // by as much; a tilt moves the pattern sideways by tilt z.
-    const double wavelengthPhase = reach * reach * farthest * parameters.lambda * wave.lambdaSpread / (4 * kPi);
-    const double anglePhase = reach * farthest * wave.sourceWidth;
-    points.wavelengths = PointsForPhaseSpread(wavelengthPhase, points.limited);
-    points.angles = PointsForPhaseSpread(anglePhase, points.limited);
+    const double wavelengthPhase =
+        unitWavenumber * unitWavenumber * farthest * parameters.lambda * wave.lambdaSpread / (4 * kPi);
+    const double anglePhase = unitWavenumber * farthest * wave.sourceWidth;
+    points.wavelengths = PointsForSpread(wavelengthPhase, 2, points.limited);
+    points.angles = PointsForSpread(anglePhase, 1, points.limited);
     return points;
 }
 
