@@ -279,12 +279,6 @@ std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, c
 // is small, so the table keeps its digits in exponent form.
 constexpr const char* kQuantumPotentialFormat = "% .6e";
 
-void CommitText(AtomicFile& file, const std::string& text)
-{
-    std::fwrite(text.data(), 1, text.size(), file.Stream());
-    file.Commit();
-}
-
 void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
                             ProgressSink& progress, StageTimings& timings, std::ostream& err)
 {
@@ -297,7 +291,7 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
     }
     const EnsembleHistogram histogram =
         HistogramAt(state, ensemble, options.histogramColumn.value_or(state.grid.nz - 1), options.bins);
-    timings.Time("write " + *options.histogramFile, [&] { CommitText(file, HistogramCsv(histogram)); });
+    timings.Time("write " + *options.histogramFile, [&] { file.CommitText(HistogramCsv(histogram)); });
     err << HistogramSummary(histogram) << '\n' << EscapeSummary(histogram) << '\n';
 }
 
@@ -414,8 +408,8 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     }
     if (visibility) {
         timings.Time(writing(options.visibilityFile), [&] {
-            CommitText(*visibility, VisibilityCsv(FringeVisibility(state, state.densityField.View()),
-                                                  state.parameters.TalbotLength()));
+            visibility->CommitText(VisibilityCsv(FringeVisibility(state, state.densityField.View()),
+                                                 state.parameters.TalbotLength()));
         });
     }
     if (psi && streamedColumns == 0) {

@@ -72,9 +72,15 @@ std::optional<std::string> ModelSummary(const SimulationState& state)
     }
     if (wave.PartiallyCoherent()) {
         const CoherencePoints points = CoherenceSampleCounts(state);
-        std::snprintf(part, sizeof part, "%s%d coherence samples (%d wavelengths by %d angles)",
-                      text.empty() ? "" : "; ", points.Total(), points.wavelengths, points.angles);
+        std::snprintf(part, sizeof part, "%s%d coherence samples (", text.empty() ? "" : "; ", points.Total());
         text += part;
+        if (wave.lambdaSpread > 0.0) {
+            text += std::to_string(points.wavelengths) + " wavelengths";
+        }
+        if (wave.sourceWidth > 0.0) {
+            text += (wave.lambdaSpread > 0.0 ? " by " : "") + std::to_string(points.angles) + " angles";
+        }
+        text += ')';
         if (points.limited) {
             std::snprintf(part, sizeof part, ", limited to %d per spread: the average may be off by more than %.0e",
                           kMostCoherenceSamples, kCoherenceAccuracy);

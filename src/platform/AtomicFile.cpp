@@ -111,6 +111,12 @@ AtomicFile::~AtomicFile()
     Discard();
 }
 
+void AtomicFile::CommitText(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream_);
+    Commit();
+}
+
 void AtomicFile::Commit()
 {
     std::FILE* stream = stream_;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace nivaro {
 
@@ -28,6 +29,8 @@ public:
     // Flushes, closes and renames; throws FileError naming the target and the
     // system's reason when any write failed.
     void Commit();
+    // Writes the whole text, then commits.
+    void CommitText(std::string_view text);
 
 private:
     void OpenTemporary(const std::string& destination, bool binary, unsigned mode, int owner, int group);

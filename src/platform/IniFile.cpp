@@ -307,10 +307,7 @@ void IniFile::Save(const std::string& path) const
     if (unwritableEncoding_) {
         throw FileError(path, "the file is " + *unwritableEncoding_ + " and is not rewritten");
     }
-    AtomicFile file(path);
-    const std::string text = Text();
-    std::fwrite(text.data(), 1, text.size(), file.Stream());
-    file.Commit();
+    AtomicFile(path).CommitText(Text());
 }
 
 }  // namespace nivaro

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "output/HistogramCsv.h"
-#include "platform/RoundStep.h"
+#include "PlotAxes.h"
 
 namespace nivaro {
 namespace {
@@ -82,22 +82,8 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     painter.drawPath(line);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(plot);
-    // nm below, units of d above, each at round values.
-    for (const bool inNanometres : {true, false}) {
-        const double unit = inNanometres ? 1e-9 : period_;
-        const double step = RoundStep((to - from) / unit / 6);
-        for (const double value : RoundTicks(from / unit, to / unit, step)) {
-            const double x = xAt(value * unit);
-            const double edge = inNanometres ? plot.bottom() : plot.top();
-            painter.drawLine(QPointF(x, edge), QPointF(x, edge + (inNanometres ? 4 : -4)));
-            const QRectF box(x - 40, inNanometres ? edge + 4 : edge - 4 - metrics.height(), 80, metrics.height());
-            painter.drawText(box, Qt::AlignHCenter, QString::number(value, 'g', 4));
-        }
-    }
-    painter.drawText(QRectF(plot.right() - 60, plot.bottom() + 4 + metrics.height(), 60, metrics.height()),
-                     Qt::AlignRight, QStringLiteral("x [nm]"));
-    painter.drawText(QRectF(plot.right() - 60, plot.top() - 4 - 2 * metrics.height(), 60, metrics.height()),
-                     Qt::AlignRight, QStringLiteral("x [d]"));
+    DrawHorizontalTicks(painter, plot, from, to, 1e-9, true, QStringLiteral("x [nm]"));
+    DrawHorizontalTicks(painter, plot, from, to, period_, false, QStringLiteral("x [d]"));
     painter.drawText(QRectF(plot.left() + 6, plot.top() + 4, plot.width(), metrics.height()), Qt::AlignLeft,
                      QStringLiteral("bars: ensemble   line: |psi|\u00b2"));
 }

@@ -32,6 +32,7 @@ void MainWindow::ConnectMenus()
     connect(&menus, &WindowMenus::surfacePageRequested, this, [this] { ShowPage(ParameterPanel::Page::Surface); });
     connect(&menus, &WindowMenus::carpetPageRequested, this, [this] { ShowPage(ParameterPanel::Page::Carpet); });
     connect(&menus, &WindowMenus::spectrumToggled, this, &MainWindow::ToggleSpectrum);
+    connect(&menus, &WindowMenus::visibilityRequested, this, [this] { views_->ShowVisibility(); });
     connect(&menus, &WindowMenus::labelsChosen, this, [this] { views_->RelabelAxes(); });
     connect(&menus, &WindowMenus::antialiasingToggled, this, &MainWindow::SetAntialiasing);
     connect(&menus, &WindowMenus::legendToggled, this, &MainWindow::SetLegendVisibility);

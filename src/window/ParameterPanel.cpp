@@ -83,6 +83,7 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     layout->addStretch(1);
     ConnectControls();
     AddToolTips();
+    ShowModel(WaveSettings{});
     auto* wheelGuard = new WheelScrollsPast(this);
     for (QComboBox* box : findChildren<QComboBox*>()) {
         box->setFocusPolicy(Qt::StrongFocus);
@@ -182,10 +183,22 @@ QGroupBox* ParameterPanel::BuildModelGroup()
     gratingBox_ = addChoice(1, "grating:", "gratingBox",
                             {QStringLiteral("gaussian"), QStringLiteral("rectangular"), QStringLiteral("phase")});
     propagatorBox_ = addChoice(2, "propagator:", "propagatorBox", {QStringLiteral("paraxial"), QStringLiteral("exact")});
+    const auto addField = [&](int row, const char* caption, const char* name, const char* unit) {
+        auto* field = Named(new QLineEdit(group), name);
+        AddFieldRow(grid, row, caption, field, new QLabel(QString::fromLatin1(unit), group));
+        return field;
+    };
+    lambdaSpreadField_ = addField(3, "spread:", "lambdaSpreadField", "rms");
+    sourceWidthField_ = addField(4, "source:", "sourceWidthField", "rad");
+    coherenceSamplesField_ = addField(5, "samples:", "coherenceSamplesField", "0: auto");
     paraxialWarning_ = Named(new QLabel(QStringLiteral("\u26a0 outside the paraxial regime"), group), "paraxialWarning");
     paraxialWarning_->setStyleSheet(QStringLiteral("color: #a04000"));
     paraxialWarning_->hide();
-    grid->addWidget(paraxialWarning_, 3, 0, 1, 3);
+    grid->addWidget(paraxialWarning_, 6, 0, 1, 3);
+    modelSummary_ = Named(new QLabel(group), "modelSummary");
+    modelSummary_->setWordWrap(true);
+    modelSummary_->hide();
+    grid->addWidget(modelSummary_, 7, 0, 1, 3);
     return group;
 }
 
@@ -194,6 +207,15 @@ void ParameterPanel::ShowModel(const WaveSettings& wave)
     modelBox_->setCurrentIndex(static_cast<int>(wave.model));
     gratingBox_->setCurrentIndex(static_cast<int>(wave.grating));
     propagatorBox_->setCurrentIndex(static_cast<int>(wave.propagator));
+    lambdaSpreadField_->setText(Text(FloatToStr(wave.lambdaSpread)));
+    sourceWidthField_->setText(Text(FloatToStr(wave.sourceWidth)));
+    coherenceSamplesField_->setText(QString::number(wave.coherenceSamples));
+}
+
+void ParameterPanel::ShowModelSummary(const std::optional<std::string>& summary)
+{
+    modelSummary_->setVisible(summary.has_value());
+    modelSummary_->setText(summary ? Text(*summary) : QString());
 }
 
 void ParameterPanel::ShowParaxialWarning(const std::optional<std::string>& warning)
@@ -247,7 +269,8 @@ void ParameterPanel::ConnectControls()
     }
     massBox_->installEventFilter(this);
     for (QLineEdit* field : {slitsField_, lambdaField_, periodField_, slitWidthField_,
-                             sigma0Field_, nxField_, nzField_, nxbField_, dxbField_, stepField_}) {
+                             sigma0Field_, nxField_, nzField_, nxbField_, dxbField_, stepField_,
+                             lambdaSpreadField_, sourceWidthField_, coherenceSamplesField_}) {
         connect(field, &QLineEdit::returnPressed, applyButton_, &QPushButton::click);
     }
 }
@@ -278,6 +301,14 @@ void ParameterPanel::AddToolTips()
         {modelBox_, "Where psi comes from: the closed-form sum of Gaussian slits (paraxial), or the wave model, "
                     "which samples the field at the grating finely and propagates it by Fourier transforms. "
                     "Trajectories, ensembles and Q need the slit sum."},
+        {lambdaSpreadField_, "Relative rms spread of the wavelength (0 to 0.1): the density is averaged over a "
+                             "Gaussian spread of lambda. 0: a single wavelength."},
+        {sourceWidthField_, "Rms angle of incidence in rad (0 to 0.1), for a source of finite size: the density is "
+                            "averaged over Gaussian tilts of the beam. 0: a plane wave along z."},
+        {coherenceSamplesField_, "Quadrature points per spread (Gauss-Hermite, 1 to 64); 0 chooses as many as an "
+                                 "average accurate to 1e-6 of the density needs. A partially coherent beam has a "
+                                 "density but no single psi: its spectrum is the samples' power, and its fringe "
+                                 "visibility opens in a small window (View > Fringe visibility)."},
         {gratingBox_, "The wave model's grating: Gaussian openings of width sigma0 (the slit sum's field), "
                       "openings of the slit width with soft edges (edge width in nivaro.ini, d/50 by default), "
                       "or a sinusoidal phase grating exp(i phase depth cos 2 pi x / d) over N periods."},
@@ -338,6 +369,9 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
         taken.wave.model = static_cast<FieldModel>(modelBox_->currentIndex());
         taken.wave.grating = static_cast<GratingKind>(gratingBox_->currentIndex());
         taken.wave.propagator = static_cast<Propagator>(propagatorBox_->currentIndex());
+        taken.wave.lambdaSpread = StrToFloat(Text(lambdaSpreadField_));
+        taken.wave.sourceWidth = StrToFloat(Text(sourceWidthField_));
+        taken.wave.coherenceSamples = StrToInt(Text(coherenceSamplesField_));
     } catch (const ConversionError& error) {
         return QString::fromUtf8(error.what());
     }

@@ -42,6 +42,9 @@ public:
     // A short note under the model's choices, the whole text as its
     // tooltip; hidden without a warning.
     void ShowParaxialWarning(const std::optional<std::string>& warning);
+    // The model's fine grid and coherence samples under the model's
+    // choices; hidden for the coherent slit model.
+    void ShowModelSummary(const std::optional<std::string>& summary);
     PanelTexts Texts() const;
 
     // Converts the parameter and grid fields together and takes them over into
@@ -119,6 +122,10 @@ private:
     QComboBox* gratingBox_ = nullptr;
     QComboBox* propagatorBox_ = nullptr;
     QLabel* paraxialWarning_ = nullptr;
+    QLabel* modelSummary_ = nullptr;
+    QLineEdit* lambdaSpreadField_ = nullptr;
+    QLineEdit* sourceWidthField_ = nullptr;
+    QLineEdit* coherenceSamplesField_ = nullptr;
     CarpetPage* carpetPage_ = nullptr;
 };
 

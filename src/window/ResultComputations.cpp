@@ -152,6 +152,7 @@ void ResultComputations::ComputeAndShow(SimulationState& next, const std::option
         TakeComputedResults(shown_.state, next, ResultGrids::All);
         shown_.derived.Swap(derived);
         panel_.ShowParaxialWarning(ParaxialWarning(shown_.state));
+        panel_.ShowModelSummary(ModelSummary(shown_.state));
         WriteBackAndEchoConfiguration();
         shown_.computedTexts = panel_.Texts();
         views_.Carpet().ForgetRecoloured();
@@ -163,6 +164,7 @@ void ResultComputations::ComputeAndShow(SimulationState& next, const std::option
     if (carpet) {
         views_.ShowCarpetResults();
     }
+    views_.RefreshVisibility();
     ShowViewOfPage();
 }
 

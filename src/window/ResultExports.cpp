@@ -13,6 +13,8 @@
 #include "carpet/TableWriter.h"
 #include "output/ArrayOutput.h"
 #include "output/RunFile.h"
+#include "output/VisibilityCsv.h"
+#include "platform/AtomicFile.h"
 
 namespace nivaro {
 namespace {
@@ -156,6 +158,14 @@ void ResultExports::SaveDensityTable()
     SaveWithDialog("txt", "Text files (*.txt);;NumPy arrays (*.npy);;HDF5 files (*.h5)", [this](const std::string& path) {
         ArrayOutput(path, AttributesOf(sources_.computedTexts, sources_.shown))
             .WriteReal(sources_.shown.densityField, "density", kDensityUnit, kDefaultValueFormat);
+    });
+}
+
+void ResultExports::SaveVisibilityTable()
+{
+    SaveWithDialog("csv", "CSV files (*.csv)", [this](const std::string& path) {
+        AtomicFile(path).CommitText(VisibilityCsv(FringeVisibility(sources_.shown, sources_.shown.densityField.View()),
+                                                  sources_.shown.parameters.TalbotLength()));
     });
 }
 

@@ -62,6 +62,8 @@ public:
     void SaveDensityTable();
     // Everything the last computation holds, as one HDF5 file.
     void ExportRun();
+    // The fringe visibility along z as CSV.
+    void SaveVisibilityTable();
 
 private:
     void SaveWithDialog(const char* suffix, const char* filter, const std::function<void(const std::string&)>& save);

@@ -11,9 +11,12 @@
 #include "ParameterPanel.h"
 #include "ProgressView.h"
 #include "SpectrumPicture.h"
+#include "VisibilityPlot.h"
 #include "WindowMenus.h"
 #include "chart/ChartTools.h"
 #include "chart/MainChart.h"
+#include "engine/ParaxialValidity.h"
+#include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
 
 namespace nivaro {
@@ -21,7 +24,8 @@ namespace nivaro {
 ResultViews::ResultViews(QWidget& window, Widgets widgets, ParameterPanel& panel, const WindowMenus& menus,
                          ComputationRunner& runner, ProgressView& progress, SimulationState& state,
                          DerivedResults& derived)
-    : widgets_(widgets),
+    : window_(window),
+      widgets_(widgets),
       panel_(panel),
       menus_(menus),
       runner_(runner),
@@ -33,6 +37,8 @@ ResultViews::ResultViews(QWidget& window, Widgets widgets, ParameterPanel& panel
       carpet_(window, widgets.carpetView, widgets.statusLine, runner, progress, state, derived)
 {
 }
+
+ResultViews::~ResultViews() = default;
 
 void ResultViews::SetView(ViewMode mode)
 {
@@ -140,6 +146,41 @@ void ResultViews::ShowCarpetResults()
 {
     SaveAndShowCarpetPicture();
     carpet_.ShowHistogram();
+}
+
+void ResultViews::ShowVisibility()
+{
+    if (!visibilityPlot_) {
+        visibilityPlot_ = std::make_unique<VisibilityPlot>(&window_);
+        visibilityPlot_->setObjectName(QStringLiteral("visibilityPlot"));
+        // Over the lower left of the view, clear of the panel.
+        const QPoint corner = window_.mapToGlobal(QPoint(0, window_.height()));
+        visibilityPlot_->move(corner + QPoint(16, -visibilityPlot_->height() - 48));
+    }
+    std::vector<VisibilityPoint> points;
+    QString note;
+    if (state_.densityField.Rows() == 0) {
+        note = QStringLiteral("No density has been computed yet.");
+    } else {
+        try {
+            points = FringeVisibility(state_, state_.densityField.View());
+            const std::optional<std::string> model = ModelSummary(state_);
+            note = QStringLiteral("Within d/2 of the axis at every column; ") +
+                   (model ? QString::fromStdString(*model) : QStringLiteral("a coherent beam")) + QLatin1Char('.');
+        } catch (const UnusableSettingsError& error) {
+            note = QString::fromUtf8(error.what());
+        }
+    }
+    visibilityPlot_->ShowVisibility(std::move(points), state_.parameters.TalbotLength(), note);
+    visibilityPlot_->show();
+    visibilityPlot_->raise();
+}
+
+void ResultViews::RefreshVisibility()
+{
+    if ((visibilityPlot_ && visibilityPlot_->isVisible()) || state_.parameters.wave.PartiallyCoherent()) {
+        ShowVisibility();
+    }
 }
 
 void ResultViews::PickHistogramColumn(int column)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ class MainChart;
 class NearestCellTool;
 class ParameterPanel;
 class ProgressView;
+class VisibilityPlot;
 class WindowMenus;
 
 enum class ViewMode { Chart, Image };
@@ -46,6 +48,7 @@ public:
     // and the labels' choices.
     ResultViews(QWidget& window, Widgets widgets, ParameterPanel& panel, const WindowMenus& menus,
                 ComputationRunner& runner, ProgressView& progress, SimulationState& state, DerivedResults& derived);
+    ~ResultViews();
 
     ViewMode View() const { return view_; }
     void SetView(ViewMode mode);
@@ -73,6 +76,11 @@ public:
     // The picture and the histogram of carpet results just taken.
     void ShowCarpetResults();
     void PickHistogramColumn(int column);
+    // The fringe visibility of the density shown, in its own small window;
+    // kept up to date with new results while it is open, and opened by
+    // results of a partially coherent beam.
+    void ShowVisibility();
+    void RefreshVisibility();
 
     void HoverSurface(NearestCellTool& tool);
     void HoverCarpet(QPoint pixel);
@@ -84,6 +92,7 @@ private:
     // The surface's content or labels changed: the chart is fitted anew.
     void SurfaceChanged();
 
+    QWidget& window_;
     Widgets widgets_;
     ParameterPanel& panel_;
     const WindowMenus& menus_;
@@ -98,6 +107,7 @@ private:
     ViewMode view_ = ViewMode::Chart;
     bool spectrumShown_ = false;
     bool carpetBeforeSpectrum_ = false;
+    std::unique_ptr<VisibilityPlot> visibilityPlot_;
 };
 
 }  // namespace nivaro

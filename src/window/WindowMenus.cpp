@@ -79,6 +79,8 @@ void WindowMenus::BuildMenuBar(QMenuBar& menuBar, ResultExports& exports)
     AddItem(fileMenu, "exportChartAction", "Export &chart...", [&exports] { exports.ExportChart(); });
     AddItem(fileMenu, "exportCarpetAction", "Export c&arpet...", [&exports] { exports.ExportCarpet(); });
     AddItem(fileMenu, "exportDensityAction", "Export &norm(PSI)...", [&exports] { exports.SaveDensityTable(); });
+    AddItem(fileMenu, "exportVisibilityAction", "Export fringe &visibility...",
+            [&exports] { exports.SaveVisibilityTable(); });
     withShortcut(AddItem(fileMenu, "exportRunAction", "&Export run...", [&exports] { exports.ExportRun(); }),
                  QKeySequence(Qt::CTRL | Qt::Key_E));
     AddItem(fileMenu, "sweepAction", "S&weep...", &WindowMenus::sweepRequested);
@@ -98,6 +100,7 @@ void WindowMenus::BuildMenuBar(QMenuBar& menuBar, ResultExports& exports)
     spectrum_ = withShortcut(AddItem(viewMenu, "spectrumAction", "&Spectrum", &WindowMenus::spectrumToggled),
                              QKeySequence(Qt::Key_F11));
     spectrum_->setCheckable(true);
+    AddItem(viewMenu, "visibilityAction", "Fringe &visibility", &WindowMenus::visibilityRequested);
     viewMenu->addSeparator();
     viewMenu->addAction(legend_);
     QMenu* axisLabels = Named(viewMenu->addMenu(QStringLiteral("Axis &labels")), "axisLabelsMenu");

@@ -37,6 +37,7 @@ signals:
     void surfacePageRequested();
     void carpetPageRequested();
     void spectrumToggled();
+    void visibilityRequested();
     void labelsChosen();
     void antialiasingToggled();
     void legendToggled();

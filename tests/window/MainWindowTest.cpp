@@ -1082,10 +1082,10 @@ TEST_F(ExportTest, MenusHoldEveryItemInOrder)
     const auto menuBarCaptions = [this](const char* menu) { return Captions(Find<QMenu>(menu)); };
     EXPECT_EQ(menuBarCaptions("fileMenu"),
               (std::vector<QString>{"&Save view as...", "Export &chart...", "Export c&arpet...", "Export &norm(PSI)...",
-                                    "&Export run...", "S&weep...", "-", "&Quit"}));
+                                    "Export fringe &visibility...", "&Export run...", "S&weep...", "-", "&Quit"}));
     EXPECT_EQ(menuBarCaptions("editMenu"), (std::vector<QString>{"&Copy view", "Copy c&hart", "Copy c&arpet"}));
-    EXPECT_EQ(menuBarCaptions("viewMenu"), (std::vector<QString>{"&3D surface", "&2D carpet", "&Spectrum", "-",
-                                                                 "View Legend", "Axis &labels", "&Antialiasing"}));
+    EXPECT_EQ(menuBarCaptions("viewMenu"), (std::vector<QString>{"&3D surface", "&2D carpet", "&Spectrum",
+                                                                 "Fringe &visibility", "-", "View Legend", "Axis &labels", "&Antialiasing"}));
     EXPECT_EQ(menuBarCaptions("helpMenu"), (std::vector<QString>{"&Keyboard shortcuts", "&About Nivaro"}));
     EXPECT_EQ(Find<QAction>("spectrumAction")->shortcut(), QKeySequence(Qt::Key_F11));
     EXPECT_EQ(Find<QAction>("quitAction")->shortcut(), QKeySequence(QKeySequence::Quit));

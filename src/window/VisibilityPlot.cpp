@@ -1,0 +1,74 @@
+#include "VisibilityPlot.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+#include "PlotAxes.h"
+
+namespace nivaro {
+namespace {
+
+constexpr int kMargin = 28;
+constexpr int kLeftMargin = 48;  // room for the visibility's tick labels
+constexpr int kNoteLines = 2;
+
+}  // namespace
+
+VisibilityPlot::VisibilityPlot(QWidget* parent) : QWidget(parent, Qt::Tool)
+{
+    setWindowTitle(QStringLiteral("Fringe visibility"));
+    resize(480, 300);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+}
+
+void VisibilityPlot::ShowVisibility(std::vector<VisibilityPoint> points, double talbotLength, const QString& note)
+{
+    points_ = std::move(points);
+    talbotLength_ = talbotLength;
+    note_ = note;
+    update();
+}
+
+void VisibilityPlot::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QRectF plot(kLeftMargin, kMargin + metrics.height(), width() - kLeftMargin - kMargin,
+                      height() - 2 * kMargin - (kNoteLines + 2) * metrics.height());
+    painter.drawText(QRectF(4, height() - kNoteLines * metrics.height() - 4, width() - 8, kNoteLines * metrics.height()),
+                     Qt::AlignHCenter | Qt::TextWordWrap, note_);
+    if (points_.empty() || plot.width() < 20 || plot.height() < 20) {
+        return;
+    }
+    const double from = points_.front().z;
+    const double to = points_.size() > 1 ? points_.back().z : from + 1e-9;
+    const auto at = [&](const VisibilityPoint& point) {
+        return QPointF(plot.left() + (point.z - from) / (to - from) * plot.width(),
+                       plot.bottom() - point.visibility * plot.height());
+    };
+    // A column without density breaks the line.
+    QPainterPath line;
+    bool drawing = false;
+    for (const VisibilityPoint& point : points_) {
+        if (std::isnan(point.visibility)) {
+            drawing = false;
+            continue;
+        }
+        drawing ? line.lineTo(at(point)) : line.moveTo(at(point));
+        drawing = true;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(30, 80, 200), 2));
+    painter.drawPath(line);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(plot);
+    DrawHorizontalTicks(painter, plot, from, to, 1e-9, true, QStringLiteral("z [nm]"));
+    DrawHorizontalTicks(painter, plot, from, to, talbotLength_, false, QStringLiteral("z [zt]"));
+    DrawVerticalTicks(painter, plot, 0.0, 1.0, QStringLiteral("visibility (max - min) / (max + min)"));
+}
+
+}  // namespace nivaro
