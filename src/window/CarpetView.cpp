@@ -143,7 +143,15 @@ QPoint CarpetView::WidgetPointOf(QPoint picturePixel) const
 {
     const QPointF inPicture(picturePixel.x() + 0.5, picturePixel.y() + 0.5);
     const QPointF at = PlotArea().topLeft() + (inPicture - Origin()) * Zoom();
-    return QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+    // The point at the centre, unless that lies in the pixel before (a pixel
+    // of fewer than two widget points): then its first point, so that both
+    // the mouse there and the widget pixel painted there fall in it.
+    const double zoom = Zoom();
+    const auto point = [zoom](double centre) {
+        const double first = std::ceil(centre - zoom / 2);
+        return static_cast<int>(zoom >= 1.0 ? std::max(std::floor(centre), first) : std::floor(centre));
+    };
+    return QPoint(point(at.x()), point(at.y()));
 }
 
 std::optional<QPoint> CarpetView::PicturePixelAt(QPointF widgetPoint) const
