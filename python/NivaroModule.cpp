@@ -128,6 +128,7 @@ public:
         if (key == "propagator") return py::str(std::string(ChoiceName(wave.propagator, kPropagators)));
         if (key == "edge width") return py::float_(wave.edgeWidth);
         if (key == "phase depth") return py::float_(wave.phaseDepth);
+        if (key == "grating file") return py::str(wave.transmissionFile);
         if (key == "lambda spread") return py::float_(wave.lambdaSpread);
         if (key == "source width") return py::float_(wave.sourceWidth);
         if (key == "coherence samples") return py::int_(wave.coherenceSamples);

@@ -7,6 +7,8 @@
 #include "engine/PathTracer.h"
 #include "engine/SettingsValidation.h"
 #include "configuration/SettingKeys.h"
+#include "configuration/TransmissionFile.h"
+#include "platform/FileError.h"
 #include "platform/NumberText.h"
 #include "platform/TextMatching.h"
 
@@ -146,6 +148,11 @@ void ReadModel(const ConfigurationReader& reader, WaveSettings& wave)
     reader.ReplaceUnless(std::isfinite(wave.edgeWidth) && wave.edgeWidth >= 0.0, kModel, "edge width",
                          wave.edgeWidth, defaults.edgeWidth);
     reader.ReplaceUnless(std::isfinite(wave.phaseDepth), kModel, "phase depth", wave.phaseDepth, defaults.phaseDepth);
+    try {
+        UseTransmissionFile(wave, reader.Text(kModel, "grating file", ""));
+    } catch (const FileError& error) {
+        reader.Refuse(kModel, "grating file", "none", error.what());
+    }
     wave.lambdaSpread = reader.Real(kModel, "lambda spread", "0");
     wave.sourceWidth = reader.Real(kModel, "source width", "0");
     wave.coherenceSamples = reader.Integer(kModel, "coherence samples", "0");
@@ -267,6 +274,7 @@ void WriteBackConfiguration(IniFile& file, const PanelTexts& panel, const Simula
     setIfUsed(kModel, "propagator", ChoiceName(wave.propagator, kPropagators), wave.propagator == defaults.propagator);
     setIfUsed(kModel, "edge width", FloatToStr(wave.edgeWidth), wave.edgeWidth == defaults.edgeWidth);
     setIfUsed(kModel, "phase depth", FloatToStr(wave.phaseDepth), wave.phaseDepth == defaults.phaseDepth);
+    setIfUsed(kModel, "grating file", wave.transmissionFile, wave.transmissionFile.empty());
     setIfUsed(kModel, "lambda spread", FloatToStr(wave.lambdaSpread), wave.lambdaSpread == defaults.lambdaSpread);
     setIfUsed(kModel, "source width", FloatToStr(wave.sourceWidth), wave.sourceWidth == defaults.sourceWidth);
     setIfUsed(kModel, "coherence samples", std::to_string(wave.coherenceSamples),

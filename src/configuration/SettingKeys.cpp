@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "TransmissionFile.h"
+#include "platform/FileError.h"
 #include "platform/NumberText.h"
 #include "platform/TextMatching.h"
 
@@ -27,6 +29,15 @@ void SetScale(AxisScale& scale, std::string& text, std::string_view value)
         throw ConversionError("'" + std::string(value) + "' is not a positive ratio p:q");
     }
     text = scale.Text();
+}
+
+void SetTransmissionFile(WaveSettings& wave, std::string_view path)
+{
+    try {
+        UseTransmissionFile(wave, std::string(path));
+    } catch (const FileError& error) {
+        throw ConversionError(error.what());
+    }
 }
 
 template <typename Choice, std::size_t N>
@@ -64,6 +75,7 @@ const std::vector<SettingKey>& SettingKeys()
         {"propagator", [](Target t, V v) { t.state.parameters.wave.propagator = ChoiceOf(v, kPropagators); }},
         {"edge width", [](Target t, V v) { t.state.parameters.wave.edgeWidth = StrToFloat(v); }},
         {"phase depth", [](Target t, V v) { t.state.parameters.wave.phaseDepth = StrToFloat(v); }},
+        {"grating file", [](Target t, V v) { SetTransmissionFile(t.state.parameters.wave, v); }},
         {"lambda spread", [](Target t, V v) { t.state.parameters.wave.lambdaSpread = StrToFloat(v); }},
         {"source width", [](Target t, V v) { t.state.parameters.wave.sourceWidth = StrToFloat(v); }},
         {"coherence samples", [](Target t, V v) { t.state.parameters.wave.coherenceSamples = StrToInt(v); }},

@@ -22,7 +22,8 @@ inline constexpr NamedChoice<Integrator> kIntegrators[] = {{Integrator::Euler, "
                                                            {Integrator::Adaptive, "adaptive"}};
 inline constexpr NamedChoice<FieldModel> kFieldModels[] = {{FieldModel::Slits, "slits"}, {FieldModel::Wave, "wave"}};
 inline constexpr NamedChoice<GratingKind> kGratings[] = {
-    {GratingKind::Gaussian, "gaussian"}, {GratingKind::Rectangular, "rectangular"}, {GratingKind::Phase, "phase"}};
+    {GratingKind::Gaussian, "gaussian"}, {GratingKind::Rectangular, "rectangular"}, {GratingKind::Phase, "phase"},
+    {GratingKind::File, "file"}};
 inline constexpr NamedChoice<Propagator> kPropagators[] = {{Propagator::Paraxial, "paraxial"},
                                                            {Propagator::Exact, "exact"}};
 

@@ -137,6 +137,9 @@ std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
     problems.Require(std::isfinite(wave.edgeWidth) && wave.edgeWidth >= 0.0, "edge width", ShortestText(wave.edgeWidth),
                      "must be a width in metres, or 0 for d / 50");
     problems.RequireFinite("phase depth", wave.phaseDepth);
+    problems.Require(wave.model != FieldModel::Wave || wave.grating != GratingKind::File || wave.transmission,
+                     "grating file", wave.transmissionFile,
+                     "the file grating needs a transmission file (.npy or a text table of x in m and t)");
     // Wider spreads would give wavelengths below zero real weight.
     problems.Require(wave.lambdaSpread >= 0.0 && wave.lambdaSpread <= kLargestLambdaSpread, "lambda spread",
                      ShortestText(wave.lambdaSpread), "must be a relative rms spread from 0 to 0.1");

@@ -41,6 +41,8 @@ double GratingReach(const SimulationParameters& parameters)
         return outer + parameters.slitWidth / 2 + kEdgeReach * parameters.wave.EdgeWidth(parameters.d);
     case GratingKind::Phase:
         return parameters.slits * 0.5 * parameters.d + kEdgeReach * parameters.wave.EdgeWidth(parameters.d);
+    case GratingKind::File:
+        return std::max(std::abs(parameters.wave.transmission->First()), std::abs(parameters.wave.transmission->Last()));
     }
     return outer;
 }
@@ -59,6 +61,9 @@ double SmallestFeature(const SimulationParameters& parameters)
     const WaveSettings& wave = parameters.wave;
     if (wave.model == FieldModel::Slits || wave.grating == GratingKind::Gaussian) {
         return parameters.sigma0;
+    }
+    if (wave.grating == GratingKind::File) {
+        return wave.transmission->SmallestStep();
     }
     const double edge = wave.EdgeWidth(parameters.d);
     return wave.grating == GratingKind::Rectangular
@@ -79,6 +84,9 @@ std::complex<double> Transmission(const SimulationParameters& parameters, double
     const int slits = parameters.slits;
     const double d = parameters.d;
     const WaveSettings& wave = parameters.wave;
+    if (wave.grating == GratingKind::File) {
+        return amplitude * wave.transmission->At(x);
+    }
     if (wave.grating == GratingKind::Phase) {
         const double window = SoftOpening(x, slits * d, wave.EdgeWidth(d));
         return amplitude * window * std::polar(1.0, wave.phaseDepth * std::cos(2 * kPi * x / d));

@@ -33,8 +33,8 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
     // values: the file's numbers depend on them.
     settings.SetString("2D", "integrator", "");
     settings.SetString("2D", "tolerance", "");
-    for (const char* key : {"model", "grating", "propagator", "edge width", "phase depth", "lambda spread",
-                            "source width", "coherence samples"}) {
+    for (const char* key : {"model", "grating", "propagator", "edge width", "phase depth", "grating file",
+                            "lambda spread", "source width", "coherence samples"}) {
         settings.SetString("MODEL", key, "");
     }
     WriteBackConfiguration(settings, panel, state);

@@ -181,7 +181,8 @@ QGroupBox* ParameterPanel::BuildModelGroup()
     };
     modelBox_ = addChoice(0, "psi:", "modelBox", {QStringLiteral("slit sum"), QStringLiteral("wave")});
     gratingBox_ = addChoice(1, "grating:", "gratingBox",
-                            {QStringLiteral("gaussian"), QStringLiteral("rectangular"), QStringLiteral("phase")});
+                            {QStringLiteral("gaussian"), QStringLiteral("rectangular"), QStringLiteral("phase"),
+                             QStringLiteral("file")});
     propagatorBox_ = addChoice(2, "propagator:", "propagatorBox", {QStringLiteral("paraxial"), QStringLiteral("exact")});
     const auto addField = [&](int row, const char* caption, const char* name, const char* unit) {
         auto* field = Named(new QLineEdit(group), name);

@@ -44,7 +44,7 @@ TEST(SettingKeys, RefusedTextsNameKeyValueAndReasonAndChangeNothing)
         {"X-scale", "x", "'x' is not a positive ratio p:q"},
         {"P-scale", "0", "'0' is not a positive ratio p:q"},
         {"integrator", "rk4", "'rk4' is not one of euler or adaptive"},
-        {"grating", "slit", "'slit' is not one of gaussian, rectangular or phase"},
+        {"grating", "slit", "'slit' is not one of gaussian, rectangular, phase or file"},
     };
     for (const auto& [key, value, reason] : refused) {
         EXPECT_EQ(ApplySetting(state, panel, key, value).value_or(""), std::string(key) + "=" + value + ": " + reason);

@@ -76,6 +76,34 @@ TEST(WaveModel, GaussianOpeningsGiveTheSlitSum)
     }
 }
 
+TEST(WaveModel, AMeasuredTransmissionJoinedByLinesFollowsTheOpeningsItSamples)
+{
+    // Gaussian openings sampled every sigma0 / 16: the lines between the
+    // samples are off by at most h^2 / 8 of the curvature, 1 / 4096 of the
+    // amplitude.
+    SimulationState slits;
+    slits.grid.nx = 200;
+    slits.grid.nz = 100;
+    const SimulationParameters& p = slits.parameters;
+    std::vector<double> x;
+    std::vector<Cplx> t;
+    for (double at = -p.d - 10 * p.sigma0; at <= p.d + 10 * p.sigma0; at += p.sigma0 / 16) {
+        x.push_back(at);
+        double sum = 0.0;
+        for (const double centre : {-p.d / 2, p.d / 2}) {
+            sum += std::exp(-(at - centre) * (at - centre) / (4 * p.sigma0 * p.sigma0));
+        }
+        t.emplace_back(sum, 0.0);
+    }
+    SimulationState file;
+    CopySettings(slits, file);
+    file.parameters.wave.model = FieldModel::Wave;
+    file.parameters.wave.grating = GratingKind::File;
+    file.parameters.wave.transmission = std::make_shared<const TransmissionTable>(x, t);
+    const std::vector<double> expected = DensityOf(slits);
+    EXPECT_LT(LargestDifference(DensityOf(file), expected), 2e-3 * Largest(expected));
+}
+
 // |psi| of soft-edged openings by the Fresnel integral in kx, summed
 // directly: the transmission's transform is that of the openings times the
 // edges' Gaussian.
