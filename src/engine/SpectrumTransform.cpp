@@ -37,6 +37,9 @@ void MixtureMagnitudes(const SimulationState& state, RealMatrixT& magnitudes)
     power.Clear();
     ComplexMatrixT field(kSpectrumSize, kSpectrumSize);
     for (const CoherenceSample& sample : CoherenceQuadrature(state)) {
+        if (state.stopRequested) {
+            return;
+        }
         const SampleParameters parameters(sampleState, sample);
         TransformOfPsi(sampleState, field);
         for (int row = 0; row < kSpectrumSize; ++row) {

@@ -3,6 +3,7 @@
 #include "ComputationRunner.h"
 #include "engine/DensityGrid.h"
 #include "engine/QuantumPotential.h"
+#include "engine/SpectrumTransform.h"
 #include "engine/TrajectoryEnsemble.h"
 
 namespace nivaro {
@@ -49,6 +50,11 @@ bool ResultBuilder::Carpet(const SimulationState& source, SimulationState& plane
         return false;
     }
     return !request.quantumPotential || QuantumPotential(source, derived, &planes);
+}
+
+bool ResultBuilder::Spectrum(const SimulationState& source, RealMatrixT& magnitudes)
+{
+    return Run([&](ProgressSink&) { SpectrumOfPsi(source, magnitudes, SpectrumValues::Whole); }, nullptr);
 }
 
 bool ResultBuilder::QuantumPotential(const SimulationState& source, DerivedResults& derived, SimulationState* document)

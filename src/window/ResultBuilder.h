@@ -37,6 +37,9 @@ public:
                 DerivedResults& derived);
     // Q of source with its clip range.
     bool QuantumPotential(const SimulationState& source, DerivedResults& derived, SimulationState* document = nullptr);
+    // The spectrum of source's psi, uncapped (a partially coherent beam's
+    // takes one run a sample).
+    bool Spectrum(const SimulationState& source, RealMatrixT& magnitudes);
 
 private:
     bool Run(const std::function<void(ProgressSink&)>& work, SimulationState* document);

@@ -67,7 +67,9 @@ bool ResultViews::ToggleSpectrum()
 {
     if (!spectrumShown_) {
         carpetBeforeSpectrum_ = widgets_.carpetView.HasPicture();
-        ShowSpectrum();
+        if (!ShowSpectrum()) {
+            menus_.Spectrum().setChecked(false);
+        }
         return false;
     }
     ShowDensitySurface();
@@ -80,9 +82,16 @@ bool ResultViews::ToggleSpectrum()
     return true;
 }
 
-void ResultViews::ShowSpectrum()
+bool ResultViews::ShowSpectrum()
 {
-    SpectrumOfPsi(state_, derived_.spectrum);
+    RealMatrixT spectrum(0, 0);
+    {
+        const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Report);
+        if (!builder_.Spectrum(state_, spectrum)) {
+            return false;
+        }
+    }
+    derived_.spectrum.Swap(spectrum);
     spectrumShown_ = true;
     menus_.Spectrum().setChecked(true);
     surface_.ShowSpectrum(legend_);
@@ -92,6 +101,7 @@ void ResultViews::ShowSpectrum()
     const double perBin = axes.xPerBlock / 2 * 1e-9;
     widgets_.carpetView.SetAxes({-kSpectrumSize / 2 * perBin, perBin, -kSpectrumSize / 2 * axes.zPerBlock / 2 * 1e-9,
                                  axes.zPerBlock / 2 * 1e-9, QStringLiteral("fx [1/nm]"), QStringLiteral("fz [1/nm]")});
+    return true;
 }
 
 void ResultViews::RelabelAxes()

@@ -88,7 +88,9 @@ public:
     bool ClickCarpet(QPoint pixel);
 
 private:
-    void ShowSpectrum();
+    // False when the spectrum's computation was cancelled or failed: the
+    // views stay as they were.
+    bool ShowSpectrum();
     // The surface's content or labels changed: the chart is fitted anew.
     void SurfaceChanged();
 
