@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "engine/DensityGrid.h"
+#include "engine/PartialCoherence.h"
 #include "engine/WaveModel.h"
 #include "engine/WaveFunction.h"
 
@@ -94,6 +95,46 @@ void BM_WaveModel(benchmark::State& run)
     run.counters["times_slit_model"] = seconds / slits.count();
     run.counters["fine_points"] = static_cast<double>(PlanWaveGrid(state).size);
 }
+
+// A partially coherent beam of samples^2 points (a spread of wavelengths
+// and, with the fourth argument 1, of angles: a tilted slit-model sample is
+// propagated as the wave model's Gaussian openings), against the coherent
+// run of the same settings in the same process, warm; counter
+// per_sample_vs_coherent is one sample's share of the time over the
+// coherent run's.
+void BM_PartialCoherence(benchmark::State& run)
+{
+    SimulationState state;
+    Configure(state, run);
+    state.parameters.lambda = 1e-10;
+    SilentProgress progress;
+    ComputeDensityGrid(state, progress);
+    const auto started = std::chrono::steady_clock::now();
+    ComputeDensityGrid(state, progress);
+    const std::chrono::duration<double> coherent = std::chrono::steady_clock::now() - started;
+    WaveSettings& wave = state.parameters.wave;
+    wave.coherenceSamples = static_cast<int>(run.range(2));
+    wave.lambdaSpread = 0.02;
+    wave.sourceWidth = run.range(3) == 1 ? 1e-4 : 0.0;
+    const double samples = static_cast<double>(CoherenceSampleCounts(state).Total());
+    double seconds = 0.0;
+    for (auto _ : run) {
+        const auto start = std::chrono::steady_clock::now();
+        ComputeDensityGrid(state, progress);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(state.densityField[0][0]);
+    }
+    run.counters["samples"] = samples;
+    run.counters["coherent_ms"] = coherent.count() * 1e3;
+    run.counters["per_sample_vs_coherent"] = seconds / samples / coherent.count();
+}
+
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 9, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 25, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 3, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 5, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 9, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 3, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 BENCHMARK(BM_WaveModel)->Args({300, 2, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WaveModel)->Args({2000, 20, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
