@@ -6,14 +6,27 @@
 #include <utility>
 #include <vector>
 
+#include "PartialCoherence.h"
+#include "RunDocument.h"
 #include "SettingsValidation.h"
 #include "SpectrumTransform.h"
+#include "WaveModel.h"
 
 namespace nivaro {
 namespace {
 
 // Speeds measured on a current two-core machine, per thread, with margin.
 constexpr double kSecondsPerSlitTerm = 0.5e-9;  // seeds included
+// The wave model: a fine point's share of one column (its phase, its part of
+// the fold and of the rows' transform), and its memory: the spectrum and
+// its wavenumber, and per thread the phases and their steps.
+constexpr double kSecondsPerFinePoint = 6e-9;
+constexpr double kFineBytesPerPoint = 24.0;
+constexpr double kFineBytesPerPointAndThread = 32.0;
+// A partially coherent beam: each sample's density added to the average,
+// through a buffer of at most this many bytes.
+constexpr double kSecondsPerAveragedPoint = 2e-9;
+constexpr double kSampleBufferBytes = 64e6;
 constexpr double kScratchBytesPerSlit = 512.0;   // per thread
 constexpr double kSecondsPerGridPoint = 20e-9;  // first touch of the grids, grey levels, picture
 constexpr double kSecondsPerStartCandidate = 5e-9;
@@ -50,6 +63,20 @@ double StepsPerTrajectory(const SimulationState& state, double step)
 {
     const double columns = kStepsPerColumn * state.grid.nz;
     return (state.grid.integrator == Integrator::Adaptive ? columns : columns / step) + 1.0;
+}
+
+// The wave model's fine grid, or the largest one it may plan when the
+// settings' own would be refused (the computation says so).
+double FineGridPoints(const SimulationState& state)
+{
+    SimulationState derived;
+    CopySettings(state, derived);
+    derived.parameters.UpdateDerived();
+    try {
+        return static_cast<double>(PlanWaveGrid(derived).size);
+    } catch (const UnusableSettingsError&) {
+        return static_cast<double>(kLargestWaveGrid);
+    }
 }
 
 }  // namespace
@@ -126,9 +153,23 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
         estimate.memoryBytes += kChartBytesPerBlock * points / (g.decimationX * g.decimationZ);
     }
     if (plan.density) {
-        estimate.slitTerms = (g.nx / 2 + 1.0) * g.nz * slits;
-        parallelSeconds += estimate.slitTerms * kSecondsPerSlitTerm;
-        estimate.memoryBytes += parallel * slits * kScratchBytesPerSlit;
+        const WaveSettings& wave = state.parameters.wave;
+        const double samples = CoherenceSampleCounts(state).Total();
+        // A tilted sample of the slit model is propagated by the wave model.
+        if (wave.model == FieldModel::Wave || wave.sourceWidth > 0.0) {
+            const double fine = FineGridPoints(state);
+            parallelSeconds += samples * g.nz * fine * kSecondsPerFinePoint;
+            estimate.memoryBytes += fine * (kFineBytesPerPoint + parallel * kFineBytesPerPointAndThread) +
+                                    parallel * g.nx * kPsiBytesPerPoint;
+        } else {
+            estimate.slitTerms = samples * (g.nx / 2 + 1.0) * g.nz * slits;
+            parallelSeconds += estimate.slitTerms * kSecondsPerSlitTerm;
+            estimate.memoryBytes += parallel * slits * kScratchBytesPerSlit;
+        }
+        if (samples > 1) {
+            estimate.memoryBytes += std::min(points * kGridBytesPerPoint, kSampleBufferBytes);
+            serialSeconds += samples * points * kSecondsPerAveragedPoint;
+        }
         serialSeconds += points * kSecondsPerGridPoint;
     }
     const double stepSeconds = kSecondsPerTraceStep + slits * kSecondsPerTraceStepAndSlit;

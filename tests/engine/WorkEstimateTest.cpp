@@ -49,6 +49,19 @@ TEST(WorkEstimate, RunsThatWouldHangOrFloodTheDiskExceedTheLimits)
              s.grid.nx = s.grid.nz = 2000, s.parameters.slits = 20, plan.tableFormat = "% .4f";
          },
          false},
+        {"2000 by 2000, 20 slits, 9 wavelengths",
+         [](SimulationState& s, RunPlan&) {
+             s.grid.nx = s.grid.nz = 2000, s.parameters.slits = 20;
+             s.parameters.wave.lambdaSpread = 0.01, s.parameters.wave.coherenceSamples = 9;
+         },
+         false},
+        {"4000 by 4000 wave model, 64 by 64 wavelengths and angles",
+         [](SimulationState& s, RunPlan&) {
+             s.grid.nx = s.grid.nz = 4000, s.parameters.wave.model = FieldModel::Wave;
+             s.parameters.wave.lambdaSpread = 0.01, s.parameters.wave.sourceWidth = 1e-3;
+             s.parameters.wave.coherenceSamples = 64;
+         },
+         true},
     };
     for (const Case& c : cases) {
         SimulationState state;
