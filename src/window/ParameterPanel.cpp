@@ -19,7 +19,9 @@
 #include "CarpetPage.h"
 #include "Stepper.h"
 #include "WindowTexts.h"
+#include "configuration/TransmissionFile.h"
 #include "engine/SettingsValidation.h"
+#include "platform/FileError.h"
 #include "platform/NumberText.h"
 
 namespace nivaro {
@@ -35,6 +37,15 @@ void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field
     if (side != nullptr) {
         grid->addWidget(side, row, 2);
     }
+}
+
+// A line field of the group in the grid's row, with its caption and unit.
+QLineEdit* AddLineField(QGroupBox* group, QGridLayout* grid, int row, const char* caption, const char* name,
+                        const char* unit)
+{
+    auto* field = Named(new QLineEdit(group), name);
+    AddFieldRow(grid, row, caption, field, new QLabel(QString::fromLatin1(unit), group));
+    return field;
 }
 
 QGridLayout* CompactGrid(QGroupBox* group)
@@ -155,16 +166,11 @@ QGroupBox* ParameterPanel::BuildGridGroup()
 {
     auto* group = Named(new QGroupBox(QStringLiteral("Grid:"), this), "gridGroup");
     QGridLayout* grid = CompactGrid(group);
-    const auto addField = [&](int row, const char* caption, const char* name, const char* unit) {
-        auto* field = Named(new QLineEdit(group), name);
-        AddFieldRow(grid, row, caption, field, new QLabel(QString::fromLatin1(unit), group));
-        return field;
-    };
-    nxField_ = addField(0, "nx:", "nxField", "rows");
-    nzField_ = addField(1, "nz:", "nzField", "columns");
-    nxbField_ = addField(2, "nxb:", "nxbField", "rows");
-    dxbField_ = addField(3, "dxb:", "dxbField", "rows");
-    stepField_ = addField(4, "step:", "stepField", "px");
+    nxField_ = AddLineField(group, grid, 0, "nx:", "nxField", "rows");
+    nzField_ = AddLineField(group, grid, 1, "nz:", "nzField", "columns");
+    nxbField_ = AddLineField(group, grid, 2, "nxb:", "nxbField", "rows");
+    dxbField_ = AddLineField(group, grid, 3, "dxb:", "dxbField", "rows");
+    stepField_ = AddLineField(group, grid, 4, "step:", "stepField", "px");
     return group;
 }
 
@@ -184,22 +190,18 @@ QGroupBox* ParameterPanel::BuildModelGroup()
                             {QStringLiteral("gaussian"), QStringLiteral("rectangular"), QStringLiteral("phase"),
                              QStringLiteral("file")});
     propagatorBox_ = addChoice(2, "propagator:", "propagatorBox", {QStringLiteral("paraxial"), QStringLiteral("exact")});
-    const auto addField = [&](int row, const char* caption, const char* name, const char* unit) {
-        auto* field = Named(new QLineEdit(group), name);
-        AddFieldRow(grid, row, caption, field, new QLabel(QString::fromLatin1(unit), group));
-        return field;
-    };
-    lambdaSpreadField_ = addField(3, "spread:", "lambdaSpreadField", "rms");
-    sourceWidthField_ = addField(4, "source:", "sourceWidthField", "rad");
-    coherenceSamplesField_ = addField(5, "samples:", "coherenceSamplesField", "0: auto");
+    gratingFileField_ = AddLineField(group, grid, 3, "file:", "gratingFileField", "");
+    lambdaSpreadField_ = AddLineField(group, grid, 4, "spread:", "lambdaSpreadField", "rms");
+    sourceWidthField_ = AddLineField(group, grid, 5, "source:", "sourceWidthField", "rad");
+    coherenceSamplesField_ = AddLineField(group, grid, 6, "samples:", "coherenceSamplesField", "0: auto");
     paraxialWarning_ = Named(new QLabel(QStringLiteral("\u26a0 outside the paraxial regime"), group), "paraxialWarning");
     paraxialWarning_->setStyleSheet(QStringLiteral("color: #a04000"));
     paraxialWarning_->hide();
-    grid->addWidget(paraxialWarning_, 6, 0, 1, 3);
+    grid->addWidget(paraxialWarning_, 7, 0, 1, 3);
     modelSummary_ = Named(new QLabel(group), "modelSummary");
     modelSummary_->setWordWrap(true);
     modelSummary_->hide();
-    grid->addWidget(modelSummary_, 7, 0, 1, 3);
+    grid->addWidget(modelSummary_, 8, 0, 1, 3);
     return group;
 }
 
@@ -208,6 +210,7 @@ void ParameterPanel::ShowModel(const WaveSettings& wave)
     modelBox_->setCurrentIndex(static_cast<int>(wave.model));
     gratingBox_->setCurrentIndex(static_cast<int>(wave.grating));
     propagatorBox_->setCurrentIndex(static_cast<int>(wave.propagator));
+    gratingFileField_->setText(Text(wave.transmissionFile));
     lambdaSpreadField_->setText(Text(FloatToStr(wave.lambdaSpread)));
     sourceWidthField_->setText(Text(FloatToStr(wave.sourceWidth)));
     coherenceSamplesField_->setText(QString::number(wave.coherenceSamples));
@@ -271,7 +274,7 @@ void ParameterPanel::ConnectControls()
     massBox_->installEventFilter(this);
     for (QLineEdit* field : {slitsField_, lambdaField_, periodField_, slitWidthField_,
                              sigma0Field_, nxField_, nzField_, nxbField_, dxbField_, stepField_,
-                             lambdaSpreadField_, sourceWidthField_, coherenceSamplesField_}) {
+                             gratingFileField_, lambdaSpreadField_, sourceWidthField_, coherenceSamplesField_}) {
         connect(field, &QLineEdit::returnPressed, applyButton_, &QPushButton::click);
     }
 }
@@ -302,6 +305,9 @@ void ParameterPanel::AddToolTips()
         {modelBox_, "Where psi comes from: the closed-form sum of Gaussian slits (paraxial), or the wave model, "
                     "which samples the field at the grating finely and propagates it by Fourier transforms. "
                     "Trajectories, ensembles and Q need the slit sum."},
+        {gratingFileField_, "The file grating's measured transmission: a .npy array of rows (x in m, t), float64 or "
+                            "complex128, or a text table of x in m and t (or Re t and Im t) per line. The "
+                            "samples are joined by lines; beyond them the grating is opaque."},
         {lambdaSpreadField_, "Relative rms spread of the wavelength (0 to 0.1): the density is averaged over a "
                              "Gaussian spread of lambda. 0: a single wavelength."},
         {sourceWidthField_, "Rms angle of incidence in rad (0 to 0.1), for a source of finite size: the density is "
@@ -370,10 +376,15 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
         taken.wave.model = static_cast<FieldModel>(modelBox_->currentIndex());
         taken.wave.grating = static_cast<GratingKind>(gratingBox_->currentIndex());
         taken.wave.propagator = static_cast<Propagator>(propagatorBox_->currentIndex());
+        if (Text(gratingFileField_) != taken.wave.transmissionFile) {
+            UseTransmissionFile(taken.wave, Text(gratingFileField_));
+        }
         taken.wave.lambdaSpread = StrToFloat(Text(lambdaSpreadField_));
         taken.wave.sourceWidth = StrToFloat(Text(sourceWidthField_));
         taken.wave.coherenceSamples = StrToInt(Text(coherenceSamplesField_));
     } catch (const ConversionError& error) {
+        return QString::fromUtf8(error.what());
+    } catch (const FileError& error) {
         return QString::fromUtf8(error.what());
     }
     const SimulationParameters previous = state.parameters;

@@ -123,6 +123,7 @@ private:
     QComboBox* propagatorBox_ = nullptr;
     QLabel* paraxialWarning_ = nullptr;
     QLabel* modelSummary_ = nullptr;
+    QLineEdit* gratingFileField_ = nullptr;
     QLineEdit* lambdaSpreadField_ = nullptr;
     QLineEdit* sourceWidthField_ = nullptr;
     QLineEdit* coherenceSamplesField_ = nullptr;

@@ -66,7 +66,11 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
     Find<QLineEdit>("sigma0Field")->setText("1E-9");
     Find<QLineEdit>("nxField")->setText("640");
     Find<QLineEdit>("stepField")->setText("0.5");
+    Find<QLineEdit>("lambdaSpreadField")->setText("0.02");
+    Find<QLineEdit>("coherenceSamplesField")->setText("5");
     EXPECT_EQ(panel.TakeOverParameters(state), std::nullopt);
+    EXPECT_EQ(state.parameters.wave.lambdaSpread, 0.02);
+    EXPECT_EQ(state.parameters.wave.coherenceSamples, 5);
     EXPECT_EQ(state.parameters.slits, 5);
     EXPECT_EQ(state.parameters.lambda, 3e-8);
     EXPECT_EQ(state.parameters.sigma0, 1e-9);
@@ -86,6 +90,8 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
         {"nzField", "0", "nz=0"},
         {"nxbField", "641", "nxb=641"},
         {"dxbField", "x", "'x' is not a valid floating point value"},
+        {"sourceWidthField", "0.5", "source width=0.5: must be an rms angle from 0 to 0.1 rad"},
+        {"gratingFileField", "/nowhere/t.npy", "/nowhere/t.npy: No such file or directory"},
     };
     for (const auto& row : refused) {
         auto* field = Find<QLineEdit>(row.field);
