@@ -90,7 +90,8 @@ public:
                     output.psi(row, at) = value;
                 }
                 if (!output.density.Empty()) {
-                    output.density(row, at) = std::norm(value) * input.normalisation;
+                    double& density = output.density(row, at);
+                    density = (output.addToDensity ? density : 0.0) + std::norm(value) * input.normalisation;
                 }
             }
         }
@@ -185,43 +186,20 @@ private:
     ElapsedSeconds elapsed_;
 };
 
-// Columns whose densities one sample of a partially coherent beam computes
-// at a time: about this many bytes.
-constexpr double kSampleBlockBytes = 64e6;
-
 // The density of a partially coherent beam on the columns of output (psi has
-// none): each sample's density weighted and summed, a block of columns at a
-// time so that the samples' buffer stays small.
+// none): each sample's density, weighted, stored by the first and added in
+// place by the others.
 void RunAveraged(SimulationState& state, int columns, const DensityKernelOutput& output, ProgressSink* progress)
 {
     const std::vector<CoherenceSample> samples = CoherenceQuadrature(state);
-    const int rows = output.density.rows;
-    const int width = std::min(columns, StreamBlockColumns(rows, 8.0, kSampleBlockBytes));
-    RealMatrixT buffer(rows, width);
     SampleProgress sampleProgress(progress, state.grid.nz, static_cast<int>(samples.size()));
-    for (int first = 0; first < columns; first += width) {
-        const int count = std::min(width, columns - first);
-        const GridView<double> block{buffer.Data(), rows, count, width};
-        for (std::size_t s = 0; s < samples.size(); ++s) {
-            sampleProgress.Begin(output.firstColumn + first, count, static_cast<int>(s));
-            {
-                const SampleParameters sample(state, samples[s]);
-                DensityKernelInput input = PrepareKernel(state);
-                input.rowsWanted = rows;
-                RunKernel(state, input, count, {{}, block, output.firstColumn + first}, &sampleProgress);
-            }
-            if (state.stopRequested) {
-                return;
-            }
-            const double weight = samples[s].weight;
-            for (int row = 0; row < rows; ++row) {
-                double* sum = &output.density(row, first);
-                const double* value = &block(row, 0);
-                for (int column = 0; column < count; ++column) {
-                    sum[column] = (s == 0 ? 0.0 : sum[column]) + weight * value[column];
-                }
-            }
-        }
+    for (std::size_t s = 0; s < samples.size() && !state.stopRequested; ++s) {
+        sampleProgress.Begin(output.firstColumn, columns, static_cast<int>(s));
+        const SampleParameters sample(state, samples[s]);
+        DensityKernelInput input = PrepareKernel(state);
+        input.rowsWanted = output.density.rows;
+        input.normalisation *= samples[s].weight;
+        RunKernel(state, input, columns, {{}, output.density, output.firstColumn, s > 0}, &sampleProgress);
     }
 }
 

@@ -308,6 +308,20 @@ HWY_INLINE void StoreLanes(D d, V v, std::size_t valid, double* target)
     std::memcpy(target, lanes, valid * sizeof(double));
 }
 
+// Adds the first `valid` lanes to the values at target.
+HWY_INLINE void AddLanes(D d, V v, std::size_t valid, double* target)
+{
+    if (valid >= hn::Lanes(d)) {
+        hn::StoreU(hn::Add(hn::LoadU(d, target), v), d, target);
+        return;
+    }
+    HWY_ALIGN double lanes[kernel::kMaxLanes];
+    hn::Store(v, d, lanes);
+    for (std::size_t k = 0; k < valid; ++k) {
+        target[k] += lanes[k];
+    }
+}
+
 // The same for complex values, real and imaginary parts interleaved.
 HWY_INLINE void StoreComplexLanes(D d, V re, V im, std::size_t valid, std::complex<double>* target)
 {
@@ -345,7 +359,8 @@ void StoreBlock(D d, const DensityKernelInput& input, int firstRow, int rows, in
         if (!output.density.Empty()) {
             const V norm = hn::Mul(hn::MulAdd(re, re, hn::Mul(im, im)), normalisation);
             for (int t = 0; t < targetCount; ++t) {
-                StoreLanes(d, norm, valid, output.density.Row(targets[t]) + outputColumn);
+                double* target = output.density.Row(targets[t]) + outputColumn;
+                output.addToDensity ? AddLanes(d, norm, valid, target) : StoreLanes(d, norm, valid, target);
             }
         }
     }

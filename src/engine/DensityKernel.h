@@ -55,6 +55,9 @@ struct DensityKernelOutput {
     GridView<std::complex<double>> psi;
     GridView<double> density;
     int firstColumn = 0;
+    // The density is added to what the view holds instead of stored: the
+    // samples of a partially coherent beam are summed in place.
+    bool addToDensity = false;
 };
 
 // psi and norm(PSI) of the columns firstColumn .. firstColumn + count - 1,

@@ -23,10 +23,9 @@ constexpr double kSecondsPerSlitTerm = 0.5e-9;  // seeds included
 constexpr double kSecondsPerFinePoint = 6e-9;
 constexpr double kFineBytesPerPoint = 24.0;
 constexpr double kFineBytesPerPointAndThread = 32.0;
-// A partially coherent beam: each sample's density added to the average,
-// through a buffer of at most this many bytes.
+// A partially coherent beam: each sample's density added to the average in
+// place.
 constexpr double kSecondsPerAveragedPoint = 2e-9;
-constexpr double kSampleBufferBytes = 64e6;
 constexpr double kScratchBytesPerSlit = 512.0;   // per thread
 constexpr double kSecondsPerGridPoint = 20e-9;  // first touch of the grids, grey levels, picture
 constexpr double kSecondsPerStartCandidate = 5e-9;
@@ -167,7 +166,6 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
             estimate.memoryBytes += parallel * slits * kScratchBytesPerSlit;
         }
         if (samples > 1) {
-            estimate.memoryBytes += std::min(points * kGridBytesPerPoint, kSampleBufferBytes);
             serialSeconds += samples * points * kSecondsPerAveragedPoint;
         }
         serialSeconds += points * kSecondsPerGridPoint;
