@@ -104,8 +104,7 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
     }
     FillGreyCarpet(density, options.contrast, state.scaleP.Factor(), Planes(state), nx, nz);
     // Only drawn trajectories have starts to remember.
-    // The wave model has no Bohmian paths: its carpet is the grey picture.
-    const bool paths = options.showTrajectories && HasSlitModel(state);
+    const bool paths = options.showTrajectories;
     state.trajectoryStartGrid.Reshape(paths ? nx : 0, paths ? nz : 0);
     if (!paths) {
         return;

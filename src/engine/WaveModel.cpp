@@ -86,14 +86,20 @@ std::complex<double> GratingField(const SimulationParameters& parameters, double
     return amplitude * sum;
 }
 
+double WaveRowStride(const SimulationState& state, int refinement)
+{
+    const double rowSpacing = state.grid.dx / state.scaleX.Factor();
+    return std::max(1.0, std::ceil(rowSpacing * kPointsPerFeature * std::max(refinement, 1) /
+                                   SmallestFeature(state.parameters)));
+}
+
 WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
 {
     const SimulationParameters& parameters = state.parameters;
     const double feature = SmallestFeature(parameters);
     const double rowSpacing = state.grid.dx / state.scaleX.Factor();
     WaveGrid grid;
-    grid.rowStride = static_cast<std::size_t>(
-        std::max(1.0, std::ceil(rowSpacing * kPointsPerFeature * std::max(refinement, 1) / feature)));
+    grid.rowStride = static_cast<std::size_t>(WaveRowStride(state, refinement));
     grid.spacing = rowSpacing / static_cast<double>(grid.rowStride);
     // How far the field spreads sideways over the window: kx / kz per unit of z.
     const double wavenumber = 2 * kPi / parameters.lambda;
@@ -127,6 +133,7 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     : state_(state),
       grid_(PlanWaveGrid(state, refinement)),
       foldedTransform_(grid_.size / grid_.rowStride),
+      fineTransform_(grid_.size),
       spectrum_(grid_.size),
       wavenumbers_(grid_.size),
       wavenumber_(2 * kPi / state.parameters.lambda)
@@ -136,7 +143,7 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     for (std::size_t j = 0; j < grid_.size; ++j) {
         field[j] = GratingField(state.parameters, firstX + static_cast<double>(j) * grid_.spacing);
     }
-    Fft1D(grid_.size).Forward(spectrum_);
+    fineTransform_.Forward(spectrum_);
     const double size = static_cast<double>(grid_.size);
     const double step = 2 * kPi / (size * grid_.spacing);
     double total = 0.0;
@@ -159,72 +166,114 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
 WavePropagation::Scratch WavePropagation::NewScratch() const
 {
     return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(grid_.size),
-                   std::vector<std::complex<double>>(grid_.size)};
+                   std::vector<std::complex<double>>(grid_.size), kNoColumn, std::nullopt};
+}
+
+double WavePropagation::Lag(double kx) const
+{
+    const double squared = kx * kx;
+    // k - kz = kx^2 / (k + kz), without the cancellation of the difference.
+    return state_.parameters.wave.propagator == Propagator::Exact
+               ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
+               : squared / (2 * wavenumber_);
 }
 
 // The plane waves' phases follow from column to column by a constant factor;
-// a column that does not follow the last one, or follows a Restart, computes
-// them afresh.
-void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
-                             std::ptrdiff_t stride, int derivative) const
+// stepping from the last anchor keeps every column's rounding the same
+// whichever columns came before.
+void WavePropagation::MovePhases(int column, Scratch& scratch) const
 {
-    const double z = ColumnPosition(state_, column);
-    const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
-    const bool follows = scratch.column != kNoColumn && column == scratch.column + 1;
-    if (!follows) {
-        const double columnStep = ColumnPosition(state_, column + 1) - z;
+    const int anchor = column - ((column % kPhaseAnchorColumns) + kPhaseAnchorColumns) % kPhaseAnchorColumns;
+    if (scratch.column == kNoColumn || scratch.column < anchor || scratch.column > column) {
+        const double z = ColumnPosition(state_, anchor);
+        const double columnStep = ColumnPosition(state_, anchor + 1) - z;
+        const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
         for (std::size_t q = 0; q < grid_.size; ++q) {
             const double kx = wavenumbers_[q];
-            const double squared = kx * kx;
             if (exact && std::abs(kx) >= wavenumber_) {
                 scratch.phases[q] = 0.0;
                 scratch.steps[q] = 0.0;
                 continue;
             }
-            // kz - k = -kx^2 / (k + kz), without the cancellation of the difference.
-            const double lag = exact ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
-                                     : squared / (2 * wavenumber_);
+            const double lag = Lag(kx);
             scratch.phases[q] = std::polar(1.0, -lag * z);
             scratch.steps[q] = std::polar(1.0, -lag * columnStep);
         }
-    } else {
+        scratch.column = anchor;
+    }
+    for (; scratch.column < column; ++scratch.column) {
         for (std::size_t q = 0; q < grid_.size; ++q) {
             scratch.phases[q] = Product(scratch.phases[q], scratch.steps[q]);
         }
     }
-    scratch.column = column;
-    // The rows are every stride-th point: the propagated spectrum folded
-    // onto size / stride points gives exactly them.
-    const std::size_t folded = grid_.size / grid_.rowStride;
-    std::complex<double>* values = scratch.folded.Data();
+}
+
+// Folding the spectrum onto size / n points gives every n-th point of the
+// field; d/dx multiplies a plane wave by i kx, d/dz its envelope by -i lag.
+void WavePropagation::FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
+                                   std::size_t points) const
+{
+    if (xOrder < 0 || xOrder > 4) {
+        throw std::invalid_argument("the wave model gives x derivatives of order 0 to 4 only");
+    }
     const std::complex<double>* spectrum = spectrum_.Data();
-    std::fill(values, values + folded, std::complex<double>{});
-    // d/dx multiplies a plane wave by i kx.
+    std::fill(values, values + points, std::complex<double>{});
     const auto fold = [&](auto factor) {
-        for (std::size_t part = 0; part < grid_.size; part += folded) {
-            for (std::size_t r = 0; r < folded; ++r) {
+        for (std::size_t part = 0; part < grid_.size; part += points) {
+            for (std::size_t r = 0; r < points; ++r) {
                 values[r] += factor(part + r) * Product(spectrum[part + r], scratch.phases[part + r]);
             }
         }
     };
-    switch (derivative) {
-    case 0:
+    if (xOrder == 0 && !alongZ) {
         fold([](std::size_t) { return 1.0; });
-        break;
-    case 1:
-        fold([this](std::size_t q) { return std::complex<double>(0.0, wavenumbers_[q]); });
-        break;
-    case 2:
-        fold([this](std::size_t q) { return -wavenumbers_[q] * wavenumbers_[q]; });
-        break;
-    default:
+        return;
+    }
+    fold([&](std::size_t q) {
+        const double kx = wavenumbers_[q];
+        std::complex<double> factor = alongZ ? std::complex<double>(0.0, -Lag(kx)) : 1.0;
+        for (int order = 0; order < xOrder; ++order) {
+            factor *= std::complex<double>(0.0, kx);
+        }
+        return factor;
+    });
+}
+
+void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
+                             std::ptrdiff_t stride, int derivative) const
+{
+    if (derivative > 2) {
         throw std::invalid_argument("the wave model gives x derivatives of order 0 to 2 only");
     }
+    MovePhases(column, scratch);
+    // The rows are every stride-th point.
+    const std::size_t folded = grid_.size / grid_.rowStride;
+    std::complex<double>* values = scratch.folded.Data();
+    FoldSpectrum(scratch, derivative, false, values, folded);
     foldedTransform_.Backward(scratch.folded);
+    const double z = ColumnPosition(state_, column);
     const std::complex<double> carrier = std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi));
     const std::size_t first = grid_.firstRow / grid_.rowStride;
     for (int i = 0; i < rows; ++i) {
         out[i * stride] = carrier * values[first + static_cast<std::size_t>(i)];
+    }
+}
+
+void WavePropagation::Envelope(int column, std::ptrdiff_t offset, std::size_t count, Scratch& scratch, int xOrder,
+                               bool alongZ, std::complex<double>* out, std::ptrdiff_t stride) const
+{
+    MovePhases(column, scratch);
+    if (!scratch.fine) {
+        scratch.fine.emplace(grid_.size);
+    }
+    std::complex<double>* values = scratch.fine->Data();
+    FoldSpectrum(scratch, xOrder, alongZ, values, grid_.size);
+    fineTransform_.Backward(*scratch.fine);
+    const auto size = static_cast<std::ptrdiff_t>(grid_.size);
+    std::ptrdiff_t point = ((static_cast<std::ptrdiff_t>(grid_.firstRow) + offset) % size + size) % size;
+    for (std::size_t k = 0; k < count; ++k) {
+        out[static_cast<std::ptrdiff_t>(k) * stride] = values[point];
+        point = point + 1 == size ? 0 : point + 1;
     }
 }
 

@@ -276,8 +276,7 @@ void ParameterPanel::AddToolTips()
         {sweepButton_, "Run one setting over a range and record the carpets or charts as an animation."},
         {surfaceContentBox_, "Show the density or the quantum potential Q (in eV) as the surface."},
         {modelBox_, "Where psi comes from: the closed-form sum of Gaussian slits (paraxial), or the wave model, "
-                    "which samples the field at the grating finely and propagates it by Fourier transforms. "
-                    "Trajectories, ensembles and Q need the slit sum."},
+                    "which samples the field at the grating finely and propagates it by Fourier transforms."},
         {gratingBox_, "The wave model's grating: Gaussian openings of width sigma0 (the slit sum's field), "
                       "openings of the slit width with soft edges (edge width in nivaro.ini, d/50 by default), "
                       "or a sinusoidal phase grating exp(i phase depth cos 2 pi x / d) over N periods."},
