@@ -52,6 +52,21 @@ std::complex<double> Product(const std::complex<double>& a, const std::complex<d
     return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
 
+// The value times i^turns, exactly.
+std::complex<double> QuarterTurns(const std::complex<double>& value, int turns)
+{
+    switch (turns) {
+    case 1:
+        return {-value.imag(), value.real()};
+    case 2:
+        return -value;
+    case 3:
+        return {value.imag(), -value.real()};
+    default:
+        return value;
+    }
+}
+
 }  // namespace
 
 double SmallestFeature(const SimulationParameters& parameters)
@@ -136,6 +151,7 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
       fineTransform_(grid_.size),
       spectrum_(grid_.size),
       wavenumbers_(grid_.size),
+      lags_(grid_.size, 0.0),
       wavenumber_(2 * kPi / state.parameters.lambda)
 {
     const double firstX = RowPosition(state, 0) - static_cast<double>(grid_.firstRow) * grid_.spacing;
@@ -146,19 +162,28 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     fineTransform_.Forward(spectrum_);
     const double size = static_cast<double>(grid_.size);
     const double step = 2 * kPi / (size * grid_.spacing);
+    const bool exact = state.parameters.wave.propagator == Propagator::Exact;
     double total = 0.0;
     double evanescent = 0.0;
     for (std::size_t q = 0; q < grid_.size; ++q) {
         const double index = q < grid_.size / 2 ? static_cast<double>(q) : static_cast<double>(q) - size;
-        wavenumbers_[q] = index * step;
+        const double kx = index * step;
+        wavenumbers_[q] = kx;
+        // k - kz = kx^2 / (k + kz), without the cancellation of the
+        // difference; 0 for the waves the exact propagator drops.
+        if (!exact) {
+            lags_[q] = kx * kx / (2 * wavenumber_);
+        } else if (std::abs(kx) < wavenumber_) {
+            lags_[q] = kx * kx / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - kx * kx));
+        }
         field[q] /= size;  // so that the inverse transform gives the field itself
         const double weight = std::norm(field[q]);
         total += weight;
-        if (std::abs(wavenumbers_[q]) >= wavenumber_) {
+        if (std::abs(kx) >= wavenumber_) {
             evanescent += weight;
         }
     }
-    if (state.parameters.wave.propagator == Propagator::Exact && total > 0.0) {
+    if (exact && total > 0.0) {
         evanescentWeight_ = evanescent / total;
     }
 }
@@ -167,15 +192,6 @@ WavePropagation::Scratch WavePropagation::NewScratch() const
 {
     return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(grid_.size),
                    std::vector<std::complex<double>>(grid_.size), kNoColumn, std::nullopt};
-}
-
-double WavePropagation::Lag(double kx) const
-{
-    const double squared = kx * kx;
-    // k - kz = kx^2 / (k + kz), without the cancellation of the difference.
-    return state_.parameters.wave.propagator == Propagator::Exact
-               ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
-               : squared / (2 * wavenumber_);
 }
 
 // The plane waves' phases follow from column to column by a constant factor;
@@ -189,15 +205,13 @@ void WavePropagation::MovePhases(int column, Scratch& scratch) const
         const double columnStep = ColumnPosition(state_, anchor + 1) - z;
         const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
         for (std::size_t q = 0; q < grid_.size; ++q) {
-            const double kx = wavenumbers_[q];
-            if (exact && std::abs(kx) >= wavenumber_) {
+            if (exact && std::abs(wavenumbers_[q]) >= wavenumber_) {
                 scratch.phases[q] = 0.0;
                 scratch.steps[q] = 0.0;
                 continue;
             }
-            const double lag = Lag(kx);
-            scratch.phases[q] = std::polar(1.0, -lag * z);
-            scratch.steps[q] = std::polar(1.0, -lag * columnStep);
+            scratch.phases[q] = std::polar(1.0, -lags_[q] * z);
+            scratch.steps[q] = std::polar(1.0, -lags_[q] * columnStep);
         }
         scratch.column = anchor;
     }
@@ -209,9 +223,11 @@ void WavePropagation::MovePhases(int column, Scratch& scratch) const
 }
 
 // Folding the spectrum onto size / n points gives every n-th point of the
-// field; d/dx multiplies a plane wave by i kx, d/dz its envelope by -i lag.
-void WavePropagation::FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
-                                   std::size_t points) const
+// field. d/dx multiplies a plane wave by i kx, d/dz its envelope by -i lag:
+// the fold takes the real kx^xOrder lag^alongZ, and the power of i they
+// leave, the same for every wave, is returned as quarter turns.
+int WavePropagation::FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
+                                  std::size_t points) const
 {
     if (xOrder < 0 || xOrder > 4) {
         throw std::invalid_argument("the wave model gives x derivatives of order 0 to 4 only");
@@ -227,16 +243,16 @@ void WavePropagation::FoldSpectrum(const Scratch& scratch, int xOrder, bool alon
     };
     if (xOrder == 0 && !alongZ) {
         fold([](std::size_t) { return 1.0; });
-        return;
+    } else {
+        fold([&](std::size_t q) {
+            double factor = alongZ ? lags_[q] : 1.0;
+            for (int order = 0; order < xOrder; ++order) {
+                factor *= wavenumbers_[q];
+            }
+            return factor;
+        });
     }
-    fold([&](std::size_t q) {
-        const double kx = wavenumbers_[q];
-        std::complex<double> factor = alongZ ? std::complex<double>(0.0, -Lag(kx)) : 1.0;
-        for (int order = 0; order < xOrder; ++order) {
-            factor *= std::complex<double>(0.0, kx);
-        }
-        return factor;
-    });
+    return (xOrder + (alongZ ? 3 : 0)) % 4;
 }
 
 void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
@@ -249,10 +265,10 @@ void WavePropagation::Column(int column, int rows, Scratch& scratch, std::comple
     // The rows are every stride-th point.
     const std::size_t folded = grid_.size / grid_.rowStride;
     std::complex<double>* values = scratch.folded.Data();
-    FoldSpectrum(scratch, derivative, false, values, folded);
+    const int turns = FoldSpectrum(scratch, derivative, false, values, folded);
     foldedTransform_.Backward(scratch.folded);
     const double z = ColumnPosition(state_, column);
-    const std::complex<double> carrier = std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi));
+    const std::complex<double> carrier = QuarterTurns(std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi)), turns);
     const std::size_t first = grid_.firstRow / grid_.rowStride;
     for (int i = 0; i < rows; ++i) {
         out[i * stride] = carrier * values[first + static_cast<std::size_t>(i)];
@@ -267,12 +283,12 @@ void WavePropagation::Envelope(int column, std::ptrdiff_t offset, std::size_t co
         scratch.fine.emplace(grid_.size);
     }
     std::complex<double>* values = scratch.fine->Data();
-    FoldSpectrum(scratch, xOrder, alongZ, values, grid_.size);
+    const int turns = FoldSpectrum(scratch, xOrder, alongZ, values, grid_.size);
     fineTransform_.Backward(*scratch.fine);
     const auto size = static_cast<std::ptrdiff_t>(grid_.size);
     std::ptrdiff_t point = ((static_cast<std::ptrdiff_t>(grid_.firstRow) + offset) % size + size) % size;
     for (std::size_t k = 0; k < count; ++k) {
-        out[static_cast<std::ptrdiff_t>(k) * stride] = values[point];
+        out[static_cast<std::ptrdiff_t>(k) * stride] = QuarterTurns(values[point], turns);
         point = point + 1 == size ? 0 : point + 1;
     }
 }

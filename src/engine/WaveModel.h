@@ -91,10 +91,9 @@ private:
     // Brings the scratch's phases to the column.
     void MovePhases(int column, Scratch& scratch) const;
     // The transform's input: the propagated spectrum times the derivative's
-    // factor, folded onto `points` points.
-    void FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
-                      std::size_t points) const;
-    double Lag(double kx) const;  // k - kz of a propagating plane wave, 1/m
+    // factor, folded onto `points` points, but for a power of i it returns.
+    int FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
+                     std::size_t points) const;
 
     const SimulationState& state_;
     WaveGrid grid_;
@@ -102,6 +101,7 @@ private:
     Fft1D fineTransform_;
     FftBuffer spectrum_;
     std::vector<double> wavenumbers_;  // kx of each point of the spectrum, 1/m
+    std::vector<double> lags_;         // k - kz of each, 1/m; 0 where it cannot propagate
     double wavenumber_;                // k = 2 pi / lambda
     double evanescentWeight_ = 0.0;
 };
