@@ -120,12 +120,19 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
     }
 }
 
-void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour)
+void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath> paths)
 {
-    TraceOnePath(PathTracer(state, ConfiguredTraceMethod(state.grid)), startRow,
-                 OnGridCells(state.grid.nx,
-                             [&state, colour](int row, int column) { PaintColour(Planes(state), row, column, colour); }),
-                 &state.stopRequested);
+    if (paths.empty()) {
+        return;
+    }
+    const PathTracer tracer(state, ConfiguredTraceMethod(state.grid));
+    for (const auto& [startRow, colour] : paths) {
+        TraceOnePath(tracer, startRow,
+                     OnGridCells(state.grid.nx, [&state, colour](int row, int column) {
+                         PaintColour(Planes(state), row, column, colour);
+                     }),
+                     &state.stopRequested);
+    }
 }
 
 }  // namespace nivaro

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "OrderedBlocks.h"
 #include "PhysicalConstants.h"
@@ -85,8 +88,9 @@ WaveVelocityTable::WaveVelocityTable(const SimulationState& state)
     pointsPerRow_ = static_cast<double>(grid.rowStride);
     pointSpacing_ = grid.spacing;
     points_ = TablePoints(state, pointsPerRow_);
-    nodes_.assign(static_cast<std::size_t>(columns_) * points_ * kValuesPerNode,
-                  std::numeric_limits<double>::quiet_NaN());
+    const std::size_t columnValues = points_ * kValuesPerNode;
+    nodes_ = GridBlock(static_cast<std::size_t>(columns_) * columnValues * sizeof(std::complex<double>));
+    std::complex<double>* const nodes = static_cast<std::complex<double>*>(nodes_.Data());
     const auto offset = -static_cast<std::ptrdiff_t>(kVelocityTableMarginRows * grid.rowStride);
     const int blocks = (columns_ + kColumnsPerBlock - 1) / kColumnsPerBlock;
     const int threads = std::min(blocks, ThreadCount(state.threads));
@@ -94,20 +98,35 @@ WaveVelocityTable::WaveVelocityTable(const SimulationState& state)
     for (int worker = 0; worker < threads; ++worker) {
         scratch.push_back(propagation.NewScratch());
     }
+    // Each thread first touches the columns it fills; those a stop left
+    // unfilled are NaN.
+    std::vector<char> filled(static_cast<std::size_t>(blocks), 0);
+    const auto columnsOf = [this](int block) {
+        return std::pair{block * kColumnsPerBlock, std::min(columns_, (block + 1) * kColumnsPerBlock)};
+    };
     RunBlocksInOrder(
         blocks, threads,
         [&](int block, int worker) {
-            const int last = std::min(columns_, (block + 1) * kColumnsPerBlock);
-            for (int column = block * kColumnsPerBlock; column < last; ++column) {
-                std::complex<double>* node = &nodes_[static_cast<std::size_t>(column) * points_ * kValuesPerNode];
+            const auto [first, last] = columnsOf(block);
+            for (int column = first; column < last; ++column) {
+                std::complex<double>* node = nodes + static_cast<std::size_t>(column) * columnValues;
                 for (std::size_t value = 0; value < kValuesPerNode; ++value) {
                     propagation.Envelope(column, offset, points_, scratch[static_cast<std::size_t>(worker)],
                                          kNodeValues[value].xOrder, kNodeValues[value].alongZ, node + value,
                                          kValuesPerNode);
                 }
             }
+            filled[static_cast<std::size_t>(block)] = 1;
         },
         [&state](int) { return !state.stopRequested.load(); });
+    for (int block = 0; block < blocks; ++block) {
+        if (!filled[static_cast<std::size_t>(block)]) {
+            const auto [first, last] = columnsOf(block);
+            std::fill(nodes + static_cast<std::size_t>(first) * columnValues,
+                      nodes + static_cast<std::size_t>(last) * columnValues,
+                      std::complex<double>(std::numeric_limits<double>::quiet_NaN(), 0.0));
+        }
+    }
 }
 
 void WaveVelocityTable::Compute(const double* columns, const double* rows, std::size_t count,
@@ -132,8 +151,8 @@ double WaveVelocityTable::VelocityAt(double column, double row) const
     // c0 and c0 + 1: each value with the next of kNodeValues as its slope.
     std::array<std::array<std::complex<double>, 4>, 2> atColumn;
     for (std::size_t side = 0; side < 2; ++side) {
-        const std::complex<double>* left =
-            &nodes_[((static_cast<std::size_t>(c0) + side) * points_ + p0) * kValuesPerNode];
+        const std::complex<double>* left = static_cast<const std::complex<double>*>(nodes_.Data()) +
+                                           ((static_cast<std::size_t>(c0) + side) * points_ + p0) * kValuesPerNode;
         const std::complex<double>* right = left + kValuesPerNode;
         std::size_t at = 0;
         for (const std::size_t base : {kPhi, kPhiZ}) {

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <complex>
 #include <cstddef>
-#include <vector>
 
 #include "engine/SimulationState.h"
+#include "numeric/Matrices.h"
 
 namespace nivaro {
 
@@ -44,9 +43,9 @@ private:
     double pointSpacing_;    // m
     double columnSpacing_;   // m
     double velocityFactor_;  // -hbar / m
-    // Each node's values in the order of kNodeValues, point after point,
-    // column after column.
-    std::vector<std::complex<double>> nodes_;
+    // Each node's values (complex) in the order of kNodeValues, point after
+    // point, column after column.
+    GridBlock nodes_;
 };
 
 }  // namespace nivaro
