@@ -126,9 +126,9 @@ void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath>
         return;
     }
     const PathTracer tracer(state, ConfiguredTraceMethod(state.grid));
-    for (const auto& [startRow, colour] : paths) {
-        TraceOnePath(tracer, startRow,
-                     OnGridCells(state.grid.nx, [&state, colour](int row, int column) {
+    for (const RecolouredPath& path : paths) {
+        TraceOnePath(tracer, path.startRow,
+                     OnGridCells(state.grid.nx, [&state, colour = path.colour](int row, int column) {
                          PaintColour(Planes(state), row, column, colour);
                      }),
                      &state.stopRequested);

@@ -30,9 +30,9 @@ constexpr std::size_t kPhiZ = 3;
 
 constexpr int kColumnsPerBlock = 16;
 
-std::size_t TablePoints(const SimulationState& state, double stride)
+double TablePoints(const SimulationState& state, double stride)
 {
-    return static_cast<std::size_t>((state.grid.nx - 1 + 2.0 * kVelocityTableMarginRows) * stride) + 1;
+    return (state.grid.nx - 1 + 2.0 * kVelocityTableMarginRows) * stride + 1;
 }
 
 // The cubic Hermite weights of the two ends' values and slopes at t in 0 .. 1,
@@ -64,7 +64,7 @@ struct HermiteWeights {
 
 double WaveVelocityTableBytes(const SimulationState& state)
 {
-    return (state.grid.nz + 1.0) * static_cast<double>(TablePoints(state, WaveRowStride(state))) *
+    return (state.grid.nz + 1.0) * TablePoints(state, WaveRowStride(state)) *
            static_cast<double>(kValuesPerNode * sizeof(std::complex<double>));
 }
 
@@ -87,7 +87,7 @@ WaveVelocityTable::WaveVelocityTable(const SimulationState& state)
     const WaveGrid& grid = propagation.Grid();
     pointsPerRow_ = static_cast<double>(grid.rowStride);
     pointSpacing_ = grid.spacing;
-    points_ = TablePoints(state, pointsPerRow_);
+    points_ = static_cast<std::size_t>(TablePoints(state, pointsPerRow_));
     const std::size_t columnValues = points_ * kValuesPerNode;
     nodes_ = GridBlock(static_cast<std::size_t>(columns_) * columnValues * sizeof(std::complex<double>));
     std::complex<double>* const nodes = static_cast<std::complex<double>*>(nodes_.Data());
