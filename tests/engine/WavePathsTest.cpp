@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -232,6 +233,45 @@ TEST(WaveVelocity, RectangularOpeningsFollowTheFresnelIntegralBetweenTheRows)
     }
     EXPECT_LT(worst, 1e-4 * scale);
     std::printf("largest difference %.3g of the largest velocity\n", worst / scale);
+}
+
+// With the exact propagator (z derivatives from kz itself): half-way
+// between columns against the columns of a grid twice as fine in z, where
+// the table holds its values unmixed.
+TEST(WaveVelocity, TheExactPropagatorsTableAgreesHalfWayBetweenColumns)
+{
+    SimulationState coarse;
+    UseRectangularOpenings(coarse, 120, 20);
+    coarse.parameters.wave.propagator = Propagator::Exact;
+    SimulationState fine;
+    CopySettings(coarse, fine);
+    fine.grid.nz = 39;
+    fine.grid.dz = coarse.grid.dz / 2;
+    fine.parameters.UpdateDerived();
+    const WaveVelocityTable coarseTable(coarse);
+    const WaveVelocityTable fineTable(fine);
+    std::vector<double> halfColumns;
+    std::vector<double> fineColumns;
+    std::vector<double> rows;
+    for (int column = 0; column < 19; ++column) {
+        for (int row = 20; row < 100; row += 3) {
+            halfColumns.push_back(column + 0.5);
+            fineColumns.push_back(2 * column + 1);
+            rows.push_back(row);
+        }
+    }
+    std::vector<double> interpolated(rows.size());
+    std::vector<double> expected(rows.size());
+    coarseTable.Compute(halfColumns.data(), rows.data(), rows.size(), interpolated.data());
+    fineTable.Compute(fineColumns.data(), rows.data(), rows.size(), expected.data());
+    const double scale = *std::max_element(expected.begin(), expected.end(),
+                                           [](double a, double b) { return std::abs(a) < std::abs(b); });
+    double worst = 0.0;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        worst = std::max(worst, std::abs(interpolated[k] - expected[k]));
+    }
+    EXPECT_LT(worst, 1e-4 * std::abs(scale));
+    std::printf("largest difference %.3g of the largest velocity\n", worst / std::abs(scale));
 }
 
 std::vector<std::vector<double>> PathRows(const SimulationState& state, const std::vector<double>& starts,
