@@ -21,6 +21,8 @@ constexpr int kColumnsPerBlock = 8;
 
 constexpr double kNegligibleTerm = 1e-40;  // relative to the nearest slit's term, far below rounding
 
+// psi up to a factor (the slit sum S, or the wave model's psi itself) and
+// its x derivatives.
 struct PsiDerivatives {
     Complex s;
     Complex first;   // dS/dx
@@ -138,7 +140,8 @@ private:
         Wave(const SimulationState& state, int threads) : propagation(state)
         {
             for (int worker = 0; worker < threads; ++worker) {
-                workers.push_back({propagation.NewScratch(), std::vector<Complex>(3 * static_cast<std::size_t>(state.grid.nx))});
+                workers.push_back(
+                    {propagation.NewScratch(), std::vector<Complex>(3 * static_cast<std::size_t>(state.grid.nx))});
             }
         }
         WavePropagation propagation;
