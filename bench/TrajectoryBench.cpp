@@ -1,8 +1,12 @@
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <functional>
+
 #include "ExtendedTracerBaseline.h"
 #include "engine/RegularTraces.h"
 #include "engine/TrajectoryStarts.h"
+#include "engine/WaveVelocity.h"
 
 namespace nivaro {
 namespace {
@@ -65,11 +69,61 @@ void BM_RegularTrajectoriesBaseline(benchmark::State& run)
     run.counters["positions"] = static_cast<double>(positions);
 }
 
+long TraceRegularPositions(const SimulationState& state)
+{
+    long positions = 0;
+    TraceRegularStartsInOrder<long>(
+        state, [](long& count, double, const TracePosition&) { ++count; },
+        [&](double, long&& count) {
+            positions += count;
+            return true;
+        });
+    return positions;
+}
+
+double SecondsOf(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The regular paths of the wave model's Gaussian grating (its velocity
+// table filled anew each time, as each output does), against the slit
+// model's paths of the same grid in the same process (the fourth argument:
+// 0 Euler, 1 adaptive). Cold: the first run in the process, the transforms
+// planned and the table's memory touched for the first time; warm: the
+// timed iterations after it.
+void BM_WavePaths(benchmark::State& run)
+{
+    SimulationState state;
+    Configure(state, run, run.range(3) == 1 ? Integrator::Adaptive : Integrator::Euler);
+    TraceRegularPositions(state);
+    const double slits = SecondsOf([&] { benchmark::DoNotOptimize(TraceRegularPositions(state)); });
+    state.parameters.wave.model = FieldModel::Wave;
+    const double cold = SecondsOf([&] { benchmark::DoNotOptimize(TraceRegularPositions(state)); });
+    const double table = SecondsOf([&] { const WaveVelocityTable filled(state); });
+    double warm = 0.0;
+    long positions = 0;
+    for (auto _ : run) {
+        warm = SecondsOf([&] { positions = TraceRegularPositions(state); });
+        benchmark::DoNotOptimize(positions);
+    }
+    run.counters["positions"] = static_cast<double>(positions);
+    run.counters["slit_model_ms"] = slits * 1e3;
+    run.counters["cold_ms"] = cold * 1e3;
+    run.counters["table_ms"] = table * 1e3;
+    run.counters["cold_times_slit_model"] = cold / slits;
+    run.counters["warm_times_slit_model"] = warm / slits;
+}
+
 BENCHMARK(BM_RegularTrajectories)->Args({300, 2, 150})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RegularTrajectoriesBaseline)->Args({300, 2, 150})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RegularTrajectories)->Args({2000, 20, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RegularTrajectoriesAdaptive)->Args({2000, 20, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RegularTrajectoriesBaseline)->Args({2000, 20, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_WavePaths)->Args({2000, 20, 1000, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_WavePaths)->Args({2000, 20, 1000, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }  // namespace
 }  // namespace nivaro

@@ -334,22 +334,6 @@ double StreamGrids(SimulationState& state, ArrayOutput* density, ArrayOutput* ps
     return largest;
 }
 
-// The wave model has no Bohmian paths and no Q: what needs them is refused
-// before anything is computed, and a carpet is drawn without its paths.
-void RequireWhatTheModelGives(const SimulationState& state, const BatchOptions& options, std::ostream& err)
-{
-    if (HasSlitModel(state)) {
-        return;
-    }
-    if (options.trajectoriesFile || options.histogramFile || options.quantumPotentialFile ||
-        (options.chartFile && options.chartTrajectories)) {
-        RequireSlitModel(state, "Bohmian trajectories, ensembles and Q");
-    }
-    if (options.carpetFile && options.carpetTrajectories && !options.quiet) {
-        err << "nivaro-batch: the wave model has no Bohmian trajectories; the carpet is drawn without them\n";
-    }
-}
-
 }  // namespace
 
 RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostream& err, bool showProgress,
@@ -357,7 +341,6 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
 {
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, frame, err);
-    RequireWhatTheModelGives(state, options, err);
     const int streamedColumns = RequireBoundedWork(state, options, frame, err);
     if (!options.quiet) {
         if (const std::optional<std::string> summary = ModelSummary(state)) {

@@ -104,8 +104,7 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
     }
     FillGreyCarpet(density, options.contrast, state.scaleP.Factor(), Planes(state), nx, nz);
     // Only drawn trajectories have starts to remember.
-    // The wave model has no Bohmian paths: its carpet is the grey picture.
-    const bool paths = options.showTrajectories && HasSlitModel(state);
+    const bool paths = options.showTrajectories;
     state.trajectoryStartGrid.Reshape(paths ? nx : 0, paths ? nz : 0);
     if (!paths) {
         return;
@@ -121,12 +120,19 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
     }
 }
 
-void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour)
+void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath> paths)
 {
-    TraceOnePath(PathTracer(state, ConfiguredTraceMethod(state.grid)), startRow,
-                 OnGridCells(state.grid.nx,
-                             [&state, colour](int row, int column) { PaintColour(Planes(state), row, column, colour); }),
-                 &state.stopRequested);
+    if (paths.empty()) {
+        return;
+    }
+    const PathTracer tracer(state, ConfiguredTraceMethod(state.grid));
+    for (const RecolouredPath& path : paths) {
+        TraceOnePath(tracer, path.startRow,
+                     OnGridCells(state.grid.nx, [&state, colour = path.colour](int row, int column) {
+                         PaintColour(Planes(state), row, column, colour);
+                     }),
+                     &state.stopRequested);
+    }
 }
 
 }  // namespace nivaro

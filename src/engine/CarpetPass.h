@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -42,9 +43,15 @@ void RenderCarpet(SimulationState& state, const CarpetOptions& options, Progress
 void RenderCarpet(SimulationState& state, const RealMatrixT& density, const CarpetOptions& options,
                   ProgressSink& progress);
 
-// Traces the trajectory from startRow again with the carpet's step, polling
-// the stop flag, and paints every crossed pixel in colour (0x00BBGGRR).
-// trajectoryStartGrid is not touched.
-void RepaintTrajectory(SimulationState& state, double startRow, std::uint32_t colour);
+struct RecolouredPath {
+    int startRow;
+    std::uint32_t colour;  // 0x00BBGGRR
+};
+
+// Traces the trajectories from the start rows again with the carpet's step,
+// one after the other with one tracer (the wave model's velocity table is
+// filled once), polling the stop flag, and paints every crossed pixel in
+// its path's colour. trajectoryStartGrid is not touched.
+void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath> paths);
 
 }  // namespace nivaro

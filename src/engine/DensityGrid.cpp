@@ -78,9 +78,6 @@ public:
     {
         const int rows = input.rowsWanted;
         std::vector<Complex>& psi = columns_[static_cast<std::size_t>(worker)];
-        // Each tile starts from phases computed afresh, so that no value
-        // depends on which thread took which tile.
-        propagation_.Restart(scratch_[static_cast<std::size_t>(worker)]);
         for (int column = firstColumn; column < firstColumn + count; ++column) {
             propagation_.Column(column, rows, scratch_[static_cast<std::size_t>(worker)], psi.data(), 1);
             const int at = column - output.firstColumn;

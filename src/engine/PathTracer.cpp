@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 #include <stdexcept>
+#include <type_traits>
 
 #include "SettingsValidation.h"
 
@@ -65,18 +66,13 @@ int RoundToGridIndex(double value)
     return static_cast<int>(rounded);
 }
 
-PathTracer::PathTracer(const SimulationState& state, const TraceMethod& method)
-    : field_(state),
-      method_(method),
-      nx_(state.grid.nx),
-      nz_(state.grid.nz),
-      slopePerVelocity_(-state.scaleX.Factor() / (state.parameters.velocity * state.scaleZ.Factor())),
-      velocity_(state.parameters.velocity),
-      scaleX_(state.scaleX.Factor()),
-      scaleZ_(state.scaleZ.Factor())
+namespace {
+
+const SimulationState& TraceableState(const SimulationState& state, const TraceMethod& method)
 {
-    RequireSlitModel(state, "Bohmian trajectories");
-    if (!IsPositiveFinite(scaleX_) || !IsPositiveFinite(scaleZ_) || !IsPositiveFinite(velocity_)) {
+    const double scaleX = state.scaleX.Factor();
+    const double scaleZ = state.scaleZ.Factor();
+    if (!IsPositiveFinite(scaleX) || !IsPositiveFinite(scaleZ) || !IsPositiveFinite(state.parameters.velocity)) {
         throw std::invalid_argument("trajectories need positive finite scales and particle velocity");
     }
     if (method.integrator == Integrator::Euler && !IsTraceableStep(method.step)) {
@@ -85,6 +81,29 @@ PathTracer::PathTracer(const SimulationState& state, const TraceMethod& method)
     if (method.integrator == Integrator::Adaptive && !IsPositiveFinite(method.tolerance)) {
         throw std::invalid_argument("the trajectory tolerance must be a positive finite number of pixels");
     }
+    return state;
+}
+
+std::variant<VelocityKernelInput, WaveVelocityTable> VelocityFieldOf(const SimulationState& state)
+{
+    if (state.parameters.wave.model == FieldModel::Wave) {
+        return WaveVelocityTable(state);
+    }
+    return VelocityKernelInput(state);
+}
+
+}  // namespace
+
+PathTracer::PathTracer(const SimulationState& state, const TraceMethod& method)
+    : field_(VelocityFieldOf(TraceableState(state, method))),
+      method_(method),
+      nx_(state.grid.nx),
+      nz_(state.grid.nz),
+      slopePerVelocity_(-state.scaleX.Factor() / (state.parameters.velocity * state.scaleZ.Factor())),
+      velocity_(state.parameters.velocity),
+      scaleX_(state.scaleX.Factor()),
+      scaleZ_(state.scaleZ.Factor())
+{
 }
 
 PathBatch::PathBatch(const PathTracer& tracer, std::span<const double> startRows)
@@ -170,7 +189,16 @@ void PathBatch::DropEnded()
 void PathBatch::ComputeVelocities(const std::vector<double>& columns, const std::vector<double>& rows)
 {
     velocities_.resize(columns.size());
-    ComputeBohmVelocities(tracer_.field_, columns.data(), rows.data(), columns.size(), velocities_.data());
+    std::visit(
+        [&](const auto& field) {
+            using Field = std::decay_t<decltype(field)>;
+            if constexpr (std::is_same_v<Field, VelocityKernelInput>) {
+                ComputeBohmVelocities(field, columns.data(), rows.data(), columns.size(), velocities_.data());
+            } else {
+                field.Compute(columns.data(), rows.data(), columns.size(), velocities_.data());
+            }
+        },
+        tracer_.field_);
 }
 
 void PathBatch::ComputeVelocitiesWhereThePathsAre()

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <span>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "engine/SimulationState.h"
 #include "engine/VelocityKernel.h"
+#include "engine/WaveVelocity.h"
 
 namespace nivaro {
 
@@ -74,7 +76,8 @@ class PathTracer {
 public:
     // Throws std::invalid_argument when the scales or the particle velocity
     // are not positive and finite, or the step or tolerance is not: such a
-    // path could never end.
+    // path could never end. With the wave model, builds its velocity table
+    // (and throws what that throws).
     PathTracer(const SimulationState& state, const TraceMethod& method);
 
     const TraceMethod& Method() const { return method_; }
@@ -89,7 +92,7 @@ public:
 
 private:
     friend class PathBatch;
-    VelocityKernelInput field_;
+    std::variant<VelocityKernelInput, WaveVelocityTable> field_;
     TraceMethod method_;
     int nx_;
     int nz_;

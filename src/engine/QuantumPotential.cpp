@@ -5,12 +5,14 @@
 #include <vector>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "DensityGrid.h"
 #include "OrderedBlocks.h"
 #include "PhysicalConstants.h"
 #include "SettingsValidation.h"
 #include "WaveFunction.h"
+#include "WaveModel.h"
 
 namespace nivaro {
 namespace {
@@ -19,14 +21,16 @@ constexpr int kColumnsPerBlock = 8;
 
 constexpr double kNegligibleTerm = 1e-40;  // relative to the nearest slit's term, far below rounding
 
-struct SlitSums {
+// psi up to a factor (the slit sum S, or the wave model's psi itself) and
+// its x derivatives.
+struct PsiDerivatives {
     Complex s;
     Complex first;   // dS/dx
     Complex second;  // d2S/dx2
     double logScale = 0.0;  // the sums are divided by exp(logScale)
 };
 
-void AddTerm(SlitSums& sums, const Complex& a, double u, const Complex& term)
+void AddTerm(PsiDerivatives& sums, const Complex& a, double u, const Complex& term)
 {
     const Complex slope = 2.0 * a * u;
     sums.s += term;
@@ -36,9 +40,9 @@ void AddTerm(SlitSums& sums, const Complex& a, double u, const Complex& term)
 
 // Each term exp(A u^2) with its derivatives 2 A u exp(A u^2) and
 // (2 A + 4 A^2 u^2) exp(A u^2), every term by its own exponential.
-SlitSums DirectSums(const Complex& a, double x, int slits, double d)
+PsiDerivatives DirectSums(const Complex& a, double x, int slits, double d)
 {
-    SlitSums sums{};
+    PsiDerivatives sums{};
     double u = x - (slits - 1) * 0.5 * d;
     for (int k = 0; k < slits; ++k) {
         AddTerm(sums, a, u, Exp(a * (u * u)));
@@ -51,9 +55,9 @@ SlitSums DirectSums(const Complex& a, double x, int slits, double d)
 // ratios): outward from that slit, each next term is the last times a ratio
 // that itself changes by exp(2 A d^2) a slit, so a point costs two
 // exponentials whatever N is; the walk stops where terms no longer count.
-SlitSums OutwardSums(const Complex& a, const Complex& ratioStep, double x, int slits, double d)
+PsiDerivatives OutwardSums(const Complex& a, const Complex& ratioStep, double x, int slits, double d)
 {
-    SlitSums sums{};
+    PsiDerivatives sums{};
     const double first = x - (slits - 1) * 0.5 * d;  // u of slit 0
     const int nearest = std::clamp(static_cast<int>(std::lround(-first / d)), 0, slits - 1);
     const double un = first + nearest * d;
@@ -78,7 +82,7 @@ SlitSums OutwardSums(const Complex& a, const Complex& ratioStep, double x, int s
     return sums;
 }
 
-double PotentialOf(const SlitSums& sums, double hbarSquaredOverTwoM)
+double PotentialOf(const PsiDerivatives& sums, double hbarSquaredOverTwoM)
 {
     const Complex slope = sums.first / sums.s;
     const Complex curvature = sums.second / sums.s;
@@ -90,7 +94,7 @@ double PotentialOf(const SlitSums& sums, double hbarSquaredOverTwoM)
 double QuantumPotentialAt(const SimulationParameters& parameters, double x, double z)
 {
     const ColumnCoefficients column = ComputeColumnCoefficients(parameters, z);
-    const SlitSums sums = DirectSums(column.gaussExponent, x, parameters.slits, parameters.d);
+    const PsiDerivatives sums = DirectSums(column.gaussExponent, x, parameters.slits, parameters.d);
     return PotentialOf(sums, kHbar * kHbar / (2 * parameters.mass));
 }
 
@@ -105,37 +109,99 @@ struct ColumnSpan {
     long long total;
 };
 
+// Q and log R of one grid column at a time, from the slit sums or from the
+// wave model's psi and its spectral x derivatives.
+class PotentialColumns {
+public:
+    PotentialColumns(const SimulationState& state, const SimulationParameters& parameters, int threads)
+        : state_(state), parameters_(parameters), factor_(kHbar * kHbar / (2 * parameters.mass))
+    {
+        if (parameters.wave.model == FieldModel::Wave) {
+            wave_.emplace(state, threads);
+        }
+    }
+
+    // Into column `at` of the views, on thread `worker`.
+    void Compute(int column, int at, int worker, const GridView<double>& q, const GridView<double>& logAmplitude)
+    {
+        if (wave_) {
+            ComputeWave(column, at, wave_->workers[static_cast<std::size_t>(worker)], q, logAmplitude);
+        } else {
+            ComputeSlits(column, at, q, logAmplitude);
+        }
+    }
+
+private:
+    struct WaveWorker {
+        WavePropagation::Scratch scratch;
+        std::vector<Complex> derivatives;  // psi, psi' and psi'' of the column's rows, row after row
+    };
+    struct Wave {
+        Wave(const SimulationState& state, int threads) : propagation(state)
+        {
+            for (int worker = 0; worker < threads; ++worker) {
+                workers.push_back(
+                    {propagation.NewScratch(), std::vector<Complex>(3 * static_cast<std::size_t>(state.grid.nx))});
+            }
+        }
+        WavePropagation propagation;
+        std::vector<WaveWorker> workers;
+    };
+
+    void ComputeSlits(int j, int at, const GridView<double>& q, const GridView<double>& logAmplitude) const
+    {
+        const ColumnCoefficients column = ComputeColumnCoefficients(parameters_, ColumnPosition(state_, j));
+        const Complex& a = column.gaussExponent;
+        const Complex ratioStep = Exp(2.0 * a * (parameters_.d * parameters_.d));
+        const double logColumn = std::log(std::abs(column.columnFactor));
+        for (int i = 0; i < state_.grid.nx; ++i) {
+            const PsiDerivatives sums = OutwardSums(a, ratioStep, RowPosition(state_, i), parameters_.slits, parameters_.d);
+            logAmplitude(i, at) = logColumn + sums.logScale + std::log(std::abs(sums.s));
+            q(i, at) = PotentialOf(sums, factor_);
+        }
+    }
+
+    void ComputeWave(int j, int at, WaveWorker& worker, const GridView<double>& q,
+                     const GridView<double>& logAmplitude) const
+    {
+        const int nx = state_.grid.nx;
+        Complex* values = worker.derivatives.data();
+        for (int order = 0; order < 3; ++order) {
+            wave_->propagation.Column(j, nx, worker.scratch, values + order, 3, order);
+        }
+        for (int i = 0; i < nx; ++i) {
+            const Complex* psi = values + 3 * static_cast<std::ptrdiff_t>(i);
+            logAmplitude(i, at) = std::log(std::abs(psi[0]));
+            q(i, at) = PotentialOf({psi[0], psi[1], psi[2]}, factor_);
+        }
+    }
+
+    const SimulationState& state_;
+    const SimulationParameters& parameters_;
+    double factor_;  // hbar^2 / 2m
+    std::optional<Wave> wave_;
+};
+
 // Q and log R of the span's columns into q and logAmplitude (column 0 of the
 // views is the span's first; columns not reached by a stop are left alone),
 // in parallel over blocks of columns.
-void ComputeColumns(const SimulationState& state, const SimulationParameters& parameters, const ColumnSpan& span,
+void ComputeColumns(const SimulationState& state, PotentialColumns& columns, int threads, const ColumnSpan& span,
                     const GridView<double>& q, const GridView<double>& logAmplitude, ProgressSink& progress,
                     const ElapsedSeconds& elapsed)
 {
-    const int nx = state.grid.nx;
-    const double factor = kHbar * kHbar / (2 * parameters.mass);
     const int blocks = (span.count + kColumnsPerBlock - 1) / kColumnsPerBlock;
     RunBlocksInOrder(
-        blocks, ThreadCount(state.threads),
-        [&](int block, int) {
+        blocks, threads,
+        [&](int block, int worker) {
             const int last = std::min(span.count, (block + 1) * kColumnsPerBlock);
             for (int c = block * kColumnsPerBlock; c < last; ++c) {
-                const int j = span.first + c;
-                const ColumnCoefficients column = ComputeColumnCoefficients(parameters, ColumnPosition(state, j));
-                const Complex& a = column.gaussExponent;
-                const Complex ratioStep = Exp(2.0 * a * (parameters.d * parameters.d));
-                const double logColumn = std::log(std::abs(column.columnFactor));
-                for (int i = 0; i < nx; ++i) {
-                    const SlitSums sums = OutwardSums(a, ratioStep, RowPosition(state, i), parameters.slits, parameters.d);
-                    logAmplitude(i, c) = logColumn + sums.logScale + std::log(std::abs(sums.s));
-                    q(i, c) = PotentialOf(sums, factor);
-                }
+                columns.Compute(span.first + c, c, worker, q, logAmplitude);
             }
         },
         [&](int finished) {
-            const long long columns = span.done + std::min(finished * kColumnsPerBlock, span.count);
+            const long long done = span.done + std::min(finished * kColumnsPerBlock, span.count);
             progress.Advance(
-                {ProgressKind::QuantumPotentialColumns, static_cast<int>(columns * 100 / span.total), elapsed()});
+                {ProgressKind::QuantumPotentialColumns, static_cast<int>(done * 100 / span.total), elapsed()});
             return !state.stopRequested.load();
         });
 }
@@ -165,7 +231,6 @@ void ApplyFloor(const GridView<double>& q, const GridView<const double>& logAmpl
 SimulationParameters DerivedParameters(const SimulationState& state)
 {
     RequireUsableSettings(state);
-    RequireSlitModel(state, "the quantum potential's values");
     SimulationParameters parameters = state.parameters;
     parameters.UpdateDerived();
     return parameters;
@@ -181,7 +246,9 @@ void ComputeQuantumPotential(const SimulationState& state, RealMatrixT& q, Progr
     q.Reshape(nx, nz);
     RealMatrixT logAmplitude(nx, nz);  // log R, so that no amplitude underflows before the floor test
     MarkUnreached(q.View(), logAmplitude.View());
-    ComputeColumns(state, parameters, {0, nz, 0, nz}, q.View(), logAmplitude.View(), progress, ElapsedSeconds{});
+    const int threads = ThreadCount(state.threads);
+    PotentialColumns columns(state, parameters, threads);
+    ComputeColumns(state, columns, threads, {0, nz, 0, nz}, q.View(), logAmplitude.View(), progress, ElapsedSeconds{});
     ApplyFloor(q.View(), logAmplitude.View(), logAmplitude.MaxElement() + std::log(kQuantumPotentialFloor));
 }
 
@@ -194,6 +261,8 @@ void StreamQuantumPotential(const SimulationState& state, ProgressSink& progress
     const int width = std::clamp(blockColumns, 1, nz);
     RealMatrixT q(nx, width);
     RealMatrixT logAmplitude(nx, width);
+    const int threads = ThreadCount(state.threads);
+    PotentialColumns columns(state, parameters, threads);
     const ElapsedSeconds elapsed;
     // Computes each block of one pass and hands it on; false after a stop,
     // which leaves the block under way incomplete.
@@ -203,7 +272,7 @@ void StreamQuantumPotential(const SimulationState& state, ProgressSink& progress
                                   2LL * nz};
             const GridView<double> qView(q.Data(), nx, span.count, width);
             const GridView<double> logView(logAmplitude.Data(), nx, span.count, width);
-            ComputeColumns(state, parameters, span, qView, logView, progress, elapsed);
+            ComputeColumns(state, columns, threads, span, qView, logView, progress, elapsed);
             if (state.stopRequested) {
                 return false;
             }

@@ -183,14 +183,6 @@ void RequireUsableSettings(const SimulationState& state)
     }
 }
 
-void RequireSlitModel(const SimulationState& state, const std::string& what)
-{
-    if (!HasSlitModel(state)) {
-        throw UnusableSettingsError(
-            {{"model", "wave", what + " are computed from the slit sum only: use model=slits for them"}});
-    }
-}
-
 std::string ShortestText(double value)
 {
     char buffer[32];

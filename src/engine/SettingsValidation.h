@@ -58,14 +58,6 @@ public:
 
 void RequireUsableSettings(const SimulationState& state);
 
-// The Bohmian paths, ensembles and Q are formed from the slit sum's closed
-// form; with the wave model they are refused, naming `what`.
-void RequireSlitModel(const SimulationState& state, const std::string& what);
-inline bool HasSlitModel(const SimulationState& state)
-{
-    return state.parameters.wave.model == FieldModel::Slits;
-}
-
 // Shortest text that reads back as the same double ("1e-08", "0.5").
 std::string ShortestText(double value);
 

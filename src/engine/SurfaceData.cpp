@@ -121,7 +121,7 @@ std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState
 DensitySurface PrepareDensitySurface(const SimulationState& state, bool withTrajectories)
 {
     DensitySurface surface{SurfaceBlockMaxima(state), std::nullopt};
-    if (withTrajectories && HasSlitModel(state)) {
+    if (withTrajectories) {
         surface.trajectories = SurfaceTrajectories(state);
     }
     return surface;

@@ -163,7 +163,6 @@ std::uint64_t EnsembleBytes(long long count, int columns)
 Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& settings, ProgressSink& progress)
 {
     RequireUsableSettings(state);
-    RequireSlitModel(state, "ensembles of trajectories");
     if (settings.count < 1 || settings.count > kLargestEnsemble) {
         Refuse("ensemble", std::to_string(settings.count), "must be a whole number from 1 to 1000000");
     }
@@ -187,6 +186,8 @@ Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& set
     traced.grid = state.grid;
     traced.scaleX = state.scaleX;
     traced.scaleZ = state.scaleZ;
+    traced.gridMemoryLimit = state.gridMemoryLimit;
+    traced.threads = state.threads;
     const PathTracer tracer(traced, {settings.integrator, state.grid.step, state.grid.tolerance});
     const int blocks = (settings.count + kTrajectoriesPerBlock - 1) / kTrajectoriesPerBlock;
     const ElapsedSeconds elapsed;

@@ -54,6 +54,21 @@ std::complex<double> Product(const std::complex<double>& a, const std::complex<d
     return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
 
+// The value times i^turns, exactly.
+std::complex<double> QuarterTurns(const std::complex<double>& value, int turns)
+{
+    switch (turns) {
+    case 1:
+        return {-value.imag(), value.real()};
+    case 2:
+        return -value;
+    case 3:
+        return {value.imag(), -value.real()};
+    default:
+        return value;
+    }
+}
+
 }  // namespace
 
 double SmallestFeature(const SimulationParameters& parameters)
@@ -101,6 +116,13 @@ std::complex<double> Transmission(const SimulationParameters& parameters, double
     return amplitude * sum;
 }
 
+double WaveRowStride(const SimulationState& state, int refinement)
+{
+    const double rowSpacing = state.grid.dx / state.scaleX.Factor();
+    return std::max(1.0, std::ceil(rowSpacing * kPointsPerFeature * std::max(refinement, 1) /
+                                   SmallestFeature(state.parameters)));
+}
+
 WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
 {
     const SimulationParameters& parameters = state.parameters;
@@ -111,8 +133,7 @@ WaveGrid PlanWaveGrid(const SimulationState& state, int refinement)
     const double feature = 1.0 / (1.0 / SmallestFeature(parameters) + transverse / kSpectrumReach);
     const double rowSpacing = state.grid.dx / state.scaleX.Factor();
     WaveGrid grid;
-    grid.rowStride = static_cast<std::size_t>(
-        std::max(1.0, std::ceil(rowSpacing * kPointsPerFeature * std::max(refinement, 1) / feature)));
+    grid.rowStride = static_cast<std::size_t>(WaveRowStride(state, refinement));
     grid.spacing = rowSpacing / static_cast<double>(grid.rowStride);
     // How far the field spreads sideways over the window: kx / kz per unit of z.
     const double reach = kSpectrumReach / feature;
@@ -145,8 +166,10 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     : state_(state),
       grid_(PlanWaveGrid(state, refinement)),
       foldedTransform_(grid_.size / grid_.rowStride),
+      fineTransform_(grid_.size),
       spectrum_(grid_.size),
       wavenumbers_(grid_.size),
+      lags_(grid_.size, 0.0),
       wavenumber_(2 * kPi / state.parameters.lambda)
 {
     const double firstX = RowPosition(state, 0) - static_cast<double>(grid_.firstRow) * grid_.spacing;
@@ -154,22 +177,31 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     for (std::size_t j = 0; j < grid_.size; ++j) {
         field[j] = GratingField(state.parameters, firstX + static_cast<double>(j) * grid_.spacing);
     }
-    Fft1D(grid_.size).Forward(spectrum_);
+    fineTransform_.Forward(spectrum_);
     const double size = static_cast<double>(grid_.size);
     const double step = 2 * kPi / (size * grid_.spacing);
+    const bool exact = state.parameters.wave.propagator == Propagator::Exact;
     double total = 0.0;
     double evanescent = 0.0;
     for (std::size_t q = 0; q < grid_.size; ++q) {
         const double index = q < grid_.size / 2 ? static_cast<double>(q) : static_cast<double>(q) - size;
-        wavenumbers_[q] = index * step;
+        const double kx = index * step;
+        wavenumbers_[q] = kx;
+        // k - kz = kx^2 / (k + kz), without the cancellation of the
+        // difference; 0 for the waves the exact propagator drops.
+        if (!exact) {
+            lags_[q] = kx * kx / (2 * wavenumber_);
+        } else if (std::abs(kx) < wavenumber_) {
+            lags_[q] = kx * kx / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - kx * kx));
+        }
         field[q] /= size;  // so that the inverse transform gives the field itself
         const double weight = std::norm(field[q]);
         total += weight;
-        if (std::abs(wavenumbers_[q]) >= wavenumber_) {
+        if (std::abs(kx) >= wavenumber_) {
             evanescent += weight;
         }
     }
-    if (state.parameters.wave.propagator == Propagator::Exact && total > 0.0) {
+    if (exact && total > 0.0) {
         evanescentWeight_ = evanescent / total;
     }
 }
@@ -177,72 +209,105 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
 WavePropagation::Scratch WavePropagation::NewScratch() const
 {
     return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(grid_.size),
-                   std::vector<std::complex<double>>(grid_.size)};
+                   std::vector<std::complex<double>>(grid_.size), kNoColumn, std::nullopt};
 }
 
 // The plane waves' phases follow from column to column by a constant factor;
-// a column that does not follow the last one, or follows a Restart, computes
-// them afresh.
-void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
-                             std::ptrdiff_t stride, int derivative) const
+// stepping from the last anchor keeps every column's rounding the same
+// whichever columns came before.
+void WavePropagation::MovePhases(int column, Scratch& scratch) const
 {
-    const double z = ColumnPosition(state_, column);
-    const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
-    const bool follows = scratch.column != kNoColumn && column == scratch.column + 1;
-    if (!follows) {
-        const double columnStep = ColumnPosition(state_, column + 1) - z;
+    const int anchor = column - ((column % kPhaseAnchorColumns) + kPhaseAnchorColumns) % kPhaseAnchorColumns;
+    if (scratch.column == kNoColumn || scratch.column < anchor || scratch.column > column) {
+        const double z = ColumnPosition(state_, anchor);
+        const double columnStep = ColumnPosition(state_, anchor + 1) - z;
+        const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
         for (std::size_t q = 0; q < grid_.size; ++q) {
-            const double kx = wavenumbers_[q];
-            const double squared = kx * kx;
-            if (exact && std::abs(kx) >= wavenumber_) {
+            if (exact && std::abs(wavenumbers_[q]) >= wavenumber_) {
                 scratch.phases[q] = 0.0;
                 scratch.steps[q] = 0.0;
                 continue;
             }
-            // kz - k = -kx^2 / (k + kz), without the cancellation of the difference.
-            const double lag = exact ? squared / (wavenumber_ + std::sqrt(wavenumber_ * wavenumber_ - squared))
-                                     : squared / (2 * wavenumber_);
-            scratch.phases[q] = std::polar(1.0, -lag * z);
-            scratch.steps[q] = std::polar(1.0, -lag * columnStep);
+            scratch.phases[q] = std::polar(1.0, -lags_[q] * z);
+            scratch.steps[q] = std::polar(1.0, -lags_[q] * columnStep);
         }
-    } else {
+        scratch.column = anchor;
+    }
+    for (; scratch.column < column; ++scratch.column) {
         for (std::size_t q = 0; q < grid_.size; ++q) {
             scratch.phases[q] = Product(scratch.phases[q], scratch.steps[q]);
         }
     }
-    scratch.column = column;
-    // The rows are every stride-th point: the propagated spectrum folded
-    // onto size / stride points gives exactly them.
-    const std::size_t folded = grid_.size / grid_.rowStride;
-    std::complex<double>* values = scratch.folded.Data();
+}
+
+// Folding the spectrum onto size / n points gives every n-th point of the
+// field. d/dx multiplies a plane wave by i kx, d/dz its envelope by -i lag:
+// the fold takes the real kx^xOrder lag^alongZ, and the power of i they
+// leave, the same for every wave, is returned as quarter turns.
+int WavePropagation::FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
+                                  std::size_t points) const
+{
+    if (xOrder < 0 || xOrder > 4) {
+        throw std::invalid_argument("the wave model gives x derivatives of order 0 to 4 only");
+    }
     const std::complex<double>* spectrum = spectrum_.Data();
-    std::fill(values, values + folded, std::complex<double>{});
-    // d/dx multiplies a plane wave by i kx.
+    std::fill(values, values + points, std::complex<double>{});
     const auto fold = [&](auto factor) {
-        for (std::size_t part = 0; part < grid_.size; part += folded) {
-            for (std::size_t r = 0; r < folded; ++r) {
+        for (std::size_t part = 0; part < grid_.size; part += points) {
+            for (std::size_t r = 0; r < points; ++r) {
                 values[r] += factor(part + r) * Product(spectrum[part + r], scratch.phases[part + r]);
             }
         }
     };
-    switch (derivative) {
-    case 0:
+    if (xOrder == 0 && !alongZ) {
         fold([](std::size_t) { return 1.0; });
-        break;
-    case 1:
-        fold([this](std::size_t q) { return std::complex<double>(0.0, wavenumbers_[q]); });
-        break;
-    case 2:
-        fold([this](std::size_t q) { return -wavenumbers_[q] * wavenumbers_[q]; });
-        break;
-    default:
+    } else {
+        fold([&](std::size_t q) {
+            double factor = alongZ ? lags_[q] : 1.0;
+            for (int order = 0; order < xOrder; ++order) {
+                factor *= wavenumbers_[q];
+            }
+            return factor;
+        });
+    }
+    return (xOrder + (alongZ ? 3 : 0)) % 4;
+}
+
+void WavePropagation::Column(int column, int rows, Scratch& scratch, std::complex<double>* out,
+                             std::ptrdiff_t stride, int derivative) const
+{
+    if (derivative > 2) {
         throw std::invalid_argument("the wave model gives x derivatives of order 0 to 2 only");
     }
+    MovePhases(column, scratch);
+    // The rows are every stride-th point.
+    const std::size_t folded = grid_.size / grid_.rowStride;
+    std::complex<double>* values = scratch.folded.Data();
+    const int turns = FoldSpectrum(scratch, derivative, false, values, folded);
     foldedTransform_.Backward(scratch.folded);
-    const std::complex<double> carrier = std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi));
+    const double z = ColumnPosition(state_, column);
+    const std::complex<double> carrier = QuarterTurns(std::polar(1.0, std::fmod(wavenumber_ * z, 2 * kPi)), turns);
     const std::size_t first = grid_.firstRow / grid_.rowStride;
     for (int i = 0; i < rows; ++i) {
         out[i * stride] = carrier * values[first + static_cast<std::size_t>(i)];
+    }
+}
+
+void WavePropagation::Envelope(int column, std::ptrdiff_t offset, std::size_t count, Scratch& scratch, int xOrder,
+                               bool alongZ, std::complex<double>* out, std::ptrdiff_t stride) const
+{
+    MovePhases(column, scratch);
+    if (!scratch.fine) {
+        scratch.fine.emplace(grid_.size);
+    }
+    std::complex<double>* values = scratch.fine->Data();
+    const int turns = FoldSpectrum(scratch, xOrder, alongZ, values, grid_.size);
+    fineTransform_.Backward(*scratch.fine);
+    const auto size = static_cast<std::ptrdiff_t>(grid_.size);
+    std::ptrdiff_t point = ((static_cast<std::ptrdiff_t>(grid_.firstRow) + offset) % size + size) % size;
+    for (std::size_t k = 0; k < count; ++k) {
+        out[static_cast<std::ptrdiff_t>(k) * stride] = QuarterTurns(values[point], turns);
+        point = point + 1 == size ? 0 : point + 1;
     }
 }
 

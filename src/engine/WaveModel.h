@@ -3,6 +3,7 @@
 #include <climits>
 #include <complex>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "engine/SimulationState.h"
@@ -22,6 +23,10 @@ struct WaveGrid {
 
 // Points of the fine grid beyond which the wave model is refused.
 inline constexpr std::size_t kLargestWaveGrid = std::size_t{1} << 26;
+
+// Points of the fine grid from one grid row to the next, a whole number of
+// at least 1 (not bounded: the grid's planning refuses what is too fine).
+double WaveRowStride(const SimulationState& state, int refinement = 1);
 
 // The fine grid for the state's grating and window; refinement divides its
 // spacing further. Throws UnusableSettingsError when it would exceed
@@ -54,31 +59,52 @@ public:
     // propagate (with the exact propagator; 0 with the paraxial one).
     double EvanescentWeight() const { return evanescentWeight_; }
 
-    // Working memory of one thread; it remembers the last column it served.
+    // Working memory of one thread; it remembers the phases of the last
+    // column it served.
     struct Scratch {
         FftBuffer folded;
         std::vector<std::complex<double>> phases;
         std::vector<std::complex<double>> steps;
         int column = kNoColumn;
+        std::optional<FftBuffer> fine;  // the whole fine grid, for Envelope alone
     };
     Scratch NewScratch() const;
-    // The next column computes its phases afresh.
-    static void Restart(Scratch& scratch) { scratch.column = kNoColumn; }
 
     // psi (or its derivative of the given order in x, per m^order) of grid
     // rows 0 .. rows - 1 at grid column `column`, into out[0], out[stride],
     // ...; quickest column after column. The derivatives are spectral: exact
-    // for the sampled field.
+    // for the sampled field. A column's values depend on the column alone,
+    // not on what the scratch served before.
     void Column(int column, int rows, Scratch& scratch, std::complex<double>* out, std::ptrdiff_t stride,
                 int derivative = 0) const;
 
+    // The envelope psi e^(-i k z) (or its derivative of order xOrder in x,
+    // and with alongZ its derivative in z as well) at `count` consecutive
+    // points of the fine grid, the first `offset` points from grid row 0's
+    // (the grid is periodic), into out[0], out[stride], ...
+    void Envelope(int column, std::ptrdiff_t offset, std::size_t count, Scratch& scratch, int xOrder, bool alongZ,
+                  std::complex<double>* out, std::ptrdiff_t stride) const;
+
 private:
     static constexpr int kNoColumn = INT_MIN;
+    // Phases are computed afresh at every this many columns and stepped from
+    // there, the density's tiles starting at such columns.
+    static constexpr int kPhaseAnchorColumns = 16;
+
+    // Brings the scratch's phases to the column.
+    void MovePhases(int column, Scratch& scratch) const;
+    // The transform's input: the propagated spectrum times the derivative's
+    // factor, folded onto `points` points, but for a power of i it returns.
+    int FoldSpectrum(const Scratch& scratch, int xOrder, bool alongZ, std::complex<double>* values,
+                     std::size_t points) const;
+
     const SimulationState& state_;
     WaveGrid grid_;
     Fft1D foldedTransform_;
+    Fft1D fineTransform_;
     FftBuffer spectrum_;
     std::vector<double> wavenumbers_;  // kx of each point of the spectrum, 1/m
+    std::vector<double> lags_;         // k - kz of each, 1/m; 0 where it cannot propagate
     double wavenumber_;                // k = 2 pi / lambda
     double evanescentWeight_ = 0.0;
 };

@@ -11,6 +11,7 @@
 #include "SettingsValidation.h"
 #include "SpectrumTransform.h"
 #include "WaveModel.h"
+#include "WaveVelocity.h"
 
 namespace nivaro {
 namespace {
@@ -32,6 +33,7 @@ constexpr double kSecondsPerStartCandidate = 5e-9;
 constexpr double kSecondsPerTraceStep = 400e-9;
 constexpr double kSecondsPerTraceStepAndSlit = 25e-9;
 constexpr double kSecondsPerTableValue = 40e-9;
+constexpr double kSecondsPerWaveTableByte = 10e-9;  // the wave model's velocity table, filled by transforms
 constexpr double kSecondsPerCsvLine = 400e-9;
 constexpr double kCsvBytesPerLine = 130.0;
 constexpr double kBytesPerCell = 8.0;
@@ -177,7 +179,12 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
         estimate.startCandidates += std::ceil(g.nxb / spacing);
         estimate.startBytes = std::max(estimate.startBytes, 2.0 * CountRegularStarts(state, spacing) * sizeof(double));
     };
+    // With the wave model every tracing fills a velocity table, one at a time.
+    const bool wave = state.parameters.wave.model == FieldModel::Wave;
+    const double waveTableBytes = wave ? WaveVelocityTableBytes(state) : 0.0;
+    double waveTables = 0.0;
     const auto trace = [&](double trajectories, double steps) {
+        ++waveTables;
         estimate.traceSteps += trajectories * steps;
         parallelSeconds += trajectories * steps * stepSeconds;
         estimate.memoryBytes += std::min(trajectories, kTrajectoriesInFlightPerThread * parallel) * steps * kBytesPerCell;
@@ -223,7 +230,8 @@ WorkEstimate EstimateWork(const SimulationState& state, const RunPlan& plan, int
     }
     estimate.outputBytes += points * plan.arrayBytesPerPoint;
     serialSeconds += estimate.startCandidates * kSecondsPerStartCandidate;
-    estimate.memoryBytes += estimate.startBytes;
+    estimate.memoryBytes += estimate.startBytes + (waveTables > 0.0 ? waveTableBytes : 0.0);
+    parallelSeconds += waveTables * waveTableBytes * kSecondsPerWaveTableByte;
     if (plan.tableFormat) {
         estimate.outputBytes += points * TableValueBytes(*plan.tableFormat) + g.nx + 1.0;
         serialSeconds += points * kSecondsPerTableValue;

@@ -67,15 +67,13 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
     run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
     run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
                     "m");
-    if (HasSlitModel(state)) {  // the wave model has no Bohmian paths
-        const TrajectoryColumns trajectories = CollectTrajectories(state);
-        const std::vector<double>* columns[] = {&trajectories.startRow, &trajectories.step, &trajectories.row,
-                                                &trajectories.column,   &trajectories.x,    &trajectories.z};
-        static_assert(std::size(columns) == std::size(kTrajectoryFields));
-        for (std::size_t k = 0; k < std::size(columns); ++k) {
-            run.WriteVector(std::string("trajectories/") + kTrajectoryFields[k].name, *columns[k],
-                            kTrajectoryFields[k].unit);
-        }
+    const TrajectoryColumns trajectories = CollectTrajectories(state);
+    const std::vector<double>* columns[] = {&trajectories.startRow, &trajectories.step, &trajectories.row,
+                                            &trajectories.column,   &trajectories.x,    &trajectories.z};
+    static_assert(std::size(columns) == std::size(kTrajectoryFields));
+    for (std::size_t k = 0; k < std::size(columns); ++k) {
+        run.WriteVector(std::string("trajectories/") + kTrajectoryFields[k].name, *columns[k],
+                        kTrajectoryFields[k].unit);
     }
     RealMatrixT spectrum(1, 1);
     SpectrumOfPsi(state, spectrum, SpectrumValues::Whole);

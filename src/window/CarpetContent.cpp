@@ -124,16 +124,15 @@ bool CarpetContent::Recolour(QPoint pixel, Rgb colour)
     if (startRow == 0) {
         return false;
     }
-    RepaintTrajectory(state_, startRow, colour);
-    recoloured_.push_back({startRow, colour});
+    const RecolouredPath path{startRow, colour};
+    RepaintTrajectories(state_, {&path, 1});
+    recoloured_.push_back(path);
     return true;
 }
 
 void CarpetContent::RepaintRecoloured()
 {
-    for (const auto& [startRow, colour] : recoloured_) {
-        RepaintTrajectory(state_, startRow, colour);
-    }
+    RepaintTrajectories(state_, recoloured_);
 }
 
 }  // namespace nivaro

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/CarpetPass.h"
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
 #include "platform/Rgb.h"
@@ -67,7 +68,7 @@ private:
     SimulationState& state_;
     DerivedResults& derived_;
     std::unique_ptr<HistogramPlot> histogramPlot_;
-    std::vector<std::pair<int, Rgb>> recoloured_;  // start rows with their colours
+    std::vector<RecolouredPath> recoloured_;
 };
 
 }  // namespace nivaro

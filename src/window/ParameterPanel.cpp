@@ -303,8 +303,7 @@ void ParameterPanel::AddToolTips()
         {sweepButton_, "Run one setting over a range and record the carpets or charts as an animation."},
         {surfaceContentBox_, "Show the density or the quantum potential Q (in eV) as the surface."},
         {modelBox_, "Where psi comes from: the closed-form sum of Gaussian slits (paraxial), or the wave model, "
-                    "which samples the field at the grating finely and propagates it by Fourier transforms. "
-                    "Trajectories, ensembles and Q need the slit sum."},
+                    "which samples the field at the grating finely and propagates it by Fourier transforms."},
         {gratingFileField_, "The file grating's measured transmission: a .npy array of rows (x in m, t), float64 or "
                             "complex128, or a text table of x in m and t (or Re t and Im t) per line. The "
                             "samples are joined by lines; beyond them the grating is opaque."},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <set>
@@ -280,8 +281,7 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
     EXPECT_EQ(Batch({"--output", (folder / "run.npy").string()}).status, 2);
 }
 
-// The wave model's density and carpet; what it cannot give is refused
-// before anything is written.
+// The wave model's density, carpet, paths, ensembles and Q.
 TEST(Batch, TheWaveModel)
 {
     const ScratchFolder folder;
@@ -307,19 +307,18 @@ TEST(Batch, TheWaveModel)
                                         (folder / "p.npy").string()});
     EXPECT_EQ(paraxial.err.find("warning"), std::string::npos) << paraxial.err;
     const BatchResult run = Batch({"--set", "model=wave", "--output", (folder / "wave.h5").string()});
-    EXPECT_EQ(run.status, 0) << "a run file without paths: " << run.err;
-    const BatchResult carpet = Batch({"--set", "model=wave", "--carpet", (folder / "grey.bmp").string()});
+    EXPECT_EQ(run.status, 0) << "a run file with its paths: " << run.err;
+    const BatchResult carpet = Batch({"--set", "model=wave", "--carpet", (folder / "paths.bmp").string()});
     EXPECT_EQ(carpet.status, 0) << carpet.err;
-    EXPECT_NE(carpet.err.find("the wave model has no Bohmian trajectories; the carpet is drawn without them"),
-              std::string::npos)
-        << carpet.err;
-    const BatchResult paths = Batch({"--set", "model=wave", "--density", (folder / "w.npy").string(),
-                                     "--trajectories", (folder / "t.csv").string()});
-    EXPECT_EQ(paths.status, 2);
-    EXPECT_NE(paths.err.find("model=wave: Bohmian trajectories, ensembles and Q are computed from the slit sum only"),
-              std::string::npos)
-        << paths.err;
-    EXPECT_FALSE(std::filesystem::exists(folder / "w.npy")) << "refused before anything is computed";
+    EXPECT_EQ(carpet.err.find("trajector"), std::string::npos) << "the carpet is drawn with its paths: " << carpet.err;
+    const BatchResult paths = Batch({"--set", "model=wave", "--trajectories", (folder / "t.csv").string(),
+                                     "--quantum-potential", (folder / "q.npy").string(), "--ensemble", "200",
+                                     "--histogram-at", "150", "--histogram", (folder / "h.csv").string()});
+    EXPECT_EQ(paths.status, 0) << paths.err;
+    EXPECT_GT(Lines(ReadWholeFile(folder / "t.csv")).size(), 100u);
+    EXPECT_EQ(Lines(ReadWholeFile(folder / "h.csv")).front(), "x_m,ensemble,density");
+    const std::vector<double> q = NpyValues(folder / "q.npy");
+    EXPECT_TRUE(std::any_of(q.begin(), q.end(), [](double value) { return std::isfinite(value); }));
 }
 
 TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)

@@ -10,6 +10,7 @@
 #include "engine/PhysicalConstants.h"
 #include "engine/RunDocument.h"
 #include "engine/WaveModel.h"
+#include "FresnelReference.h"
 
 namespace nivaro {
 namespace {
@@ -104,26 +105,10 @@ TEST(WaveModel, AMeasuredTransmissionJoinedByLinesFollowsTheOpeningsItSamples)
     EXPECT_LT(LargestDifference(DensityOf(file), expected), 2e-3 * Largest(expected));
 }
 
-// |psi| of soft-edged openings by the Fresnel integral in kx, summed
-// directly: the transmission's transform is that of the openings times the
-// edges' Gaussian.
 double ReferenceDensity(const SimulationParameters& p, double x, double z)
 {
-    const double s = p.wave.EdgeWidth(p.d);
-    const double k = 2 * kPi / p.lambda;
-    const double reach = 9.0 / s;
-    const double step = 2 * kPi / (8 * (p.slits * p.d + x));
-    Cplx sum = 0.0;
-    for (double kx = -reach; kx <= reach; kx += step) {
-        Cplx openings = 0.0;
-        for (int n = 0; n < p.slits; ++n) {
-            openings += std::polar(1.0, -kx * (n - (p.slits - 1) * 0.5) * p.d);
-        }
-        const double single = kx == 0.0 ? p.slitWidth : 2 * std::sin(kx * p.slitWidth / 2) / kx;
-        sum += openings * single * std::exp(-kx * kx * s * s / 2) * std::polar(1.0, kx * x - kx * kx * z / (2 * k));
-    }
     const double amplitude2 = kInverseSqrtTwoPi / p.sigma0;
-    return std::norm(sum * step / (2 * kPi)) * amplitude2 * p.sigma0 * kSqrtTwoPi / p.slits;
+    return std::norm(FresnelPsi(p, x, z)) * amplitude2 * p.sigma0 * kSqrtTwoPi / p.slits;
 }
 
 TEST(WaveModel, RectangularOpeningsFollowTheFresnelIntegral)

@@ -295,7 +295,8 @@ TEST_F(MainWindowTest, TheModelChoicesAreShownTakenAndKept)
     Find<QTabWidget>("pages")->setCurrentIndex(1);
     window->ShowViewOfPage();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(dialogs.errors.empty()) << "the wave model's carpet comes without paths, not as an error";
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(state.trajectoryStartGrid.Rows(), state.grid.nx) << "the wave model's carpet comes with its paths";
     EXPECT_TRUE(Find<CarpetView>("carpetView")->HasPicture());
     std::ifstream file(folder / "nivaro.ini");
     const std::string text{std::istreambuf_iterator<char>(file), {}};
