@@ -334,6 +334,24 @@ double StreamGrids(SimulationState& state, ArrayOutput* density, ArrayOutput* ps
     return largest;
 }
 
+// A partially coherent beam has a density but no single psi: what needs psi
+// is refused before anything is computed, and the carpet and the chart are
+// drawn without paths.
+void RequireWhatTheBeamGives(const SimulationState& state, const BatchOptions& options, std::ostream& err)
+{
+    if (HasCoherentBeam(state)) {
+        return;
+    }
+    if (options.psiFile || options.trajectoriesFile || options.histogramFile || options.quantumPotentialFile) {
+        RequireCoherentBeam(state, "psi, Bohmian trajectories, ensembles and Q");
+    }
+    if (((options.carpetFile && options.carpetTrajectories) || (options.chartFile && options.chartTrajectories)) &&
+        !options.quiet) {
+        err << "nivaro-batch: a partially coherent beam has no Bohmian trajectories; the pictures are drawn without "
+               "them\n";
+    }
+}
+
 }  // namespace
 
 RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostream& err, bool showProgress,
@@ -341,6 +359,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
 {
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, frame, err);
+    RequireWhatTheBeamGives(state, options, err);
     const int streamedColumns = RequireBoundedWork(state, options, frame, err);
     if (!options.quiet) {
         if (const std::optional<std::string> summary = ModelSummary(state)) {
@@ -378,7 +397,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
     } else if (streamedColumns == 0 &&
                (density || psi || spectrum || options.outputFile || carpet || chart || visibility)) {
-        const PsiKept psiKept = psi || options.outputFile ? PsiKept::Whole : PsiKept::None;
+        const PsiKept psiKept = psi || (options.outputFile && HasCoherentBeam(state)) ? PsiKept::Whole : PsiKept::None;
         timings.Time("density", [&] { ComputeDensityGrid(state, progress, psiKept); });
         interrupts.ThrowIfInterrupted();
         result.densityMax = state.densityField.MaxElement();

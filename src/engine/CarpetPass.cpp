@@ -103,8 +103,9 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
         plane->Reshape(nx, nz);
     }
     FillGreyCarpet(density, options.contrast, state.scaleP.Factor(), Planes(state), nx, nz);
-    // Only drawn trajectories have starts to remember.
-    const bool paths = options.showTrajectories;
+    // Only drawn trajectories have starts to remember; a partially coherent
+    // beam has none.
+    const bool paths = options.showTrajectories && HasCoherentBeam(state);
     state.trajectoryStartGrid.Reshape(paths ? nx : 0, paths ? nz : 0);
     if (!paths) {
         return;

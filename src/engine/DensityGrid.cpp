@@ -211,25 +211,13 @@ void RunDensity(SimulationState& state, const DensityKernelInput& input, int col
     }
 }
 
-// psi belongs to one wave function; a partially coherent beam is a mixture.
-void RequireCoherentForPsi(const SimulationState& state)
-{
-    const WaveSettings& wave = state.parameters.wave;
-    if (wave.PartiallyCoherent()) {
-        const bool spread = wave.lambdaSpread > 0.0;
-        throw UnusableSettingsError({{spread ? "lambda spread" : "source width",
-                                      ShortestText(spread ? wave.lambdaSpread : wave.sourceWidth),
-                                      "a partially coherent beam has no single psi: only its density is computed"}});
-    }
-}
-
 }  // namespace
 
 void ComputeDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept psi)
 {
     RequireUsableSettings(state);
     if (psi == PsiKept::Whole) {
-        RequireCoherentForPsi(state);
+        RequireCoherentBeam(state, "psi arrays");
     }
     state.parameters.UpdateDerived();
     const int nx = state.grid.nx;
@@ -260,7 +248,7 @@ void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept p
 {
     RequireUsableSettings(state);
     if (psi == PsiKept::Whole) {
-        RequireCoherentForPsi(state);
+        RequireCoherentBeam(state, "psi arrays");
     }
     state.parameters.UpdateDerived();
     const int nx = state.grid.nx;
@@ -287,7 +275,7 @@ void StreamDensityGrid(SimulationState& state, ProgressSink& progress, PsiKept p
 void ComputePsiBlock(const SimulationState& state, int rows, int columns, ComplexGrid& psi, ProgressSink* progress)
 {
     RequireUsableSettings(state);
-    RequireCoherentForPsi(state);
+    RequireCoherentBeam(state, "psi arrays");
     psi.Reshape(std::min(rows, state.grid.nx), std::min(columns, state.grid.nz));
     DensityKernelInput input = PrepareKernel(state);
     input.rowsWanted = psi.Rows();

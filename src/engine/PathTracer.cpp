@@ -75,6 +75,7 @@ const SimulationState& TraceableState(const SimulationState& state, const TraceM
     if (!IsPositiveFinite(scaleX) || !IsPositiveFinite(scaleZ) || !IsPositiveFinite(state.parameters.velocity)) {
         throw std::invalid_argument("trajectories need positive finite scales and particle velocity");
     }
+    RequireCoherentBeam(state, "Bohmian trajectories");
     if (method.integrator == Integrator::Euler && !IsTraceableStep(method.step)) {
         throw std::invalid_argument("the trajectory step must be a positive finite number of pixels");
     }

@@ -231,6 +231,7 @@ void ApplyFloor(const GridView<double>& q, const GridView<const double>& logAmpl
 SimulationParameters DerivedParameters(const SimulationState& state)
 {
     RequireUsableSettings(state);
+    RequireCoherentBeam(state, "the quantum potential's values");
     SimulationParameters parameters = state.parameters;
     parameters.UpdateDerived();
     return parameters;

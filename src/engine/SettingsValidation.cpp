@@ -183,6 +183,19 @@ void RequireUsableSettings(const SimulationState& state)
     }
 }
 
+void RequireCoherentBeam(const SimulationState& state, const std::string& what)
+{
+    if (HasCoherentBeam(state)) {
+        return;
+    }
+    const WaveSettings& wave = state.parameters.wave;
+    const bool spread = wave.lambdaSpread > 0.0;
+    throw UnusableSettingsError({{spread ? "lambda spread" : "source width",
+                                  ShortestText(spread ? wave.lambdaSpread : wave.sourceWidth),
+                                  "a partially coherent beam has no single psi, so " + what +
+                                      " are not defined for it: only its density"}});
+}
+
 std::string ShortestText(double value)
 {
     char buffer[32];

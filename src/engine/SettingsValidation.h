@@ -58,6 +58,15 @@ public:
 
 void RequireUsableSettings(const SimulationState& state);
 
+// psi, its Bohmian paths, ensembles and Q belong to one wave function; a
+// partially coherent beam is a mixture of them, so they are refused, naming
+// `what`.
+void RequireCoherentBeam(const SimulationState& state, const std::string& what);
+inline bool HasCoherentBeam(const SimulationState& state)
+{
+    return !state.parameters.wave.PartiallyCoherent();
+}
+
 // Shortest text that reads back as the same double ("1e-08", "0.5").
 std::string ShortestText(double value);
 

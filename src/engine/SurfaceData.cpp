@@ -121,7 +121,7 @@ std::vector<std::vector<SurfacePoint>> SurfaceTrajectories(const SimulationState
 DensitySurface PrepareDensitySurface(const SimulationState& state, bool withTrajectories)
 {
     DensitySurface surface{SurfaceBlockMaxima(state), std::nullopt};
-    if (withTrajectories) {
+    if (withTrajectories && HasCoherentBeam(state)) {
         surface.trajectories = SurfaceTrajectories(state);
     }
     return surface;

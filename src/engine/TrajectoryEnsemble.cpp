@@ -163,6 +163,7 @@ std::uint64_t EnsembleBytes(long long count, int columns)
 Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& settings, ProgressSink& progress)
 {
     RequireUsableSettings(state);
+    RequireCoherentBeam(state, "ensembles of trajectories");
     if (settings.count < 1 || settings.count > kLargestEnsemble) {
         Refuse("ensemble", std::to_string(settings.count), "must be a whole number from 1 to 1000000");
     }

@@ -52,11 +52,10 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
     return attributes;
 }
 
-void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes)
+namespace {
+
+void WritePsiAndPaths(Hdf5Writer& run, const SimulationState& state)
 {
-    Hdf5Writer run(path);
-    WriteSettingAttributes(run, attributes);
-    WriteRealDataset(run, "density", state.densityField, kDensityUnit);
     if (state.psiField.Rows() == state.grid.nx && state.psiField.Cols() == state.grid.nz) {
         WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);
     } else {
@@ -64,9 +63,6 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
         ComputePsiBlock(state, state.grid.nx, state.grid.nz, psi);
         WriteComplexDataset(run, "psi", psi, kPsiUnit);
     }
-    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
-    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
-                    "m");
     const TrajectoryColumns trajectories = CollectTrajectories(state);
     const std::vector<double>* columns[] = {&trajectories.startRow, &trajectories.step, &trajectories.row,
                                             &trajectories.column,   &trajectories.x,    &trajectories.z};
@@ -74,6 +70,22 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
     for (std::size_t k = 0; k < std::size(columns); ++k) {
         run.WriteVector(std::string("trajectories/") + kTrajectoryFields[k].name, *columns[k],
                         kTrajectoryFields[k].unit);
+    }
+}
+
+}  // namespace
+
+void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes)
+{
+    Hdf5Writer run(path);
+    WriteSettingAttributes(run, attributes);
+    WriteRealDataset(run, "density", state.densityField, kDensityUnit);
+    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
+    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
+                    "m");
+    // A partially coherent beam has a density but no single psi or paths.
+    if (HasCoherentBeam(state)) {
+        WritePsiAndPaths(run, state);
     }
     RealMatrixT spectrum(1, 1);
     SpectrumOfPsi(state, spectrum, SpectrumValues::Whole);

@@ -321,6 +321,30 @@ TEST(Batch, TheWaveModel)
     EXPECT_TRUE(std::any_of(q.begin(), q.end(), [](double value) { return std::isfinite(value); }));
 }
 
+TEST(Batch, APartiallyCoherentBeamGivesItsDensityAndVisibilityAndRefusesWhatNeedsPsi)
+{
+    const ScratchFolder folder;
+    const BatchResult run = Batch({"--set", "slits=9", "--set", "lambda=1e-10", "--set", "z0=1", "--set", "nz=20",
+                                   "--set", "lambda spread=0.02", "--visibility", (folder / "v.csv").string(),
+                                   "--carpet", (folder / "c.bmp").string(), "--output", (folder / "r.h5").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("coherence samples ("), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("drawn without them"), std::string::npos) << run.err;
+    const std::vector<std::string> lines = Lines(ReadWholeFile(folder / "v.csv"));
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines.front(), "z_m,z_over_zt,visibility");
+    EXPECT_EQ(Fields(lines[1], ',')[1], "1") << "the first column lies at the Talbot length";
+    const double visibility = std::stod(Fields(lines[1], ',')[2]);
+    EXPECT_TRUE(visibility > 0.1 && visibility < 1.0) << visibility;
+    for (const char* needsPsi : {"--psi", "--trajectories", "--quantum-potential"}) {
+        const BatchResult refused = Batch({"--set", "lambda spread=0.02", needsPsi, (folder / "x.npy").string()});
+        EXPECT_EQ(refused.status, 2) << needsPsi;
+        EXPECT_NE(refused.err.find("lambda spread=0.02: a partially coherent beam has no single psi"),
+                  std::string::npos)
+            << refused.err;
+    }
+}
+
 TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
 {
     const ScratchFolder folder;

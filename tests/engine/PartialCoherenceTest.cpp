@@ -3,11 +3,15 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/PartialCoherence.h"
+#include "engine/PathTracer.h"
 #include "engine/PhysicalConstants.h"
+#include "engine/QuantumPotential.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
+#include "engine/TrajectoryEnsemble.h"
 
 namespace nivaro {
 namespace {
@@ -117,12 +121,20 @@ TEST(PartialCoherence, TheAutomaticCountIsAsGoodAsMany)
     EXPECT_LT(worst, 1e-6 * largest);
 }
 
-TEST(PartialCoherence, PsiIsRefusedAndTheSpectrumIsTheMixturesPower)
+TEST(PartialCoherence, WhatNeedsPsiIsRefusedThePathsLeftOutAndTheSpectrumIsTheMixturesPower)
 {
     SimulationState state;
     state.parameters.wave.sourceWidth = 0.01;
     SilentProgress progress;
     EXPECT_THROW(ComputeDensityGrid(state, progress, PsiKept::Whole), UnusableSettingsError);
+    ComputeDensityGrid(state, progress);
+    EXPECT_THROW(PathTracer(state, ConfiguredTraceMethod(state.grid)), UnusableSettingsError);
+    EXPECT_THROW(TraceEnsemble(state, EnsembleSettings{}, progress), UnusableSettingsError);
+    RealMatrixT q(0, 0);
+    EXPECT_THROW(ComputeQuantumPotential(state, q, progress), UnusableSettingsError);
+    RenderCarpet(state, CarpetOptions{}, progress);
+    EXPECT_EQ(state.carpetRed.Rows(), state.grid.nx);
+    EXPECT_EQ(state.trajectoryStartGrid.Rows(), 0) << "the carpet is drawn without paths";
     // One sample: its power's root is its magnitude.
     state.parameters.wave.lambdaSpread = 0.01;
     state.parameters.wave.sourceWidth = 0.0;
