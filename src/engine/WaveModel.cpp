@@ -18,6 +18,8 @@ constexpr double kPointsPerFeature = 4.0;
 // Beyond kx = kSpectrumReach / feature the transmission's spectrum is below
 // 1e-16 of its peak: it sets how far the field spreads.
 constexpr double kSpectrumReach = 8.5;
+// Plane waves weaker than this share of the strongest are left out.
+constexpr double kNegligibleWave = 1e-18;
 // Edge widths beyond an opening's nominal edge where its transmission has
 // fallen to 1e-16 of its step.
 constexpr double kEdgeReach = 8.5;
@@ -204,12 +206,21 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
     if (exact && total > 0.0) {
         evanescentWeight_ = evanescent / total;
     }
+    double strongest = 0.0;
+    for (std::size_t q = 0; q < grid_.size; ++q) {
+        strongest = std::max(strongest, std::abs(field[q]));
+    }
+    for (std::size_t q = 0; q < grid_.size; ++q) {
+        if (std::abs(field[q]) > kNegligibleWave * strongest) {
+            reach_ = std::max(reach_, q <= grid_.size / 2 ? q : grid_.size - q);
+        }
+    }
 }
 
 WavePropagation::Scratch WavePropagation::NewScratch() const
 {
-    return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(grid_.size),
-                   std::vector<std::complex<double>>(grid_.size), kNoColumn, std::nullopt};
+    return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(reach_ + 1),
+                   std::vector<std::complex<double>>(reach_ + 1), kNoColumn, std::nullopt};
 }
 
 // The plane waves' phases follow from column to column by a constant factor;
@@ -222,7 +233,7 @@ void WavePropagation::MovePhases(int column, Scratch& scratch) const
         const double z = ColumnPosition(state_, anchor);
         const double columnStep = ColumnPosition(state_, anchor + 1) - z;
         const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
-        for (std::size_t q = 0; q < grid_.size; ++q) {
+        for (std::size_t q = 0; q <= reach_; ++q) {
             if (exact && std::abs(wavenumbers_[q]) >= wavenumber_) {
                 scratch.phases[q] = 0.0;
                 scratch.steps[q] = 0.0;
@@ -234,7 +245,7 @@ void WavePropagation::MovePhases(int column, Scratch& scratch) const
         scratch.column = anchor;
     }
     for (; scratch.column < column; ++scratch.column) {
-        for (std::size_t q = 0; q < grid_.size; ++q) {
+        for (std::size_t q = 0; q <= reach_; ++q) {
             scratch.phases[q] = Product(scratch.phases[q], scratch.steps[q]);
         }
     }
@@ -253,11 +264,18 @@ int WavePropagation::FoldSpectrum(const Scratch& scratch, int xOrder, bool along
     const std::complex<double>* spectrum = spectrum_.Data();
     std::fill(values, values + points, std::complex<double>{});
     const auto fold = [&](auto factor) {
-        for (std::size_t part = 0; part < grid_.size; part += points) {
-            for (std::size_t r = 0; r < points; ++r) {
-                values[r] += factor(part + r) * Product(spectrum[part + r], scratch.phases[part + r]);
+        // The waves q in first .. last - 1, a part of `points` at a time.
+        const auto add = [&](std::size_t first, std::size_t last, auto phaseOf) {
+            for (std::size_t q = first; q < last;) {
+                const std::size_t part = q - q % points;
+                for (const std::size_t end = std::min(last, part + points); q < end; ++q) {
+                    values[q - part] += factor(q) * Product(spectrum[q], scratch.phases[phaseOf(q)]);
+                }
             }
-        }
+        };
+        const std::size_t size = grid_.size;
+        add(0, reach_ + 1, [](std::size_t q) { return q; });
+        add(std::max(reach_ + 1, size - reach_), size, [size](std::size_t q) { return size - q; });
     };
     if (xOrder == 0 && !alongZ) {
         fold([](std::size_t) { return 1.0; });

@@ -59,8 +59,8 @@ public:
     // propagate (with the exact propagator; 0 with the paraxial one).
     double EvanescentWeight() const { return evanescentWeight_; }
 
-    // Working memory of one thread; it remembers the phases of the last
-    // column it served.
+    // Working memory of one thread; it remembers the phases (of the waves
+    // 0 .. reach) of the last column it served.
     struct Scratch {
         FftBuffer folded;
         std::vector<std::complex<double>> phases;
@@ -105,6 +105,10 @@ private:
     FftBuffer spectrum_;
     std::vector<double> wavenumbers_;  // kx of each point of the spectrum, 1/m
     std::vector<double> lags_;         // k - kz of each, 1/m; 0 where it cannot propagate
+    // The plane waves of index -reach .. reach carry the field; the others
+    // are below 1e-18 of the strongest and are left out. A wave and its
+    // mirror share a phase, so phases are kept for 0 .. reach alone.
+    std::size_t reach_ = 0;
     double wavenumber_;                // k = 2 pi / lambda
     double evanescentWeight_ = 0.0;
 };
