@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/PartialCoherence.h"
 #include "engine/WaveModel.h"
@@ -95,6 +96,43 @@ void BM_WaveModel(benchmark::State& run)
     run.counters["times_slit_model"] = seconds / slits.count();
     run.counters["fine_points"] = static_cast<double>(PlanWaveGrid(state).size);
 }
+
+// The carpet stage the window runs on Apply (the density, then the grey
+// carpet, with the regular paths when the third argument is 1) of the wave
+// model with soft-edged rectangular openings at lambda / d = 0.01, against
+// the slit model's stage on the same grid in the same process, warm
+// (counter times_slit_model).
+void BM_WaveCarpetStage(benchmark::State& run)
+{
+    SimulationState state;
+    Configure(state, run);
+    state.parameters.lambda = 1e-10;
+    state.parameters.slitWidth = 4e-9;
+    state.grid.nxb = state.grid.nx / 2;
+    const CarpetOptions options{1, run.range(2) == 1, std::nullopt};
+    SilentProgress progress;
+    const auto stage = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        ComputeDensityGrid(state, progress);
+        RenderCarpet(state, options, progress);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    stage();  // the grids' memory touched once
+    const double slits = stage();
+    state.parameters.wave.model = FieldModel::Wave;
+    state.parameters.wave.grating = GratingKind::Rectangular;
+    double seconds = 0.0;
+    for (auto _ : run) {
+        seconds = stage();
+        benchmark::DoNotOptimize(state.carpetGreen[0][0]);
+    }
+    run.counters["slit_model_ms"] = slits * 1e3;
+    run.counters["times_slit_model"] = seconds / slits;
+}
+
+BENCHMARK(BM_WaveCarpetStage)->Args({300, 2, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WaveCarpetStage)->Args({2000, 20, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_WaveCarpetStage)->Args({2000, 20, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // A partially coherent beam of samples^2 points (a spread of wavelengths
 // and, with the fourth argument 1, of angles: a tilted slit-model sample is

@@ -215,12 +215,19 @@ WavePropagation::WavePropagation(const SimulationState& state, int refinement)
             reach_ = std::max(reach_, q <= grid_.size / 2 ? q : grid_.size - q);
         }
     }
+    // One column's phase step of each wave (0 for those dropped).
+    const double columnStep = ColumnPosition(state, 1) - ColumnPosition(state, 0);
+    steps_.resize(reach_ + 1);
+    for (std::size_t q = 0; q <= reach_; ++q) {
+        const bool dropped = exact && std::abs(wavenumbers_[q]) >= wavenumber_;
+        steps_[q] = dropped ? 0.0 : std::polar(1.0, -lags_[q] * columnStep);
+    }
 }
 
 WavePropagation::Scratch WavePropagation::NewScratch() const
 {
-    return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(reach_ + 1),
-                   std::vector<std::complex<double>>(reach_ + 1), kNoColumn, std::nullopt};
+    return Scratch{FftBuffer(grid_.size / grid_.rowStride), std::vector<std::complex<double>>(reach_ + 1), kNoColumn,
+                   std::nullopt};
 }
 
 // The plane waves' phases follow from column to column by a constant factor;
@@ -231,22 +238,14 @@ void WavePropagation::MovePhases(int column, Scratch& scratch) const
     const int anchor = column - ((column % kPhaseAnchorColumns) + kPhaseAnchorColumns) % kPhaseAnchorColumns;
     if (scratch.column == kNoColumn || scratch.column < anchor || scratch.column > column) {
         const double z = ColumnPosition(state_, anchor);
-        const double columnStep = ColumnPosition(state_, anchor + 1) - z;
-        const bool exact = state_.parameters.wave.propagator == Propagator::Exact;
         for (std::size_t q = 0; q <= reach_; ++q) {
-            if (exact && std::abs(wavenumbers_[q]) >= wavenumber_) {
-                scratch.phases[q] = 0.0;
-                scratch.steps[q] = 0.0;
-                continue;
-            }
-            scratch.phases[q] = std::polar(1.0, -lags_[q] * z);
-            scratch.steps[q] = std::polar(1.0, -lags_[q] * columnStep);
+            scratch.phases[q] = steps_[q] == 0.0 ? 0.0 : std::polar(1.0, -lags_[q] * z);
         }
         scratch.column = anchor;
     }
     for (; scratch.column < column; ++scratch.column) {
         for (std::size_t q = 0; q <= reach_; ++q) {
-            scratch.phases[q] = Product(scratch.phases[q], scratch.steps[q]);
+            scratch.phases[q] = Product(scratch.phases[q], steps_[q]);
         }
     }
 }

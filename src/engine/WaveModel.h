@@ -64,7 +64,6 @@ public:
     struct Scratch {
         FftBuffer folded;
         std::vector<std::complex<double>> phases;
-        std::vector<std::complex<double>> steps;
         int column = kNoColumn;
         std::optional<FftBuffer> fine;  // the whole fine grid, for Envelope alone
     };
@@ -109,6 +108,7 @@ private:
     // are below 1e-18 of the strongest and are left out. A wave and its
     // mirror share a phase, so phases are kept for 0 .. reach alone.
     std::size_t reach_ = 0;
+    std::vector<std::complex<double>> steps_;  // e^(-i lag dz) of the waves 0 .. reach
     double wavenumber_;                // k = 2 pi / lambda
     double evanescentWeight_ = 0.0;
 };
