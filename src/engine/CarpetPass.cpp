@@ -121,19 +121,35 @@ void RenderCarpet(SimulationState& state, const RealMatrixT& density, const Carp
     }
 }
 
-void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath> paths)
+PathCellList TracePathCells(const SimulationState& state, std::span<const RecolouredPath> paths)
 {
+    PathCellList cells(paths.size());
     if (paths.empty()) {
-        return;
+        return cells;
     }
     const PathTracer tracer(state, ConfiguredTraceMethod(state.grid));
-    for (const RecolouredPath& path : paths) {
-        TraceOnePath(tracer, path.startRow,
-                     OnGridCells(state.grid.nx, [&state, colour = path.colour](int row, int column) {
-                         PaintColour(Planes(state), row, column, colour);
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+        TraceOnePath(tracer, paths[k].startRow,
+                     OnGridCells(state.grid.nx, [&crossed = cells[k]](int row, int column) {
+                         crossed.emplace_back(row, column);
                      }),
                      &state.stopRequested);
     }
+    return cells;
+}
+
+void PaintPathCells(SimulationState& state, std::span<const RecolouredPath> paths, const PathCellList& cells)
+{
+    for (std::size_t k = 0; k < paths.size() && k < cells.size(); ++k) {
+        for (const auto& [row, column] : cells[k]) {
+            PaintColour(Planes(state), row, column, paths[k].colour);
+        }
+    }
+}
+
+void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath> paths)
+{
+    PaintPathCells(state, paths, TracePathCells(state, paths));
 }
 
 }  // namespace nivaro

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 #include <string>
 
@@ -48,10 +50,20 @@ struct RecolouredPath {
     std::uint32_t colour;  // 0x00BBGGRR
 };
 
-// Traces the trajectories from the start rows again with the carpet's step,
-// one after the other with one tracer (the wave model's velocity table is
-// filled once), polling the stop flag, and paints every crossed pixel in
-// its path's colour. trajectoryStartGrid is not touched.
+// The grid cells each path crosses, (row, column) in order.
+using PathCellList = std::vector<std::vector<std::pair<int, int>>>;
+
+// Traces the trajectories from the start rows again with the carpet's
+// method, one after the other with one tracer (the wave model's velocity
+// table is filled once), polling the stop flag; reads the state alone, so
+// that it can run beside a window that shows it.
+PathCellList TracePathCells(const SimulationState& state, std::span<const RecolouredPath> paths);
+
+// Paints every cell of each path in its path's colour. trajectoryStartGrid
+// is not touched.
+void PaintPathCells(SimulationState& state, std::span<const RecolouredPath> paths, const PathCellList& cells);
+
+// Both, one after the other.
 void RepaintTrajectories(SimulationState& state, std::span<const RecolouredPath> paths);
 
 }  // namespace nivaro

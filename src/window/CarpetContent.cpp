@@ -125,14 +125,32 @@ bool CarpetContent::Recolour(QPoint pixel, Rgb colour)
         return false;
     }
     const RecolouredPath path{startRow, colour};
-    RepaintTrajectories(state_, {&path, 1});
+    if (!RepaintPaths({&path, 1})) {
+        return false;
+    }
     recoloured_.push_back(path);
     return true;
 }
 
 void CarpetContent::RepaintRecoloured()
 {
-    RepaintTrajectories(state_, recoloured_);
+    RepaintPaths(recoloured_);
+}
+
+// The paths are traced off the window's thread (the wave model fills its
+// velocity table first, seconds on a large grid) and painted on it.
+bool CarpetContent::RepaintPaths(std::span<const RecolouredPath> paths)
+{
+    PathCellList cells;
+    {
+        const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Untouched);
+        runner_.Run(progress_, [&](ProgressSink&) { cells = TracePathCells(state_, paths); });
+        if (runner_.Stopped()) {
+            return false;
+        }
+    }
+    PaintPathCells(state_, paths, cells);
+    return true;
 }
 
 }  // namespace nivaro

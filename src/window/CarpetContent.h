@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -48,7 +49,7 @@ public:
     void PickHistogramColumn(int column);
 
     // The trajectory that starts at the clicked pixel in the colour given;
-    // false where none starts.
+    // false where none starts or the tracing was cancelled.
     bool Recolour(QPoint pixel, Rgb colour);
     // Clicked trajectories keep their colour over new carpets until the
     // density changes.
@@ -57,6 +58,7 @@ public:
 
 private:
     void ShowPicture(QImage picture);
+    bool RepaintPaths(std::span<const RecolouredPath> paths);
     // "out.bmp" in the current folder; the reason when it could not be written.
     std::optional<QString> WriteImageFile() const;
 
