@@ -85,18 +85,19 @@ const SimulationState& TraceableState(const SimulationState& state, const TraceM
     return state;
 }
 
-std::variant<VelocityKernelInput, WaveVelocityTable> VelocityFieldOf(const SimulationState& state)
+std::variant<VelocityKernelInput, WaveVelocityTable> VelocityFieldOf(const SimulationState& state,
+                                                                     const std::atomic<bool>* stopFlag)
 {
     if (state.parameters.wave.model == FieldModel::Wave) {
-        return WaveVelocityTable(state);
+        return WaveVelocityTable(state, stopFlag != nullptr ? *stopFlag : state.stopRequested);
     }
     return VelocityKernelInput(state);
 }
 
 }  // namespace
 
-PathTracer::PathTracer(const SimulationState& state, const TraceMethod& method)
-    : field_(VelocityFieldOf(TraceableState(state, method))),
+PathTracer::PathTracer(const SimulationState& state, const TraceMethod& method, const std::atomic<bool>* stopFlag)
+    : field_(VelocityFieldOf(TraceableState(state, method), stopFlag)),
       method_(method),
       nx_(state.grid.nx),
       nz_(state.grid.nz),

@@ -78,7 +78,9 @@ public:
     // are not positive and finite, or the step or tolerance is not: such a
     // path could never end. With the wave model, builds its velocity table
     // (and throws what that throws).
-    PathTracer(const SimulationState& state, const TraceMethod& method);
+    // The wave model's velocity table, filled first, stops with stopFlag
+    // (the state's own when none is given).
+    PathTracer(const SimulationState& state, const TraceMethod& method, const std::atomic<bool>* stopFlag = nullptr);
 
     const TraceMethod& Method() const { return method_; }
 

@@ -189,7 +189,8 @@ Ensemble TraceEnsemble(const SimulationState& state, const EnsembleSettings& set
     traced.scaleZ = state.scaleZ;
     traced.gridMemoryLimit = state.gridMemoryLimit;
     traced.threads = state.threads;
-    const PathTracer tracer(traced, {settings.integrator, state.grid.step, state.grid.tolerance});
+    const PathTracer tracer(traced, {settings.integrator, state.grid.step, state.grid.tolerance},
+                            &state.stopRequested);
     const int blocks = (settings.count + kTrajectoriesPerBlock - 1) / kTrajectoriesPerBlock;
     const ElapsedSeconds elapsed;
     RunBlocksInOrder(

@@ -69,7 +69,7 @@ double WaveVelocityTableBytes(const SimulationState& state)
            static_cast<double>(kValuesPerNode * sizeof(std::complex<double>));
 }
 
-WaveVelocityTable::WaveVelocityTable(const SimulationState& state)
+WaveVelocityTable::WaveVelocityTable(const SimulationState& state, const std::atomic<bool>& stopFlag)
     : points_(0),
       columns_(state.grid.nz + 1),
       pointsPerRow_(0.0),
@@ -128,7 +128,7 @@ WaveVelocityTable::WaveVelocityTable(const SimulationState& state)
             }
             filled[static_cast<std::size_t>(block)] = 1;
         },
-        [&state](int) { return !state.stopRequested.load(); });
+        [&stopFlag](int) { return !stopFlag.load(); });
     for (int block = 0; block < blocks; ++block) {
         if (!filled[static_cast<std::size_t>(block)]) {
             const auto [first, last] = columnsOf(block);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "engine/SimulationState.h"
@@ -25,10 +26,11 @@ double WaveVelocityTableBytes(const SimulationState& state);
 class WaveVelocityTable {
 public:
     // Fills the table in parallel on the state's threads; the columns a stop
-    // request leaves unreached give NaN. Throws UnusableSettingsError when
+    // (of stopFlag, the state's own by default) leaves unreached give NaN. Throws UnusableSettingsError when
     // the table and the density grid together would exceed the state's grid
     // memory limit.
-    explicit WaveVelocityTable(const SimulationState& state);
+    WaveVelocityTable(const SimulationState& state, const std::atomic<bool>& stopFlag);
+    explicit WaveVelocityTable(const SimulationState& state) : WaveVelocityTable(state, state.stopRequested) {}
 
     // Like ComputeBohmVelocities; NaN beyond columns 0 .. nz and beyond
     // kVelocityTableMarginRows rows outside the window.
