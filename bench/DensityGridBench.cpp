@@ -134,17 +134,23 @@ BENCHMARK(BM_WaveCarpetStage)->Args({300, 2, 0})->Unit(benchmark::kMillisecond)-
 BENCHMARK(BM_WaveCarpetStage)->Args({2000, 20, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_WaveCarpetStage)->Args({2000, 20, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// A partially coherent beam of samples^2 points (a spread of wavelengths
-// and, with the fourth argument 1, of angles: a tilted slit-model sample is
-// propagated as the wave model's Gaussian openings), against the coherent
-// run of the same settings in the same process, warm; counter
-// per_sample_vs_coherent is one sample's share of the time over the
-// coherent run's.
+// A partially coherent beam of the third argument's points per spread (a
+// spread of wavelengths and, with the fourth argument 1, of angles: a
+// tilted slit-model sample is propagated as the wave model's Gaussian
+// openings), of the slit model or (fifth argument 1) the wave model's
+// rectangular openings, against the coherent run of the same settings in
+// the same process, warm; counter per_sample_vs_coherent is one sample's
+// share of the time over the coherent run's.
 void BM_PartialCoherence(benchmark::State& run)
 {
     SimulationState state;
     Configure(state, run);
     state.parameters.lambda = 1e-10;
+    if (run.range(4) == 1) {
+        state.parameters.slitWidth = 4e-9;
+        state.parameters.wave.model = FieldModel::Wave;
+        state.parameters.wave.grating = GratingKind::Rectangular;
+    }
     SilentProgress progress;
     ComputeDensityGrid(state, progress);
     const auto started = std::chrono::steady_clock::now();
@@ -167,12 +173,15 @@ void BM_PartialCoherence(benchmark::State& run)
     run.counters["per_sample_vs_coherent"] = seconds / samples / coherent.count();
 }
 
-BENCHMARK(BM_PartialCoherence)->Args({300, 2, 9, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PartialCoherence)->Args({300, 2, 25, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PartialCoherence)->Args({300, 2, 3, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PartialCoherence)->Args({300, 2, 5, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 9, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 3, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 9, 0, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 25, 0, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 3, 1, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 5, 1, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 3, 1, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({300, 2, 5, 1, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 9, 0, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 3, 1, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PartialCoherence)->Args({2000, 20, 3, 1, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 BENCHMARK(BM_WaveModel)->Args({300, 2, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WaveModel)->Args({2000, 20, 0})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
