@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "configuration/SweepPlan.h"
+#include "engine/OrderedBlocks.h"
 #include "engine/TrajectoryEnsemble.h"
 
 namespace nivaro {
@@ -76,7 +77,6 @@ public:
 enum class PictureFormat { Bmp, Png, Jpeg, Svg };
 
 inline constexpr int kLargestChartSide = 16384;
-inline constexpr int kMostThreads = 1024;
 
 // The picture format of a file name's extension (case-insensitive .bmp,
 // .png, .jpg, .jpeg, and .svg where allowed); throws UsageError for any other.

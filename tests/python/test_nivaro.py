@@ -1,6 +1,4 @@
 """The Python module against the batch program and under threads."""
-import os
-import pathlib
 import subprocess
 import threading
 
@@ -9,43 +7,59 @@ import pytest
 
 import nivaro
 
-BATCH = pathlib.Path(os.environ.get("NIVARO_BATCH", "build/release/apps/nivaro-batch/nivaro-batch"))
-
-
-def test_density_equals_the_batch_array_bit_for_bit(tmp_path):
+def test_density_equals_the_batch_array_bit_for_bit(tmp_path, batch):
     out = tmp_path / "density.npy"
-    subprocess.run([str(BATCH), "--quiet", "--set", "slits=3", "--set", "X-scale=2:1", "--density", str(out)],
+    subprocess.run([str(batch), "--quiet", "--set", "slits=3", "--set", "X-scale=2:1", "--density", str(out)],
                    check=True, stderr=subprocess.DEVNULL)
     computed = nivaro.density(nivaro.Settings(slits=3, x_scale="2:1"))
     assert computed.dtype == np.float64 and computed.shape == (300, 300)
     assert np.array_equal(computed, np.load(out))
 
 
-def test_settings_read_back_and_come_from_a_configuration(tmp_path):
-    config = tmp_path / "nivaro.ini"
-    config.write_text("[PARAMETERS]\nslits=5\n[2D]\nnx=64\n")
-    settings = nivaro.Settings.from_config(str(config))
-    settings.lambda_ = 2e-8
-    assert (settings.slits, settings.nx, settings.lambda_, settings.x_scale) == (5, 64, 2e-8, "1:1")
-    assert nivaro.psi(settings).shape == (64, 300)
-    # Every setting reads back as it was set.
-    values = dict(step=0.7, integrator="adaptive", tolerance=1e-8, model="wave", grating="phase",
-                  propagator="exact", edge_width=3e-10, phase_depth=2.5, lambda_spread=0.02,
-                  source_width=1e-3, coherence_samples=5)
-    for name, value in values.items():
-        setattr(settings, name, value)
-    assert {name: getattr(settings, name) for name in values} == values
-
-
-@pytest.mark.parametrize("keys, named", [
-    (dict(sigma0=-1), "sigma0=-1"),
-    (dict(slits="abc"), "slits=abc"),
-    (dict(d=1e300), r"d=1e\+300"),
-    (dict(colour=1), "colour"),
+@pytest.mark.parametrize("call, error", [
+    (lambda s: nivaro.ensemble(s, count=0), ValueError),
+    (lambda s: nivaro.ensemble(s, count=10, integrator="leapfrog"), ValueError),
+    (lambda s: nivaro.ensemble_histogram(s, count=10, bins=0), ValueError),
+    (lambda s: nivaro.carpet(s, contrast=6), ValueError),
+    (lambda s: nivaro.trajectories(nivaro.Settings(model="wave")), ValueError),
+    (lambda s: nivaro.density(s.to_dict()), TypeError),
+    (lambda s: nivaro.density(s, progress="yes"), TypeError),
 ])
-def test_a_bad_setting_raises_value_error_naming_it(keys, named):
-    with pytest.raises(ValueError, match=named):
-        nivaro.density(nivaro.Settings(**keys))
+def test_bad_arguments_of_the_computations_raise(call, error):
+    with pytest.raises(error):
+        call(nivaro.Settings(nx=16, nz=16))
+
+
+SMALL = nivaro.Settings(nx=40, nz=40, nxb=40, dxb=4)
+COMPUTATIONS = {
+    "density": lambda **p: nivaro.density(SMALL, **p),
+    "psi": lambda **p: nivaro.psi(SMALL, **p),
+    "spectrum": lambda **p: nivaro.spectrum(SMALL, **p),
+    "trajectories": lambda **p: nivaro.trajectories(SMALL, **p),
+    "carpet": lambda **p: nivaro.carpet(SMALL, **p),
+    "quantum_potential": lambda **p: nivaro.quantum_potential(SMALL, **p),
+    "ensemble": lambda **p: nivaro.ensemble(SMALL, count=50, **p),
+    "ensemble_histogram": lambda **p: nivaro.ensemble_histogram(SMALL, count=50, bins=5, **p),
+}
+
+
+@pytest.mark.parametrize("name", COMPUTATIONS)
+def test_every_computation_reports_up_to_100_percent_and_stops_when_asked(name):
+    reports = []
+    COMPUTATIONS[name](progress=reports.append)
+    assert reports[-1] == 100 and reports == sorted(set(reports))
+
+    def stop(percent):
+        raise KeyboardInterrupt
+
+    with pytest.raises(KeyboardInterrupt):
+        COMPUTATIONS[name](progress=stop)
+
+
+def test_progress_true_shows_a_bar_that_ends_full(capsys):
+    pytest.importorskip("tqdm")
+    nivaro.density(SMALL, progress=True)
+    assert "100%" in capsys.readouterr().err
 
 
 def test_a_stop_from_the_progress_callable_ends_the_computation_within_a_block():
@@ -87,28 +101,28 @@ def test_spectrum_trajectories_and_carpet_have_their_shapes():
     assert (carpet[..., 0] == carpet[..., 1]).all(), "grey without trajectories"
 
 
-def test_ensembles_and_the_quantum_potential_match_the_batch(tmp_path):
+def test_ensembles_and_the_quantum_potential_match_the_batch(tmp_path, batch):
     settings = nivaro.Settings(slits=3)
     paths = nivaro.ensemble(settings, count=300, seed=4)
     assert paths["row"].shape == (300, 300) and paths["row"].dtype == np.float32
     assert np.array_equal(paths["start_row"], nivaro.ensemble(settings, count=300, seed=4)["start_row"])
     histogram = nivaro.ensemble_histogram(settings, count=3000, seed=2, bins=20)
-    subprocess.run([str(BATCH), "--quiet", "--set", "slits=3", "--ensemble", "3000", "--seed", "2", "--bins", "20",
+    subprocess.run([str(batch), "--quiet", "--set", "slits=3", "--ensemble", "3000", "--seed", "2", "--bins", "20",
                     "--histogram", str(tmp_path / "h.csv")], check=True, stderr=subprocess.DEVNULL)
     table = np.genfromtxt(tmp_path / "h.csv", delimiter=",", names=True)
     assert np.array_equal(table["ensemble"], histogram["ensemble"])
     assert np.allclose(table["x_m"], histogram["x_m"], rtol=1e-15)
     assert histogram["total_variation"] < 0.1
     q = nivaro.quantum_potential(settings)
-    subprocess.run([str(BATCH), "--quiet", "--set", "slits=3", "--quantum-potential", str(tmp_path / "q.npy")],
+    subprocess.run([str(batch), "--quiet", "--set", "slits=3", "--quantum-potential", str(tmp_path / "q.npy")],
                    check=True, stderr=subprocess.DEVNULL)
     assert np.array_equal(np.load(tmp_path / "q.npy"), q, equal_nan=True)
     assert np.isfinite(q).all(), "three slits: |psi| is nowhere below the floor on this grid"
 
 
-def test_array_files_read_back_in_numpy_and_h5py(tmp_path):
+def test_array_files_read_back_in_numpy_and_h5py(tmp_path, batch):
     h5py = pytest.importorskip("h5py")
-    run = [str(BATCH), "--quiet", "--set", "slits=4"]
+    run = [str(batch), "--quiet", "--set", "slits=4"]
     subprocess.run(run + ["--density", str(tmp_path / "d.txt"), "--psi", str(tmp_path / "p.npy"),
                           "--output", str(tmp_path / "run.h5")], check=True, stderr=subprocess.DEVNULL)
     subprocess.run(run + ["--density", str(tmp_path / "d.npy")], check=True, stderr=subprocess.DEVNULL)
