@@ -17,6 +17,7 @@
 
 #include "configuration/Configuration.h"
 #include "configuration/SettingKeys.h"
+#include "configuration/SweepPlan.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/OrderedBlocks.h"
@@ -141,6 +142,39 @@ std::pair<py::dict, std::vector<std::string>> ReadConfiguration(const std::strin
     }
     RequireUsableSettings(state);
     return {SettingValues(state), std::move(messages)};
+}
+
+// The grid's coordinates as the run file writes them, and its spacings.
+py::dict GridCoordinates(const SettingOverrides& overrides)
+{
+    const std::unique_ptr<SimulationState> state = UsableState(overrides);
+    const auto positions = [](int count, auto&& position) {
+        py::array_t<double> values(count);
+        std::generate_n(values.mutable_data(), count, [&, index = 0]() mutable { return position(index++); });
+        return values;
+    };
+    py::dict grid;
+    grid["x_m"] = positions(state->grid.nx, [&](int row) { return RowPosition(*state, row); });
+    grid["z_m"] = positions(state->grid.nz, [&](int column) { return ColumnPosition(*state, column); });
+    grid["x_step_m"] = state->grid.dx / state->scaleX.Factor();
+    grid["z_step_m"] = state->grid.dz / state->scaleZ.Factor();
+    grid["spectrum_size"] = kSpectrumSize;
+    return grid;
+}
+
+// The values one axis of a sweep takes, "slits=2:8:4" as --sweep reads it,
+// each as the configuration would store it.
+std::vector<std::string> SweepValues(const std::string& axisText)
+{
+    std::vector<std::string> values;
+    try {
+        for (const SweepRun& run : PlanSweep({ParseSweepAxis(axisText)})) {
+            values.push_back(run.settings.front().second);
+        }
+    } catch (const SweepError& error) {
+        throw py::value_error(error.what());
+    }
+    return values;
 }
 
 // Progress for a Python callable, called with the percent; the callable
@@ -372,6 +406,8 @@ PYBIND11_MODULE(_nivaro, module)
     module.def("setting_names", &SettingNames);
     module.def("resolve", &Resolve);
     module.def("read_configuration", &ReadConfiguration);
+    module.def("grid", &GridCoordinates);
+    module.def("sweep_values", &SweepValues);
     module.def("density", &Density);
     module.def("psi", &Psi);
     module.def("spectrum", &Spectrum);
