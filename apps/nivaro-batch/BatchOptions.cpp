@@ -17,23 +17,50 @@
 namespace nivaro {
 namespace {
 
+// Options and their values, "--option=value" as well as "--option value".
 class ArgumentCursor {
 public:
     explicit ArgumentCursor(const std::vector<std::string>& arguments) : arguments_(arguments) {}
 
     bool Done() const { return next_ >= arguments_.size(); }
-    const std::string& Take() { return arguments_[next_++]; }
+    const std::string& TakeOption()
+    {
+        const std::string& argument = arguments_[next_++];
+        const std::size_t equals = argument.find('=');
+        if (!argument.starts_with("--") || equals == std::string::npos) {
+            attached_.reset();
+            return argument;
+        }
+        option_ = argument.substr(0, equals);
+        attached_ = argument.substr(equals + 1);
+        return option_;
+    }
     const std::string& TakeValueOf(const std::string& option)
     {
+        if (attached_) {
+            value_ = std::move(*attached_);
+            attached_.reset();
+            return value_;
+        }
         if (Done()) {
             throw UsageError(option + " needs a value");
         }
-        return Take();
+        return arguments_[next_++];
+    }
+    // For options without a value: "--quiet=yes" is refused.
+    void RequireNoValue(const std::string& option) const
+    {
+        if (attached_) {
+            throw UsageError(option + " takes no value, got '" + *attached_ + "'");
+        }
     }
 
 private:
     const std::vector<std::string>& arguments_;
     std::size_t next_ = 0;
+    std::string option_;
+    std::optional<std::string> attached_;
+    std::string value_;
 };
 
 // "AsB" with whole numbers A and B and the separator s; nothing otherwise.
@@ -124,7 +151,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
     BatchOptions options;
     ArgumentCursor cursor(arguments);
     while (!cursor.Done()) {
-        const std::string& option = cursor.Take();
+        const std::string& option = cursor.TakeOption();
         if (option == "--set") {
             const std::string& assignment = cursor.TakeValueOf(option);
             const std::size_t equals = assignment.find('=');
@@ -234,6 +261,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else {
             throw UsageError("unknown option '" + option + "'");
         }
+        cursor.RequireNoValue(option);
     }
     const bool sweeping = !options.sweeps.empty();
     if (!sweeping && (options.sweepSummaryFile || options.animationFile || options.shardCount > 1)) {
@@ -290,6 +318,7 @@ std::string BatchUsage()
            "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
+           "An option's value may also follow it after an equals sign: --density=out.npy.\n"
            "\n"
            "  --config FILE        read the settings from a configuration file (a missing file gives the defaults)\n"
            "  --set KEY=VALUE      override one setting (applied in order, after --config); keys:\n"

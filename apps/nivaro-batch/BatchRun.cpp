@@ -278,15 +278,17 @@ std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, c
 // is small, so the table keeps its digits in exponent form.
 constexpr const char* kQuantumPotentialFormat = "% .6e";
 
-void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
-                            ProgressSink& progress, StageTimings& timings, std::ostream& err)
+// Returns the histogram's summary lines, for after the progress bar's line;
+// nothing when the run was stopped.
+std::string WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
+                                   ProgressSink& progress, StageTimings& timings)
 {
     Ensemble ensemble;
     const EnsembleSettings settings{options.ensembleCount.value_or(EnsembleSettings{}.count), options.seed,
                                     options.ensembleIntegrator};
     timings.Time("ensemble", [&] { ensemble = TraceEnsemble(state, settings, progress); });
     if (state.stopRequested) {
-        return;  // the interrupt is reported by the caller; no half histogram is written
+        return {};  // the interrupt is reported by the caller; no half histogram is written
     }
     const EnsembleHistogram histogram =
         HistogramAt(state, ensemble, options.histogramColumn.value_or(state.grid.nz - 1), options.bins);
@@ -295,7 +297,7 @@ void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& 
         std::fwrite(text.data(), 1, text.size(), file.Stream());
         file.Commit();
     });
-    err << HistogramSummary(histogram) << '\n' << EscapeSummary(histogram) << '\n';
+    return HistogramSummary(histogram) + '\n' + EscapeSummary(histogram) + '\n';
 }
 
 // Computes the density (and psi) a block of columns at a time straight into
@@ -433,9 +435,10 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
     }
     if (histogram) {
-        WriteEnsembleHistogram(options, state, *histogram, progress, timings, err);
+        const std::string summary = WriteEnsembleHistogram(options, state, *histogram, progress, timings);
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
+        err << summary;
     }
     if (quantumPotential && streamedColumns > 0) {
         quantumPotential->BeginColumns(false, "quantum_potential", state.grid.nx, state.grid.nz, streamedColumns, "eV");

@@ -1,4 +1,5 @@
 """The Python module against the batch program and under threads."""
+import os
 import subprocess
 import threading
 
@@ -6,6 +7,7 @@ import numpy as np
 import pytest
 
 import nivaro
+
 
 def test_density_equals_the_batch_array_bit_for_bit(tmp_path, batch):
     out = tmp_path / "density.npy"
@@ -138,3 +140,10 @@ def test_array_files_read_back_in_numpy_and_h5py(tmp_path, batch):
                     "sigma0": "2E-9", "X-scale": "1:1", "Z-scale": "1:1", "P-scale": "1:1", "z0": "0",
                     "nx": "300", "nz": "300", "nxb": "150", "dxb": "0.5", "step": "1", "program_version": "1.26"}
         assert {key: f.attrs[key] for key in settings} == settings
+
+
+def test_the_batch_writes_nothing_of_qt_without_a_runtime_folder(tmp_path, batch):
+    environment = {name: value for name, value in os.environ.items() if name != "XDG_RUNTIME_DIR"}
+    run = subprocess.run([str(batch), "--quiet", "--set=nx=8", "--density=" + str(tmp_path / "d.npy")],
+                         env=environment, capture_output=True, text=True, check=True)
+    assert run.stderr == "" and np.load(tmp_path / "d.npy").shape == (8, 300)
