@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Validates the desktop entry and the AppStream metainfo, builds the Debian
-# package from the release build, installs it into a scratch root and runs
-# the installed batch program.
+# package from the release build, checks it with lintian, installs it into a
+# scratch root and runs the installed batch program.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -10,6 +10,8 @@ appstreamcli validate --pedantic --no-net packaging/io.github.nivaro.nivaro.meta
 
 (cd build/release && cpack -G DEB > "$(mktemp)" 2>&1)
 package="$(ls build/release/nivaro_*_amd64.deb)"
+lintian --fail-on error "$package" ||
+  { echo "lintian finds errors in $(basename "$package")"; exit 1; }
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
@@ -19,7 +21,8 @@ dpkg --root="$root" --force-depends --force-not-root -i "$package" > "$root/dpkg
   { cat "$root/dpkg.log"; exit 1; }
 for file in usr/bin/nivaro usr/bin/nivaro-batch usr/share/applications/nivaro.desktop \
             usr/share/icons/hicolor/scalable/apps/nivaro.svg usr/share/metainfo/io.github.nivaro.nivaro.metainfo.xml \
-            usr/share/man/man1/nivaro.1 usr/share/man/man1/nivaro-batch.1; do
+            usr/share/man/man1/nivaro.1.gz usr/share/man/man1/nivaro-batch.1.gz \
+            usr/share/doc/nivaro/copyright usr/share/doc/nivaro/changelog.gz; do
   test -e "$root/$file" || { echo "missing after installation: /$file"; exit 1; }
 done
 version="$("$root/usr/bin/nivaro-batch" --version 2>/dev/null)"
