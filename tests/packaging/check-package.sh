@@ -27,5 +27,10 @@ for file in usr/bin/nivaro usr/bin/nivaro-batch usr/share/applications/nivaro.de
 done
 version="$("$root/usr/bin/nivaro-batch" --version 2>/dev/null)"
 test "$version" = "nivaro-batch 1.26" || { echo "installed nivaro-batch says '$version'"; exit 1; }
+# The man page, made from --help, lists every option that --help names.
+options_of() { sed 's/\\-/-/g' | grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u; }
+if ! diff <("$root/usr/bin/nivaro-batch" --help | options_of) <(zcat "$root/usr/share/man/man1/nivaro-batch.1.gz" | options_of); then
+  echo "nivaro-batch.1 and --help name different options"; exit 1
+fi
 PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -c "import nivaro; assert nivaro.density(nivaro.Settings(nx=8, nz=8)).shape == (8, 8)"
 echo "package $(basename "$package") installs and runs: $version, and its Python module imports"
