@@ -27,6 +27,7 @@
 #include "engine/SpectrumTransform.h"
 #include "engine/TrajectoryEnsemble.h"
 #include "platform/FileError.h"
+#include "platform/ProgramVersion.h"
 #include "platform/SystemMemory.h"
 
 namespace py = pybind11;
@@ -401,7 +402,7 @@ PYBIND11_MODULE(_nivaro, module)
     module.doc() = "The compiled core of nivaro; the package's public functions wrap it.";
     // Settings the engine refuses are the caller's values, not a failure.
     py::register_exception<UnusableSettingsError>(module, "UnusableSettingsError", PyExc_ValueError);
-    module.attr("__version__") = NIVARO_VERSION;
+    module.attr("__version__") = kProgramVersion;
     module.attr("MOST_THREADS") = kMostThreads;
     module.def("setting_names", &SettingNames);
     module.def("resolve", &Resolve);

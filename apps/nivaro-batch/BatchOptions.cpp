@@ -123,6 +123,24 @@ void ParseShard(const std::string& text, BatchOptions& options)
     options.shardCount = shard->second;
 }
 
+// The program's command line, each argument quoted where a shell would
+// read it otherwise.
+std::string CommandLineOf(const std::vector<std::string>& arguments)
+{
+    std::string line = "nivaro-batch";
+    for (const std::string& argument : arguments) {
+        const bool plain = !argument.empty() && std::all_of(argument.begin(), argument.end(), [](unsigned char c) {
+            return std::isalnum(c) || std::string_view("_./:=,+-@%").find(static_cast<char>(c)) != std::string_view::npos;
+        });
+        std::string quoted;
+        for (const char c : argument) {
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        line += plain ? " " + argument : " '" + quoted + "'";
+    }
+    return line;
+}
+
 }  // namespace
 
 PictureFormat PictureFormatOf(const std::string& path, bool allowSvg)
@@ -149,6 +167,7 @@ PictureFormat PictureFormatOf(const std::string& path, bool allowSvg)
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
 {
     BatchOptions options;
+    options.commandLine = CommandLineOf(arguments);
     ArgumentCursor cursor(arguments);
     while (!cursor.Done()) {
         const std::string& option = cursor.TakeOption();

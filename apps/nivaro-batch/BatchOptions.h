@@ -15,6 +15,7 @@
 namespace nivaro {
 
 struct BatchOptions {
+    std::string commandLine;  // as a shell would take it again, for the run file
     std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE, in order
     std::optional<std::string> densityFile;
     std::optional<std::string> spectrumFile;

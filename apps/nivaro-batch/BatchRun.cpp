@@ -431,7 +431,9 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
     if (options.outputFile) {
-        timings.Time(writing(options.outputFile), [&] { WriteRunFile(*options.outputFile, state, attributes); });
+        timings.Time(writing(options.outputFile), [&] {
+            WriteRunFile(*options.outputFile, state, attributes, {options.commandLine, options.seed});
+        });
         interrupts.ThrowIfInterrupted();
     }
     if (histogram) {

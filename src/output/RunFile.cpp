@@ -1,11 +1,15 @@
 #include "RunFile.h"
 
 #include <algorithm>
+#include <array>
+#include <ctime>
 #include <functional>
 #include <vector>
 
 #include "configuration/Configuration.h"
 #include "engine/DensityGrid.h"
+#include "engine/PhysicalConstants.h"
+#include "engine/QuantumPotential.h"
 #include "engine/RegularTraces.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
@@ -22,6 +26,31 @@ std::vector<double> Positions(int count, const std::function<double(int)>& posit
         values[static_cast<std::size_t>(k)] = position(k);
     }
     return values;
+}
+
+// Now as ISO 8601 in UTC: "2026-12-11T09:30:00Z".
+std::string UtcNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    std::array<char, 32> text{};
+    std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text.data();
+}
+
+void WriteProvenance(Hdf5Writer& run, const RunProvenance& provenance)
+{
+    run.SetAttribute("created", UtcNow());
+    if (!provenance.commandLine.empty()) {
+        run.SetAttribute("command_line", provenance.commandLine);
+    }
+    if (provenance.seed) {
+        run.SetAttribute("seed", std::to_string(*provenance.seed));  // every digit of a 64-bit seed
+    }
+    run.SetAttribute("hbar_J_s", kHbar);
+    run.SetAttribute("electron_volt_J", kElectronVolt);
+    run.SetAttribute("spectrum_display_cap", kSpectrumCap);
 }
 
 }  // namespace
@@ -52,10 +81,12 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
     return attributes;
 }
 
-void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes)
+void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes,
+                  const RunProvenance& provenance)
 {
     Hdf5Writer run(path);
     WriteSettingAttributes(run, attributes);
+    WriteProvenance(run, provenance);
     WriteRealDataset(run, "density", state.densityField, kDensityUnit);
     if (state.psiField.Rows() == state.grid.nx && state.psiField.Cols() == state.grid.nz) {
         WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);

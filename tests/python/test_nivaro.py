@@ -147,3 +147,19 @@ def test_the_batch_writes_nothing_of_qt_without_a_runtime_folder(tmp_path, batch
     run = subprocess.run([str(batch), "--quiet", "--set=nx=8", "--density=" + str(tmp_path / "d.npy")],
                          env=environment, capture_output=True, text=True, check=True)
     assert run.stderr == "" and np.load(tmp_path / "d.npy").shape == (8, 300)
+
+
+def test_run_files_and_pictures_record_what_made_them(tmp_path, batch):
+    h5py = pytest.importorskip("h5py")
+    arguments = ["--quiet", "--set", "nx=20", "--set", "slite width=9E-9", "--seed", "18446744073709551615",
+                 "--output", str(tmp_path / "run.h5"), "--carpet=" + str(tmp_path / "carpet.png")]
+    subprocess.run([str(batch), *arguments], check=True, stderr=subprocess.DEVNULL)
+    with h5py.File(tmp_path / "run.h5", "r") as f:
+        attributes = dict(f.attrs)
+    assert attributes["command_line"] == "nivaro-batch " + " ".join(
+        f"'{a}'" if " " in a else a for a in arguments)
+    assert attributes["seed"] == "18446744073709551615", "every digit of the seed"
+    assert np.datetime64(attributes["created"].rstrip("Z")) <= np.datetime64("now")
+    assert (attributes["hbar_J_s"], attributes["electron_volt_J"]) == (1.054571628e-34, 1.602176634e-19)
+    assert attributes["spectrum_display_cap"] == 1e6
+    assert b"tEXtSoftware\0Nivaro " + nivaro.__version__.encode() in (tmp_path / "carpet.png").read_bytes()
