@@ -27,6 +27,14 @@ for file in usr/bin/nivaro usr/bin/nivaro-batch usr/share/applications/nivaro.de
 done
 version="$("$root/usr/bin/nivaro-batch" --version 2>/dev/null)"
 test "$version" = "nivaro-batch 1.26" || { echo "installed nivaro-batch says '$version'"; exit 1; }
+# The window answers --version and --help without a display, and names the
+# command it was started as in its hint for a machine without one.
+no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+test "$("${no_display[@]}" "$root/usr/bin/nivaro" --version)" = "nivaro 1.26"
+"${no_display[@]}" "$root/usr/bin/nivaro" --help | grep -q -- '--version'
+hint="$("${no_display[@]}" "$root/usr/bin/nivaro" 2>&1 || true)"
+[[ "$hint" == *"xvfb-run -a -s '-screen 0 1400x900x24' $root/usr/bin/nivaro"* ]] ||
+  { echo "the installed window's hint: $hint"; exit 1; }
 # The man page, made from --help, lists every option that --help names.
 options_of() { sed 's/\\-/-/g' | grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u; }
 if ! diff <("$root/usr/bin/nivaro-batch" --help | options_of) <(zcat "$root/usr/share/man/man1/nivaro-batch.1.gz" | options_of); then
