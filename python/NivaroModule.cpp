@@ -145,18 +145,19 @@ std::pair<py::dict, std::vector<std::string>> ReadConfiguration(const std::strin
     return {SettingValues(state), std::move(messages)};
 }
 
+template <typename Element>
+py::array_t<Element> VectorArray(const std::vector<Element>& values)
+{
+    return py::array_t<Element>(static_cast<py::ssize_t>(values.size()), values.data());
+}
+
 // The grid's coordinates as the run file writes them, and its spacings.
 py::dict GridCoordinates(const SettingOverrides& overrides)
 {
     const std::unique_ptr<SimulationState> state = UsableState(overrides);
-    const auto positions = [](int count, auto&& position) {
-        py::array_t<double> values(count);
-        std::generate_n(values.mutable_data(), count, [&, index = 0]() mutable { return position(index++); });
-        return values;
-    };
     py::dict grid;
-    grid["x_m"] = positions(state->grid.nx, [&](int row) { return RowPosition(*state, row); });
-    grid["z_m"] = positions(state->grid.nz, [&](int column) { return ColumnPosition(*state, column); });
+    grid["x_m"] = VectorArray(RowPositions(*state));
+    grid["z_m"] = VectorArray(ColumnPositions(*state));
     grid["x_step_m"] = state->grid.dx / state->scaleX.Factor();
     grid["z_step_m"] = state->grid.dz / state->scaleZ.Factor();
     grid["spectrum_size"] = kSpectrumSize;
@@ -261,12 +262,6 @@ py::array_t<Element> SharedArray(GridType& grid)
     const py::capsule owner(holder.get(), [](void* held) { std::unique_ptr<GridType>(static_cast<GridType*>(held)); });
     holder.release();
     return py::array_t<Element>(shape, data, owner);
-}
-
-template <typename Element>
-py::array_t<Element> VectorArray(const std::vector<Element>& values)
-{
-    return py::array_t<Element>(static_cast<py::ssize_t>(values.size()), values.data());
 }
 
 py::array_t<double> Density(const SettingOverrides& overrides, int threads, const py::object& progress)

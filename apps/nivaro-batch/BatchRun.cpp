@@ -381,6 +381,13 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         options.trajectoriesFile ? std::make_unique<TrajectoryOutput>(*options.trajectoriesFile, attributes) : nullptr;
     const std::unique_ptr<AtomicFile> histogram = OpenOutput(options.histogramFile);
     const std::unique_ptr<ArrayOutput> quantumPotential = OpenArray(options.quantumPotentialFile, attributes);
+    state.parameters.UpdateDerived();
+    for (ArrayOutput* grid : {density.get(), psi.get(), quantumPotential.get()}) {
+        if (grid != nullptr) {
+            grid->AddVector("x_m", RowPositions(state), "m");
+            grid->AddVector("z_m", ColumnPositions(state), "m");
+        }
+    }
     const bool carpet = options.carpetFile || frame == FrameKind::Carpet;
     const bool chart = options.chartFile || frame == FrameKind::Chart;
 

@@ -74,6 +74,13 @@ void ArrayOutput::WriteReal(const RealMatrixT& values, const std::string& datase
     }
 }
 
+void ArrayOutput::AddVector(const std::string& dataset, const std::vector<double>& values, const std::string& unit)
+{
+    if (hdf5_) {
+        hdf5_->WriteVector(dataset, values, unit);
+    }
+}
+
 void ArrayOutput::WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit)
 {
     if (format_ == ArrayFormat::Hdf5) {

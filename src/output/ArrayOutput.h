@@ -35,6 +35,9 @@ public:
     void WriteReal(const RealMatrixT& values, const std::string& dataset, const std::string& unit,
                    const std::string& textFormat);
     void WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit);
+    // A vector beside the array, such as its coordinates, in HDF5 files
+    // (other formats hold one array only); before the array is written.
+    void AddVector(const std::string& dataset, const std::vector<double>& values, const std::string& unit);
     // `count` records, as a NumPy structured array or an HDF5 compound
     // dataset (.npy and .h5 only).
     void WriteRecords(const std::string& dataset, const RecordLayout& layout, const void* records, std::size_t count);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
-#include <functional>
 #include <vector>
 
 #include "configuration/Configuration.h"
@@ -18,15 +17,6 @@
 
 namespace nivaro {
 namespace {
-
-std::vector<double> Positions(int count, const std::function<double(int)>& position)
-{
-    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
-    for (int k = 0; k < count; ++k) {
-        values[static_cast<std::size_t>(k)] = position(k);
-    }
-    return values;
-}
 
 // Now as ISO 8601 in UTC: "2026-12-11T09:30:00Z".
 std::string UtcNow()
@@ -95,9 +85,8 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
         ComputePsiBlock(state, state.grid.nx, state.grid.nz, psi);
         WriteComplexDataset(run, "psi", psi, kPsiUnit);
     }
-    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
-    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
-                    "m");
+    run.WriteVector("x_m", RowPositions(state), "m");
+    run.WriteVector("z_m", ColumnPositions(state), "m");
     if (HasSlitModel(state)) {  // the wave model has no Bohmian paths
         const TrajectoryColumns trajectories = CollectTrajectories(state);
         const std::vector<double>* columns[] = {&trajectories.startRow, &trajectories.step, &trajectories.row,

@@ -109,3 +109,19 @@ def test_a_sweep_reports_each_run_and_stops_when_asked():
 def test_a_sweep_refuses_what_the_batch_refuses(axes, error):
     with pytest.raises(error):
         nivaro.sweep(SMALL, **axes)
+
+
+@pytest.mark.parametrize("outputs", [["--density"], ["--psi", "--quantum-potential"], ["--density", "--carpet"]],
+                         ids=["streamed", "two arrays", "held whole"])
+def test_single_array_files_carry_the_grid_s_coordinates(tmp_path, batch, outputs):
+    h5py = pytest.importorskip("h5py")
+    arguments = [str(batch), "--quiet", "--set", "nx=30", "--set", "nz=20", "--set", "z0=0.4"]
+    for k, option in enumerate(outputs):
+        arguments += [option, str(tmp_path / f"{k}.{'png' if option == '--carpet' else 'h5'}")]
+    subprocess.run(arguments, check=True, stderr=subprocess.DEVNULL)
+    grid = nivaro.grid(nivaro.Settings(nx=30, nz=20, z0=0.4))
+    for k, option in enumerate(outputs):
+        if option != "--carpet":
+            with h5py.File(tmp_path / f"{k}.h5", "r") as f:
+                assert np.array_equal(f["x_m"][()], grid.x_m) and np.array_equal(f["z_m"][()], grid.z_m)
+                assert f["z_m"].attrs["unit"] == "m"
