@@ -278,26 +278,31 @@ std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, c
 // is small, so the table keeps its digits in exponent form.
 constexpr const char* kQuantumPotentialFormat = "% .6e";
 
-// Returns the histogram's summary lines, for after the progress bar's line;
-// nothing when the run was stopped.
-std::string WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
-                                   ProgressSink& progress, StageTimings& timings)
+struct TracedEnsemble {
+    Ensemble ensemble;
+    EnsembleHistogram histogram;
+};
+
+// The ensemble and its histogram, which is written; nothing when the run was
+// stopped.
+std::optional<TracedEnsemble> WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state,
+                                                     AtomicFile& file, ProgressSink& progress, StageTimings& timings)
 {
     Ensemble ensemble;
     const EnsembleSettings settings{options.ensembleCount.value_or(EnsembleSettings{}.count), options.seed,
                                     options.ensembleIntegrator};
     timings.Time("ensemble", [&] { ensemble = TraceEnsemble(state, settings, progress); });
     if (state.stopRequested) {
-        return {};  // the interrupt is reported by the caller; no half histogram is written
+        return std::nullopt;  // the interrupt is reported by the caller; no half histogram is written
     }
-    const EnsembleHistogram histogram =
+    EnsembleHistogram histogram =
         HistogramAt(state, ensemble, options.histogramColumn.value_or(state.grid.nz - 1), options.bins);
     timings.Time("write " + *options.histogramFile, [&] {
         const std::string text = HistogramCsv(histogram);
         std::fwrite(text.data(), 1, text.size(), file.Stream());
         file.Commit();
     });
-    return HistogramSummary(histogram) + '\n' + EscapeSummary(histogram) + '\n';
+    return TracedEnsemble{std::move(ensemble), std::move(histogram)};
 }
 
 // Computes the density (and psi) a block of columns at a time straight into
@@ -437,17 +442,15 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
-    if (options.outputFile) {
-        timings.Time(writing(options.outputFile), [&] {
-            WriteRunFile(*options.outputFile, state, attributes, {options.commandLine, options.seed});
-        });
-        interrupts.ThrowIfInterrupted();
-    }
+    RunRecord record{options.commandLine, options.seed};
+    std::optional<TracedEnsemble> traced;
     if (histogram) {
-        const std::string summary = WriteEnsembleHistogram(options, state, *histogram, progress, timings);
+        traced = WriteEnsembleHistogram(options, state, *histogram, progress, timings);
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
-        err << summary;
+        err << HistogramSummary(traced->histogram) << '\n' << EscapeSummary(traced->histogram) << '\n';
+        record.ensemble = &traced->ensemble;
+        record.histogram = &traced->histogram;
     }
     if (quantumPotential && streamedColumns > 0) {
         quantumPotential->BeginColumns(false, "quantum_potential", state.grid.nx, state.grid.nz, streamedColumns, "eV");
@@ -460,13 +463,19 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
         quantumPotential->FinishColumns();
-    } else if (quantumPotential) {
-        RealMatrixT q(0, 0);
+    }
+    RealMatrixT q(0, 0);
+    if (quantumPotential && streamedColumns == 0) {
         timings.Time("quantum potential", [&] { ComputeQuantumPotential(state, q, progress); });
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
         timings.Time(writing(options.quantumPotentialFile),
                      [&] { quantumPotential->WriteReal(q, "quantum_potential", "eV", kQuantumPotentialFormat); });
+        record.quantumPotential = &q;
+    }
+    if (options.outputFile) {
+        timings.Time(writing(options.outputFile), [&] { WriteRunFile(*options.outputFile, state, attributes, record); });
+        interrupts.ThrowIfInterrupted();
     }
     if (spectrum) {
         RealMatrixT magnitudes(0, 0);

@@ -29,18 +29,43 @@ std::string UtcNow()
     return text.data();
 }
 
-void WriteProvenance(Hdf5Writer& run, const RunProvenance& provenance)
+void WriteProvenance(Hdf5Writer& run, const RunRecord& record)
 {
     run.SetAttribute("created", UtcNow());
-    if (!provenance.commandLine.empty()) {
-        run.SetAttribute("command_line", provenance.commandLine);
+    if (!record.commandLine.empty()) {
+        run.SetAttribute("command_line", record.commandLine);
     }
-    if (provenance.seed) {
-        run.SetAttribute("seed", std::to_string(*provenance.seed));  // every digit of a 64-bit seed
+    if (record.seed) {
+        run.SetAttribute("seed", std::to_string(*record.seed));  // every digit of a 64-bit seed
     }
     run.SetAttribute("hbar_J_s", kHbar);
     run.SetAttribute("electron_volt_J", kElectronVolt);
     run.SetAttribute("spectrum_display_cap", kSpectrumCap);
+}
+
+template <typename From>
+std::vector<double> AsDoubles(const std::vector<From>& values)
+{
+    std::vector<double> doubles(values.size());
+    std::transform(values.begin(), values.end(), doubles.begin(), [](From value) { return static_cast<double>(value); });
+    return doubles;
+}
+
+void WriteEnsemble(Hdf5Writer& run, const Ensemble& ensemble)
+{
+    run.WriteVector("ensemble/start_row", ensemble.startRows, "row");
+    const std::vector<double> rows = AsDoubles(ensemble.rows);
+    run.WriteReal("ensemble/row", rows.data(), ensemble.count, ensemble.columns, "row, nan after the path ended");
+    run.WriteVector("ensemble/end", AsDoubles(ensemble.ends),
+                    "0 reached the last column, 1 left the grid, 2 stopped");
+}
+
+void WriteHistogram(Hdf5Writer& run, const EnsembleHistogram& histogram)
+{
+    run.SetAttribute("histogram_column", histogram.column);
+    run.WriteVector("histogram/x_m", histogram.centres, "m");
+    run.WriteVector("histogram/ensemble", AsDoubles(histogram.counts), "paths");
+    run.WriteVector("histogram/density", histogram.density, "1/m");
 }
 
 }  // namespace
@@ -72,11 +97,20 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
 }
 
 void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes,
-                  const RunProvenance& provenance)
+                  const RunRecord& record)
 {
     Hdf5Writer run(path);
     WriteSettingAttributes(run, attributes);
-    WriteProvenance(run, provenance);
+    WriteProvenance(run, record);
+    if (record.quantumPotential != nullptr) {
+        WriteRealDataset(run, "quantum_potential", *record.quantumPotential, "eV");
+    }
+    if (record.ensemble != nullptr) {
+        WriteEnsemble(run, *record.ensemble);
+    }
+    if (record.histogram != nullptr) {
+        WriteHistogram(run, *record.histogram);
+    }
     WriteRealDataset(run, "density", state.densityField, kDensityUnit);
     if (state.psiField.Rows() == state.grid.nx && state.psiField.Cols() == state.grid.nz) {
         WriteComplexDataset(run, "psi", state.psiField, kPsiUnit);

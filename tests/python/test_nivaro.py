@@ -163,3 +163,25 @@ def test_run_files_and_pictures_record_what_made_them(tmp_path, batch):
     assert (attributes["hbar_J_s"], attributes["electron_volt_J"]) == (1.054571628e-34, 1.602176634e-19)
     assert attributes["spectrum_display_cap"] == 1e6
     assert b"tEXtSoftware\0Nivaro " + nivaro.__version__.encode() in (tmp_path / "carpet.png").read_bytes()
+
+
+def test_the_run_file_keeps_the_ensemble_its_histogram_and_q_when_the_run_computed_them(tmp_path, batch):
+    h5py = pytest.importorskip("h5py")
+    subprocess.run([str(batch), "--quiet", "--set", "nx=60", "--set", "slits=3", "--ensemble", "80", "--seed", "7",
+                    "--bins", "9", "--histogram", str(tmp_path / "h.csv"), "--quantum-potential",
+                    str(tmp_path / "q.npy"), "--output", str(tmp_path / "run.h5")], check=True,
+                   stderr=subprocess.DEVNULL)
+    settings = nivaro.Settings(nx=60, slits=3)
+    paths = nivaro.ensemble(settings, count=80, seed=7)
+    table = np.genfromtxt(tmp_path / "h.csv", delimiter=",", names=True)
+    with h5py.File(tmp_path / "run.h5", "r") as f:
+        assert np.array_equal(f["quantum_potential"][()], np.load(tmp_path / "q.npy"), equal_nan=True)
+        assert np.array_equal(f["ensemble/start_row"][()], paths["start_row"])
+        assert np.array_equal(f["ensemble/row"][()], paths["row"], equal_nan=True)
+        assert np.array_equal(f["ensemble/end"][()], paths["end"])
+        assert np.array_equal(f["histogram/ensemble"][()], table["ensemble"])
+        assert f.attrs["histogram_column"] == 299 and f["histogram/density"].attrs["unit"] == "1/m"
+    subprocess.run([str(batch), "--quiet", "--set", "nx=60", "--output", str(tmp_path / "plain.h5")], check=True,
+                   stderr=subprocess.DEVNULL)
+    with h5py.File(tmp_path / "plain.h5", "r") as f:
+        assert not {"quantum_potential", "ensemble", "histogram"} & set(f), "only what the run computed"
