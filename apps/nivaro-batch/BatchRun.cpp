@@ -389,8 +389,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     state.parameters.UpdateDerived();
     for (ArrayOutput* grid : {density.get(), psi.get(), quantumPotential.get()}) {
         if (grid != nullptr) {
-            grid->AddVector("x_m", RowPositions(state), "m");
-            grid->AddVector("z_m", ColumnPositions(state), "m");
+            grid->AddGridCoordinates(RowPositions(state), ColumnPositions(state));
         }
     }
     const bool carpet = options.carpetFile || frame == FrameKind::Carpet;

@@ -102,9 +102,6 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
     Hdf5Writer run(path);
     WriteSettingAttributes(run, attributes);
     WriteProvenance(run, record);
-    if (record.quantumPotential != nullptr) {
-        WriteRealDataset(run, "quantum_potential", *record.quantumPotential, "eV");
-    }
     if (record.ensemble != nullptr) {
         WriteEnsemble(run, *record.ensemble);
     }
@@ -121,6 +118,14 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
     }
     run.WriteVector("x_m", RowPositions(state), "m");
     run.WriteVector("z_m", ColumnPositions(state), "m");
+    std::vector<std::string> grids = {"density", "psi"};
+    if (record.quantumPotential != nullptr) {
+        WriteRealDataset(run, "quantum_potential", *record.quantumPotential, "eV");
+        grids.emplace_back("quantum_potential");
+    }
+    for (const std::string& grid : grids) {
+        run.AttachScales(grid, {"x_m", "z_m"});
+    }
     if (HasSlitModel(state)) {  // the wave model has no Bohmian paths
         const TrajectoryColumns trajectories = CollectTrajectories(state);
         const std::vector<double>* columns[] = {&trajectories.startRow, &trajectories.step, &trajectories.row,

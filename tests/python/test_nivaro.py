@@ -181,6 +181,8 @@ def test_the_run_file_keeps_the_ensemble_its_histogram_and_q_when_the_run_comput
         assert np.array_equal(f["ensemble/end"][()], paths["end"])
         assert np.array_equal(f["histogram/ensemble"][()], table["ensemble"])
         assert f.attrs["histogram_column"] == 299 and f["histogram/density"].attrs["unit"] == "1/m"
+        for grid in ("density", "psi", "quantum_potential"):
+            assert [dimension[0].name for dimension in f[grid].dims] == ["/x_m", "/z_m"], grid
     subprocess.run([str(batch), "--quiet", "--set", "nx=60", "--output", str(tmp_path / "plain.h5")], check=True,
                    stderr=subprocess.DEVNULL)
     with h5py.File(tmp_path / "plain.h5", "r") as f:

@@ -125,3 +125,5 @@ def test_single_array_files_carry_the_grid_s_coordinates(tmp_path, batch, output
             with h5py.File(tmp_path / f"{k}.h5", "r") as f:
                 assert np.array_equal(f["x_m"][()], grid.x_m) and np.array_equal(f["z_m"][()], grid.z_m)
                 assert f["z_m"].attrs["unit"] == "m"
+                (array,) = set(f) - {"x_m", "z_m"}
+                assert [dimension[0].name for dimension in f[array].dims] == ["/x_m", "/z_m"], "dimension scales"
