@@ -12,6 +12,9 @@ appstreamcli validate --pedantic --no-net packaging/io.github.nivaro.nivaro.meta
 package="$(ls build/release/nivaro_*_amd64.deb)"
 lintian --fail-on error "$package" ||
   { echo "lintian finds errors in $(basename "$package")"; exit 1; }
+if dpkg-deb --field "$package" Depends | grep -qi mpi; then
+  echo "the desktop package depends on MPI: $(dpkg-deb --field "$package" Depends)"; exit 1
+fi
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
