@@ -1,8 +1,10 @@
-// The Python module: bindings only. Settings are the configuration's keys,
-// applied as the batch program applies --set; the computations are the
-// engine's, run without the global interpreter lock.
+// The compiled core of the Python package: bindings only. Settings arrive as
+// the (key, text) overrides the batch program takes with --set, applied over
+// the defaults; the computations are the engine's, run without the global
+// interpreter lock. The package's Python layer gives them their public form.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <array>
@@ -15,14 +17,17 @@
 
 #include "configuration/Configuration.h"
 #include "configuration/SettingKeys.h"
+#include "configuration/SweepPlan.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/OrderedBlocks.h"
 #include "engine/QuantumPotential.h"
 #include "engine/RegularTraces.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
 #include "engine/TrajectoryEnsemble.h"
 #include "platform/FileError.h"
+#include "platform/ProgramVersion.h"
 #include "platform/SystemMemory.h"
 
 namespace py = pybind11;
@@ -41,128 +46,138 @@ std::string SnakeName(std::string_view key)
     return name == "lambda" ? "lambda_" : name;
 }
 
-std::optional<std::string> KeyOf(const std::string& snakeName)
+std::vector<std::pair<std::string, std::string>> SettingNames()
 {
+    std::vector<std::pair<std::string, std::string>> names;
     for (const std::string_view key : SettingKeyNames()) {
-        if (SnakeName(key) == snakeName) {
-            return std::string(key);
-        }
+        names.emplace_back(std::string(key), SnakeName(key));
     }
-    return std::nullopt;
+    return names;
 }
 
-// A Python number or text as the configuration would hold it.
-std::string SettingText(const py::handle& value)
+py::object SettingValue(const SimulationState& state, std::string_view key)
 {
-    return py::isinstance<py::str>(value) ? value.cast<std::string>() : py::repr(value).cast<std::string>();
+    const SimulationParameters& p = state.parameters;
+    const GridSettings& g = state.grid;
+    const WaveSettings& wave = p.wave;
+    if (key == "slits") return py::int_(p.slits);
+    if (key == "mass") return py::float_(p.mass);
+    if (key == "lambda") return py::float_(p.lambda);
+    if (key == "d") return py::float_(p.d);
+    if (key == "slite width") return py::float_(p.slitWidth);
+    if (key == "sigma0") return py::float_(p.sigma0);
+    if (key == "X-scale") return py::str(state.scaleX.Text());
+    if (key == "Z-scale") return py::str(state.scaleZ.Text());
+    if (key == "P-scale") return py::str(state.scaleP.Text());
+    if (key == "z0") return py::float_(p.z0);
+    if (key == "nx") return py::int_(g.nx);
+    if (key == "nz") return py::int_(g.nz);
+    if (key == "nxb") return py::int_(g.nxb);
+    if (key == "dxb") return py::float_(g.dxb);
+    if (key == "step") return py::float_(g.step);
+    if (key == "integrator") return py::str(std::string(ChoiceName(g.integrator, kIntegrators)));
+    if (key == "tolerance") return py::float_(g.tolerance);
+    if (key == "model") return py::str(std::string(ChoiceName(wave.model, kFieldModels)));
+    if (key == "grating") return py::str(std::string(ChoiceName(wave.grating, kGratings)));
+    if (key == "propagator") return py::str(std::string(ChoiceName(wave.propagator, kPropagators)));
+    if (key == "edge width") return py::float_(wave.edgeWidth);
+    if (key == "phase depth") return py::float_(wave.phaseDepth);
+    if (key == "grating file") return py::str(wave.transmissionFile);
+    if (key == "lambda spread") return py::float_(wave.lambdaSpread);
+    if (key == "source width") return py::float_(wave.sourceWidth);
+    if (key == "coherence samples") return py::int_(wave.coherenceSamples);
+    throw py::attribute_error("setting '" + std::string(key) + "' cannot be read");
 }
 
-class Settings {
-public:
-    Settings() = default;
-
-    static Settings FromConfig(const std::string& path)
-    {
-        Settings settings;
-        try {
-            settings.configuration_ = IniFile::Load(path);
-        } catch (const FileError& error) {
-            throw py::value_error(error.what());
-        }
-        return settings;
-    }
-
-    void Set(const std::string& snakeName, const py::handle& value)
-    {
-        if (snakeName == "threads") {
-            threads_ = value.cast<int>();
-            return;
-        }
-        const std::optional<std::string> known = KeyOf(snakeName);
-        if (!known) {
-            throw py::value_error("unknown setting '" + snakeName + "'");
-        }
-        const std::string& key = *known;
-        const std::string text = SettingText(value);
-        SimulationState scratch;
-        PanelTexts panel;
-        if (const std::optional<std::string> problem = ApplySetting(scratch, panel, key, text)) {
-            throw py::value_error(*problem);
-        }
-        overrides_.emplace_back(key, text);
-    }
-
-    py::object Get(const std::string& snakeName) const
-    {
-        if (snakeName == "threads") {
-            return py::int_(threads_);
-        }
-        const std::optional<std::string> known = KeyOf(snakeName);
-        if (!known) {
-            throw py::attribute_error("unknown setting '" + snakeName + "'");
-        }
-        const std::string& key = *known;
-        const std::unique_ptr<SimulationState> state = State();
-        const SimulationParameters& p = state->parameters;
-        const GridSettings& g = state->grid;
-        if (key == "slits") return py::int_(p.slits);
-        if (key == "mass") return py::float_(p.mass);
-        if (key == "lambda") return py::float_(p.lambda);
-        if (key == "d") return py::float_(p.d);
-        if (key == "slite width") return py::float_(p.slitWidth);
-        if (key == "sigma0") return py::float_(p.sigma0);
-        if (key == "X-scale") return py::str(state->scaleX.Text());
-        if (key == "Z-scale") return py::str(state->scaleZ.Text());
-        if (key == "P-scale") return py::str(state->scaleP.Text());
-        if (key == "z0") return py::float_(p.z0);
-        if (key == "nx") return py::int_(g.nx);
-        if (key == "nz") return py::int_(g.nz);
-        if (key == "nxb") return py::int_(g.nxb);
-        if (key == "dxb") return py::float_(g.dxb);
-        if (key == "step") return py::float_(g.step);
-        if (key == "integrator") return py::str(std::string(ChoiceName(g.integrator, kIntegrators)));
-        if (key == "tolerance") return py::float_(g.tolerance);
-        const WaveSettings& wave = p.wave;
-        if (key == "model") return py::str(std::string(ChoiceName(wave.model, kFieldModels)));
-        if (key == "grating") return py::str(std::string(ChoiceName(wave.grating, kGratings)));
-        if (key == "propagator") return py::str(std::string(ChoiceName(wave.propagator, kPropagators)));
-        if (key == "edge width") return py::float_(wave.edgeWidth);
-        if (key == "phase depth") return py::float_(wave.phaseDepth);
-        if (key == "grating file") return py::str(wave.transmissionFile);
-        if (key == "lambda spread") return py::float_(wave.lambdaSpread);
-        if (key == "source width") return py::float_(wave.sourceWidth);
-        if (key == "coherence samples") return py::int_(wave.coherenceSamples);
-        throw py::attribute_error("setting '" + snakeName + "' cannot be read");
-    }
-
-    // A state with the configuration's settings, then the overrides in
-    // order, as the batch program builds it; unusable settings raise
-    // ValueError with the batch's messages.
-    std::unique_ptr<SimulationState> State() const
-    {
-        auto state = std::make_unique<SimulationState>();
-        state->gridMemoryLimit = AvailableMemoryBytes();
-        state->threads = threads_;
-        if (const std::optional<std::string> refusal = LoadConfiguration(configuration_, overrides_, *state).refusal) {
-            throw py::value_error(*refusal);
-        }
-        return state;
-    }
-
-private:
-    IniFile configuration_;
-    SettingOverrides overrides_;
-    int threads_ = 0;
-};
-
-std::unique_ptr<SimulationState> UsableState(const Settings& settings)
+// Every setting's value in effect, by snake_case name.
+py::dict SettingValues(const SimulationState& state)
 {
-    std::unique_ptr<SimulationState> state = settings.State();
-    const std::vector<SettingProblem> problems = FindUnusableSettings(*state);
-    if (!problems.empty()) {
-        throw py::value_error(UnusableSettingsError(problems).what());
+    py::dict values;
+    for (const std::string_view key : SettingKeyNames()) {
+        values[py::str(SnakeName(key))] = SettingValue(state, key);
     }
+    return values;
+}
+
+// A usable state of the defaults, or a configuration file's settings, then
+// the overrides in order, as the batch program builds it; anything the
+// batch would refuse raises ValueError with its message.
+std::unique_ptr<SimulationState> UsableState(const IniFile& configuration, const SettingOverrides& overrides,
+                                             int threads)
+{
+    auto state = std::make_unique<SimulationState>();
+    state->gridMemoryLimit = AvailableMemoryBytes();
+    state->threads = threads;
+    if (const std::optional<std::string> refusal = LoadConfiguration(configuration, overrides, *state).refusal) {
+        throw py::value_error(*refusal);
+    }
+    RequireUsableSettings(*state);
+    state->parameters.UpdateDerived();
     return state;
+}
+
+std::unique_ptr<SimulationState> UsableState(const SettingOverrides& overrides, int threads = 0)
+{
+    return UsableState(IniFile{}, overrides, threads);
+}
+
+py::dict Resolve(const SettingOverrides& overrides)
+{
+    return SettingValues(*UsableState(overrides));
+}
+
+// A configuration file's settings in effect, and the messages about values
+// it held that were replaced by their defaults, as the batch prints them.
+std::pair<py::dict, std::vector<std::string>> ReadConfiguration(const std::string& path)
+{
+    IniFile file;
+    try {
+        file = IniFile::Load(path);
+    } catch (const FileError& error) {
+        throw py::value_error(error.what());
+    }
+    SimulationState state;
+    state.gridMemoryLimit = AvailableMemoryBytes();
+    std::vector<std::string> messages = LoadConfiguration(file, state).replacedValues;
+    if (HasObsoleteDzb(file)) {
+        messages.emplace_back(kDzbWarning);
+    }
+    RequireUsableSettings(state);
+    return {SettingValues(state), std::move(messages)};
+}
+
+template <typename Element>
+py::array_t<Element> VectorArray(const std::vector<Element>& values)
+{
+    return py::array_t<Element>(static_cast<py::ssize_t>(values.size()), values.data());
+}
+
+// The grid's coordinates as the run file writes them, and its spacings.
+py::dict GridCoordinates(const SettingOverrides& overrides)
+{
+    const std::unique_ptr<SimulationState> state = UsableState(overrides);
+    py::dict grid;
+    grid["x_m"] = VectorArray(RowPositions(*state));
+    grid["z_m"] = VectorArray(ColumnPositions(*state));
+    grid["x_step_m"] = state->grid.dx / state->scaleX.Factor();
+    grid["z_step_m"] = state->grid.dz / state->scaleZ.Factor();
+    grid["spectrum_size"] = kSpectrumSize;
+    return grid;
+}
+
+// The values one axis of a sweep takes, "slits=2:8:4" as --sweep reads it,
+// each as the configuration would store it.
+std::vector<std::string> SweepValues(const std::string& axisText)
+{
+    std::vector<std::string> values;
+    try {
+        for (const SweepRun& run : PlanSweep({ParseSweepAxis(axisText)})) {
+            values.push_back(run.settings.front().second);
+        }
+    } catch (const SweepError& error) {
+        throw py::value_error(error.what());
+    }
+    return values;
 }
 
 // Progress for a Python callable, called with the percent; the callable
@@ -172,8 +187,12 @@ class PythonProgress final : public ProgressSink {
 public:
     PythonProgress(py::object callback, SimulationState& state) : callback_(std::move(callback)), state_(state) {}
 
-    void RaiseIfStopped()
+    // A finished computation ends at 100 %, whatever its last block told.
+    void Finish()
     {
+        if (!error_) {
+            Advance({ProgressKind::DensityColumns, 100, 0});
+        }
         if (error_) {
             error_->restore();
             throw py::error_already_set();
@@ -203,6 +222,24 @@ private:
     std::unique_ptr<py::error_already_set> error_;
 };
 
+// One stage of a computation of several, told as its share of the whole so
+// that the percent never goes back.
+class StageProgress final : public ProgressSink {
+public:
+    StageProgress(ProgressSink& whole, int from, int to) : whole_(whole), from_(from), to_(to) {}
+
+protected:
+    void Show(const ProgressReport& report) override
+    {
+        whole_.Advance({report.kind, from_ + (to_ - from_) * report.percent / 100, report.elapsedSeconds});
+    }
+
+private:
+    ProgressSink& whole_;
+    int from_;
+    int to_;
+};
+
 template <typename Compute>
 void RunEngine(SimulationState& state, const py::object& progress, Compute&& compute)
 {
@@ -211,7 +248,7 @@ void RunEngine(SimulationState& state, const py::object& progress, Compute&& com
         const py::gil_scoped_release withoutInterpreter;
         compute(sink);
     }
-    sink.RaiseIfStopped();
+    sink.Finish();
 }
 
 // A NumPy array over the grid's own block, without a copy: the grid moves
@@ -228,63 +265,58 @@ py::array_t<Element> SharedArray(GridType& grid)
     return py::array_t<Element>(shape, data, owner);
 }
 
-py::array_t<double> Density(const Settings& settings, const py::object& progress)
+py::array_t<double> Density(const SettingOverrides& overrides, int threads, const py::object& progress)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
     RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeDensityGrid(*state, sink); });
     return SharedArray<double>(state->densityField);
 }
 
-py::array_t<std::complex<double>> Psi(const Settings& settings, const py::object& progress)
+py::array_t<std::complex<double>> Psi(const SettingOverrides& overrides, int threads, const py::object& progress)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
     ComplexGrid psi(0, 0);
     RunEngine(*state, progress, [&](ProgressSink& sink) {
-        state->parameters.UpdateDerived();
         ComputePsiBlock(*state, state->grid.nx, state->grid.nz, psi, &sink);
     });
     return SharedArray<std::complex<double>>(psi);
 }
 
-py::array_t<double> Spectrum(const Settings& settings, const py::object& progress)
+py::array_t<double> Spectrum(const SettingOverrides& overrides, int threads, const py::object& progress)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
     RealMatrixT magnitudes(0, 0);
-    RunEngine(*state, progress, [&](ProgressSink&) {
-        state->parameters.UpdateDerived();
-        SpectrumOfPsi(*state, magnitudes);
-    });
+    RunEngine(*state, progress, [&](ProgressSink&) { SpectrumOfPsi(*state, magnitudes); });
     return SharedArray<double>(magnitudes);
 }
 
-py::dict Trajectories(const Settings& settings)
+py::dict Trajectories(const SettingOverrides& overrides, int threads, const py::object& progress)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
-    state->parameters.UpdateDerived();
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
     TrajectoryColumns columns;
-    {
-        const py::gil_scoped_release withoutInterpreter;
-        columns = CollectTrajectories(*state);
-    }
-    const auto array = [](const std::vector<double>& values) {
-        return py::array_t<double>(static_cast<py::ssize_t>(values.size()), values.data());
-    };
+    RunEngine(*state, progress, [&](ProgressSink& sink) { columns = CollectTrajectories(*state, &sink); });
     py::dict result;
-    result["start_row"] = array(columns.startRow);
-    result["step"] = array(columns.step);
-    result["row"] = array(columns.row);
-    result["column"] = array(columns.column);
-    result["x_m"] = array(columns.x);
-    result["z_m"] = array(columns.z);
+    result["start_row"] = VectorArray(columns.startRow);
+    result["step"] = VectorArray(columns.step);
+    result["row"] = VectorArray(columns.row);
+    result["column"] = VectorArray(columns.column);
+    result["x_m"] = VectorArray(columns.x);
+    result["z_m"] = VectorArray(columns.z);
     return result;
 }
 
-py::array_t<std::uint8_t> Carpet(const Settings& settings, int contrast, bool trajectories, const py::object& progress)
+py::array_t<std::uint8_t> Carpet(const SettingOverrides& overrides, int threads, const py::object& progress,
+                                 int contrast, bool trajectories)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    if (contrast < 0 || contrast > 5) {
+        throw py::value_error("contrast must be a whole number from 0 to 5, not " + std::to_string(contrast));
+    }
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
     RunEngine(*state, progress, [&](ProgressSink& sink) {
-        ComputeDensityGrid(*state, sink);
-        RenderCarpet(*state, {contrast, trajectories, std::nullopt}, sink);
+        StageProgress densityStage(sink, 0, 50);
+        ComputeDensityGrid(*state, densityStage);
+        StageProgress carpetStage(sink, 50, 100);
+        RenderCarpet(*state, {contrast, trajectories, std::nullopt}, carpetStage);
     });
     const int rows = state->grid.nx;
     const int cols = state->grid.nz;
@@ -300,55 +332,53 @@ py::array_t<std::uint8_t> Carpet(const Settings& settings, int contrast, bool tr
     return array;
 }
 
-py::array_t<double> QuantumPotential(const Settings& settings, const py::object& progress)
+py::array_t<double> QuantumPotential(const SettingOverrides& overrides, int threads, const py::object& progress)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
     RealMatrixT q(0, 0);
     RunEngine(*state, progress, [&](ProgressSink& sink) { ComputeQuantumPotential(*state, q, sink); });
     return SharedArray<double>(q);
 }
 
-Ensemble TracedEnsemble(SimulationState& state, int count, std::uint64_t seed, const std::string& integratorName,
-                        const py::object& progress)
+Ensemble TracedEnsemble(SimulationState& state, const py::object& progress, int count, std::uint64_t seed,
+                        const std::string& integratorName)
 {
     const std::optional<Integrator> integrator = ParseChoice(integratorName, kIntegrators);
     if (!integrator) {
-        throw py::value_error("integrator must be 'adaptive' or 'euler', not '" + integratorName + "'");
+        throw py::value_error("integrator must be " + ChoiceList(kIntegrators) + ", not '" + integratorName + "'");
     }
     Ensemble ensemble;
-    RunEngine(state, progress,
-              [&](ProgressSink& sink) { ensemble = TraceEnsemble(state, {count, seed, *integrator}, sink); });
+    RunEngine(state, progress, [&](ProgressSink& sink) { ensemble = TraceEnsemble(state, {count, seed, *integrator}, sink); });
     return ensemble;
 }
 
-py::dict EnsemblePaths(const Settings& settings, int count, std::uint64_t seed, const py::object& progress,
-                       const std::string& integrator)
+py::dict EnsemblePaths(const SettingOverrides& overrides, int threads, const py::object& progress, int count,
+                       std::uint64_t seed, const std::string& integrator)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
-    const Ensemble ensemble = TracedEnsemble(*state, count, seed, integrator, progress);
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
+    const Ensemble ensemble = TracedEnsemble(*state, progress, count, seed, integrator);
     py::array_t<float> rows({ensemble.count, ensemble.columns});
     std::copy(ensemble.rows.begin(), ensemble.rows.end(), rows.mutable_data());
     py::array_t<std::uint8_t> ends(static_cast<py::ssize_t>(ensemble.ends.size()));
     std::transform(ensemble.ends.begin(), ensemble.ends.end(), ends.mutable_data(),
                    [](EnsembleEnd end) { return static_cast<std::uint8_t>(end); });
     py::dict result;
-    result["start_row"] = py::array_t<double>(static_cast<py::ssize_t>(ensemble.startRows.size()), ensemble.startRows.data());
+    result["start_row"] = VectorArray(ensemble.startRows);
     result["row"] = rows;
     result["end"] = ends;
     return result;
 }
 
-py::dict EnsembleHistogramOf(const Settings& settings, int count, std::uint64_t seed, int column, int bins,
-                             const py::object& progress, const std::string& integrator)
+py::dict EnsembleHistogramOf(const SettingOverrides& overrides, int threads, const py::object& progress, int count,
+                             std::uint64_t seed, const std::string& integrator, int column, int bins)
 {
-    const std::unique_ptr<SimulationState> state = UsableState(settings);
-    const Ensemble ensemble = TracedEnsemble(*state, count, seed, integrator, progress);
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
+    const Ensemble ensemble = TracedEnsemble(*state, progress, count, seed, integrator);
     const EnsembleHistogram histogram = HistogramAt(*state, ensemble, column < 0 ? state->grid.nz - 1 : column, bins);
     py::dict result;
-    result["x_m"] = py::array_t<double>(static_cast<py::ssize_t>(histogram.centres.size()), histogram.centres.data());
-    result["ensemble"] =
-        py::array_t<long long>(static_cast<py::ssize_t>(histogram.counts.size()), histogram.counts.data());
-    result["density"] = py::array_t<double>(static_cast<py::ssize_t>(histogram.density.size()), histogram.density.data());
+    result["x_m"] = VectorArray(histogram.centres);
+    result["ensemble"] = VectorArray(histogram.counts);
+    result["density"] = VectorArray(histogram.density);
     result["total_variation"] = histogram.totalVariation;
     result["counted"] = histogram.counted;
     result["left_grid"] = histogram.leftGrid;
@@ -362,46 +392,25 @@ py::dict EnsembleHistogramOf(const Settings& settings, int count, std::uint64_t 
 }  // namespace
 }  // namespace nivaro
 
-PYBIND11_MODULE(nivaro, module)
+PYBIND11_MODULE(_nivaro, module)
 {
-    using nivaro::Settings;
-    module.doc() = "Near-field (Talbot) diffraction by N slits: density, psi, spectrum, Bohmian trajectories, carpet, ensembles, quantum potential.";
-    py::class_<Settings>(module, "Settings")
-        .def(py::init([](const py::kwargs& keys) {
-                 Settings settings;
-                 for (const auto& [name, value] : keys) {
-                     settings.Set(name.cast<std::string>(), value);
-                 }
-                 return settings;
-             }),
-             "Settings(**keys): the configuration's keys in snake_case (slits, mass, lambda_, d, slite_width, "
-             "sigma0, x_scale, z_scale, p_scale, z0, nx, nz, nxb, dxb, step) and threads.")
-        .def_static("from_config", &Settings::FromConfig, py::arg("path"), "The settings of a configuration file.")
-        .def("__getattr__", &Settings::Get)
-        .def("__setattr__", &Settings::Set);
-    const py::arg_v noProgress("progress", py::none(), "None");
-    module.def("density", &nivaro::Density, py::arg("settings"), noProgress,
-               "norm(PSI) on the nx by nz grid as a float64 array.");
-    module.def("psi", &nivaro::Psi, py::arg("settings"), noProgress, "psi on the grid as a complex128 array.");
-    module.def("spectrum", &nivaro::Spectrum, py::arg("settings"), noProgress,
-               "The 256 by 256 magnitude of the 2D Fourier transform of psi.");
-    module.def("trajectories", &nivaro::Trajectories, py::arg("settings"),
-               "The carpet's regular Bohmian trajectories: a dict of arrays start_row, step, row, column, x_m, z_m.");
-    module.def("carpet", &nivaro::Carpet, py::arg("settings"), py::arg("contrast") = 1, py::arg("trajectories") = true,
-               noProgress, "The carpet picture as an (nx, nz, 3) uint8 RGB array.");
-    module.def("quantum_potential", &nivaro::QuantumPotential, py::arg("settings"), noProgress,
-               "The quantum potential Q in eV on the grid as a float64 array; nan where |psi| is below 1e-12 of "
-               "its largest value.");
-    module.def("ensemble", &nivaro::EnsemblePaths, py::arg("settings"), py::arg("count") = 2000, py::arg("seed") = 1,
-               noProgress, py::arg("integrator") = "adaptive",
-               "Trajectories from starts drawn from |psi|^2, integrated with the error-controlled 'adaptive' "
-               "integrator (the settings' tolerance) or the carpet's 'euler' steps: a dict of start_row, row (count "
-               "by nz, float32, nan after a path ended) and end (0 reached the end, 1 left the grid, 2 stopped).");
-    module.def("ensemble_histogram", &nivaro::EnsembleHistogramOf, py::arg("settings"), py::arg("count") = 2000,
-               py::arg("seed") = 1, py::arg("column") = -1, py::arg("bins") = 50, noProgress,
-               py::arg("integrator") = "adaptive",
-               "The ensemble at a column (the last by default) against |psi|^2: a dict of x_m, ensemble, density "
-               "(1/m over the occupied range), total_variation, counted, left_grid, stopped, and over the whole line: "
-               "escaped_share (paths outside the grid's rows), outside_weight (|psi|^2 there, as a share of its "
-               "norm) and whole_line_variation (the distance with the outside as one more bin).");
+    using namespace nivaro;
+    module.doc() = "The compiled core of nivaro; the package's public functions wrap it.";
+    // Settings the engine refuses are the caller's values, not a failure.
+    py::register_exception<UnusableSettingsError>(module, "UnusableSettingsError", PyExc_ValueError);
+    module.attr("__version__") = kProgramVersion;
+    module.attr("MOST_THREADS") = kMostThreads;
+    module.def("setting_names", &SettingNames);
+    module.def("resolve", &Resolve);
+    module.def("read_configuration", &ReadConfiguration);
+    module.def("grid", &GridCoordinates);
+    module.def("sweep_values", &SweepValues);
+    module.def("density", &Density);
+    module.def("psi", &Psi);
+    module.def("spectrum", &Spectrum);
+    module.def("trajectories", &Trajectories);
+    module.def("quantum_potential", &QuantumPotential);
+    module.def("carpet", &Carpet);
+    module.def("ensemble", &EnsemblePaths);
+    module.def("ensemble_histogram", &EnsembleHistogramOf);
 }

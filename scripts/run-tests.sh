@@ -2,12 +2,13 @@
 # Builds and runs every test twice: optimised, and under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the engine's tests, which run the parallel
 # kernels on two threads, under ThreadSanitizer; the Python module's tests
-# and the package check after the optimised build; then each fuzz target
-# for 20 seconds on its seed corpus.
+# and the package check after the optimised build; the batch program built
+# with MPI, dealing a sweep out over two ranks; then each fuzz target for 20
+# seconds on its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-for preset in release sanitize tsan; do
+for preset in release sanitize tsan mpi; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"

@@ -17,23 +17,50 @@
 namespace nivaro {
 namespace {
 
+// Options and their values, "--option=value" as well as "--option value".
 class ArgumentCursor {
 public:
     explicit ArgumentCursor(const std::vector<std::string>& arguments) : arguments_(arguments) {}
 
     bool Done() const { return next_ >= arguments_.size(); }
-    const std::string& Take() { return arguments_[next_++]; }
+    const std::string& TakeOption()
+    {
+        const std::string& argument = arguments_[next_++];
+        const std::size_t equals = argument.find('=');
+        if (!argument.starts_with("--") || equals == std::string::npos) {
+            attached_.reset();
+            return argument;
+        }
+        option_ = argument.substr(0, equals);
+        attached_ = argument.substr(equals + 1);
+        return option_;
+    }
     const std::string& TakeValueOf(const std::string& option)
     {
+        if (attached_) {
+            value_ = std::move(*attached_);
+            attached_.reset();
+            return value_;
+        }
         if (Done()) {
             throw UsageError(option + " needs a value");
         }
-        return Take();
+        return arguments_[next_++];
+    }
+    // For options without a value: "--quiet=yes" is refused.
+    void RequireNoValue(const std::string& option) const
+    {
+        if (attached_) {
+            throw UsageError(option + " takes no value, got '" + *attached_ + "'");
+        }
     }
 
 private:
     const std::vector<std::string>& arguments_;
     std::size_t next_ = 0;
+    std::string option_;
+    std::optional<std::string> attached_;
+    std::string value_;
 };
 
 // "AsB" with whole numbers A and B and the separator s; nothing otherwise.
@@ -96,6 +123,24 @@ void ParseShard(const std::string& text, BatchOptions& options)
     options.shardCount = shard->second;
 }
 
+// The program's command line, each argument quoted where a shell would
+// read it otherwise.
+std::string CommandLineOf(const std::vector<std::string>& arguments)
+{
+    std::string line = "nivaro-batch";
+    for (const std::string& argument : arguments) {
+        const bool plain = !argument.empty() && std::all_of(argument.begin(), argument.end(), [](unsigned char c) {
+            return std::isalnum(c) || std::string_view("_./:=,+-@%").find(static_cast<char>(c)) != std::string_view::npos;
+        });
+        std::string quoted;
+        for (const char c : argument) {
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        line += plain ? " " + argument : " '" + quoted + "'";
+    }
+    return line;
+}
+
 }  // namespace
 
 PictureFormat PictureFormatOf(const std::string& path, bool allowSvg)
@@ -122,9 +167,10 @@ PictureFormat PictureFormatOf(const std::string& path, bool allowSvg)
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
 {
     BatchOptions options;
+    options.commandLine = CommandLineOf(arguments);
     ArgumentCursor cursor(arguments);
     while (!cursor.Done()) {
-        const std::string& option = cursor.Take();
+        const std::string& option = cursor.TakeOption();
         if (option == "--set") {
             const std::string& assignment = cursor.TakeValueOf(option);
             const std::size_t equals = assignment.find('=');
@@ -236,6 +282,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else {
             throw UsageError("unknown option '" + option + "'");
         }
+        cursor.RequireNoValue(option);
     }
     const bool sweeping = !options.sweeps.empty();
     if (!sweeping && (options.sweepSummaryFile || options.animationFile || options.shardCount > 1)) {
@@ -281,17 +328,10 @@ std::string BatchUsage()
         keys += keys.empty() ? "" : ", ";
         keys += key;
     }
-    return "Usage: nivaro-batch [--config FILE] [--set KEY=VALUE]... [--density FILE] [--format FMT]\n"
-           "                    [--carpet FILE] [--contrast N] [--no-trajectories] [--dat FILE]\n"
-           "                    [--chart FILE] [--size WxH] [--show-trajectories]\n"
-           "                    [--spectrum FILE] [--psi FILE] [--output RUN.h5] [--trajectories FILE]\n"
-           "                    [--ensemble K] [--seed S] [--ensemble-integrator NAME] [--histogram-at COLUMN] [--bins B] [--histogram FILE]\n"
-           "                    [--quantum-potential FILE] [--visibility FILE] [--write-config FILE]\n"
-           "                    [--sweep KEY=FROM:TO:COUNT]... [--sweep-summary FILE] [--animation FILE]\n"
-           "                    [--animation-of carpet|chart] [--fps N] [--force] [--shard I/K]\n"
-           "                    [--threads N] [--timings] [--no-limit] [--quiet] [--help] [--version]\n"
+    return "Usage: nivaro-batch [--config FILE] [--set KEY=VALUE]... [OPTION]... OUTPUT...\n"
            "\n"
            "Computes the near-field diffraction of a particle by N slits without a window.\n"
+           "Each option's value may also follow it after '=', as in --density=FILE.\n"
            "\n"
            "  --config FILE        read the settings from a configuration file (a missing file gives the defaults)\n"
            "  --set KEY=VALUE      override one setting (applied in order, after --config); keys:\n"
@@ -332,7 +372,9 @@ std::string BatchUsage()
            "  --sweep-summary FILE one CSV line per run: its index, the swept values, the density maximum, the\n"
            "                       wall time and whether it ran\n"
            "  --animation FILE     the carpets of the sweep (or with --animation-of chart the 3D charts) as an\n"
-           "                       animated GIF, or an .mp4 or .webm video through ffmpeg; --fps N (default 10)\n"
+           "                       animated GIF, or an .mp4 or .webm video through ffmpeg\n"
+           "  --animation-of carpet|chart  what the animation's frames show (default carpet)\n"
+           "  --fps N              frames per second of the animation, 1 to 100 (default 10)\n"
            "  --force              overwrite frames and tables that exist (a sweep refuses to otherwise)\n"
            "  --shard I/K          run only the runs r with r % K = I - 1 (for array jobs); under mpirun the\n"
            "                       runs are dealt out over the ranks the same way\n"

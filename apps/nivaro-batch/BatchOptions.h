@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "configuration/SweepPlan.h"
+#include "engine/OrderedBlocks.h"
 #include "engine/TrajectoryEnsemble.h"
 
 namespace nivaro {
 
 struct BatchOptions {
+    std::string commandLine;  // as a shell would take it again, for the run file
     std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE, in order
     std::optional<std::string> densityFile;
     std::optional<std::string> spectrumFile;
@@ -78,7 +80,6 @@ public:
 enum class PictureFormat { Bmp, Png, Jpeg, Svg };
 
 inline constexpr int kLargestChartSide = 16384;
-inline constexpr int kMostThreads = 1024;
 
 // The picture format of a file name's extension (case-insensitive .bmp,
 // .png, .jpg, .jpeg, and .svg where allowed); throws UsageError for any other.

@@ -279,20 +279,27 @@ std::unique_ptr<ArrayOutput> OpenArray(const std::optional<std::string>& path, c
 // is small, so the table keeps its digits in exponent form.
 constexpr const char* kQuantumPotentialFormat = "% .6e";
 
-void WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state, AtomicFile& file,
-                            ProgressSink& progress, StageTimings& timings, std::ostream& err)
+struct TracedEnsemble {
+    Ensemble ensemble;
+    EnsembleHistogram histogram;
+};
+
+// The ensemble and its histogram, which is written; nothing when the run was
+// stopped.
+std::optional<TracedEnsemble> WriteEnsembleHistogram(const BatchOptions& options, const SimulationState& state,
+                                                     AtomicFile& file, ProgressSink& progress, StageTimings& timings)
 {
     Ensemble ensemble;
     const EnsembleSettings settings{options.ensembleCount.value_or(EnsembleSettings{}.count), options.seed,
                                     options.ensembleIntegrator};
     timings.Time("ensemble", [&] { ensemble = TraceEnsemble(state, settings, progress); });
     if (state.stopRequested) {
-        return;  // the interrupt is reported by the caller; no half histogram is written
+        return std::nullopt;  // the interrupt is reported by the caller; no half histogram is written
     }
-    const EnsembleHistogram histogram =
+    EnsembleHistogram histogram =
         HistogramAt(state, ensemble, options.histogramColumn.value_or(state.grid.nz - 1), options.bins);
     timings.Time("write " + *options.histogramFile, [&] { file.CommitText(HistogramCsv(histogram)); });
-    err << HistogramSummary(histogram) << '\n' << EscapeSummary(histogram) << '\n';
+    return TracedEnsemble{std::move(ensemble), std::move(histogram)};
 }
 
 // Computes the density (and psi) a block of columns at a time straight into
@@ -384,6 +391,12 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
     const std::unique_ptr<AtomicFile> histogram = OpenOutput(options.histogramFile);
     const std::unique_ptr<ArrayOutput> quantumPotential = OpenArray(options.quantumPotentialFile, attributes);
     const std::unique_ptr<AtomicFile> visibility = OpenOutput(options.visibilityFile);
+    state.parameters.UpdateDerived();
+    for (ArrayOutput* grid : {density.get(), psi.get(), quantumPotential.get()}) {
+        if (grid != nullptr) {
+            grid->AddGridCoordinates(RowPositions(state), ColumnPositions(state));
+        }
+    }
     const bool carpet = options.carpetFile || frame == FrameKind::Carpet;
     const bool chart = options.chartFile || frame == FrameKind::Chart;
 
@@ -440,14 +453,15 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
         timings.Time(writing(options.trajectoriesFile), [&] { trajectories->Commit(); });
     }
-    if (options.outputFile) {
-        timings.Time(writing(options.outputFile), [&] { WriteRunFile(*options.outputFile, state, attributes); });
-        interrupts.ThrowIfInterrupted();
-    }
+    RunRecord record{options.commandLine, options.seed};
+    std::optional<TracedEnsemble> traced;
     if (histogram) {
-        WriteEnsembleHistogram(options, state, *histogram, progress, timings, err);
+        traced = WriteEnsembleHistogram(options, state, *histogram, progress, timings);
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
+        err << HistogramSummary(traced->histogram) << '\n' << EscapeSummary(traced->histogram) << '\n';
+        record.ensemble = &traced->ensemble;
+        record.histogram = &traced->histogram;
     }
     if (quantumPotential && streamedColumns > 0) {
         quantumPotential->BeginColumns(false, "quantum_potential", state.grid.nx, state.grid.nz, streamedColumns, "eV");
@@ -460,13 +474,19 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
         quantumPotential->FinishColumns();
-    } else if (quantumPotential) {
-        RealMatrixT q(0, 0);
+    }
+    RealMatrixT q(0, 0);
+    if (quantumPotential && streamedColumns == 0) {
         timings.Time("quantum potential", [&] { ComputeQuantumPotential(state, q, progress); });
         interrupts.ThrowIfInterrupted();
         terminal.Finish();
         timings.Time(writing(options.quantumPotentialFile),
                      [&] { quantumPotential->WriteReal(q, "quantum_potential", "eV", kQuantumPotentialFormat); });
+        record.quantumPotential = &q;
+    }
+    if (options.outputFile) {
+        timings.Time(writing(options.outputFile), [&] { WriteRunFile(*options.outputFile, state, attributes, record); });
+        interrupts.ThrowIfInterrupted();
     }
     if (spectrum) {
         RealMatrixT magnitudes(0, 0);

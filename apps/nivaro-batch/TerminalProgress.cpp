@@ -27,24 +27,36 @@ const char* KindLabel(ProgressKind kind)
 
 void TerminalProgress::Show(const ProgressReport& report)
 {
-    constexpr int kWidth = 40;
-    if (drawn_ && report.kind != shownKind_) {
-        stream_ << '\n';
+    if (drawn_ && report.kind != shown_.kind) {
+        EndLine();
     }
-    shownKind_ = report.kind;
+    Draw(report);
+}
+
+void TerminalProgress::Draw(const ProgressReport& report)
+{
+    constexpr int kWidth = 40;
     const int filled = report.percent * kWidth / 100;
-    const char* label = KindLabel(report.kind);
-    stream_ << '\r' << label << " [" << std::string(static_cast<std::size_t>(filled), '#')
+    stream_ << '\r' << KindLabel(report.kind) << " [" << std::string(static_cast<std::size_t>(filled), '#')
             << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << report.percent << "%  "
             << report.elapsedSeconds << " s" << std::flush;
+    shown_ = report;
     drawn_ = true;
+}
+
+void TerminalProgress::EndLine()
+{
+    if (shown_.percent < 100) {
+        Draw({shown_.kind, 100, shown_.elapsedSeconds});
+    }
+    stream_ << '\n' << std::flush;
+    drawn_ = false;
 }
 
 void TerminalProgress::Finish()
 {
     if (drawn_) {
-        stream_ << '\n' << std::flush;
-        drawn_ = false;
+        EndLine();
     }
 }
 

@@ -5,7 +5,10 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
+#include "platform/ProgramVersion.h"
 #include "platform/SystemMemory.h"
 #include "window/MainWindow.h"
 #include "window/UserDialogs.h"
@@ -39,15 +42,44 @@ QString ConfigurationFolder()
     return folder;
 }
 
+// --help and --version are answered before Qt starts, so without a display
+// too; other arguments are Qt's own (-style, -platform, ...).
+std::optional<int> AnswerInformationRequest(int argc, char** argv)
+{
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view argument = argv[k];
+        if (argument == "--version") {
+            std::printf("nivaro %s\n", nivaro::kProgramVersion);
+            return 0;
+        }
+        if (argument == "--help" || argument == "-h") {
+            std::printf("Usage: nivaro [QT-OPTION]...\n"
+                        "\n"
+                        "The window of Nivaro: near-field (Talbot) diffraction of a particle by N slits, shown as\n"
+                        "a 3D surface and a carpet with Bohmian trajectories. It reads and writes nivaro.ini.\n"
+                        "\n"
+                        "  --help, --version    print this text or the version and stop\n"
+                        "\n"
+                        "Without a display, run it under a virtual one (xvfb-run), or use nivaro-batch.\n");
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = AnswerInformationRequest(argc, argv)) {
+        return *status;
+    }
     if (!HasDisplay()) {
-        std::fputs("nivaro: no display found. Start it from a desktop session, or without one under a virtual\n"
-                   "display: xvfb-run -a -s '-screen 0 1400x900x24' build/release/apps/nivaro/nivaro\n"
-                   "For results without a window, use nivaro-batch.\n",
-                   stderr);
+        std::fprintf(stderr,
+                     "nivaro: no display found. Start it from a desktop session, or without one under a virtual\n"
+                     "display: xvfb-run -a -s '-screen 0 1400x900x24' %s\n"
+                     "For results without a window, use nivaro-batch.\n",
+                     argv[0]);
         return 1;
     }
     QApplication application(argc, argv);

@@ -60,6 +60,29 @@ double ColumnPosition(const SimulationState& state, double column)
 
 namespace {
 
+std::vector<double> Positions(const SimulationState& state, int count, double (*position)(const SimulationState&, double))
+{
+    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
+    for (int k = 0; k < count; ++k) {
+        values[static_cast<std::size_t>(k)] = position(state, k);
+    }
+    return values;
+}
+
+}  // namespace
+
+std::vector<double> RowPositions(const SimulationState& state)
+{
+    return Positions(state, state.grid.nx, RowPosition);
+}
+
+std::vector<double> ColumnPositions(const SimulationState& state)
+{
+    return Positions(state, state.grid.nz, ColumnPosition);
+}
+
+namespace {
+
 // The wave model's columns of a tile into the kernel's output, each thread
 // with a transform buffer of its own.
 class WaveColumns {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "engine/ProgressSink.h"
 #include "engine/SimulationState.h"
@@ -50,5 +51,8 @@ void ComputePsiBlock(const SimulationState& state, int rows, int columns, Comple
 // x of grid row i and z of grid column j, in metres.
 double RowPosition(const SimulationState& state, double row);
 double ColumnPosition(const SimulationState& state, double column);
+// x of every row and z of every column: the files' and the module's coordinates.
+std::vector<double> RowPositions(const SimulationState& state);
+std::vector<double> ColumnPositions(const SimulationState& state);
 
 }  // namespace nivaro

@@ -14,7 +14,7 @@ int ThreadsFromEnvironment()
     if (const char* text = std::getenv("NIVARO_THREADS")) {
         char* end = nullptr;
         const long value = std::strtol(text, &end, 10);
-        if (end != text && *end == '\0' && value > 0 && value <= 1024) {
+        if (end != text && *end == '\0' && value > 0 && value <= kMostThreads) {
             return static_cast<int>(value);
         }
     }

@@ -4,7 +4,10 @@
 
 namespace nivaro {
 
-// NIVARO_THREADS when it holds a whole number from 1 to 1024, otherwise 0.
+// The most threads a run may ask for: --threads, NIVARO_THREADS and the module.
+inline constexpr int kMostThreads = 1024;
+
+// NIVARO_THREADS when it holds a whole number from 1 to kMostThreads, otherwise 0.
 int ThreadsFromEnvironment();
 
 // Threads for the parallel kernels: the requested number, else

@@ -40,10 +40,16 @@ std::vector<TrajectoryRecord> CollectTrajectoryRecords(const SimulationState& st
     return all;
 }
 
-TrajectoryColumns CollectTrajectories(const SimulationState& state)
+TrajectoryColumns CollectTrajectories(const SimulationState& state, ProgressSink* progress)
 {
     TrajectoryColumns columns;
-    TraceRegularRecords(state, [&columns](const std::vector<TrajectoryRecord>& records) {
+    const double starts = std::max(CountRegularStarts(state, state.grid.dxb), 1.0);
+    double traced = 0;
+    TraceRegularRecords(state, [&](const std::vector<TrajectoryRecord>& records) {
+        if (progress != nullptr) {
+            traced += 1;
+            progress->Advance({ProgressKind::CarpetRegularStarts, static_cast<int>(100 * traced / starts), 0});
+        }
         for (const TrajectoryRecord& record : records) {
             columns.startRow.push_back(record.startRow);
             columns.step.push_back(static_cast<double>(record.step));

@@ -9,6 +9,7 @@
 
 #include "engine/OrderedBlocks.h"
 #include "engine/PathTracer.h"
+#include "engine/ProgressSink.h"
 #include "engine/TrajectoryStarts.h"
 
 namespace nivaro {
@@ -88,6 +89,8 @@ struct TrajectoryColumns {
     std::vector<double> x;  // metres
     std::vector<double> z;
 };
-TrajectoryColumns CollectTrajectories(const SimulationState& state);
+// With a sink, progress is told per start and a stop is seen after the
+// start during which it was requested.
+TrajectoryColumns CollectTrajectories(const SimulationState& state, ProgressSink* progress = nullptr);
 
 }  // namespace nivaro

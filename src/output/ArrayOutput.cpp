@@ -69,16 +69,33 @@ void ArrayOutput::WriteReal(const RealMatrixT& values, const std::string& datase
         break;
     case ArrayFormat::Hdf5:
         WriteRealDataset(*hdf5_, dataset, values, unit);
-        hdf5_->Commit();
+        CommitHdf5(dataset);
         break;
     }
+}
+
+void ArrayOutput::AddGridCoordinates(const std::vector<double>& x, const std::vector<double>& z)
+{
+    if (hdf5_) {
+        hdf5_->WriteVector("x_m", x, "m");
+        hdf5_->WriteVector("z_m", z, "m");
+        gridCoordinates_ = true;
+    }
+}
+
+void ArrayOutput::CommitHdf5(const std::string& dataset)
+{
+    if (gridCoordinates_) {
+        hdf5_->AttachScales(dataset, {"x_m", "z_m"});
+    }
+    hdf5_->Commit();
 }
 
 void ArrayOutput::WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit)
 {
     if (format_ == ArrayFormat::Hdf5) {
         WriteComplexDataset(*hdf5_, dataset, values, unit);
-        hdf5_->Commit();
+        CommitHdf5(dataset);
     } else {
         WriteNpy(file_->Stream(), values);
         file_->Commit();
@@ -112,6 +129,7 @@ void ArrayOutput::BeginColumns(bool complex, const std::string& dataset, int row
 {
     columns_ = {complex ? 2 * sizeof(double) : sizeof(double), 0, cols, rows};
     if (format_ == ArrayFormat::Hdf5) {
+        columnsDataset_ = dataset;
         hdf5_->BeginColumns(dataset, complex ? Hdf5Writer::Element::Complex : Hdf5Writer::Element::Real, rows, cols,
                             blockColumns, unit);
         return;
@@ -169,7 +187,7 @@ void ArrayOutput::FinishColumns()
 {
     if (format_ == ArrayFormat::Hdf5) {
         hdf5_->EndColumns();
-        hdf5_->Commit();
+        CommitHdf5(columnsDataset_);
     } else {
         file_->Commit();
     }

@@ -35,6 +35,10 @@ public:
     void WriteReal(const RealMatrixT& values, const std::string& dataset, const std::string& unit,
                    const std::string& textFormat);
     void WriteComplex(const ComplexGrid& values, const std::string& dataset, const std::string& unit);
+    // The grid's x and z (m) beside the array in an HDF5 file, as its
+    // dimension scales x_m and z_m (other formats hold one array only);
+    // before the array is written.
+    void AddGridCoordinates(const std::vector<double>& x, const std::vector<double>& z);
     // `count` records, as a NumPy structured array or an HDF5 compound
     // dataset (.npy and .h5 only).
     void WriteRecords(const std::string& dataset, const RecordLayout& layout, const void* records, std::size_t count);
@@ -59,8 +63,12 @@ public:
 private:
     void WriteColumnBytes(int firstColumn, int count, const void* values, std::ptrdiff_t stride);
 
+    void CommitHdf5(const std::string& dataset);
+
     std::string path_;
     ArrayFormat format_;
+    bool gridCoordinates_ = false;
+    std::string columnsDataset_;
     std::unique_ptr<AtomicFile> file_;
     std::unique_ptr<Hdf5Writer> hdf5_;
     // The shape of the grid written a block of columns at a time.

@@ -1,11 +1,14 @@
 #include "RunFile.h"
 
 #include <algorithm>
-#include <functional>
+#include <array>
+#include <ctime>
 #include <vector>
 
 #include "configuration/Configuration.h"
 #include "engine/DensityGrid.h"
+#include "engine/PhysicalConstants.h"
+#include "engine/QuantumPotential.h"
 #include "engine/RegularTraces.h"
 #include "engine/SettingsValidation.h"
 #include "engine/SpectrumTransform.h"
@@ -15,13 +18,54 @@
 namespace nivaro {
 namespace {
 
-std::vector<double> Positions(int count, const std::function<double(int)>& position)
+// Now as ISO 8601 in UTC: "2026-12-11T09:30:00Z".
+std::string UtcNow()
 {
-    std::vector<double> values(static_cast<std::size_t>(std::max(count, 0)));
-    for (int k = 0; k < count; ++k) {
-        values[static_cast<std::size_t>(k)] = position(k);
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    std::array<char, 32> text{};
+    std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text.data();
+}
+
+void WriteProvenance(Hdf5Writer& run, const RunRecord& record)
+{
+    run.SetAttribute("created", UtcNow());
+    if (!record.commandLine.empty()) {
+        run.SetAttribute("command_line", record.commandLine);
     }
-    return values;
+    if (record.seed) {
+        run.SetAttribute("seed", std::to_string(*record.seed));  // every digit of a 64-bit seed
+    }
+    run.SetAttribute("hbar_J_s", kHbar);
+    run.SetAttribute("electron_volt_J", kElectronVolt);
+    run.SetAttribute("spectrum_display_cap", kSpectrumCap);
+}
+
+template <typename From>
+std::vector<double> AsDoubles(const std::vector<From>& values)
+{
+    std::vector<double> doubles(values.size());
+    std::transform(values.begin(), values.end(), doubles.begin(), [](From value) { return static_cast<double>(value); });
+    return doubles;
+}
+
+void WriteEnsemble(Hdf5Writer& run, const Ensemble& ensemble)
+{
+    run.WriteVector("ensemble/start_row", ensemble.startRows, "row");
+    const std::vector<double> rows = AsDoubles(ensemble.rows);
+    run.WriteReal("ensemble/row", rows.data(), ensemble.count, ensemble.columns, "row, nan after the path ended");
+    run.WriteVector("ensemble/end", AsDoubles(ensemble.ends),
+                    "0 reached the last column, 1 left the grid, 2 stopped");
+}
+
+void WriteHistogram(Hdf5Writer& run, const EnsembleHistogram& histogram)
+{
+    run.SetAttribute("histogram_column", histogram.column);
+    run.WriteVector("histogram/x_m", histogram.centres, "m");
+    run.WriteVector("histogram/ensemble", AsDoubles(histogram.counts), "paths");
+    run.WriteVector("histogram/density", histogram.density, "1/m");
 }
 
 }  // namespace
@@ -75,17 +119,33 @@ void WritePsiAndPaths(Hdf5Writer& run, const SimulationState& state)
 
 }  // namespace
 
-void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes)
+void WriteRunFile(const std::string& path, const SimulationState& state, const SettingAttributes& attributes,
+                  const RunRecord& record)
 {
     Hdf5Writer run(path);
     WriteSettingAttributes(run, attributes);
+    WriteProvenance(run, record);
+    if (record.ensemble != nullptr) {
+        WriteEnsemble(run, *record.ensemble);
+    }
+    if (record.histogram != nullptr) {
+        WriteHistogram(run, *record.histogram);
+    }
     WriteRealDataset(run, "density", state.densityField, kDensityUnit);
-    run.WriteVector("x_m", Positions(state.grid.nx, [&state](int row) { return RowPosition(state, row); }), "m");
-    run.WriteVector("z_m", Positions(state.grid.nz, [&state](int column) { return ColumnPosition(state, column); }),
-                    "m");
+    run.WriteVector("x_m", RowPositions(state), "m");
+    run.WriteVector("z_m", ColumnPositions(state), "m");
+    std::vector<std::string> grids = {"density"};
     // A partially coherent beam has a density but no single psi or paths.
     if (HasCoherentBeam(state)) {
         WritePsiAndPaths(run, state);
+        grids.emplace_back("psi");
+    }
+    if (record.quantumPotential != nullptr) {
+        WriteRealDataset(run, "quantum_potential", *record.quantumPotential, "eV");
+        grids.emplace_back("quantum_potential");
+    }
+    for (const std::string& grid : grids) {
+        run.AttachScales(grid, {"x_m", "z_m"});
     }
     RealMatrixT spectrum(1, 1);
     SpectrumOfPsi(state, spectrum, SpectrumValues::Whole);

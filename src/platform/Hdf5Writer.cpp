@@ -1,6 +1,7 @@
 #include "Hdf5Writer.h"
 
 #include <hdf5.h>
+#include <hdf5_hl.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -239,6 +240,20 @@ void Hdf5Writer::WriteVector(const std::string& name, const std::vector<double>&
         WriteVectorDataset(fileId_, name, H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, values.size(), values.data());
     if (!dataset.Valid() || !WriteStringAttribute(*dataset, "unit", unit)) {
         Fail(name);
+    }
+}
+
+void Hdf5Writer::AttachScales(const std::string& dataset, const std::vector<std::string>& scales)
+{
+    const Id data(H5Dopen2(fileId_, dataset.c_str(), H5P_DEFAULT), H5Dclose);
+    bool attached = data.Valid();
+    for (std::size_t k = 0; attached && k < scales.size(); ++k) {
+        const Id scale(H5Dopen2(fileId_, scales[k].c_str(), H5P_DEFAULT), H5Dclose);
+        attached = scale.Valid() && (H5DSis_scale(*scale) > 0 || H5DSset_scale(*scale, scales[k].c_str()) >= 0) &&
+                   H5DSattach_scale(*data, *scale, static_cast<unsigned>(k)) >= 0;
+    }
+    if (!attached) {
+        Fail("the dimension scales of " + dataset);
     }
 }
 

@@ -45,6 +45,10 @@ public:
     // that lie stride elements apart.
     void WriteColumns(int firstColumn, int count, const void* values, std::ptrdiff_t stride);
     void EndColumns();
+    // Makes each of the vectors `scales` (written before) a dimension scale
+    // of dimension k of `dataset` (written before), so that tools show the
+    // dataset against its coordinates.
+    void AttachScales(const std::string& dataset, const std::vector<std::string>& scales);
     // An attribute of the file (its root group).
     void SetAttribute(const std::string& name, const std::string& value);
     void SetAttribute(const std::string& name, double value);

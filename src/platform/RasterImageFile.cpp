@@ -11,6 +11,7 @@
 #include <png.h>
 
 #include "AtomicFile.h"
+#include "platform/ProgramVersion.h"
 #include "FileError.h"
 
 namespace nivaro {
@@ -65,6 +66,14 @@ bool EncodePng(std::FILE* stream, const RgbRowSource& image, int compressionLeve
     png_set_filter(png, 0, PNG_FILTER_NONE);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Tells viewers and file tools what made the picture. libpng copies the
+    // texts and never writes through its non-const pointers; nothing with a
+    // destructor may live here, between setjmp and the library's longjmp.
+    png_text softwareText{};
+    softwareText.compression = PNG_TEXT_COMPRESSION_NONE;
+    softwareText.key = const_cast<char*>("Software");
+    softwareText.text = const_cast<char*>(kSoftwareName);
+    png_set_text(png, info, &softwareText, 1);
     png_write_info(png, info);
     for (int y = 0; y < image.height; ++y) {
         image.fillRow(y, row);

@@ -75,7 +75,8 @@ TEST(Batch, DensityTableOfTheDefaults)
     const auto table = folder / "density.txt";
     const BatchResult result = Batch({"--density", table.string()}, true);
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.err.find("] 99%"), std::string::npos) << "a progress bar when asked for";
+    EXPECT_NE(result.err.find("] 100%"), std::string::npos) << "a progress bar when asked for, ending full";
+    EXPECT_EQ(result.err.back(), '\n') << "its line ended";
     const std::string text = ReadWholeFile(table);
     const std::vector<std::string> lines = Lines(text);
     ASSERT_EQ(lines.size(), 301u);
@@ -101,6 +102,27 @@ TEST(Batch, SettingsAndFormatShapeTheTable)
     ASSERT_EQ(lines.size(), 11u);
     EXPECT_EQ(Fields(lines[5], '\t').size(), 7u);
     EXPECT_EQ(Fields(lines[5], '\t')[0], "1.000000e+00") << "row nx / 2 lies on the single slit";
+}
+
+TEST(Batch, OptionsTakeTheirValuesAfterAnEqualsSign)
+{
+    const ScratchFolder folder;
+    const auto separate = folder / "separate.npy";
+    const auto joined = folder / "joined.npy";
+    ASSERT_EQ(Batch({"--set", "nx=10", "--set", "X-scale=1:2", "--threads", "1", "--density", separate.string()}).status,
+              0);
+    const BatchResult result =
+        Batch({"--set=nx=10", "--set=X-scale=1:2", "--threads=1", "--quiet", "--density=" + joined.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(joined), ReadWholeFile(separate));
+    for (const auto& [argument, message] : std::vector<std::pair<std::string, std::string>>{
+             {"--quiet=yes", "--quiet takes no value, got 'yes'"},
+             {"--threads=0", "--threads needs a whole number from 1 to 1024, got '0'"},
+             {"--colour=red", "unknown option '--colour'"}}) {
+        const BatchResult refused = Batch({argument, "--density", (folder / "never.npy").string()});
+        EXPECT_EQ(refused.status, 2) << argument;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    }
 }
 
 TEST(Batch, RefusedValuesNameTheKeyAndWriteNothing)
@@ -370,6 +392,11 @@ TEST(Batch, AnEnsembleHistogramAndTheQuantumPotential)
     EXPECT_NE(first.err.find("at column 150"), std::string::npos) << first.err;
     EXPECT_NE(first.err.find(std::to_string(counted) + " trajectories counted"), std::string::npos) << first.err;
     EXPECT_NE(first.err.find("\noutside the grid: "), std::string::npos) << first.err;
+    const BatchResult shown = Batch(run, true);
+    const std::size_t bar = shown.err.find("ensemble [");
+    ASSERT_NE(bar, std::string::npos) << shown.err;
+    EXPECT_LT(shown.err.find("] 100%", bar), shown.err.find('\n', bar)) << "the bar ends full, on its own line";
+    EXPECT_LT(shown.err.find('\n', bar), shown.err.find("total variation")) << shown.err;
     const std::string written = ReadWholeFile(histogram);
     ASSERT_EQ(Batch(run).status, 0);
     EXPECT_EQ(ReadWholeFile(histogram), written) << "the same seed, the same histogram";

@@ -1,0 +1,33 @@
+# Writes the released sections of CHANGELOG.md ("## VERSION (YYYY-MM-DD)"
+# and its "- " items) as a Debian changelog, newest first, gzip-compressed
+# as the package's /usr/share/doc/nivaro/changelog.gz.
+# Run as: cmake -DCHANGELOG=... -DOUTPUT=... -DMAINTAINER=... -P DebianChangelog.cmake
+file(STRINGS ${CHANGELOG} lines)
+set(debian "")
+set(version "")
+function(close_entry)
+  if(version)
+    execute_process(COMMAND date -u -R -d "${date}" OUTPUT_VARIABLE stamp OUTPUT_STRIP_TRAILING_WHITESPACE
+                    COMMAND_ERROR_IS_FATAL ANY)
+    set(debian "${debian}\n -- ${MAINTAINER}  ${stamp}\n\n" PARENT_SCOPE)
+  endif()
+endfunction()
+foreach(line IN LISTS lines)
+  if(line MATCHES "^## ([0-9.]+) \\(([0-9-]+)\\)")
+    close_entry()
+    set(version ${CMAKE_MATCH_1})
+    set(date ${CMAKE_MATCH_2})
+    string(APPEND debian "nivaro (${version}) unstable; urgency=medium\n\n")
+  elseif(line MATCHES "^## ")
+    close_entry()
+    set(version "")
+  elseif(version AND line MATCHES "^- (.*)")
+    string(APPEND debian "  * ${CMAKE_MATCH_1}\n")
+  elseif(version AND line MATCHES "^  +(.*)")
+    string(APPEND debian "    ${CMAKE_MATCH_1}\n")
+  endif()
+endforeach()
+close_entry()
+get_filename_component(folder ${OUTPUT} DIRECTORY)
+file(WRITE ${folder}/changelog "${debian}")
+execute_process(COMMAND gzip -9nf ${folder}/changelog COMMAND_ERROR_IS_FATAL ANY)
