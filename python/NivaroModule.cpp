@@ -21,6 +21,7 @@
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "engine/OrderedBlocks.h"
+#include "engine/PartialCoherence.h"
 #include "engine/QuantumPotential.h"
 #include "engine/RegularTraces.h"
 #include "engine/SettingsValidation.h"
@@ -305,6 +306,31 @@ py::dict Trajectories(const SettingOverrides& overrides, int threads, const py::
     return result;
 }
 
+py::dict Visibility(const SettingOverrides& overrides, int threads, const py::object& progress)
+{
+    const std::unique_ptr<SimulationState> state = UsableState(overrides, threads);
+    std::vector<VisibilityPoint> points;
+    RunEngine(*state, progress, [&](ProgressSink& sink) {
+        ComputeDensityGrid(*state, sink);
+        points = FringeVisibility(*state, state->densityField.View());
+    });
+    std::vector<double> z;
+    std::vector<double> visibility;
+    for (const VisibilityPoint& point : points) {
+        z.push_back(point.z);
+        visibility.push_back(point.visibility);
+    }
+    std::vector<double> inTalbotLengths = z;
+    for (double& value : inTalbotLengths) {
+        value /= state->parameters.TalbotLength();
+    }
+    py::dict result;
+    result["z_m"] = VectorArray(z);
+    result["z_over_zt"] = VectorArray(inTalbotLengths);
+    result["visibility"] = VectorArray(visibility);
+    return result;
+}
+
 py::array_t<std::uint8_t> Carpet(const SettingOverrides& overrides, int threads, const py::object& progress,
                                  int contrast, bool trajectories)
 {
@@ -409,6 +435,7 @@ PYBIND11_MODULE(_nivaro, module)
     module.def("psi", &Psi);
     module.def("spectrum", &Spectrum);
     module.def("trajectories", &Trajectories);
+    module.def("visibility", &Visibility);
     module.def("quantum_potential", &QuantumPotential);
     module.def("carpet", &Carpet);
     module.def("ensemble", &EnsemblePaths);

@@ -22,7 +22,7 @@ from ._settings import _KEY_OF, KEYS, Settings
 
 __version__: str = _nivaro.__version__
 __all__ = ["KEYS", "Field", "Grid", "Settings", "Table", "carpet", "density", "ensemble", "ensemble_histogram",
-           "grid", "psi", "quantum_potential", "spectrum", "sweep", "trajectories"]
+           "grid", "psi", "quantum_potential", "spectrum", "sweep", "trajectories", "visibility"]
 
 _PARAMETERS = """    Parameters
     ----------
@@ -147,6 +147,7 @@ def spectrum(settings: Settings, progress: Progress = None) -> Field:
 _TRAJECTORY_COLUMNS = {"start_row": ("row", ("position",)), "step": ("1", ("position",)),
                        "row": ("row", ("position",)), "column": ("column", ("position",)),
                        "x_m": ("m", ("position",)), "z_m": ("m", ("position",))}
+_VISIBILITY_COLUMNS = {"z_m": ("m", ("z",)), "z_over_zt": ("1", ("z",)), "visibility": ("1", ("z",))}
 _ENSEMBLE_COLUMNS = {"start_row": ("row", ("path",)), "row": ("row", ("path", "z")), "end": ("", ("path",))}
 _HISTOGRAM_COLUMNS = {"x_m": ("m", ("bin",)), "ensemble": ("paths", ("bin",)), "density": ("1/m", ("bin",)),
                       "total_variation": ("1", ()), "counted": ("paths", ()), "left_grid": ("paths", ()),
@@ -155,7 +156,7 @@ _HISTOGRAM_COLUMNS = {"x_m": ("m", ("bin",)), "ensemble": ("paths", ("bin",)), "
 
 
 def trajectories(settings: Settings, progress: Progress = None) -> Table:
-    """The carpet's regular Bohmian trajectories (slit model only).
+    """The carpet's regular Bohmian trajectories (not for a partially coherent beam).
 
     Parameters
     ----------
@@ -197,8 +198,25 @@ def carpet(settings: Settings, contrast: int = 1, trajectories: bool = True, pro
 
 
 @_documented
+def visibility(settings: Settings, progress: Progress = None) -> Table:
+    """The fringe visibility along z: (max - min) / (max + min) of the density
+    within d/2 of the axis at each column.
+
+{parameters}
+    Returns
+    -------
+    Table
+        float64 per column: ``z_m`` (m), ``z_over_zt`` (z in Talbot
+        lengths 2 d**2 / lambda) and ``visibility`` (nan where the period
+        holds no density). A partially coherent beam's (``lambda_spread``,
+        ``source_width``) falls as its fringes wash out.
+    """
+    return _table(_nivaro.visibility, settings, progress, _VISIBILITY_COLUMNS)
+
+
+@_documented
 def quantum_potential(settings: Settings, progress: Progress = None) -> Field:
-    """The quantum potential Q on the grid (slit model only).
+    """The quantum potential Q on the grid (not for a partially coherent beam).
 
 {parameters}
     Returns
@@ -212,7 +230,7 @@ def quantum_potential(settings: Settings, progress: Progress = None) -> Field:
 
 def ensemble(settings: Settings, count: int = 2000, seed: int = 1, progress: Progress = None,
              integrator: str = "adaptive") -> Table:
-    """Trajectories from starts drawn from |psi|**2 (slit model only).
+    """Trajectories from starts drawn from |psi|**2 (not for a partially coherent beam).
 
     Parameters
     ----------

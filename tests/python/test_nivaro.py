@@ -42,6 +42,7 @@ COMPUTATIONS = {
     "quantum_potential": lambda **p: nivaro.quantum_potential(SMALL, **p),
     "ensemble": lambda **p: nivaro.ensemble(SMALL, count=50, **p),
     "ensemble_histogram": lambda **p: nivaro.ensemble_histogram(SMALL, count=50, bins=5, **p),
+    "visibility": lambda **p: nivaro.visibility(SMALL, **p),
 }
 
 
@@ -101,6 +102,18 @@ def test_spectrum_trajectories_and_carpet_have_their_shapes():
     carpet = nivaro.carpet(settings, contrast=2, trajectories=False)
     assert carpet.shape == (300, 300, 3) and carpet.dtype == np.uint8
     assert (carpet[..., 0] == carpet[..., 1]).all(), "grey without trajectories"
+
+
+def test_a_partially_coherent_beams_visibility_matches_the_batch(tmp_path, batch):
+    keys = dict(slits=9, lambda_=1e-10, z0=1, nz=20, lambda_spread=0.02)
+    visibility = nivaro.visibility(nivaro.Settings(**keys))
+    subprocess.run([str(batch), "--quiet", "--set", "slits=9", "--set", "lambda=1e-10", "--set", "z0=1", "--set",
+                    "nz=20", "--set", "lambda spread=0.02", "--visibility", str(tmp_path / "v.csv")],
+                   check=True, stderr=subprocess.DEVNULL)
+    table = np.genfromtxt(tmp_path / "v.csv", delimiter=",", names=True)
+    assert np.array_equal(table["visibility"], visibility["visibility"])
+    assert visibility["z_over_zt"][0] == 1.0
+    assert visibility["visibility"][0] < nivaro.visibility(nivaro.Settings(**{**keys, "lambda_spread": 0}))["visibility"][0]
 
 
 def test_ensembles_and_the_quantum_potential_match_the_batch(tmp_path, batch):
