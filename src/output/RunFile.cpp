@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <iterator>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "configuration/Configuration.h"
@@ -14,6 +18,7 @@
 #include "engine/SpectrumTransform.h"
 #include "output/TrajectoryFile.h"
 #include "platform/Hdf5Writer.h"
+#include "platform/NumberText.h"
 
 namespace nivaro {
 namespace {
@@ -98,6 +103,30 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
 
 namespace {
 
+// The unit of each numeric setting; scales, choices and file names stay
+// text attributes alone.
+constexpr std::pair<std::string_view, const char*> kSettingUnits[] = {
+    {"slits", "1"},        {"mass", "kg"},           {"lambda", "m"},      {"d", "m"},
+    {"slite width", "m"},  {"sigma0", "m"},          {"z0", "zt"},         {"nx", "rows"},
+    {"nz", "columns"},     {"nxb", "rows"},          {"dxb", "rows"},      {"step", "pixels"},
+    {"tolerance", "pixels"}, {"edge width", "m"},    {"phase depth", "rad"}, {"lambda spread", "1"},
+    {"source width", "rad"}, {"coherence samples", "1"},
+};
+
+// Beside the settings' text attributes (kept for the readers of earlier
+// files), each numeric setting as a float64 under /settings with its unit.
+void WriteNumericSettings(Hdf5Writer& run, const SettingAttributes& attributes)
+{
+    for (const auto& [key, text] : attributes) {
+        const auto unit = std::find_if(std::begin(kSettingUnits), std::end(kSettingUnits),
+                                       [&key = key](const auto& entry) { return entry.first == key; });
+        const std::optional<double> value = ParseWholeReal(text);
+        if (unit != std::end(kSettingUnits) && value) {
+            run.WriteVector("settings/" + key, {*value}, unit->second);
+        }
+    }
+}
+
 void WritePsiAndPaths(Hdf5Writer& run, const SimulationState& state)
 {
     if (state.psiField.Rows() == state.grid.nx && state.psiField.Cols() == state.grid.nz) {
@@ -124,6 +153,7 @@ void WriteRunFile(const std::string& path, const SimulationState& state, const S
 {
     Hdf5Writer run(path);
     WriteSettingAttributes(run, attributes);
+    WriteNumericSettings(run, attributes);
     WriteProvenance(run, record);
     if (record.ensemble != nullptr) {
         WriteEnsemble(run, *record.ensemble);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include <QImage>
@@ -296,6 +297,15 @@ TEST(Batch, ArraysAsNumpyAndHdf5FilesHoldTheTablesValuesAndEverySetting)
              {"slits", "3"}, {"lambda", "1E-8"}, {"X-scale", "1:1"}, {"nx", "300"}, {"step", "1"}, {"z0", "0"},
              {"integrator", "euler"}, {"tolerance", "1E-6"}, {"program_version", "1.26"}}) {
         EXPECT_EQ(Hdf5Attribute(run, key), value) << key;
+    }
+    // The numbers again as numbers, each with its unit.
+    for (const auto& [key, value, unit] : std::vector<std::tuple<const char*, double, const char*>>{
+             {"settings/slits", 3.0, "1"}, {"settings/lambda", 1e-8, "m"}, {"settings/nx", 300.0, "rows"},
+             {"settings/tolerance", 1e-6, "pixels"}}) {
+        EXPECT_EQ(Hdf5Values(run, key, H5T_NATIVE_DOUBLE, 1), std::vector<double>{value}) << key;
+        const hid_t dataset = H5Dopen2(run, key, H5P_DEFAULT);
+        EXPECT_EQ(Hdf5Attribute(dataset, "unit"), unit) << key;
+        H5Dclose(dataset);
     }
     H5Fclose(run);
 
