@@ -35,7 +35,9 @@ WaveGrid PlanWaveGrid(const SimulationState& state, int refinement = 1);
 
 // The smallest feature of the field at the grating: a Gaussian opening's
 // sigma0 (always with the slit model), a soft edge's rms width, a phase
-// grating's shortest local period over 2 pi.
+// grating's shortest local period over 2 pi, a measured transmission's
+// smallest sample step. The file grating's functions here need its table,
+// which the settings' check requires before anything is computed.
 double SmallestFeature(const SimulationParameters& parameters);
 
 // The transmission at the grating times sqrt(1 / (sqrt(2 pi) sigma0)) (the
