@@ -18,6 +18,14 @@ void Configure(SimulationState& state, const benchmark::State& run)
     state.parameters.slits = static_cast<int>(run.range(1));
 }
 
+// Seconds of one density computation.
+double DensitySeconds(SimulationState& state, ProgressSink& progress)
+{
+    const auto start = std::chrono::steady_clock::now();
+    ComputeDensityGrid(state, progress);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // Time per slit term, nx nz N terms per grid.
 void CountTerms(benchmark::State& run)
 {
@@ -79,21 +87,17 @@ void BM_WaveModel(benchmark::State& run)
     state.parameters.slitWidth = 4e-9;
     SilentProgress progress;
     ComputeDensityGrid(state, progress);  // the grid's memory touched once, as for the wave model's runs
-    const auto started = std::chrono::steady_clock::now();
-    ComputeDensityGrid(state, progress);
-    const std::chrono::duration<double> slits = std::chrono::steady_clock::now() - started;
+    const double slits = DensitySeconds(state, progress);
     state.parameters.wave.model = FieldModel::Wave;
     state.parameters.wave.grating = GratingKind::Rectangular;
     state.parameters.wave.propagator = run.range(2) == 1 ? Propagator::Exact : Propagator::Paraxial;
     double seconds = 0.0;
     for (auto _ : run) {
-        const auto start = std::chrono::steady_clock::now();
-        ComputeDensityGrid(state, progress);
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        seconds = DensitySeconds(state, progress);
         benchmark::DoNotOptimize(state.densityField[0][0]);
     }
-    run.counters["slit_model_ms"] = slits.count() * 1e3;
-    run.counters["times_slit_model"] = seconds / slits.count();
+    run.counters["slit_model_ms"] = slits * 1e3;
+    run.counters["times_slit_model"] = seconds / slits;
     run.counters["fine_points"] = static_cast<double>(PlanWaveGrid(state).size);
 }
 
@@ -153,9 +157,7 @@ void BM_PartialCoherence(benchmark::State& run)
     }
     SilentProgress progress;
     ComputeDensityGrid(state, progress);
-    const auto started = std::chrono::steady_clock::now();
-    ComputeDensityGrid(state, progress);
-    const std::chrono::duration<double> coherent = std::chrono::steady_clock::now() - started;
+    const double coherent = DensitySeconds(state, progress);
     WaveSettings& wave = state.parameters.wave;
     wave.coherenceSamples = static_cast<int>(run.range(2));
     wave.lambdaSpread = 0.02;
@@ -163,14 +165,12 @@ void BM_PartialCoherence(benchmark::State& run)
     const double samples = static_cast<double>(CoherenceSampleCounts(state).Total());
     double seconds = 0.0;
     for (auto _ : run) {
-        const auto start = std::chrono::steady_clock::now();
-        ComputeDensityGrid(state, progress);
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        seconds = DensitySeconds(state, progress);
         benchmark::DoNotOptimize(state.densityField[0][0]);
     }
     run.counters["samples"] = samples;
-    run.counters["coherent_ms"] = coherent.count() * 1e3;
-    run.counters["per_sample_vs_coherent"] = seconds / samples / coherent.count();
+    run.counters["coherent_ms"] = coherent * 1e3;
+    run.counters["per_sample_vs_coherent"] = seconds / samples / coherent;
 }
 
 BENCHMARK(BM_PartialCoherence)->Args({300, 2, 9, 0, 0})->Unit(benchmark::kMillisecond)->UseRealTime();

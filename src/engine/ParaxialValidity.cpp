@@ -59,14 +59,14 @@ std::optional<std::string> ModelSummary(const SimulationState& state)
         SimulationState derived;
         CopySettings(state, derived);
         derived.parameters.UpdateDerived();
-        const WavePropagation propagation(derived);
-        const WaveGrid& grid = propagation.Grid();
+        const WaveGrid grid = PlanWaveGrid(derived);
         std::snprintf(part, sizeof part, "wave model on a fine grid of %zu points %.3g nm apart",
                       grid.size, grid.spacing * 1e9);
         text = part;
+        // Only the evanescent share needs the field's spectrum.
         if (wave.propagator == Propagator::Exact) {
             std::snprintf(part, sizeof part, ", %.2g %% of |psi|^2 evanescent and dropped",
-                          propagation.EvanescentWeight() * 100);
+                          WavePropagation(derived).EvanescentWeight() * 100);
             text += part;
         }
     }

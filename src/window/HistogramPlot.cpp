@@ -11,7 +11,6 @@
 namespace nivaro {
 namespace {
 
-constexpr int kMargin = 28;
 // The note below the plot: the occupied range's line and the whole line's,
 // each wrapping to two lines in a narrow window.
 constexpr int kNoteLines = 4;
@@ -20,12 +19,7 @@ constexpr int kNoteLines = 4;
 
 HistogramPlot::HistogramPlot(QWidget* parent) : QWidget(parent, Qt::Tool)
 {
-    setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2"));
-    resize(480, 320);
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    MakePlotWindow(*this, QStringLiteral("Ensemble against |psi|\u00b2"), 480, 320);
 }
 
 void HistogramPlot::ShowHistogram(const EnsembleHistogram& histogram, double period)
@@ -47,10 +41,7 @@ void HistogramPlot::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QFontMetrics metrics = painter.fontMetrics();
-    const QRectF plot(kMargin, kMargin + metrics.height(), width() - 2 * kMargin,
-                      height() - 2 * kMargin - (kNoteLines + 2) * metrics.height());
-    painter.drawText(QRectF(4, height() - kNoteLines * metrics.height() - 4, width() - 8, kNoteLines * metrics.height()),
-                     Qt::AlignHCenter | Qt::TextWordWrap, note_);
+    const QRectF plot = PlotAreaOverNote(painter, *this, kPlotMargin, kNoteLines, note_);
     const std::size_t bins = histogram_.counts.size();
     if (bins == 0 || histogram_.counted == 0 || plot.width() < 20 || plot.height() < 20) {
         return;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QWidget>
 
 #include "platform/RoundStep.h"
 
@@ -30,6 +31,27 @@ void DrawHorizontalTicks(QPainter& painter, const QRectF& plot, double from, dou
     const double titleTop = below ? edge + kTickLength + metrics.height() : edge - kTickLength - 2 * metrics.height();
     painter.drawText(QRectF(plot.right() - kLabelWidth, titleTop, kLabelWidth, metrics.height()), Qt::AlignRight,
                      title);
+}
+
+void MakePlotWindow(QWidget& plot, const QString& title, int width, int height)
+{
+    plot.setWindowTitle(title);
+    plot.resize(width, height);
+    plot.setAutoFillBackground(true);
+    QPalette white = plot.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    plot.setPalette(white);
+}
+
+QRectF PlotAreaOverNote(QPainter& painter, const QWidget& widget, int left, int lines, const QString& note)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int width = widget.width();
+    const int height = widget.height();
+    painter.drawText(QRectF(4, height - lines * metrics.height() - 4, width - 8, lines * metrics.height()),
+                     Qt::AlignHCenter | Qt::TextWordWrap, note);
+    return QRectF(left, kPlotMargin + metrics.height(), width - left - kPlotMargin,
+                  height - 2 * kPlotMargin - (lines + 2) * metrics.height());
 }
 
 void DrawVerticalTicks(QPainter& painter, const QRectF& plot, double from, double to, const QString& title)

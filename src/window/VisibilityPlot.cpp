@@ -9,7 +9,6 @@
 namespace nivaro {
 namespace {
 
-constexpr int kMargin = 28;
 constexpr int kLeftMargin = 48;  // room for the visibility's tick labels
 constexpr int kNoteLines = 2;
 
@@ -17,12 +16,7 @@ constexpr int kNoteLines = 2;
 
 VisibilityPlot::VisibilityPlot(QWidget* parent) : QWidget(parent, Qt::Tool)
 {
-    setWindowTitle(QStringLiteral("Fringe visibility"));
-    resize(480, 300);
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    MakePlotWindow(*this, QStringLiteral("Fringe visibility"), 480, 300);
 }
 
 void VisibilityPlot::ShowVisibility(std::vector<VisibilityPoint> points, double talbotLength, const QString& note)
@@ -36,11 +30,7 @@ void VisibilityPlot::ShowVisibility(std::vector<VisibilityPoint> points, double 
 void VisibilityPlot::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QFontMetrics metrics = painter.fontMetrics();
-    const QRectF plot(kLeftMargin, kMargin + metrics.height(), width() - kLeftMargin - kMargin,
-                      height() - 2 * kMargin - (kNoteLines + 2) * metrics.height());
-    painter.drawText(QRectF(4, height() - kNoteLines * metrics.height() - 4, width() - 8, kNoteLines * metrics.height()),
-                     Qt::AlignHCenter | Qt::TextWordWrap, note_);
+    const QRectF plot = PlotAreaOverNote(painter, *this, kLeftMargin, kNoteLines, note_);
     if (points_.empty() || plot.width() < 20 || plot.height() < 20) {
         return;
     }
