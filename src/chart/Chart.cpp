@@ -201,6 +201,35 @@ void Chart::CalcAxes(const std::vector<ChartSeries*>& active)
 
 void Chart::Draw(DrawingDevice& device)
 {
+    Paint(device, false);
+}
+
+void Chart::DrawOutline(DrawingDevice& device)
+{
+    Paint(device, true);
+}
+
+void Chart::DrawSeriesPoints(const std::vector<ChartSeries*>& active)
+{
+    canvas_.SetPen({0, 1, PenStyle::Solid});
+    std::vector<DevicePoint> points;
+    for (const ChartSeries* series : active) {
+        const auto* xyz = dynamic_cast<const XyzSeries*>(series);
+        if (xyz == nullptr) {
+            continue;
+        }
+        points.clear();
+        for (int k = 0; k < xyz->Count(); ++k) {
+            points.push_back(canvas_.Calc3DPos(BottomAxis.CalcPosValue(xyz->XValues()[k]),
+                                               LeftAxis.CalcPosValue(xyz->YValues()[k]),
+                                               DepthAxis.CalcPosValue(xyz->ZValues()[k])));
+        }
+        canvas_.Polyline(points.data(), static_cast<int>(points.size()));
+    }
+}
+
+void Chart::Paint(DrawingDevice& device, bool outline)
+{
     const DeviceRect panel = canvas_.InitWindow(device, view_, true);
     width_ = panel.Width();
     height_ = panel.Height();
@@ -220,12 +249,19 @@ void Chart::Draw(DrawingDevice& device)
     canvas_.Projection(chartDepth_, chartRect_);
     NotifyTools(ToolEvent::BeforeDrawAxes);
     for (ChartAxis* axis : {&BottomAxis, &DepthAxis}) {
-        axis->Draw(canvas_, chartRect_, chartDepth_);
+        axis->DrawLine(canvas_, chartRect_, chartDepth_);
     }
     NotifyTools(ToolEvent::BeforeDrawSeries);
-    const SeriesPaintContext context = PaintContext();
-    for (ChartSeries* series : active) {
-        series->DrawAllValues(context);
+    if (outline) {
+        DrawSeriesPoints(active);
+    } else {
+        const SeriesPaintContext context = PaintContext();
+        for (ChartSeries* series : active) {
+            series->DrawAllValues(context);
+        }
+    }
+    for (ChartAxis* axis : {&BottomAxis, &DepthAxis}) {
+        axis->DrawText(canvas_, chartRect_, chartDepth_);
     }
     NotifyTools(ToolEvent::AfterDrawSeries);
     NotifyTools(ToolEvent::AfterDraw);

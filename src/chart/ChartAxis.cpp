@@ -204,7 +204,7 @@ void ChartAxis::ReduceChartRect(Canvas3D& canvas, DeviceRect& chartRect)
     }
 }
 
-void ChartAxis::Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth)
+void ChartAxis::DrawLine(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth)
 {
     if (!Visible) {
         return;
@@ -217,9 +217,7 @@ void ChartAxis::Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDep
     } else {
         canvas.ZLine3D(linePosition_, chartRect.bottom, 0, chartDepth);
     }
-    const double step = CalcIncrement(canvas);
-    const std::vector<double> values = LabelValues(step);
-    for (const double label : values) {
+    for (const double label : LabelValues(CalcIncrement(canvas))) {
         const int at = CalcPosValue(ValueOf(label));
         if (bottom) {
             canvas.VertLine3D(at, linePosition_ + 1, linePosition_ + 1 + TickLength, 0);
@@ -227,7 +225,16 @@ void ChartAxis::Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDep
             canvas.HorizLine3D(linePosition_ + 1, linePosition_ + 1 + TickLength, chartRect.bottom, at);
         }
     }
+}
+
+void ChartAxis::DrawText(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth)
+{
+    if (!Visible) {
+        return;
+    }
+    const bool bottom = kind_ == AxisKind::Bottom;
     if (LabelsVisible) {
+        const std::vector<double> values = LabelValues(CalcIncrement(canvas));
         canvas.SetFont(LabelsFont);
         canvas.SetTextAlign(bottom ? TextAlignment::Center : TextAlignment::Left);
         for (const double label : values) {

@@ -29,8 +29,8 @@ public:
     int LabelsSeparation = 10;
     int TickLength = 4;
     std::string Title;
-    DeviceFont LabelsFont{"Times New Roman", 13, false, 0};
-    DeviceFont TitleFont{"Times New Roman", 11, true, 0};
+    DeviceFont LabelsFont{kSansFontFamily, 12, false, 0};
+    DeviceFont TitleFont{kSansFontFamily, 12, false, 0};
     // The labels show LabelScale * value + LabelOffset (physical units for
     // values in grid blocks); ticks go to round label values.
     double LabelScale = 1.0;
@@ -60,7 +60,10 @@ public:
     // "#,##0.###": thousands grouped, up to three decimals.
     static std::string FormatValue(double value);
 
-    void Draw(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
+    // The line and its ticks go behind the series, the labels and the title
+    // over them, so that no surface hides what its axis says.
+    void DrawLine(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
+    void DrawText(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
 
 private:
     double LabelOf(double value) const { return LabelScale * value + LabelOffset; }

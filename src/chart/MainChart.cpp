@@ -20,6 +20,7 @@ void ConfigureMainView(Chart& chart)
     chart.DepthAxis.Increment = 10;
     chart.LeftAxis.Visible = false;
     chart.LeftAxis.LabelsVisible = false;
+    chart.BorderVisible = false;  // a figure's frame is the page's business
 }
 
 void ConfigureMainSurface(SurfaceSeries& surface)

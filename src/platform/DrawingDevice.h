@@ -36,8 +36,12 @@ struct DeviceBrush {
     BrushStyle style = BrushStyle::Solid;
 };
 
+// The one family of every chart and figure text: sans-serif, and on every
+// Debian desktop.
+inline constexpr const char* kSansFontFamily = "DejaVu Sans";
+
 struct DeviceFont {
-    std::string family = "Arial";
+    std::string family = kSansFontFamily;
     int pixelHeight = 11;
     bool bold = false;
     Rgb color = 0;
