@@ -28,15 +28,34 @@ void ConfigureMainSurface(SurfaceSeries& surface)
     surface.Pen = {RgbColor(192, 192, 192), 1, PenStyle::Solid};
     surface.SetColors(RgbColor(128, 0, 0), RgbColor(255, 0, 0), RgbColor(0, 255, 0));
     surface.PaletteStyle = PaletteKind::Custom;
-    constexpr Rgb kRisingRed[] = {0x00FE01, 0x00F30C, 0x00E916, 0x00DF20, 0x00D42B, 0x00CA35, 0x00BF40, 0x00B54A,
-                                     0x00AB54, 0x00A05F, 0x009669, 0x008B74, 0x00817E, 0x007788, 0x006C93, 0x00629D,
-                                     0x0057A8, 0x004DB2, 0x0042BD, 0x0038C7, 0x002ED1, 0x0023DC, 0x0019E6, 0x000EF1,
-                                     0x0004FB, 0x0000FC, 0x0000F7, 0x0000F1, 0x0000EC, 0x0000E7};
+    surface.UseColorRange = true;
+    surface.UsePalette = false;
+    constexpr int kLimeSteps = 20;
+    constexpr int kRisingSteps = 30;
     std::vector<PaletteEntry> palette;
-    for (int i = 0; i < 50; ++i) {
-        const Rgb colour = i < 20 ? Rgb{0x00FF00} : kRisingRed[i - 20];
+    for (int i = 0; i < kLimeSteps + kRisingSteps; ++i) {
+        const Rgb colour = i < kLimeSteps ? RgbColor(0, 255, 0)
+                                          : ColourMapAt(ColourMapKind::GreenRed, (i - kLimeSteps + 0.5) / kRisingSteps);
         palette.push_back({-0.814983718064483 + i * 0.04156353761699742, colour});
     }
+    surface.SetPalette(std::move(palette));
+}
+
+// Fine enough steps that no band shows on a surface or a colour bar.
+void ApplyColourMap(SurfaceSeries& surface, ColourMapKind kind, double lowest, double highest)
+{
+    if (kind == ColourMapKind::GreenRed) {
+        ConfigureMainSurface(surface);
+        return;
+    }
+    constexpr int kSteps = 256;
+    const double span = highest > lowest ? highest - lowest : 1.0;
+    std::vector<PaletteEntry> palette;
+    for (int i = 0; i < kSteps; ++i) {
+        palette.push_back({lowest + span * (i + 1) / kSteps, ColourMapAt(kind, (i + 0.5) / kSteps)});
+    }
+    surface.UseColorRange = false;
+    surface.UsePalette = true;
     surface.SetPalette(std::move(palette));
 }
 
@@ -51,6 +70,20 @@ MainChart::~MainChart()
 {
     RemoveTrajectories();
     chart_.RemoveSeries(surface_);
+}
+
+void MainChart::SetColourMap(ColourMapKind kind)
+{
+    colourMap_ = kind;
+    ColourSurface();
+    chart_.Invalidate();
+}
+
+void MainChart::ColourSurface()
+{
+    const ValueList& heights = surface_.YValues();
+    const bool filled = heights.Count() > 0;
+    ApplyColourMap(surface_, colourMap_, filled ? heights.MinValue() : 0.0, filled ? heights.MaxValue() : 1.0);
 }
 
 void MainChart::RemoveTrajectories()

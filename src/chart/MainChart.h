@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chart/Chart.h"
+#include "chart/ColourMap.h"
 #include "chart/PointSeries3D.h"
 #include "chart/SurfaceSeries.h"
 
@@ -14,6 +15,9 @@ namespace nivaro {
 void ConfigureMainView(Chart& chart);
 // The surface's pen, colour range and stored palette.
 void ConfigureMainSurface(SurfaceSeries& surface);
+// The surface coloured by a map: green-red is the configured range and
+// palette; the others span the values from lowest to highest.
+void ApplyColourMap(SurfaceSeries& surface, ColourMapKind kind, double lowest, double highest);
 
 inline constexpr int kMainChartWidth = 832;
 inline constexpr int kMainChartHeight = 740;
@@ -43,6 +47,7 @@ public:
         for (const auto& point : points) {
             surface_.AddXYZ(point.x, point.y, point.z);
         }
+        ColourSurface();
     }
 
     // One point series per trajectory: small dots in the series colour joined
@@ -60,12 +65,18 @@ public:
 
     void RemoveTrajectories();
 
+    ColourMapKind ColourMap() const { return colourMap_; }
+    // Recolours the surface at once.
+    void SetColourMap(ColourMapKind kind);
+
 private:
+    void ColourSurface();
     PointSeries3D& NewTrajectorySeries();
 
     Chart chart_;
     SurfaceSeries surface_;
     std::vector<std::unique_ptr<PointSeries3D>> trajectories_;
+    ColourMapKind colourMap_ = ColourMapKind::GreenRed;
 };
 
 }  // namespace nivaro

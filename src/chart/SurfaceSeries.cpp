@@ -97,12 +97,9 @@ Rgb PaletteSeries3D::RangePercent(double fraction) const
 
 Rgb PaletteSeries3D::GetSurfacePaletteColor(double y) const
 {
-    for (const PaletteEntry& entry : palette_) {
-        if (entry.UpToValue > y) {
-            return entry.Color;
-        }
-    }
-    return palette_.back().Color;
+    const auto above = std::upper_bound(palette_.begin(), palette_.end(), y,
+                                        [](double value, const PaletteEntry& entry) { return value < entry.UpToValue; });
+    return above == palette_.end() ? palette_.back().Color : above->Color;
 }
 
 int PaletteSeries3D::CountLegendItems() const

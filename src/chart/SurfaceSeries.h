@@ -27,6 +27,7 @@ public:
     Rgb StartColor() const { return start_; }
     Rgb MidColor() const { return middle_; }
     Rgb EndColor() const { return end_; }
+    // Entries in rising order of their upper bounds.
     void SetPalette(std::vector<PaletteEntry> palette) { palette_ = std::move(palette); }
     const std::vector<PaletteEntry>& Palette() const { return palette_; }
 

@@ -65,9 +65,18 @@ SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, doub
             std::clamp(static_cast<int>(grid.decimationZ * column), 0, density.Cols() - 1)};
 }
 
-std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, double pScale)
+std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, double pScale, SpectrumHeight height,
+                                                double decades)
 {
-    const double cap = magnitudes.MaxElement() / pScale;
+    const double strongest = magnitudes.MaxElement();
+    const double cap = strongest / pScale;
+    const auto shown = [&](double magnitude) {
+        const double cut = std::min(magnitude, cap);
+        if (height == SpectrumHeight::Linear) {
+            return cut;
+        }
+        return cut > 0 && strongest > 0 ? std::max(-decades, std::log10(cut / strongest)) : -decades;
+    };
     const int size = std::min(magnitudes.Rows(), magnitudes.Cols());
     const int blocks = size / 2;
     const auto shifted = [&](int row, int column) {
@@ -79,8 +88,7 @@ std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, d
         for (int k = 0; k < blocks; ++k) {
             const double largest = std::max({0.0, shifted(2 * j, 2 * k), shifted(2 * j, 2 * k + 1),
                                              shifted(2 * j + 1, 2 * k), shifted(2 * j + 1, 2 * k + 1)});
-            points.push_back({static_cast<double>(j - blocks / 2), largest > cap ? cap : largest,
-                              static_cast<double>(k - blocks / 2)});
+            points.push_back({static_cast<double>(j - blocks / 2), shown(largest), static_cast<double>(k - blocks / 2)});
         }
     }
     return points;

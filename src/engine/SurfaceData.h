@@ -47,8 +47,12 @@ SurfaceCellPosition SurfaceCellAt(const SimulationState& state, double row, doub
 // The spectrum surface from 256 by 256 magnitudes, with zero frequency in
 // the middle: 128 by 128 points, X = j - 64 and Z = k - 64 with the largest
 // of 0 and the 2 by 2 block of magnitudes at (2j, 2k) after moving row and
-// column 128 to 0, cut at the largest magnitude over the P-scale.
-std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, double pScale);
+// column 128 to 0, cut at the largest magnitude over the P-scale. On the
+// logarithmic height, Y is log10 of that over the largest magnitude, from
+// -decades up: the weak orders show beside the central spike.
+enum class SpectrumHeight { Linear, Logarithmic };
+std::vector<SurfacePoint> SpectrumSurfacePoints(const RealMatrixT& magnitudes, double pScale,
+                                                SpectrumHeight height = SpectrumHeight::Linear, double decades = 6.0);
 
 // What one surface block means along x and z, for axis labels and readouts:
 // metres (or 1/m for the spectrum) per block, and z at block 0.

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "CarpetPicture.h"
+#include "figure/CarpetPicture.h"
 #include "ComputationRunner.h"
 #include "CarpetView.h"
 #include "HistogramPlot.h"
@@ -38,7 +38,7 @@ void CarpetContent::SaveAndShow(bool quantumPotential)
         const ComputationRunner::Scope busy(runner_, ComputationRunner::Status::Untouched);
         runner_.Run(progress_, [&](ProgressSink&) {
             failure = WriteImageFile();
-            picture = ComposeCarpetPicture(state_, derived_, quantumPotential);
+            picture = ComposeCarpetPicture(state_, derived_, quantumPotential, colourMap_);
         });
     }
     if (failure) {
@@ -59,7 +59,7 @@ void CarpetContent::Clear()
 
 void CarpetContent::Show(bool quantumPotential)
 {
-    ShowPicture(ComposeCarpetPicture(state_, derived_, quantumPotential));
+    ShowPicture(ComposeCarpetPicture(state_, derived_, quantumPotential, colourMap_));
 }
 
 void CarpetContent::ShowPicture(QImage picture)

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "chart/ColourMap.h"
 #include "engine/CarpetPass.h"
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
@@ -55,6 +56,8 @@ public:
     // density changes.
     void RepaintRecoloured();
     void ForgetRecoloured() { recoloured_.clear(); }
+    // Q's colours on the carpet from the next picture on.
+    void SetColourMap(ColourMapKind kind) { colourMap_ = kind; }
 
 private:
     void ShowPicture(QImage picture);
@@ -71,6 +74,7 @@ private:
     DerivedResults& derived_;
     std::unique_ptr<HistogramPlot> histogramPlot_;
     std::vector<RecolouredPath> recoloured_;
+    ColourMapKind colourMap_ = ColourMapKind::GreenRed;
 };
 
 }  // namespace nivaro

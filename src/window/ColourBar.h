@@ -1,34 +1,31 @@
 #pragma once
 
-#include <QColor>
-#include <QString>
 #include <QWidget>
-#include <functional>
+
+#include "figure/Figure.h"
 
 namespace nivaro {
 
-// The palette of the surface against its values: a vertical bar from the
-// lowest value (bottom) to the highest (top) with round values marked, and
-// the quantity's name above it.
+// The colours of the view against their values, drawn as a figure's colour
+// scale is: lowest at the bottom, round values marked, the quantity's name
+// above, and a note with a flat band when values were clipped.
 class ColourBar final : public QWidget {
     Q_OBJECT
 
 public:
     explicit ColourBar(QWidget* parent = nullptr);
 
-    void SetScale(std::function<QColor(double)> colourOf, double lowest, double highest, const QString& title);
-    double Lowest() const { return lowest_; }
-    double Highest() const { return highest_; }
-    const QString& Title() const { return title_; }
+    void SetScale(FigureColourScale scale);
+    const FigureColourScale& Scale() const { return scale_; }
+    double Lowest() const { return scale_.lowest; }
+    double Highest() const { return scale_.highest; }
+    QString Title() const { return QString::fromStdString(scale_.title); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::function<QColor(double)> colourOf_;
-    double lowest_ = 0.0;
-    double highest_ = 0.0;
-    QString title_;
+    FigureColourScale scale_;
 };
 
 }  // namespace nivaro

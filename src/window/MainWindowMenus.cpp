@@ -28,6 +28,9 @@ void MainWindow::ConnectMenus()
 {
     const WindowMenus& menus = *menus_;
     connect(&menus, &WindowMenus::saveViewRequested, this, &MainWindow::SaveView);
+    connect(&menus, &WindowMenus::figureRequested, this, [this] { exports_->ExportFigure(views_->CurrentFigure()); });
+    connect(&menus, &WindowMenus::colourMapChosen, this, [this] { views_->ApplyColourMap(menus_->ColourMap()); });
+    connect(&menus, &WindowMenus::spectrumHeightToggled, this, [this] { views_->ApplySpectrumHeight(); });
     connect(&menus, &WindowMenus::copyViewRequested, this, &MainWindow::CopyView);
     connect(&menus, &WindowMenus::surfacePageRequested, this, [this] { ShowPage(ParameterPanel::Page::Surface); });
     connect(&menus, &WindowMenus::carpetPageRequested, this, [this] { ShowPage(ParameterPanel::Page::Carpet); });

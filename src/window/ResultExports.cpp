@@ -69,6 +69,24 @@ void ResultExports::SaveWithDialog(const char* suffix, const char* filter,
     }
 }
 
+void ResultExports::ExportFigure(const Figure& figure)
+{
+    if (figure.chart == nullptr && figure.picture.isNull()) {
+        dialogs_.ShowError(QStringLiteral("There is no picture to export yet."));
+        return;
+    }
+    SaveWithDialog("pdf", "PDF documents (*.pdf);;SVG drawings (*.svg);;PNG files (*.png)",
+                   [this, &figure](const std::string& path) {
+                       const FigurePage page;
+                       if (QFileInfo(QString::fromStdString(path)).suffix().compare("png", Qt::CaseInsensitive) != 0) {
+                           SaveFigure(figure, path, page);
+                       } else if (const std::optional<int> scale =
+                                      dialogs_.AskPictureScale(QSize(page.width, page.height))) {
+                           SaveFigure(figure, path, {page.width * *scale, page.height * *scale, page.dpi * *scale});
+                       }
+                   });
+}
+
 void ResultExports::ExportChart()
 {
     SaveWithDialog("png", "PNG files (*.png);;JPG files (*.jpg);;BMP files (*.bmp);;SVG drawings (*.svg)",

@@ -7,6 +7,7 @@
 
 #include "chart/export/ChartExport.h"
 #include "configuration/PanelTexts.h"
+#include "figure/Figure.h"
 
 class QWidget;
 
@@ -47,6 +48,9 @@ public:
     // Laid out for the picture, as the screen shows it at any display scale.
     ChartPictureStyle PictureStyle(int scale) const;
 
+    // The figure of the view shown as PDF, SVG or PNG (at a multiple of its
+    // page's size).
+    void ExportFigure(const Figure& figure);
     // SVG as drawn; raster pictures at a multiple of the view's size.
     void ExportChart();
     // At the view's size, in the popup menu's formats.

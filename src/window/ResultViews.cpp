@@ -10,7 +10,8 @@
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
 #include "ProgressView.h"
-#include "SpectrumPicture.h"
+#include "figure/SpectrumPicture.h"
+#include "figure/ViewFigures.h"
 #include "VisibilityPlot.h"
 #include "WindowMenus.h"
 #include "chart/ChartTools.h"
@@ -94,9 +95,9 @@ bool ResultViews::ShowSpectrum()
     derived_.spectrum.Swap(spectrum);
     spectrumShown_ = true;
     menus_.Spectrum().setChecked(true);
-    surface_.ShowSpectrum(legend_);
+    surface_.ShowSpectrum(legend_, ChosenSpectrumHeight());
     SurfaceChanged();
-    widgets_.carpetView.ShowPicture(SpectrumPicture(derived_.spectrum));
+    widgets_.carpetView.ShowPicture(SpectrumPicture(derived_.spectrum, widgets_.chart.ColourMap()));
     const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
     const double perBin = axes.xPerBlock / 2 * 1e-9;
     widgets_.carpetView.SetAxes({-kSpectrumSize / 2 * perBin, perBin, -kSpectrumSize / 2 * axes.zPerBlock / 2 * 1e-9,
@@ -108,6 +109,53 @@ void ResultViews::RelabelAxes()
 {
     surface_.Relabel(menus_.NanometreLabels().isChecked());
     SurfaceChanged();
+}
+
+SpectrumHeight ResultViews::ChosenSpectrumHeight() const
+{
+    return menus_.LogarithmicSpectrum().isChecked() ? SpectrumHeight::Logarithmic : SpectrumHeight::Linear;
+}
+
+void ResultViews::ApplyColourMap(ColourMapKind kind)
+{
+    widgets_.chart.SetColourMap(kind);
+    carpet_.SetColourMap(kind);
+    if (spectrumShown_) {
+        widgets_.carpetView.ShowPicture(SpectrumPicture(derived_.spectrum, kind));
+    } else if (panel_.Carpet().ShowsQuantumPotential() && derived_.HasQuantumPotential() && carpet_.HasPicture()) {
+        carpet_.Show(true);
+    }
+    if (surface_.Kind() == SurfaceKind::QuantumPotential && derived_.HasQuantumPotential()) {
+        surface_.ShowQuantumPotential(legend_);
+    }
+    SurfaceChanged();
+}
+
+void ResultViews::ApplySpectrumHeight()
+{
+    if (spectrumShown_) {
+        surface_.ShowSpectrum(legend_, ChosenSpectrumHeight());
+        SurfaceChanged();
+    }
+}
+
+Figure ResultViews::CurrentFigure()
+{
+    const ColourMapKind kind = widgets_.chart.ColourMap();
+    Figure figure;
+    if (view_ == ViewMode::Chart) {
+        figure = ChartFigure(widgets_.chart, state_, surface_.Kind(), derived_);
+        figure.colourScale = surface_.ColourScale();
+    } else if (spectrumShown_) {
+        figure = SpectrumFigure(state_, derived_.spectrum, kind);
+    } else {
+        const bool quantumPotential = panel_.Carpet().ShowsQuantumPotential() && derived_.HasQuantumPotential();
+        figure = CarpetFigure(state_, widgets_.carpetView.Picture(),
+                              quantumPotential ? QuantumPotentialScale(*derived_.quantumPotentialRange, kind)
+                                               : CarpetScale(state_, panel_.Carpet().CarpetSettings().contrast));
+    }
+    figure.title = SettingsTitle(state_);
+    return figure;
 }
 
 void ResultViews::SurfaceChanged()
@@ -122,9 +170,10 @@ void ResultViews::UpdateColourBar()
         view_ == ViewMode::Image && panel_.Carpet().ShowsQuantumPotential() && derived_.HasQuantumPotential();
     widgets_.colourBar.setVisible(view_ == ViewMode::Chart || quantumPotentialCarpet);
     if (quantumPotentialCarpet) {
-        ScaleColourBarToQuantumPotential(widgets_.colourBar, *derived_.quantumPotentialRange);
+        ScaleColourBarToQuantumPotential(widgets_.colourBar, *derived_.quantumPotentialRange,
+                                         widgets_.chart.ColourMap());
     } else {
-        surface_.ScaleColourBar(widgets_.colourBar);
+        widgets_.colourBar.SetScale(surface_.ColourScale());
     }
 }
 

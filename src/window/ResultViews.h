@@ -9,6 +9,7 @@
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
 #include "engine/SurfaceData.h"
+#include "figure/Figure.h"
 #include "window/CarpetContent.h"
 #include "window/ResultBuilder.h"
 #include "window/ResultReadouts.h"
@@ -65,6 +66,13 @@ public:
     // drawn anew.
     bool ToggleSpectrum();
     void RelabelAxes();
+    // Recolours the surface, Q and the spectrum wherever they are shown.
+    void ApplyColourMap(ColourMapKind kind);
+    // The spectrum's surface anew at the height the View menu chooses.
+    void ApplySpectrumHeight();
+    // The figure of what the page shows: the chart, the carpet, Q or the
+    // spectrum, with its colour scale and the settings as its title.
+    Figure CurrentFigure();
     // The colour bar of the view shown: the surface's palette or Q's colours.
     void UpdateColourBar();
     // Q of the results, computed off the window's thread on first use;
@@ -91,6 +99,7 @@ private:
     // False when the spectrum's computation was cancelled or failed: the
     // views stay as they were.
     bool ShowSpectrum();
+    SpectrumHeight ChosenSpectrumHeight() const;
     // The surface's content or labels changed: the chart is fitted anew.
     void SurfaceChanged();
 

@@ -4,18 +4,18 @@
 #include <cmath>
 
 #include "ColourBar.h"
-#include "QuantumPotentialMap.h"
-#include "WindowTexts.h"
 #include "chart/MainChart.h"
 #include "engine/SpectrumTransform.h"
+#include "figure/QuantumPotentialMap.h"
+#include "figure/SpectrumPicture.h"
+#include "figure/ViewFigures.h"
 #include "platform/QPainterDevice.h"
 
 namespace nivaro {
 
-void ScaleColourBarToQuantumPotential(ColourBar& bar, const ValueRange& range)
+void ScaleColourBarToQuantumPotential(ColourBar& bar, const ValueRange& range, ColourMapKind kind)
 {
-    const DivergingMap colours(range);
-    bar.SetScale(colours, colours.Lowest(), colours.Highest(), QStringLiteral("Q [eV]"));
+    bar.SetScale(QuantumPotentialScale(range, kind));
 }
 
 SurfaceContent::SurfaceContent(MainChart& chart, const SimulationState& state, const DerivedResults& derived)
@@ -40,7 +40,7 @@ void SurfaceContent::ShowDensity(const DensitySurface& surface, std::vector<std:
 void SurfaceContent::ShowQuantumPotential(std::vector<std::string> legend)
 {
     kind_ = SurfaceKind::QuantumPotential;
-    const DivergingMap colours(*derived_.quantumPotentialRange);
+    const DivergingMap colours(*derived_.quantumPotentialRange, chart_.ColourMap());
     std::vector<SurfacePoint> points = SurfaceBlockCentres(state_, derived_.quantumPotential);
     std::vector<QColor> pointColours;
     for (SurfacePoint& point : points) {
@@ -58,11 +58,12 @@ void SurfaceContent::ShowQuantumPotential(std::vector<std::string> legend)
     Relabel(nanometres_);
 }
 
-void SurfaceContent::ShowSpectrum(std::vector<std::string> legend)
+void SurfaceContent::ShowSpectrum(std::vector<std::string> legend, SpectrumHeight height)
 {
     kind_ = SurfaceKind::Spectrum;
+    spectrumHeight_ = height;
     chart_.FillSurface(kSpectrumSize / 2, kSpectrumSize / 2,
-                       SpectrumSurfacePoints(derived_.spectrum, state_.scaleP.Factor()));
+                       SpectrumSurfacePoints(derived_.spectrum, state_.scaleP.Factor(), height, kSpectrumDecades));
     legend.push_back("FFT2");
     chart_.Plot().SetLegendTitle(std::move(legend));
     Relabel(nanometres_);
@@ -71,43 +72,16 @@ void SurfaceContent::ShowSpectrum(std::vector<std::string> legend)
 void SurfaceContent::Relabel(bool nanometres)
 {
     nanometres_ = nanometres;
-    ChartAxis& across = chart_.Plot().BottomAxis;
-    ChartAxis& along = chart_.Plot().DepthAxis;
-    if (!nanometres) {
-        across.LabelScale = along.LabelScale = 1.0;
-        along.LabelOffset = 0.0;
-        across.Title = "X";
-        along.Title = "Z";
-    } else if (kind_ == SurfaceKind::Spectrum) {
-        const SurfaceAxes axes = SpectrumSurfaceAxes(state_);
-        across.LabelScale = axes.xPerBlock * 1e-9;
-        along.LabelScale = axes.zPerBlock * 1e-9;
-        along.LabelOffset = 0.0;
-        across.Title = "fx [1/nm]";
-        along.Title = "fz [1/nm]";
-    } else {
-        const SurfaceAxes axes = DensitySurfaceAxes(state_);
-        const SimulationParameters& p = state_.parameters;
-        across.LabelScale = axes.xPerBlock * 1e9;
-        along.LabelScale = axes.zPerBlock * 1e9;
-        along.LabelOffset = axes.zAtZero * 1e9;
-        across.Title = Formatted("x [nm]   (d = %.4g nm)", p.d * 1e9).toStdString();
-        along.Title = Formatted("z [nm]   (zt = %.4g nm)", p.TalbotLength() * 1e9).toStdString();
-    }
+    LabelSurfaceAxes(chart_.Plot(), state_, kind_, nanometres);
 }
 
-void SurfaceContent::ScaleColourBar(ColourBar& bar) const
+FigureColourScale SurfaceContent::ColourScale() const
 {
-    if (kind_ == SurfaceKind::QuantumPotential && derived_.HasQuantumPotential()) {
-        ScaleColourBarToQuantumPotential(bar, *derived_.quantumPotentialRange);
-        return;
+    FigureColourScale scale = SurfaceColourScale(chart_, state_, kind_, derived_);
+    if (kind_ == SurfaceKind::Spectrum && spectrumHeight_ == SpectrumHeight::Linear) {
+        scale.title = "|F|";
     }
-    const SurfaceSeries& surface = chart_.Surface();
-    const ValueList& heights = surface.YValues();
-    const double lowest = heights.Count() > 0 ? heights.MinValue() : 0.0;
-    const double highest = heights.Count() > 0 ? heights.MaxValue() : 0.0;
-    bar.SetScale([&surface, lowest, highest](double value) { return ToQColor(surface.ColourInSpan(value, lowest, highest)); },
-                 lowest, highest, kind_ == SurfaceKind::Spectrum ? QStringLiteral("|F|") : QStringLiteral("norm(PSI)"));
+    return scale;
 }
 
 }  // namespace nivaro

@@ -3,19 +3,20 @@
 #include <string>
 #include <vector>
 
+#include "chart/ColourMap.h"
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
 #include "engine/SurfaceData.h"
+#include "figure/Figure.h"
+#include "figure/SurfaceLabels.h"
 
 namespace nivaro {
 
 class ColourBar;
 class MainChart;
 
-enum class SurfaceKind { Density, QuantumPotential, Spectrum };
-
 // Q's colours on the bar, over its clip range.
-void ScaleColourBarToQuantumPotential(ColourBar& bar, const ValueRange& range);
+void ScaleColourBarToQuantumPotential(ColourBar& bar, const ValueRange& range, ColourMapKind kind);
 
 // What the 3D page's surface shows of the results: the density with its
 // trajectories, Q or the spectrum, each with its legend, axis labels and
@@ -28,21 +29,23 @@ public:
     void ShowDensity(const DensitySurface& surface, std::vector<std::string> legend);
     // Q of the results, which must be complete.
     void ShowQuantumPotential(std::vector<std::string> legend);
-    // The spectrum of the results.
-    void ShowSpectrum(std::vector<std::string> legend);
+    // The spectrum of the results, its height on a logarithmic scale or not.
+    void ShowSpectrum(std::vector<std::string> legend, SpectrumHeight height);
     SurfaceKind Kind() const { return kind_; }
+    SpectrumHeight ShownSpectrumHeight() const { return spectrumHeight_; }
 
     // The axis labels in nanometres (1/nm for the spectrum) or in grid
     // blocks.
     void Relabel(bool nanometres);
     // The surface's palette, or Q's colours, against its values.
-    void ScaleColourBar(ColourBar& bar) const;
+    FigureColourScale ColourScale() const;
 
 private:
     MainChart& chart_;
     const SimulationState& state_;
     const DerivedResults& derived_;
     SurfaceKind kind_ = SurfaceKind::Density;
+    SpectrumHeight spectrumHeight_ = SpectrumHeight::Logarithmic;
     bool nanometres_ = true;
 };
 

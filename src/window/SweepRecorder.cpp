@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <chrono>
 
-#include "CarpetPicture.h"
+#include "figure/CarpetPicture.h"
 #include "ComputationRunner.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"

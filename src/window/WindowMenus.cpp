@@ -10,6 +10,41 @@
 #include "WindowTexts.h"
 
 namespace nivaro {
+namespace {
+
+const char* ColourMapCaption(ColourMapKind kind)
+{
+    switch (kind) {
+    case ColourMapKind::Viridis:
+        return "&Viridis";
+    case ColourMapKind::Cividis:
+        return "&Cividis";
+    case ColourMapKind::Grey:
+        return "&Grey";
+    case ColourMapKind::GreenRed:
+        break;
+    }
+    return "Green-&red (Q blue-white-red, spectrum grey)";
+}
+
+}  // namespace
+
+ColourMapKind WindowMenus::ColourMap() const
+{
+    for (std::size_t k = 0; k < colourMaps_.size(); ++k) {
+        if (colourMaps_[k]->isChecked()) {
+            return ColourMapKinds()[k];
+        }
+    }
+    return ColourMapKind::GreenRed;
+}
+
+void WindowMenus::SetColourMap(ColourMapKind kind)
+{
+    for (std::size_t k = 0; k < colourMaps_.size(); ++k) {
+        colourMaps_[k]->setChecked(ColourMapKinds()[k] == kind);
+    }
+}
 
 WindowMenus::WindowMenus(QWidget& window, QMenuBar& menuBar, ResultExports& exports) : window_(window)
 {
@@ -76,6 +111,7 @@ void WindowMenus::BuildMenuBar(QMenuBar& menuBar, ResultExports& exports)
     };
     QMenu* fileMenu = Named(menuBar.addMenu(QStringLiteral("&File")), "fileMenu");
     withShortcut(AddItem(fileMenu, "saveViewAction", "&Save view as...", &WindowMenus::saveViewRequested), QKeySequence::Save);
+    AddItem(fileMenu, "exportFigureAction", "Export &figure...", &WindowMenus::figureRequested);
     AddItem(fileMenu, "exportChartAction", "Export &chart...", [&exports] { exports.ExportChart(); });
     AddItem(fileMenu, "exportCarpetAction", "Export c&arpet...", [&exports] { exports.ExportCarpet(); });
     AddItem(fileMenu, "exportDensityAction", "Export &norm(PSI)...", [&exports] { exports.SaveDensityTable(); });
@@ -114,6 +150,20 @@ void WindowMenus::BuildMenuBar(QMenuBar& menuBar, ResultExports& exports)
     nanometreLabels_->setChecked(true);
     antialiasing_ = AddItem(viewMenu, "antialiasingAction", "&Antialiasing", &WindowMenus::antialiasingToggled);
     antialiasing_->setCheckable(true);
+    QMenu* colourMaps = Named(viewMenu->addMenu(QStringLiteral("&Colour map")), "colourMapMenu");
+    auto* mapChoice = new QActionGroup(this);
+    for (const ColourMapKind kind : ColourMapKinds()) {
+        const std::string name = ColourMapName(kind) + "MapAction";
+        QAction* choice = AddItem(colourMaps, name.c_str(), ColourMapCaption(kind), &WindowMenus::colourMapChosen);
+        choice->setCheckable(true);
+        mapChoice->addAction(choice);
+        colourMaps_.push_back(choice);
+    }
+    colourMaps_.front()->setChecked(true);
+    logarithmicSpectrum_ = AddItem(viewMenu, "logarithmicSpectrumAction", "&Logarithmic spectrum height",
+                                   &WindowMenus::spectrumHeightToggled);
+    logarithmicSpectrum_->setCheckable(true);
+    logarithmicSpectrum_->setChecked(true);
 
     QMenu* helpMenu = Named(menuBar.addMenu(QStringLiteral("&Help")), "helpMenu");
     withShortcut(AddItem(helpMenu, "shortcutsAction", "&Keyboard shortcuts", &WindowMenus::shortcutsRequested),

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <vector>
+
+#include "chart/ColourMap.h"
 
 class QAction;
 class QMenu;
@@ -27,12 +30,18 @@ public:
     QAction& NanometreLabels() const { return *nanometreLabels_; }
     QAction& BlockLabels() const { return *blockLabels_; }
     QAction& Antialiasing() const { return *antialiasing_; }
+    QAction& LogarithmicSpectrum() const { return *logarithmicSpectrum_; }
+    ColourMapKind ColourMap() const;
+    void SetColourMap(ColourMapKind kind);
     // Enabled as the carpet menu opens.
     QAction& ClearDataFile() const { return *clearDataFile_; }
     QAction& AddToDataFile() const { return *addToDataFile_; }
 
 signals:
     void saveViewRequested();
+    void figureRequested();
+    void colourMapChosen();
+    void spectrumHeightToggled();
     void copyViewRequested();
     void surfacePageRequested();
     void carpetPageRequested();
@@ -64,6 +73,8 @@ private:
     QAction* nanometreLabels_ = nullptr;
     QAction* blockLabels_ = nullptr;
     QAction* antialiasing_ = nullptr;
+    QAction* logarithmicSpectrum_ = nullptr;
+    std::vector<QAction*> colourMaps_;  // in the order of ColourMapKinds()
     QAction* clearDataFile_ = nullptr;
     QAction* addToDataFile_ = nullptr;
 };

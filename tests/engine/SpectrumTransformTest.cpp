@@ -69,6 +69,12 @@ TEST(SpectrumTransform, TheSurfaceHasZeroFrequencyInTheMiddle)
     EXPECT_EQ(at(0, 0), 4.0) << "the cap: 8 over P-scale 2";
     EXPECT_EQ(at(-1, 0), 3.0) << "row -1 of the shifted spectrum is row 255";
     EXPECT_EQ(at(-64, -64), 0.0);
+
+    const std::vector<SurfacePoint> logarithmic =
+        SpectrumSurfacePoints(magnitudes, 2.0, SpectrumHeight::Logarithmic, 6.0);
+    EXPECT_DOUBLE_EQ(logarithmic[64 * 128 + 64].y, std::log10(0.5)) << "the cap, over the largest magnitude";
+    EXPECT_DOUBLE_EQ(logarithmic[63 * 128 + 64].y, std::log10(3.0 / 8.0));
+    EXPECT_EQ(logarithmic[0].y, -6.0) << "nothing lies below the floor of six decades";
 }
 
 }  // namespace

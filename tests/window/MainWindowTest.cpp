@@ -32,7 +32,7 @@
 #include "window/CarpetView.h"
 #include "window/ColourBar.h"
 #include "window/HistogramPlot.h"
-#include "window/QuantumPotentialMap.h"
+#include "figure/QuantumPotentialMap.h"
 #include "window/MainWindow.h"
 #include "window/Stepper.h"
 #include "window/UserDialogs.h"
@@ -892,7 +892,12 @@ TEST_F(InteractionTest, F11SwitchesBetweenTheDensityAndTheCentredSpectrum)
     EXPECT_EQ(window->DensityChart().SeriesCount(), 1) << "the trajectories go";
     EXPECT_EQ(window->DensityChart().LegendTitle().back(), "FFT2");
     EXPECT_EQ(window->DensityChart().BottomAxis.Title, "fx [1/nm]");
+    EXPECT_EQ(Find<ColourBar>("colourBar")->Title(), "log10(|F| / |F|max)") << "the weak orders show beside the spike";
+    EXPECT_EQ(surface.YValues().MaxValue(), 0.0);
+    EXPECT_GE(surface.YValues().MinValue(), -6.0);
+    Trigger("logarithmicSpectrumAction");
     EXPECT_EQ(Find<ColourBar>("colourBar")->Title(), "|F|");
+    EXPECT_GT(surface.YValues().MaxValue(), 0.0);
     EXPECT_EQ(state.densityField.Rows(), 300) << "the grids keep the density";
     EXPECT_EQ(state.densityField[150][150], middle);
     chart->repaint();
@@ -1093,11 +1098,13 @@ TEST_F(ExportTest, MenusHoldEveryItemInOrder)
                                     "Clear DAT-file", "Add to DAT-file", "-", "Sweep..."}));
     const auto menuBarCaptions = [this](const char* menu) { return Captions(Find<QMenu>(menu)); };
     EXPECT_EQ(menuBarCaptions("fileMenu"),
-              (std::vector<QString>{"&Save view as...", "Export &chart...", "Export c&arpet...", "Export &norm(PSI)...",
+              (std::vector<QString>{"&Save view as...", "Export &figure...", "Export &chart...", "Export c&arpet...",
+                                    "Export &norm(PSI)...",
                                     "Export fringe &visibility...", "&Export run...", "S&weep...", "-", "&Quit"}));
     EXPECT_EQ(menuBarCaptions("editMenu"), (std::vector<QString>{"&Copy view", "Copy c&hart", "Copy c&arpet"}));
     EXPECT_EQ(menuBarCaptions("viewMenu"), (std::vector<QString>{"&3D surface", "&2D carpet", "&Spectrum",
-                                                                 "Fringe &visibility", "-", "View Legend", "Axis &labels", "&Antialiasing"}));
+                                                                 "Fringe &visibility", "-", "View Legend", "Axis &labels", "&Antialiasing",
+                                                                 "&Colour map", "&Logarithmic spectrum height"}));
     EXPECT_EQ(menuBarCaptions("helpMenu"), (std::vector<QString>{"&Keyboard shortcuts", "&About Nivaro"}));
     EXPECT_EQ(Find<QAction>("spectrumAction")->shortcut(), QKeySequence(Qt::Key_F11));
     EXPECT_EQ(Find<QAction>("quitAction")->shortcut(), QKeySequence(QKeySequence::Quit));
@@ -1216,6 +1223,44 @@ TEST_F(ExportTest, CarpetFilesAndClipboardHoldThePicture)
     EXPECT_EQ(QImage(QString::fromStdString((folder / "carpet.bmp").string())).size(), QSize(300, 300));
     Trigger("copyCarpetAction");
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(300, 300));
+}
+
+// Each page's figure names its axes and its colour scale in text, and the
+// colour map chosen recolours the surface and the scale alike.
+TEST_F(ExportTest, FiguresHoldTheirScaleAndAxesAsTextInTheChosenColours)
+{
+    StartShown();
+    const auto figureText = [this](const std::string& name) {
+        SaveAs(name, "exportFigureAction");
+        return ReadWholeFile(folder / name);
+    };
+    const std::string chartFigure = figureText("chart.svg");
+    for (const char* text : {"norm(PSI)", "x [nm]", "z [nm]", "2 slits"}) {
+        EXPECT_NE(chartFigure.find(text), std::string::npos) << text;
+    }
+    EXPECT_EQ(dialogs.lastSaveRequest.defaultSuffix, "pdf");
+    EXPECT_EQ(figureText("chart.pdf").substr(0, 5), "%PDF-");
+
+    ShowCarpet();
+    const std::string carpetFigure = figureText("carpet.svg");
+    for (const char* text : {"norm(PSI)", "x [nm]", "z [nm]", "zt = 20 nm"}) {
+        EXPECT_NE(carpetFigure.find(text), std::string::npos) << text;
+    }
+
+    Find<QTabWidget>("pages")->setCurrentIndex(0);
+    window->ShowViewOfPage();
+    Trigger("viridisMapAction");
+    chart->repaint();
+    const QImage picture = chart->grab().toImage();
+    const auto lime = [](QColor c) { return c.green() > 200 && c.red() < 60 && c.blue() < 60; };
+    const auto violet = [](QColor c) { return c.red() > 50 && c.red() < 90 && c.green() < 60 && c.blue() > 70; };
+    EXPECT_EQ(CountPixels(picture, picture.rect(), lime), 0);
+    EXPECT_GT(CountPixels(picture, picture.rect(), violet), 500) << "viridis' low end on the low density";
+    const FigureColourScale& scale = Find<ColourBar>("colourBar")->Scale();
+    const QColor lowest = scale.colourOf(scale.lowest);
+    EXPECT_NEAR(lowest.red(), 0x44, 1) << "viridis' dark violet at the foot of the bar";
+    EXPECT_NEAR(lowest.green(), 0x01, 2);
+    EXPECT_NEAR(lowest.blue(), 0x54, 2);
 }
 
 TEST_F(ExportTest, FailedSavesAreReportedAndCancelledOnesWriteNothing)

@@ -25,7 +25,7 @@ TEST(SurfaceContent, TheColourBarSpansTheSurfaceBeforeTheChartIsDrawn)
 
     ColourBar bar;
     bar.resize(80, 400);
-    surface.ScaleColourBar(bar);
+    bar.SetScale(surface.ColourScale());
     const QImage picture = bar.grab().toImage();
     const auto colourAt = [&picture](double share) { return picture.pixel(16, static_cast<int>(picture.height() * share)); };
     const QRgb head = colourAt(0.1);

@@ -92,6 +92,19 @@ QImage RenderChartImage(Chart& chart, int width, int height, ChartPictureStyle s
     return image;
 }
 
+QPicture RecordChart(Chart& chart, int width, int height, ChartPictureStyle style)
+{
+    QPicture picture;
+    {
+        const PictureLayout layout(chart, width, height, style);
+        QPainterDevice device(picture, QSize(layout.Width(), layout.Height()));
+        device.SetAntialiasing(style.antialiased);
+        chart.Draw(device);
+    }
+    chart.Invalidate();
+    return picture;
+}
+
 QByteArray RenderChartSvg(Chart& chart, int width, int height, ChartPictureStyle style)
 {
     QByteArray svg;
@@ -158,6 +171,11 @@ void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height
 void SaveSvg(const QByteArray& svg, const std::string& path)
 {
     WriteBytes(path, svg);
+}
+
+void SaveBytes(const QByteArray& bytes, const std::string& path)
+{
+    WriteBytes(path, bytes);
 }
 
 void CopyToClipboardMetafile(Chart& chart, int width, int height, ChartPictureStyle style)

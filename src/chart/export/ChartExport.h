@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPicture>
 #include <string>
 
 #include "chart/Chart.h"
@@ -32,6 +33,9 @@ void LayOutChart(Chart& chart, int width, int height, int textScale);
 // The picture without asking the chart's host to repaint: for the host, which
 // keeps the chart laid out at its device resolution.
 QImage DrawChartImage(Chart& chart, int width, int height, bool antialiased);
+// The chart recorded as drawing commands at width by height, to be replayed
+// into a page (a figure's SVG or PDF then keeps it as lines and text).
+QPicture RecordChart(Chart& chart, int width, int height, ChartPictureStyle style = {});
 // The chart drawn through the same device layer into SVG.
 QByteArray RenderChartSvg(Chart& chart, int width, int height, ChartPictureStyle style = {});
 
@@ -45,6 +49,8 @@ void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int hei
 void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style = {});
 // An SVG drawing from RenderChartSvg written to a file.
 void SaveSvg(const QByteArray& svg, const std::string& path);
+// Any encoded file (SVG, PDF) written beside its target and renamed.
+void SaveBytes(const QByteArray& bytes, const std::string& path);
 // The chart as a vector image (SVG) together with a PNG of it, for programs
 // that paste either.
 void CopyToClipboardMetafile(Chart& chart, int width, int height, ChartPictureStyle style = {});

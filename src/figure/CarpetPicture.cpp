@@ -55,11 +55,12 @@ void DrawSampledPaths(const std::vector<std::uint32_t>& coverage, QImage& pictur
 
 // The picture comes straight from the planes, so it shows even when
 // "out.bmp" could not be written.
-QImage ComposeCarpetPicture(const SimulationState& state, const DerivedResults& derived, bool quantumPotential)
+QImage ComposeCarpetPicture(const SimulationState& state, const DerivedResults& derived, bool quantumPotential,
+                            ColourMapKind kind)
 {
     QImage picture;
     if (quantumPotential && derived.HasQuantumPotential()) {
-        picture = QuantumPotentialPicture(derived.quantumPotential, DivergingMap(*derived.quantumPotentialRange));
+        picture = QuantumPotentialPicture(derived.quantumPotential, DivergingMap(*derived.quantumPotentialRange, kind));
     } else if (derived.ensemble && derived.ensembleChoices.alone) {
         picture = QImage(state.grid.nz, state.grid.nx, QImage::Format_RGB32);
         picture.fill(Qt::white);

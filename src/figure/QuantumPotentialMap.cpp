@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/QPainterDevice.h"
+
 namespace nivaro {
 
-DivergingMap::DivergingMap(ValueRange range) : lowest_(std::min(range.low, 0.0)), highest_(std::max(range.high, 0.0))
+DivergingMap::DivergingMap(ValueRange range, ColourMapKind kind)
+    : kind_(kind), lowest_(std::min(range.low, 0.0)), highest_(std::max(range.high, 0.0))
 {
 }
 
@@ -13,6 +16,10 @@ QColor DivergingMap::operator()(double value) const
 {
     if (std::isnan(value)) {
         return NoValue();
+    }
+    if (kind_ != ColourMapKind::GreenRed) {
+        const double span = highest_ - lowest_;
+        return ToQColor(ColourMapAt(kind_, span > 0 ? (value - lowest_) / span : 0.5));
     }
     const double end = value < 0 ? -lowest_ : highest_;
     const double share = end > 0 ? std::clamp(value / end, -1.0, 1.0) : 0.0;

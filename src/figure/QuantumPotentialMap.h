@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 
+#include "chart/ColourMap.h"
 #include "engine/QuantumPotential.h"
 
 namespace nivaro {
@@ -10,10 +11,11 @@ namespace nivaro {
 // Colours for the quantum potential: white at zero, deepening to full blue
 // at the low end of the clip range and to full red at the high end (each
 // side on its own scale, so that a strong tail on one side does not wash
-// out the other); a point without a value is grey.
+// out the other); a point without a value is grey. Under another colour map
+// than green-red, that map from the low end to the high end instead.
 class DivergingMap {
 public:
-    explicit DivergingMap(ValueRange range);
+    explicit DivergingMap(ValueRange range, ColourMapKind kind = ColourMapKind::GreenRed);
 
     QColor operator()(double value) const;
     // The clip range, widened to take in zero.
@@ -23,6 +25,7 @@ public:
     static QColor NoValue() { return QColor(190, 190, 190); }
 
 private:
+    ColourMapKind kind_;
     double lowest_;
     double highest_;
 };

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "window/QuantumPotentialMap.h"
+#include "figure/QuantumPotentialMap.h"
 
 namespace nivaro {
 namespace {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QImage>
+#include <string>
+
+#include "chart/ColourMap.h"
+#include "engine/DerivedResults.h"
+#include "engine/SimulationState.h"
+#include "figure/Figure.h"
+#include "figure/SurfaceLabels.h"
+
+namespace nivaro {
+
+class MainChart;
+
+// The figures of the views, as the window shows them and the batch writes
+// them, each with its axes in nanometres and its colour scale.
+
+// The chart's surface colours over its heights; the P-scale's cut, when it
+// cut anything, is marked as clipped.
+FigureColourScale SurfaceColourScale(MainChart& chart, const SimulationState& state, SurfaceKind kind,
+                                     const DerivedResults& derived);
+// Q's colours over its clip range.
+FigureColourScale QuantumPotentialScale(const ValueRange& range, ColourMapKind kind);
+// The carpet's grey over norm(PSI), after its contrast and P-scale.
+FigureColourScale CarpetScale(const SimulationState& state, int contrast);
+// The spectrum's colours over six decades below its largest magnitude.
+FigureColourScale SpectrumScale(ColourMapKind kind);
+
+Figure ChartFigure(MainChart& chart, const SimulationState& state, SurfaceKind kind, const DerivedResults& derived);
+// picture: the carpet as shown (grey or Q, with any paths), row i grid row i.
+Figure CarpetFigure(const SimulationState& state, const QImage& picture, FigureColourScale scale);
+Figure SpectrumFigure(const SimulationState& state, const RealMatrixT& spectrum, ColourMapKind kind);
+
+// One line of the settings that make a figure: slits, lambda, d, the slit
+// width, the model, for a figure's title.
+std::string SettingsTitle(const SimulationState& state);
+
+}  // namespace nivaro
