@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <array>
 #include <climits>
 #include <filesystem>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "carpet/TableWriter.h"
 #include "configuration/SettingKeys.h"
 #include "engine/TrajectoryEnsemble.h"
+#include "figure/Figure.h"
 #include "platform/NumberText.h"
 
 namespace nivaro {
@@ -88,6 +90,23 @@ void ParseSize(const std::string& text, BatchOptions& options)
     }
     options.chartWidth = size->first;
     options.chartHeight = size->second;
+    options.sizeGiven = true;
+}
+
+// One of the choices' names, or a usage error that lists them.
+template <typename Choice, std::size_t count>
+Choice TakeChoice(ArgumentCursor& cursor, const std::string& option,
+                  const std::array<std::pair<const char*, Choice>, count>& choices)
+{
+    const std::string& value = cursor.TakeValueOf(option);
+    std::string names;
+    for (const auto& [name, choice] : choices) {
+        if (value == name) {
+            return choice;
+        }
+        names += std::string(names.empty() ? "" : ", ") + name;
+    }
+    throw UsageError(option + " takes " + names + ", got '" + value + "'");
 }
 
 int TakeWholeNumber(ArgumentCursor& cursor, const std::string& option, int lowest, int highest)
@@ -214,6 +233,32 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else if (option == "--chart") {
             options.chartFile = cursor.TakeValueOf(option);
             PictureFormatOf(*options.chartFile, true);
+        } else if (option == "--figure") {
+            options.figureFile = cursor.TakeValueOf(option);
+            if (!IsFigureFileName(*options.figureFile)) {
+                throw UsageError("--figure writes a .pdf, .svg or .png file, got '" + *options.figureFile + "'");
+            }
+        } else if (option == "--figure-of") {
+            options.figureView = TakeChoice(cursor, option,
+                                            std::array<std::pair<const char*, FigureView>, 4>{
+                                                {{"chart", FigureView::Chart},
+                                                 {"carpet", FigureView::Carpet},
+                                                 {"spectrum", FigureView::Spectrum},
+                                                 {"quantum-potential", FigureView::QuantumPotential}}});
+        } else if (option == "--dpi") {
+            options.figureDpi = TakeWholeNumber(cursor, option, 30, 2400);
+        } else if (option == "--no-title") {
+            options.figureTitle = false;
+        } else if (option == "--colour-map" || option == "--color-map") {
+            const std::string& value = cursor.TakeValueOf(option);
+            const std::optional<ColourMapKind> kind = ColourMapNamed(value);
+            if (!kind) {
+                throw UsageError(option + " takes green-red, viridis, cividis or grey, got '" + value + "'");
+            }
+            options.colourMap = *kind;
+        } else if (option == "--axis-labels") {
+            options.blockLabels = TakeChoice(cursor, option,
+                                             std::array<std::pair<const char*, bool>, 2>{{{"nm", false}, {"blocks", true}}});
         } else if (option == "--size") {
             ParseSize(cursor.TakeValueOf(option), options);
         } else if (option == "--show-trajectories") {
@@ -264,11 +309,10 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
         } else if (option == "--animation") {
             options.animationFile = cursor.TakeValueOf(option);
         } else if (option == "--animation-of") {
-            const std::string& value = cursor.TakeValueOf(option);
-            if (value != "carpet" && value != "chart") {
-                throw UsageError("--animation-of takes carpet or chart, got '" + value + "'");
-            }
-            options.animationOfChart = value == "chart";
+            using Frames = BatchOptions::AnimationFrames;
+            options.animationOf = TakeChoice(cursor, option,
+                                             std::array<std::pair<const char*, Frames>, 3>{
+                                                 {{"carpet", Frames::Carpet}, {"chart", Frames::Chart}, {"figure", Frames::Figure}}});
         } else if (option == "--fps") {
             options.framesPerSecond = TakeWholeNumber(cursor, option, 1, 100);
         } else if (option == "--force") {
@@ -297,8 +341,8 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments)
     if (!options.help && !options.version && !options.densityFile && !options.spectrumFile && !options.psiFile &&
         !options.outputFile && !options.trajectoriesFile && !options.carpetFile && !options.writeConfigFile &&
         !options.chartFile && !options.histogramFile && !options.quantumPotentialFile && !options.visibilityFile &&
-        !options.sweepSummaryFile && !options.animationFile) {
-        throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --spectrum, "
+        !options.sweepSummaryFile && !options.animationFile && !options.figureFile) {
+        throw UsageError("nothing to write: give --density, --psi, --output, --carpet, --chart, --figure, --spectrum, "
                          "--trajectories, --histogram, --quantum-potential, --visibility or --write-config");
     }
     if (options.sweeps.empty()) {
@@ -347,7 +391,17 @@ std::string BatchUsage()
            "  --no-trajectories    draw the carpet without trajectories\n"
            "  --dat FILE           draw the trajectories listed in this data file (missing: the regular ones)\n"
            "  --chart FILE         draw the 3D chart of the density as the window shows it (.png, .jpg, .bmp, .svg)\n"
-           "  --size WxH           size of the chart picture in pixels (default 832x740)\n"
+           "  --axis-labels nm|blocks  the chart's axes in nanometres with d and zt (default) or in grid blocks\n"
+           "  --figure FILE        write a labelled figure as .pdf, .svg (text stays text) or .png: the view\n"
+           "                       with its axes in nm, a colour scale with its quantity and unit, and the\n"
+           "                       settings as its title\n"
+           "  --figure-of chart|carpet|spectrum|quantum-potential  what the figure shows (default chart)\n"
+           "  --dpi N              the figure's resolution in dots per inch, 30 to 2400 (default 150)\n"
+           "  --no-title           a figure without the settings' title line\n"
+           "  --colour-map NAME    green-red (default: the surface lime to red, Q blue-white-red, the spectrum\n"
+           "                       grey), viridis, cividis or grey for the surface, Q and the spectrum\n"
+           "  --size WxH           size of the chart picture or the figure in pixels (default 832x740 for a\n"
+           "                       chart, 1200x900 for a figure)\n"
            "  --show-trajectories  draw the Bohmian trajectories over the chart's surface\n"
            "  --spectrum FILE      write the 256 by 256 magnitude of the 2D Fourier transform of psi (.txt, .npy, .h5)\n"
            "  --trajectories FILE  write the regular Bohmian trajectories of the carpet, one record per position,\n"
@@ -371,9 +425,10 @@ std::string BatchUsage()
            "                       {index} (zero-padded) and {KEY} (the value) tell the runs' files apart\n"
            "  --sweep-summary FILE one CSV line per run: its index, the swept values, the density maximum, the\n"
            "                       wall time and whether it ran\n"
-           "  --animation FILE     the carpets of the sweep (or with --animation-of chart the 3D charts) as an\n"
+           "  --animation FILE     the carpets of the sweep (or with --animation-of the 3D charts or figures) as an\n"
            "                       animated GIF, or an .mp4 or .webm video through ffmpeg\n"
-           "  --animation-of carpet|chart  what the animation's frames show (default carpet)\n"
+           "  --animation-of carpet|chart|figure  what the animation's frames show (default carpet); a figure\n"
+           "                       is titled with the swept values\n"
            "  --fps N              frames per second of the animation, 1 to 100 (default 10)\n"
            "  --force              overwrite frames and tables that exist (a sweep refuses to otherwise)\n"
            "  --shard I/K          run only the runs r with r % K = I - 1 (for array jobs); under mpirun the\n"

@@ -8,11 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "chart/ColourMap.h"
 #include "configuration/SweepPlan.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/TrajectoryEnsemble.h"
 
 namespace nivaro {
+
+// What a figure (--figure, --animation-of figure) shows.
+enum class FigureView { Chart, Carpet, Spectrum, QuantumPotential };
 
 struct BatchOptions {
     std::string commandLine;  // as a shell would take it again, for the run file
@@ -31,7 +35,15 @@ struct BatchOptions {
     std::optional<std::string> chartFile;
     int chartWidth = 832;
     int chartHeight = 740;
+    bool sizeGiven = false;  // figures are 1200 by 900 unless --size says otherwise
     bool chartTrajectories = false;
+    bool blockLabels = false;  // the chart's axes in grid blocks instead of nanometres
+    ColourMapKind colourMap = ColourMapKind::GreenRed;
+    std::optional<std::string> figureFile;
+    FigureView figureView = FigureView::Chart;
+    int figureDpi = 150;
+    bool figureTitle = true;
+    std::string sweptValues;  // "KEY=VALUE, ..." of a sweep's run, for its figures' titles
     std::string valueFormat = "% .4f";
     bool quiet = false;
     bool timings = false;
@@ -48,7 +60,7 @@ struct BatchOptions {
     std::vector<SweepAxis> sweeps;  // --sweep KEY=FROM:TO:COUNT, in order (the last varies fastest)
     std::optional<std::string> sweepSummaryFile;
     std::optional<std::string> animationFile;
-    bool animationOfChart = false;  // else of the carpet
+    enum class AnimationFrames { Carpet, Chart, Figure } animationOf = AnimationFrames::Carpet;
     int framesPerSecond = 10;
     bool force = false;  // overwrite existing frames and tables of a sweep
     int shardIndex = 0;  // --shard I/K: this process runs the runs r with r % K == I - 1
@@ -63,7 +75,7 @@ inline constexpr OutputName kRunOutputs[] = {
     &BatchOptions::densityFile,  &BatchOptions::spectrumFile,  &BatchOptions::psiFile,
     &BatchOptions::outputFile,   &BatchOptions::trajectoriesFile, &BatchOptions::carpetFile,
     &BatchOptions::chartFile,    &BatchOptions::histogramFile, &BatchOptions::quantumPotentialFile,
-    &BatchOptions::visibilityFile,
+    &BatchOptions::visibilityFile, &BatchOptions::figureFile,
     &BatchOptions::writeConfigFile,
 };
 // The files a sweep writes once, for all its runs.

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "BatchOptions.h"
+#include "BatchPictures.h"
 #include "BatchSweep.h"
 #include "InterruptGuard.h"
 #include "StageTimings.h"
@@ -17,8 +18,6 @@
 #include "carpet/CarpetPixels.h"
 #include "carpet/DataFile.h"
 #include "carpet/TableWriter.h"
-#include "chart/MainChart.h"
-#include "chart/export/ChartExport.h"
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
@@ -44,7 +43,6 @@ namespace nivaro {
 namespace {
 
 constexpr int kCarpetJpegQuality = 90;
-constexpr int kChartJpegQuality = 75;
 constexpr int kCarpetPngCompression = 9;
 
 // A file the run reads and cannot: reported as such, not as a write failure.
@@ -66,6 +64,13 @@ IniFile ReadConfiguration(const std::string& path)
 // them a block of columns at a time when they do not fit in memory. An
 // ensemble is kept out: its paths are held whole, checked against the memory
 // a whole grid may take.
+// The view of the figure this run draws (a --figure file or a sweep's
+// frame), if any.
+std::optional<FigureView> FigureOfRun(const BatchOptions& options, FrameKind frame)
+{
+    return options.figureFile || frame == FrameKind::Figure ? std::optional(options.figureView) : std::nullopt;
+}
+
 bool Streamable(const BatchOptions& options, FrameKind frame)
 {
     const auto streamable = [](const std::optional<std::string>& path) {
@@ -74,7 +79,7 @@ bool Streamable(const BatchOptions& options, FrameKind frame)
     return (options.densityFile || options.psiFile || options.quantumPotentialFile) &&
            streamable(options.densityFile) && streamable(options.psiFile) && streamable(options.quantumPotentialFile) &&
            !options.carpetFile && !options.chartFile && !options.outputFile && !options.histogramFile &&
-           !options.visibilityFile && frame == FrameKind::None;
+           !options.visibilityFile && !options.figureFile && frame == FrameKind::None;
 }
 
 // The settings as the window starts with them (from the configuration file,
@@ -139,64 +144,22 @@ std::vector<std::string> LegendLines(const BatchOptions& options, const PanelTex
     return LegendEcho(configuration);
 }
 
-// The chart is drawn first (the "chart" stage), then encoded and written.
-void FillChart(MainChart& chart, const BatchOptions& options, const SimulationState& state,
-               std::vector<std::string> legend)
-{
-    const SurfaceBlockCounts counts = SurfaceBlocks(state.grid);
-    chart.FillSurface(counts.x, counts.z, SurfaceBlockMaxima(state));
-    if (options.chartTrajectories) {
-        chart.AddTrajectories(SurfaceTrajectories(state));
-    }
-    chart.Plot().SetLegendTitle(std::move(legend));
-}
-
-void WriteChart(const BatchOptions& options, const SimulationState& state, std::vector<std::string> legend,
-                StageTimings& timings)
-{
-    MainChart chart;
-    FillChart(chart, options, state, std::move(legend));
-    const std::string& path = *options.chartFile;
-    const int width = options.chartWidth;
-    const int height = options.chartHeight;
-    const PictureFormat format = PictureFormatOf(path, true);
-    const std::string writing = "write " + path;
-    if (format == PictureFormat::Svg) {
-        const QByteArray svg = timings.Time("chart", [&] { return RenderChartSvg(chart.Plot(), width, height); });
-        timings.Time(writing, [&] { SaveSvg(svg, path); });
-        return;
-    }
-    const QImage image = timings.Time("chart", [&] { return RenderChartImage(chart.Plot(), width, height); });
-    timings.Time(writing, [&] {
-        switch (format) {
-        case PictureFormat::Bmp:
-            SaveImageAsBmp(image, path);
-            break;
-        case PictureFormat::Png:
-            SaveImageAsPng(image, path);
-            break;
-        case PictureFormat::Jpeg:
-            SaveImageAsJpeg(image, path, kChartJpegQuality);
-            break;
-        case PictureFormat::Svg:
-            break;  // drawn above
-        }
-    });
-}
-
 // What the run will do, for the estimate: the data file's starts are
 // counted by reading it, and a file that cannot be read is reported.
-RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
+RunPlan PlanOf(const BatchOptions& options, FrameKind frame, std::ostream& err)
 {
+    const std::optional<FigureView> figure = FigureOfRun(options, frame);
+    const bool chart = options.chartFile || frame == FrameKind::Chart || figure == FigureView::Chart;
+    const bool carpet = options.carpetFile || frame == FrameKind::Carpet || figure == FigureView::Carpet;
     RunPlan plan;
-    plan.density = options.densityFile || options.spectrumFile || options.psiFile || options.outputFile ||
-                   options.carpetFile || options.chartFile;
+    plan.density = options.densityFile || options.spectrumFile || options.psiFile || options.outputFile || carpet ||
+                   chart || figure;
     plan.psi = options.psiFile || options.outputFile;
-    plan.surface = options.chartFile.has_value();
-    plan.surfaceTrajectories = options.chartFile && options.chartTrajectories;
-    plan.carpet = options.carpetFile.has_value();
-    plan.quantumPotential = options.quantumPotentialFile.has_value();
-    plan.carpetTrajectories = options.carpetFile && options.carpetTrajectories;
+    plan.surface = chart;
+    plan.surfaceTrajectories = chart && options.chartTrajectories;
+    plan.carpet = carpet;
+    plan.quantumPotential = options.quantumPotentialFile || figure == FigureView::QuantumPotential;
+    plan.carpetTrajectories = carpet && options.carpetTrajectories;
     if (plan.carpetTrajectories && options.dataFile) {
         if (const std::optional<std::vector<DataFileRecord>> records = ReadDataFile(*options.dataFile)) {
             plan.dataFileStarts = records->size();
@@ -220,7 +183,7 @@ RunPlan PlanOf(const BatchOptions& options, std::ostream& err)
         plan.arrayBytesPerPoint += 3 * sizeof(double);  // density and psi
         plan.trajectoryArrays = true;
     }
-    plan.spectrumTable = options.spectrumFile || options.outputFile;
+    plan.spectrumTable = options.spectrumFile || options.outputFile || figure == FigureView::Spectrum;
     return plan;
 }
 
@@ -241,7 +204,7 @@ int RequireBoundedWork(const SimulationState& state, const BatchOptions& options
         !BitmapFits(state.grid.nx, state.grid.nz)) {
         throw UsageError("the carpet " + *options.carpetFile + " would exceed the 4 GiB a BMP file can hold; choose .png");
     }
-    RunPlan plan = PlanOf(options, err);
+    RunPlan plan = PlanOf(options, frame, err);
     const int threads = ThreadCount(state.threads);
     WorkEstimate estimate = EstimateWork(state, plan, threads);
     const double available = static_cast<double>(AvailableMemoryBytes());
@@ -344,12 +307,14 @@ double StreamGrids(SimulationState& state, ArrayOutput* density, ArrayOutput* ps
 // A partially coherent beam has a density but no single psi: what needs psi
 // is refused before anything is computed, and the carpet and the chart are
 // drawn without paths.
-void RequireWhatTheBeamGives(const SimulationState& state, const BatchOptions& options, std::ostream& err)
+void RequireWhatTheBeamGives(const SimulationState& state, const BatchOptions& options, FrameKind frame,
+                             std::ostream& err)
 {
     if (HasCoherentBeam(state)) {
         return;
     }
-    if (options.psiFile || options.trajectoriesFile || options.histogramFile || options.quantumPotentialFile) {
+    if (options.psiFile || options.trajectoriesFile || options.histogramFile || options.quantumPotentialFile ||
+        FigureOfRun(options, frame) == FigureView::QuantumPotential) {
         RequireCoherentBeam(state, "psi, Bohmian trajectories, ensembles and Q");
     }
     if (((options.carpetFile && options.carpetTrajectories) || (options.chartFile && options.chartTrajectories)) &&
@@ -366,7 +331,7 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
 {
     state.threads = options.threads;
     const PanelTexts panel = ApplySettings(state, options, frame, err);
-    RequireWhatTheBeamGives(state, options, err);
+    RequireWhatTheBeamGives(state, options, frame, err);
     const int streamedColumns = RequireBoundedWork(state, options, frame, err);
     if (!options.quiet) {
         if (const std::optional<std::string> summary = ModelSummary(state)) {
@@ -397,8 +362,9 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
             grid->AddGridCoordinates(RowPositions(state), ColumnPositions(state));
         }
     }
-    const bool carpet = options.carpetFile || frame == FrameKind::Carpet;
-    const bool chart = options.chartFile || frame == FrameKind::Chart;
+    const std::optional<FigureView> figure = FigureOfRun(options, frame);
+    const bool carpet = options.carpetFile || frame == FrameKind::Carpet || figure == FigureView::Carpet;
+    const bool chart = options.chartFile || frame == FrameKind::Chart || figure.has_value();
 
     TerminalProgress terminal(err);
     SilentProgress silent;
@@ -444,9 +410,17 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
         WriteChart(options, state, LegendLines(options, panel, state), timings);
     }
     if (frame == FrameKind::Chart) {
-        MainChart frameChart;
-        FillChart(frameChart, options, state, LegendLines(options, panel, state));
-        result.chart = RenderChartImage(frameChart.Plot(), options.chartWidth, options.chartHeight);
+        result.frame = ChartFrame(options, state, LegendLines(options, panel, state));
+    }
+    if (options.figureFile) {
+        WriteFigure(options, state, LegendLines(options, panel, state), progress, timings);
+        interrupts.ThrowIfInterrupted();
+        terminal.Finish();
+    }
+    if (frame == FrameKind::Figure) {
+        result.frame = FigureFrame(options, state, LegendLines(options, panel, state), progress);
+        interrupts.ThrowIfInterrupted();
+        terminal.Finish();
     }
     if (trajectories) {
         timings.Time("trajectories", [&] { trajectories->Trace(state); });

@@ -19,11 +19,11 @@ class InterruptGuard;
 struct SimulationState;
 
 // What a sweep keeps of a run besides its files: frames come from the state
-// (the carpet's planes) or from here (the chart).
-enum class FrameKind { None, Carpet, Chart };
+// (the carpet's planes) or from here (the chart, a figure).
+enum class FrameKind { None, Carpet, Chart, Figure };
 struct RunResult {
     double densityMax = std::numeric_limits<double>::quiet_NaN();  // NaN when no density was computed
-    QImage chart;
+    QImage frame;
 };
 
 // One run with the given options on state (its grids are reused when the

@@ -39,11 +39,30 @@ void PrepareOutput(const std::string& path, bool force)
     }
 }
 
+FrameKind FrameOf(const BatchOptions& options)
+{
+    if (!options.animationFile) {
+        return FrameKind::None;
+    }
+    switch (options.animationOf) {
+    case BatchOptions::AnimationFrames::Chart:
+        return FrameKind::Chart;
+    case BatchOptions::AnimationFrames::Figure:
+        return FrameKind::Figure;
+    case BatchOptions::AnimationFrames::Carpet:
+        break;
+    }
+    return FrameKind::Carpet;
+}
+
 BatchOptions OptionsOfRun(const BatchOptions& options, const SweepRun& run, int runCount)
 {
     BatchOptions one = options;
     one.sweeps.clear();
     one.settings.insert(one.settings.end(), run.settings.begin(), run.settings.end());
+    for (const auto& [key, value] : run.settings) {
+        one.sweptValues += (one.sweptValues.empty() ? "" : ", ") + key + " = " + value;
+    }
     for (const OutputName name : kRunOutputs) {
         if (one.*name) {
             one.*name = ExpandPattern(*(one.*name), run, runCount);
@@ -117,7 +136,7 @@ SweptRun RunOneOfSweep(const BatchOptions& options, const SweepRun& run, int run
     std::string status = "ok";
     try {
         result = RunOnce(OptionsOfRun(options, run, runCount), state, err, showProgress, interrupts, frameKind);
-        swept.frame = frameKind == FrameKind::Carpet ? CarpetFrame(state) : result.chart;
+        swept.frame = frameKind == FrameKind::Carpet ? CarpetFrame(state) : result.frame;
     } catch (const UsageError& error) {
         status = std::string("failed: ") + error.what();
     } catch (const UnusableSettingsError& error) {
@@ -181,9 +200,7 @@ int RunSweep(const BatchOptions& options, std::ostream& err, bool showProgress)
     bool failedHere = false;
     // A rank that cannot go on ends the job: the others would wait for it.
     try {
-        const FrameKind frameKind = !options.animationFile ? FrameKind::None
-                                    : options.animationOfChart ? FrameKind::Chart
-                                                               : FrameKind::Carpet;
+        const FrameKind frameKind = FrameOf(options);
         std::string lines = SummaryHeader(options);
         const auto take = [&](const std::string& line, const QImage& frame) {
             lines += line + "\n";

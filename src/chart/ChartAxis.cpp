@@ -188,9 +188,11 @@ void ChartAxis::ReduceChartRect(Canvas3D& canvas, DeviceRect& chartRect)
     canvas.SetFont(TitleFont);
     const int titleSize = Title.empty() ? 0 : canvas.TextHeight(Title);
     const int labelSize = LabelSize(canvas);
-    // Block labels keep their layout; titles in physical units are long and
-    // get a label's room more, so that in perspective they clear the labels.
-    const int gap = LabelScale == 1.0 ? 0 : labelSize;
+    // The bottom axis lies in the floor, which the elevation foreshortens:
+    // its title keeps two labels' room from them so that it clears them on
+    // screen. Titles in physical units are long and get a label's room more
+    // on the depth axis too.
+    const int gap = kind_ == AxisKind::Bottom ? 2 * labelSize : (LabelScale == 1.0 ? 0 : labelSize);
     if (kind_ == AxisKind::Bottom) {
         chartRect.bottom -= titleSize + labelSize + gap + kTickSpace;
         linePosition_ = chartRect.bottom;
@@ -227,6 +229,19 @@ void ChartAxis::DrawLine(Canvas3D& canvas, const DeviceRect& chartRect, int char
     }
 }
 
+// The floor's axis runs aslant on screen: its title ends at the middle on the
+// side where the labels rise away from it, so that it never runs into them.
+TextAlignment ChartAxis::BottomTitleAlignment(const Canvas3D& canvas) const
+{
+    const int middle = (start_ + end_) / 2;
+    const int rightY = canvas.Calc3DPos(std::max(start_, end_), titlePosition_, 0).y;
+    const int middleY = canvas.Calc3DPos(middle, titlePosition_, 0).y;
+    if (rightY > middleY + 2) {
+        return TextAlignment::Right;
+    }
+    return rightY < middleY - 2 ? TextAlignment::Left : TextAlignment::Center;
+}
+
 void ChartAxis::DrawText(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth)
 {
     if (!Visible) {
@@ -248,7 +263,7 @@ void ChartAxis::DrawText(Canvas3D& canvas, const DeviceRect& chartRect, int char
     }
     if (!Title.empty()) {
         canvas.SetFont(TitleFont);
-        canvas.SetTextAlign(bottom ? TextAlignment::Center : TextAlignment::Left);
+        canvas.SetTextAlign(bottom ? BottomTitleAlignment(canvas) : TextAlignment::Left);
         if (bottom) {
             canvas.TextOut3D((start_ + end_) / 2, titlePosition_, 0, Title);
         } else {

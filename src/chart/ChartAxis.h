@@ -66,6 +66,7 @@ public:
     void DrawText(Canvas3D& canvas, const DeviceRect& chartRect, int chartDepth);
 
 private:
+    TextAlignment BottomTitleAlignment(const Canvas3D& canvas) const;
     double LabelOf(double value) const { return LabelScale * value + LabelOffset; }
     double ValueOf(double label) const { return (label - LabelOffset) / LabelScale; }
     double LabelMinimum() const { return std::min(LabelOf(minimum_), LabelOf(maximum_)); }

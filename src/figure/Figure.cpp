@@ -47,12 +47,21 @@ double TickStep(const std::vector<double>& ticks)
     return ticks.size() > 1 ? std::abs(ticks[1] - ticks[0]) : 1.0;
 }
 
+// The chart's text is sized for a window; on a page it grows by a whole
+// factor with the page, and the page's own text matches it.
+constexpr int kChartTextPixels = 12;
+
+int TextScale(const FigurePage& page)
+{
+    return std::max(1, static_cast<int>(std::lround(std::min(page.width, page.height) / 540.0)));
+}
+
 // The fonts of one page: sized by the page so that a figure keeps its
 // proportions at any resolution.
 struct PageFonts {
     explicit PageFonts(const FigurePage& page)
     {
-        const int size = std::max(10, std::min(page.width, page.height) / 45);
+        const int size = kChartTextPixels * TextScale(page);
         text = QFont(QString::fromLatin1(kSansFontFamily));
         text.setPixelSize(size);
         title = text;
@@ -118,15 +127,24 @@ void PaintPictureView(QPainter& painter, const Figure& figure, const QRectF& are
     PaintAxisLeft(painter, figure.vertical, view);
 }
 
+// The chart without its legend: the figure's title says what it would.
 void PaintChartView(QPainter& painter, Chart& chart, const QRectF& area, const FigurePage& page)
 {
-    // The chart's own text at the page's proportions: its fonts are sized
-    // for a window about 900 pixels high.
-    const int textScale = std::max(1, static_cast<int>(std::lround(page.height / 900.0)));
+    const int textScale = TextScale(page);
     const int width = std::max(1, static_cast<int>(area.width()) / textScale);
     const int height = std::max(1, static_cast<int>(area.height()) / textScale);
+    const bool legend = chart.LegendVisible();
+    chart.SetLegendVisible(false);
     const QPicture recorded = RecordChart(chart, width, height, {textScale, true, true});
-    painter.drawPicture(area.topLeft(), recorded);
+    chart.SetLegendVisible(legend);
+    // A picture replays scaled by the target's resolution over its own; the
+    // chart was laid out in the page's pixels, so that is undone.
+    const double unscale = static_cast<double>(recorded.logicalDpiX()) / painter.device()->logicalDpiX();
+    painter.save();
+    painter.translate(area.topLeft());
+    painter.scale(unscale, unscale);
+    painter.drawPicture(QPointF(0, 0), recorded);
+    painter.restore();
 }
 
 QByteArray SvgOf(const Figure& figure, const FigurePage& page)

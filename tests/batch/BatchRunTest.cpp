@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -650,7 +651,7 @@ TEST(Batch, ChartPicturesAsTheWindowDrawsThem)
     ASSERT_EQ(result.status, 0) << result.err;
     const QImage chart(QString::fromStdString(png.string()));
     ASSERT_EQ(chart.size(), QSize(832, 740));
-    EXPECT_EQ(chart.pixelColor(400, 0), QColor(0, 0, 255)) << "the blue frame on the top row";
+    EXPECT_EQ(chart.pixelColor(400, 0), QColor(255, 255, 255)) << "no frame: a figure's frame is the page's";
     int lime = 0;
     for (int y = 0; y < chart.height(); y += 4) {
         for (int x = 0; x < chart.width(); x += 4) {
@@ -674,6 +675,118 @@ TEST(Batch, ChartPicturesAsTheWindowDrawsThem)
         EXPECT_EQ(Batch({"--size", size, "--chart", png.string()}).status, 2) << size;
     }
     EXPECT_EQ(Batch({"--chart", (folder / "chart.gif").string()}).status, 2);
+}
+
+// Every coordinate an SVG drawing places: the points of its polylines and
+// paths and the anchors of its texts.
+std::vector<std::pair<double, double>> SvgCoordinates(const std::string& svg)
+{
+    std::vector<std::pair<double, double>> points;
+    const std::regex pair(R"((-?[0-9.]+),(-?[0-9.]+))");
+    const std::regex shape(R"re((?:points|d)="([^"]*)")re");
+    for (std::sregex_iterator at(svg.begin(), svg.end(), shape), end; at != end; ++at) {
+        const std::string list = (*at)[1];
+        for (std::sregex_iterator p(list.begin(), list.end(), pair); p != end; ++p) {
+            points.emplace_back(std::stod((*p)[1]), std::stod((*p)[2]));
+        }
+    }
+    const std::regex text(R"re(<text[^>]* x="(-?[0-9.]+)" y="(-?[0-9.]+)")re");
+    for (std::sregex_iterator at(svg.begin(), svg.end(), text), end; at != end; ++at) {
+        points.emplace_back(std::stod((*at)[1]), std::stod((*at)[2]));
+    }
+    return points;
+}
+
+// The batch lays the chart out as the window does: labels in nanometres,
+// the zoom fitted, so that nothing falls outside at any size or P-scale.
+TEST(Batch, ChartDrawingsKeepEveryPointInsideWithNanometreLabels)
+{
+    const ScratchFolder folder;
+    const auto svg = folder / "chart.svg";
+    const struct {
+        const char* size;
+        const char* pScale;
+        int width;
+        int height;
+    } cases[] = {{"832x740", "1:1", 832, 740},   {"1208x836", "1:1", 1208, 836}, {"1208x836", "3:1", 1208, 836},
+                 {"800x600", "2:1", 800, 600},   {"660x420", "1:2", 660, 420}};
+    for (const auto& [size, pScale, width, height] : cases) {
+        const BatchResult result =
+            Batch({"--size", size, "--set", std::string("P-scale=") + pScale, "--show-trajectories", "--chart", svg.string()});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const std::string drawing = ReadWholeFile(svg);
+        EXPECT_NE(drawing.find("x [nm]   (d = 10 nm)"), std::string::npos) << size;
+        EXPECT_NE(drawing.find("z [nm]   (zt = 20 nm)"), std::string::npos) << size;
+        const std::vector<std::pair<double, double>> points = SvgCoordinates(drawing);
+        ASSERT_GT(points.size(), 1000u) << size;
+        const auto outside = std::count_if(points.begin(), points.end(), [&](const auto& p) {
+            return p.first < 0 || p.first > width || p.second < 0 || p.second > height;
+        });
+        EXPECT_EQ(outside, 0) << size << " at P-scale " << pScale;
+    }
+    ASSERT_EQ(Batch({"--axis-labels", "blocks", "--chart", svg.string()}).status, 0);
+    EXPECT_EQ(ReadWholeFile(svg).find("[nm]"), std::string::npos);
+    EXPECT_EQ(Batch({"--axis-labels", "inches", "--chart", svg.string()}).status, 2);
+}
+
+// Each view's figure holds its axis titles and its colour scale as text;
+// the PDF is a document a reader opens.
+TEST(Batch, FiguresOfEveryViewWithTheirScales)
+{
+    const ScratchFolder folder;
+    const struct {
+        const char* view;
+        std::vector<const char*> texts;
+    } cases[] = {
+        {"chart", {"norm(PSI)", "x [nm]", "z [nm]", "2 slits"}},
+        {"carpet", {"norm(PSI)", "x [nm]   (d = 10 nm)", "z [nm]   (zt = 20 nm)"}},
+        {"spectrum", {"log10(|F| / |F|max)", "fx [1/nm]", "fz [1/nm]"}},
+        {"quantum-potential", {"Q [eV]", "x [nm]", "z [nm]"}},
+    };
+    const auto svg = folder / "figure.svg";
+    for (const auto& [view, texts] : cases) {
+        const BatchResult result = Batch({"--figure", svg.string(), "--figure-of", view, "--colour-map", "viridis"});
+        ASSERT_EQ(result.status, 0) << view << ": " << result.err;
+        const std::string drawing = ReadWholeFile(svg);
+        for (const char* text : texts) {
+            EXPECT_NE(drawing.find(text), std::string::npos) << view << ": " << text;
+        }
+    }
+    const auto pdf = folder / "figure.pdf";
+    ASSERT_EQ(Batch({"--figure", pdf.string(), "--set", "P-scale=3:1"}).status, 0);
+    if (std::system("command -v pdfinfo > /dev/null") == 0) {
+        EXPECT_EQ(std::system(("pdfinfo " + pdf.string() + " > /dev/null 2>&1").c_str()), 0);
+    } else {
+        std::printf("pdfinfo is not installed: the PDF is not checked\n");
+    }
+    EXPECT_EQ(ReadWholeFile(pdf).substr(0, 5), "%PDF-");
+
+    const auto png = folder / "figure.png";
+    ASSERT_EQ(Batch({"--figure", png.string(), "--size", "600x400", "--no-title"}).status, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(png.string())).size(), QSize(600, 400));
+
+    for (const std::vector<std::string>& refused :
+         std::vector<std::vector<std::string>>{{"--figure", "f.jpg"},
+                                               {"--figure", "f.pdf", "--figure-of", "surface"},
+                                               {"--figure", "f.pdf", "--colour-map", "jet"},
+                                               {"--figure", "f.pdf", "--dpi", "5"},
+                                               {"--figure", "f.pdf", "--figure-of", "quantum-potential", "--set",
+                                                "lambda spread=0.01"}}) {
+        EXPECT_EQ(Batch(refused).status, 2) << refused[1] << " " << refused.back();
+    }
+}
+
+// A sweep's figures carry the swept value in their titles.
+TEST(BatchSweep, AnAnimationOfFigures)
+{
+    const ScratchFolder folder;
+    const BatchResult sweep = Batch({"--sweep", "z0=0:1:2", "--animation", (folder / "a.gif").string(), "--animation-of",
+                                     "figure", "--figure", (folder / "f-{index}.svg").string(), "--size", "480x360"});
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    QImageReader gif(QString::fromStdString((folder / "a.gif").string()));
+    EXPECT_EQ(gif.imageCount(), 2);
+    EXPECT_EQ(gif.read().size(), QSize(480, 360));
+    EXPECT_NE(ReadWholeFile(folder / "f-1.svg").find("z0 = 1"), std::string::npos);
 }
 
 TEST(Batch, DataFileTrajectoriesAndTheFallback)
