@@ -13,7 +13,6 @@ namespace nivaro {
 
 namespace {
 
-constexpr int kFitDelayMilliseconds = 150;
 
 std::optional<MouseButton> ChartButton(Qt::MouseButton button)
 {
@@ -48,9 +47,6 @@ ChartHost::ChartHost(Chart& chart, const RotateTool& rotateTool, QWidget* parent
     : QWidget(parent), chart_(chart), rotateTool_(rotateTool)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    fitAfterResize_.setSingleShot(true);
-    fitAfterResize_.setInterval(kFitDelayMilliseconds);
-    connect(&fitAfterResize_, &QTimer::timeout, this, &ChartHost::RequestFit);
     setMouseTracking(true);
     chart_.SetInvalidateHandler([this] {
         dirty_ = true;
@@ -124,11 +120,11 @@ void ChartHost::mouseReleaseEvent(QMouseEvent* event)
     QWidget::mouseReleaseEvent(event);
 }
 
-// A fit costs about twenty paints, so while the size keeps changing the
-// chart is drawn at the zoom it had.
+// A fit measures the chart's outline, which costs less than a paint, so
+// every size is fitted at once and a resize settles with its last step.
 void ChartHost::resizeEvent(QResizeEvent* event)
 {
-    fitAfterResize_.start();
+    fitNeeded_ = true;
     QWidget::resizeEvent(event);
 }
 

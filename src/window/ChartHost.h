@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
 
 #include "chart/Chart.h"
@@ -20,8 +19,8 @@ public:
     ~ChartHost() override;
 
     // Chooses the zoom anew before the next paint, so that the box, its axes
-    // and labels fit the widget and stay clear of the legend (also done when
-    // the size has settled and after a drag).
+    // and labels fit the widget and stay clear of the legend (also done at
+    // every new size and after a drag).
     void RequestFit();
     // Smooth edges on the surface mesh and the trajectories.
     void SetAntialiasing(bool on);
@@ -50,7 +49,6 @@ private:
     bool dirty_ = true;
     bool antialiased_ = false;
     bool fitNeeded_ = true;
-    QTimer fitAfterResize_;
 };
 
 }  // namespace nivaro

@@ -943,7 +943,7 @@ TEST_F(InteractionTest, TheSurfaceAndItsLabelsFitTheChartAtEverySize)
     };
     for (const QSize size : {QSize(800, 500), QSize(1200, 800), QSize(1900, 1050)}) {
         window->resize(size);
-        QTest::qWait(250);  // the fit follows once the size has settled
+        QCoreApplication::processEvents();  // the fit comes with the next paint, with no delay
         expectInside("window " + std::to_string(size.width()) + "x" + std::to_string(size.height()));
     }
     auto* pScale = Find<QLineEdit>("pScaleField");
