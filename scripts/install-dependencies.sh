@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build libgtest-dev libbenchmark-dev libpng-dev libjpeg-dev libhwy-dev libfftw3-dev libgsl-dev libhdf5-dev pkg-config hdf5-tools python3-numpy python3-h5py python3-dev python3-pytest python3-tqdm python3-xarray python3-venv python3-setuptools python3-wheel python3-build pybind11-dev desktop-file-utils appstream dpkg-dev lintian help2man poppler-utils locales
-          qt6-base-dev qt6-svg-dev fonts-liberation2 xvfb xauth xdotool clang libclang-rt-14-dev
+          qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-liberation2 xvfb xauth xdotool clang libclang-rt-14-dev
           libgif-dev libopenmpi-dev openmpi-bin ffmpeg)
 
 missing=()

@@ -255,7 +255,7 @@ void Canvas3D::ResetState()
 {
     SetPen({});
     SetBrush({});
-    SetFont({"Arial", 11, false, 0});
+    SetFont({kSansFontFamily, 11, false, 0});
     textAlign_ = TextAlignment::Left;
 }
 

@@ -67,7 +67,7 @@ public:
     const DeviceBrush& Brush() const { return brush_; }
     const DeviceFont& Font() const { return font_; }
     void SetTextAlign(TextAlignment alignment) { textAlign_ = alignment; }
-    // Pen black width 1 solid, brush white solid, font Arial black, alignment left.
+    // Pen black width 1 solid, brush white solid, font sans-serif black, alignment left.
     void ResetState();
 
     // Plain device output, unprojected.
