@@ -142,7 +142,7 @@ void MainWindow::RunSweep()
     computations_->RefreshMemoryLimit();
     SweepRecorder recorder(*runner_, *progressView_, *statusLine_, *controlPanel_, dialogs_, mainChart_);
     // Every frame of one size, whatever the window does meanwhile.
-    const std::optional<QString> outcome = recorder.Record(*request, state_, chartView_->size(), exports_->PictureStyle(1));
+    const std::optional<QString> outcome = recorder.Record(*request, state_, chartView_->size());
     if (!outcome) {
         return;
     }

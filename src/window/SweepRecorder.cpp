@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "figure/CarpetPicture.h"
+#include "figure/ViewFigures.h"
 #include "ComputationRunner.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
@@ -82,7 +83,7 @@ std::optional<QString> SweepRecorder::TakeRunSettings(const SweepRun& run, const
 }
 
 std::optional<QString> SweepRecorder::Record(const SweepRequest& request, const SimulationState& shown,
-                                             QSize chartSize, const ChartPictureStyle& style)
+                                             QSize frameSize)
 {
     const std::vector<SweepRun> runs = PlanSweep({request.axis});
     std::unique_ptr<AnimationFile> animation;
@@ -127,14 +128,19 @@ std::optional<QString> SweepRecorder::Record(const SweepRequest& request, const 
                 cancelled = true;  // the frame under way is incomplete: it is left out
                 break;
             }
-            QImage frame;
+            // Each frame is a figure titled with its value, so that the
+            // animation says what changes and on what scale.
+            Figure figure;
             if (request.recordChart) {
                 const SurfaceBlockCounts counts = SurfaceBlocks(frameState->grid);
                 chart_.FillSurface(counts.x, counts.z, blocks);
-                frame = RenderChartImage(chart_.Plot(), chartSize.width(), chartSize.height(), style);
+                LabelSurfaceAxes(chart_.Plot(), *frameState, SurfaceKind::Density, true);
+                figure = ChartFigure(chart_, *frameState, SurfaceKind::Density, DerivedResults{});
             } else {
-                frame = CarpetPlanesPicture(*frameState);
+                figure = CarpetFigure(*frameState, CarpetPlanesPicture(*frameState), CarpetScale(*frameState, carpet.contrast));
             }
+            figure.title = run.settings.front().first + " = " + run.settings.front().second;
+            const QImage frame = RenderFigure(figure, {frameSize.width(), frameSize.height(), FigurePage{}.dpi});
             const QImage rgb = frame.convertToFormat(QImage::Format_RGB888);
             animation->AddFrame(rgb.width(), rgb.height(), [&rgb](int row, std::uint8_t* pixels) {
                 std::copy_n(rgb.constScanLine(row), rgb.width() * 3, pixels);

@@ -4,7 +4,6 @@
 #include <QString>
 #include <optional>
 
-#include "chart/export/ChartExport.h"
 #include "configuration/SweepPlan.h"
 
 class QImage;
@@ -34,10 +33,9 @@ public:
                   UserDialogs& dialogs, MainChart& chart);
 
     // What the status line says afterwards, or nothing when the animation
-    // could not even be opened; failures are told in message boxes. A chart
-    // frame is drawn at chartSize in style.
-    std::optional<QString> Record(const SweepRequest& request, const SimulationState& shown, QSize chartSize,
-                                  const ChartPictureStyle& style);
+    // could not even be opened; failures are told in message boxes. Every
+    // frame is a figure of frameSize, titled with its value.
+    std::optional<QString> Record(const SweepRequest& request, const SimulationState& shown, QSize frameSize);
 
 private:
     // The settings of one run of the sweep, or why they cannot be computed.

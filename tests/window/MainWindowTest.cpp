@@ -1129,7 +1129,7 @@ TEST_F(ExportTest, ASweepRecordsAnAnimationAndComesBackToThePanelsSettings)
     Trigger("sweepAction");
     QImageReader reader(gif);
     EXPECT_EQ(reader.imageCount(), 3);
-    EXPECT_EQ(reader.read().size(), QSize(300, 300));
+    EXPECT_EQ(reader.read().size(), chart->size()) << "figures at the size of the view";
     EXPECT_EQ(state.parameters.z0, 0.0) << "the panel's z0 again";
     EXPECT_FALSE(window->Busy());
     EXPECT_TRUE(Find<QLabel>("statusLine")->text().startsWith("Sweep: 3 frames in ")) << Find<QLabel>("statusLine")->text().toStdString();
