@@ -4,7 +4,9 @@
 #include <stdexcept>
 
 #include "TestFiles.h"
+#include "engine/DensityGrid.h"
 #include "figure/Figure.h"
+#include "figure/ViewFigures.h"
 
 namespace nivaro {
 namespace {
@@ -76,6 +78,31 @@ TEST(Figure, TheColourScaleRisesAndMarksWhatWasClipped)
     EXPECT_LT(darkest, 20) << "the lowest value, black, at the bottom";
     EXPECT_GT(lightest, 100) << "lighter towards the top";
     EXPECT_GT(hatched, 0) << "the clipped band's hatching";
+}
+
+// The carpet's figure shows x rising upwards: grid row 0, the most
+// negative x, along the bottom; its scale runs over the density shown.
+TEST(Figure, TheCarpetRisesUpwardsOverItsGreyScale)
+{
+    SimulationState state;
+    state.grid.nx = state.grid.nz = 40;
+    SilentProgress progress;
+    ComputeDensityGrid(state, progress);
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int column = 0; column < 40; ++column) {
+        picture.setPixelColor(column, 0, Qt::red);
+    }
+    const Figure figure = CarpetFigure(state, picture, CarpetScale(state, 1));
+    EXPECT_EQ(figure.picture.pixelColor(5, 39), QColor(Qt::red));
+    EXPECT_LT(figure.vertical.first, 0.0);
+    EXPECT_GT(figure.vertical.last, 0.0);
+    EXPECT_NEAR(figure.vertical.last - figure.vertical.first, 40 * state.grid.dx * 1e9, 1e-9) << "whole pixels, in nm";
+    const FigureColourScale& scale = *figure.colourScale;
+    EXPECT_EQ(scale.highest, state.densityField.MaxElement());
+    EXPECT_FALSE(scale.clippedAbove.has_value());
+    EXPECT_EQ(scale.colourOf(0.0), QColor(255, 255, 255));
+    EXPECT_EQ(scale.colourOf(scale.highest), QColor(0, 0, 0));
 }
 
 }  // namespace
