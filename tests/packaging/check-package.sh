@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 desktop-file-validate packaging/nivaro.desktop
-appstreamcli validate --pedantic --no-net packaging/io.github.nivaro.nivaro.metainfo.xml
+appstreamcli validate --pedantic --no-net build/release/packaging/io.github.nivaro.nivaro.metainfo.xml
 
 (cd build/release && cpack -G DEB > "$(mktemp)" 2>&1)
 package="$(ls build/release/nivaro_*_amd64.deb)"
