@@ -85,7 +85,7 @@ void WriteChart(const BatchOptions& options, const SimulationState& state, std::
     if (format == PictureFormat::Svg) {
         const QByteArray svg =
             timings.Time("chart", [&] { return RenderChartSvg(chart.Plot(), width, height, kFittedChart); });
-        timings.Time(writing, [&] { SaveSvg(svg, path); });
+        timings.Time(writing, [&] { SaveBytes(svg, path); });
         return;
     }
     const QImage image =

@@ -165,12 +165,7 @@ void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int hei
 
 void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style)
 {
-    SaveSvg(RenderChartSvg(chart, width, height, style), path);
-}
-
-void SaveSvg(const QByteArray& svg, const std::string& path)
-{
-    WriteBytes(path, svg);
+    SaveBytes(RenderChartSvg(chart, width, height, style), path);
 }
 
 void SaveBytes(const QByteArray& bytes, const std::string& path)

@@ -47,9 +47,8 @@ void ChartSaveToPNG(Chart& chart, const std::string& path, int width, int height
 // A 24-bit BMP of the given size.
 void ChartSaveToBitmap(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style = {});
 void ChartSaveToSvg(Chart& chart, const std::string& path, int width, int height, ChartPictureStyle style = {});
-// An SVG drawing from RenderChartSvg written to a file.
-void SaveSvg(const QByteArray& svg, const std::string& path);
-// Any encoded file (SVG, PDF) written beside its target and renamed.
+// An encoded file (an SVG drawing, a PDF) written beside its target and
+// renamed.
 void SaveBytes(const QByteArray& bytes, const std::string& path);
 // The chart as a vector image (SVG) together with a PNG of it, for programs
 // that paste either.
