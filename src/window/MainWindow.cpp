@@ -31,6 +31,7 @@
 #include "UserDialogs.h"
 #include "WindowMenus.h"
 #include "WindowTexts.h"
+#include "platform/ProgramVersion.h"
 #include "configuration/Configuration.h"
 #include "platform/FileError.h"
 
@@ -231,7 +232,7 @@ bool MainWindow::Start(const QString& exeDirectory)
             configuration = IniFile{};
         }
     }
-    setWindowTitle(QStringLiteral("Nivaro v. 1.26"));
+    setWindowTitle(QStringLiteral("Nivaro v. %1").arg(QString::fromLatin1(kProgramVersion)));
     // The first Apply waits until start-up has finished.
     delayedApplyTimer_->start();
     return true;
