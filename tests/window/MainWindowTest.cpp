@@ -589,14 +589,14 @@ TEST_F(CancelTest, ACancelAfterTheDensityOfA2DApplyChangesNothing)
     Find<QLineEdit>("slitsField")->setText("5");
     Find<QComboBox>("startModeBox")->setCurrentIndex(1);
     Find<QLineEdit>("ensembleSizeField")->setText("100000");
-    // The density reports as "Loading...  N%", the carpet and the ensemble
-    // after it as "Loading... N%".
+    // The density reports as "Computing...  N%", the carpet and the ensemble
+    // after it as "Computing... N%".
     bool densitySeen = false;
     QTimer watcher;
     watcher.setInterval(1);
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        static const QRegularExpression density(QStringLiteral("^Loading\\.\\.\\.  \\d+%$"));
-        static const QRegularExpression afterDensity(QStringLiteral("^Loading\\.\\.\\. \\d+%$"));
+        static const QRegularExpression density(QStringLiteral("^Computing\\.\\.\\.  \\d+%$"));
+        static const QRegularExpression afterDensity(QStringLiteral("^Computing\\.\\.\\. \\d+%$"));
         const QString caption = Find<QLabel>("progressCaption")->text();
         densitySeen = densitySeen || density.match(caption).hasMatch();
         if (densitySeen && afterDensity.match(caption).hasMatch()) {
