@@ -43,7 +43,7 @@ void CarpetView::ShowPicture(QImage picture)
     if (!sameSize) {
         FitToWindow();
     }
-    update();
+    ViewChanged();
 }
 
 void CarpetView::Clear()
@@ -92,7 +92,7 @@ QPointF CarpetView::Origin() const
 void CarpetView::FitToWindow()
 {
     fitted_ = true;
-    update();
+    ViewChanged();
 }
 
 // One screen pixel per grid point, with the slits (column 0, the middle row)
@@ -104,7 +104,7 @@ void CarpetView::ShowActualSize()
     zoom_ = 1.0;
     origin_ = QPointF(0.0, picture_.height() / 2.0 - plot.height() / 2);
     ClampOrigin();
-    update();
+    ViewChanged();
 }
 
 void CarpetView::ZoomBy(double factor)
@@ -126,7 +126,7 @@ void CarpetView::ZoomAbout(double factor, QPointF widgetPoint)
     zoom_ = after;
     origin_ = anchor - (widgetPoint - plot.topLeft()) / after;
     ClampOrigin();
-    update();
+    ViewChanged();
 }
 
 void CarpetView::ClampOrigin()
@@ -242,8 +242,25 @@ void CarpetView::DrawAxes(QPainter& painter, const QRectF& plot) const
     painter.restore();
 }
 
+// The readout follows what lies under the mouse now, not what lay there
+// before the picture moved under it.
+void CarpetView::ViewChanged()
+{
+    update();
+    if (mouseAt_) {
+        emit hovered(PicturePixelAt(*mouseAt_).value_or(QPoint(-1, -1)));
+    }
+}
+
+void CarpetView::leaveEvent(QEvent* event)
+{
+    mouseAt_.reset();
+    QWidget::leaveEvent(event);
+}
+
 void CarpetView::mouseMoveEvent(QMouseEvent* event)
 {
+    mouseAt_ = event->position();
     if (panFrom_) {
         const QPointF moved = event->position() - *panFrom_;
         panFrom_ = event->position();
@@ -285,6 +302,7 @@ void CarpetView::mouseReleaseEvent(QMouseEvent* event)
 
 void CarpetView::wheelEvent(QWheelEvent* event)
 {
+    mouseAt_ = event->position();
     const QPoint steps = event->angleDelta() / 120;
     if (event->modifiers() & Qt::ControlModifier) {
         ZoomAbout(std::pow(kZoomStep, steps.y()), event->position());
@@ -294,13 +312,19 @@ void CarpetView::wheelEvent(QWheelEvent* event)
         zoom_ = Zoom();
         fitted_ = false;
         ClampOrigin();
-        update();
+        ViewChanged();
     }
     event->accept();
 }
 
 void CarpetView::keyPressEvent(QKeyEvent* event)
 {
+    // Only bare keys are the carpet's: with Ctrl, Alt or Meta (Ctrl+1 and
+    // Ctrl+2 choose the page) they go on to the window.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:

@@ -68,8 +68,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    // Repaints, and reports the pixel now under the mouse.
+    void ViewChanged();
     // The picture point at the plot area's top-left corner and the zoom, as
     // they are drawn now (fitted or as the user left them).
     QPointF Origin() const;
@@ -85,6 +88,7 @@ private:
     double zoom_ = 1.0;
     QPointF origin_;
     std::optional<QPointF> panFrom_;
+    std::optional<QPointF> mouseAt_;  // while the mouse is over the view
 };
 
 }  // namespace nivaro

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QKeyEvent>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -265,9 +267,28 @@ void MainWindow::ToggleSpectrum()
 {
     if (Busy()) {
         menus_->Spectrum().setChecked(views_->SpectrumShown());
-    } else if (views_->ToggleSpectrum()) {
-        ShowViewOfPage();  // draws the carpet when the 2D page is shown
+    } else {
+        if (views_->ToggleSpectrum()) {
+            ShowViewOfPage();  // draws the carpet when the 2D page is shown
+        }
+        HoverChartAtCursor();
     }
+}
+
+// The chart's readout otherwise names the cell of the surface before F11
+// until the mouse moves; the carpet refreshes its own.
+void MainWindow::HoverChartAtCursor()
+{
+    if (!chartView_->isVisible()) {
+        return;
+    }
+    const QPoint at = chartView_->mapFromGlobal(QCursor::pos());
+    if (!chartView_->rect().contains(at)) {
+        return;
+    }
+    chartView_->repaint();  // the new surface is fitted before the cell under the mouse is sought
+    QMouseEvent move(QEvent::MouseMove, at, chartView_->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(chartView_.get(), &move);
 }
 
 void MainWindow::PickHistogramColumn(int column)

@@ -86,6 +86,7 @@ private:
     void ShowPage(ParameterPanel::Page page);
     void PickHistogramColumn(int column);
     void ClickCarpet(QPoint pixel);
+    void HoverChartAtCursor();
     void SetAntialiasing();
     void SetLegendVisibility();
     void ShowShortcuts();

@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <clocale>
 #include <cstdio>
 #include <functional>
@@ -1270,6 +1271,77 @@ TEST_F(MainWindowTest, ClosingRequestsAStopAndTheLegendCanBeHidden)
     window->show();
     window->close();
     EXPECT_TRUE(state.stopRequested.load());
+}
+
+// The carpet takes bare keys (1, 0, +, -) for its zoom; the window's
+// shortcuts still reach the window while it has the focus.
+TEST_F(ExportTest, PageShortcutsWorkWhileTheCarpetHasTheFocus)
+{
+    StartShown();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* carpet = Find<CarpetView>("carpetView");
+    ShowCarpet();
+    carpet->setFocus();
+    ASSERT_TRUE(carpet->hasFocus());
+    for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::KeypadModifier}) {
+        carpet->setFocus();
+        QTest::keyClick(carpet, Qt::Key_1, modifiers);
+        EXPECT_EQ(window->CurrentView(), ViewMode::Chart) << "Ctrl+1 " << modifiers;
+        EXPECT_TRUE(carpet->Fitted()) << "the carpet's own 1 did not act";
+        QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+        ASSERT_EQ(window->CurrentView(), ViewMode::Image) << "Ctrl+2";
+    }
+    carpet->setFocus();
+    QTest::keyClick(carpet, Qt::Key_F11);
+    EXPECT_TRUE(Find<QAction>("spectrumAction")->isChecked()) << "F11";
+    QTest::keyClick(carpet, Qt::Key_1);
+    EXPECT_FALSE(carpet->Fitted()) << "a bare 1 is still the carpet's";
+}
+
+// The status line reads the pixel under the mouse after the picture moved
+// under it: a zoom by key, a pan, the actual size, and F11.
+TEST_F(ExportTest, TheCarpetReadoutFollowsZoomPanAndSpectrum)
+{
+    StartShown();
+    ShowCarpet();
+    auto* carpet = Find<CarpetView>("carpetView");
+    auto* status = Find<QLabel>("statusLine");
+    const QPoint mouse = carpet->PlotArea().center().toPoint() + QPoint(40, 30);
+    QTest::mouseMove(carpet, mouse);
+    const auto readsPixelUnderMouse = [&] {
+        const std::optional<QPoint> pixel = carpet->PicturePixelAt(mouse);
+        return pixel && status->text().startsWith(QStringLiteral("x = %1, z = %2,").arg(pixel->y()).arg(pixel->x()));
+    };
+    ASSERT_TRUE(readsPixelUnderMouse()) << status->text().toStdString();
+    const QString fitted = status->text();
+    const auto wheel = [&](QPoint delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(mouse, carpet->mapToGlobal(mouse), {}, delta, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(carpet, &event);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> moves = {
+        {"+ key", [&] { QTest::keyClick(carpet, Qt::Key_Plus); }},
+        {"Ctrl+wheel", [&] {
+             wheel(QPoint(0, 240), Qt::ControlModifier);
+             QTest::keyClick(carpet, Qt::Key_Plus);
+         }},
+        {"wheel pan", [&] { wheel(QPoint(0, -120), Qt::NoModifier); }},
+        {"Shift+wheel pan", [&] { wheel(QPoint(0, -120), Qt::ShiftModifier); }},
+        {"- key", [&] { QTest::keyClick(carpet, Qt::Key_Minus); }},
+        {"actual size", [&] { QTest::keyClick(carpet, Qt::Key_1); }},
+    };
+    for (const auto& [name, move] : moves) {
+        const QString before = status->text();
+        move();
+        EXPECT_NE(status->text().toStdString(), before.toStdString()) << name;
+        EXPECT_TRUE(readsPixelUnderMouse()) << name << ": " << status->text().toStdString();
+    }
+    QTest::keyClick(carpet, Qt::Key_0);
+    EXPECT_EQ(status->text(), fitted) << "fitted again";
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    EXPECT_TRUE(status->text().startsWith("FFT2: ")) << status->text().toStdString();
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    EXPECT_EQ(status->text(), fitted) << "the density again";
 }
 
 }  // namespace
