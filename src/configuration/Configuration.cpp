@@ -289,6 +289,11 @@ std::vector<std::string> LegendEcho(const IniFile& file)
     std::vector<std::string> lines = file.SectionEntries(kParameters);
     const std::vector<std::string> axis = file.SectionEntries(kAxis);
     lines.insert(lines.end(), axis.begin(), axis.end());
+    for (std::string& line : lines) {
+        const std::size_t equals = line.find('=');
+        const std::string_view key = std::string_view(line).substr(0, equals);
+        line = std::string(SettingCaption(key)) + line.substr(std::min(equals, line.size()));
+    }
     return lines;
 }
 

@@ -11,6 +11,8 @@
 namespace nivaro {
 namespace {
 
+constexpr std::string_view kSlitWidthKey = "slite width";
+
 struct Target {
     SimulationState& state;
     PanelTexts& panel;
@@ -57,7 +59,7 @@ const std::vector<SettingKey>& SettingKeys()
         {"mass", [](Target t, V v) { t.state.parameters.mass = StrToFloat(v); t.panel.mass = v; }},
         {"lambda", [](Target t, V v) { t.state.parameters.lambda = StrToFloat(v); t.panel.lambda = v; }},
         {"d", [](Target t, V v) { t.state.parameters.d = StrToFloat(v); t.panel.d = v; }},
-        {"slite width", [](Target t, V v) { t.state.parameters.slitWidth = StrToFloat(v); t.panel.slitWidth = v; }},
+        {kSlitWidthKey, [](Target t, V v) { t.state.parameters.slitWidth = StrToFloat(v); t.panel.slitWidth = v; }},
         {"sigma0", [](Target t, V v) { t.state.parameters.sigma0 = StrToFloat(v); t.panel.sigma0 = v; }},
         {"X-scale", [](Target t, V v) { SetScale(t.state.scaleX, t.panel.scaleX, v); }},
         {"Z-scale", [](Target t, V v) { SetScale(t.state.scaleZ, t.panel.scaleZ, v); }},
@@ -97,14 +99,31 @@ const std::vector<std::string_view>& SettingKeyNames()
     return names;
 }
 
+std::string_view SettingCaption(std::string_view key)
+{
+    return key == kSlitWidthKey ? std::string_view("slit width") : key;
+}
+
+std::optional<std::string_view> SettingKeyOf(std::string_view typed)
+{
+    const std::string_view name = Trimmed(typed);
+    for (const std::string_view key : SettingKeyNames()) {
+        if (EqualsIgnoringCase(key, name) || EqualsIgnoringCase(SettingCaption(key), name)) {
+            return key;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> ApplySetting(SimulationState& state, PanelTexts& panel, std::string_view key,
                                         std::string_view value)
 {
-    const auto& keys = SettingKeys();
-    const auto found = std::find_if(keys.begin(), keys.end(), [key](const SettingKey& k) { return EqualsIgnoringCase(k.name, key); });
-    if (found == keys.end()) {
+    const std::optional<std::string_view> name = SettingKeyOf(key);
+    if (!name) {
         return "unknown setting '" + std::string(key) + "'";
     }
+    const auto& keys = SettingKeys();
+    const auto found = std::find_if(keys.begin(), keys.end(), [name](const SettingKey& k) { return k.name == *name; });
     try {
         found->apply({state, panel}, value);
         return std::nullopt;

@@ -19,6 +19,7 @@
 #include "CarpetPage.h"
 #include "Stepper.h"
 #include "WindowTexts.h"
+#include "configuration/SettingKeys.h"
 #include "configuration/TransmissionFile.h"
 #include "engine/SettingsValidation.h"
 #include "platform/FileError.h"
@@ -397,6 +398,9 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
     if (state.grid.nxb > state.grid.nx) {
         problems.push_back(
             {"nxb", std::to_string(state.grid.nxb), "must lie between 0 and nx (" + std::to_string(state.grid.nx) + ")"});
+    }
+    for (SettingProblem& problem : problems) {
+        problem.key = SettingCaption(problem.key);  // as the field's caption says
     }
     if (!problems.empty()) {
         state.parameters = previous;

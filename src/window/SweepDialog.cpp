@@ -22,7 +22,8 @@ SweepDialog::SweepDialog(const QString& folder, QWidget* parent) : QDialog(paren
     keyBox_->setObjectName(QStringLiteral("sweepKeyBox"));
     for (const std::string_view key : SettingKeyNames()) {
         if (key.find("scale") == std::string_view::npos) {
-            keyBox_->addItem(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
+            const std::string_view caption = SettingCaption(key);
+            keyBox_->addItem(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
         }
     }
     keyBox_->setCurrentText(QStringLiteral("z0"));

@@ -211,8 +211,11 @@ TEST(Configuration, TheModelSectionIsReadCheckedAndWrittenOnlyWhenUsed)
 
 TEST(Configuration, LegendEchoListsParametersThenAxis)
 {
-    const IniFile file = ProfileOf("[AXIS]\nX-scale=1:1\nz0=0\n[2D]\nnx=300\n[PARAMETERS]\nslits=2\nmass=9.1095E-31\n");
-    EXPECT_EQ(LegendEcho(file), (std::vector<std::string>{"slits=2", "mass=9.1095E-31", "X-scale=1:1", "z0=0"}));
+    const IniFile file = ProfileOf(
+        "[AXIS]\nX-scale=1:1\nz0=0\n[2D]\nnx=300\n[PARAMETERS]\nslits=2\nmass=9.1095E-31\nslite width=1E-8\n");
+    EXPECT_EQ(LegendEcho(file), (std::vector<std::string>{"slits=2", "mass=9.1095E-31", "slit width=1E-8", "X-scale=1:1",
+                                                          "z0=0"}))
+        << "the slit width as the user reads it, not as the file's key spells it";
 }
 
 TEST(Configuration, ObsoleteDzbIsDetectedOnlyWithAValue)

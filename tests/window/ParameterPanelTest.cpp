@@ -87,6 +87,7 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
         {"lambdaField", "abc", "'abc' is not a valid floating point value"},
         {"slitsField", "0", "slits=0"},
         {"periodField", "-1E-8", "d=-1e-08: must be a positive finite number"},
+        {"slitWidthField", "0", "slit width=0: must be a positive finite number"},
         {"nzField", "0", "nz=0"},
         {"nxbField", "641", "nxb=641"},
         {"dxbField", "x", "'x' is not a valid floating point value"},
