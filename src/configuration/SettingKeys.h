@@ -68,6 +68,14 @@ const std::vector<std::string_view>& SettingKeyNames();
 // the key "slite width", which stored files keep.
 std::string_view SettingCaption(std::string_view key);
 
+// What a setting means and its unit ("m", "zt", "rows"; "1" for a pure
+// number, empty for a text or a choice); nothing for an unknown key.
+struct SettingDescription {
+    std::string_view unit;
+    std::string_view meaning;
+};
+std::optional<SettingDescription> DescribeSetting(std::string_view key);
+
 // The key a typed name stands for (the key or its caption, any case, blanks
 // around); nothing for an unknown name.
 std::optional<std::string_view> SettingKeyOf(std::string_view typed);

@@ -29,6 +29,7 @@
 #include "ResultExports.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
+#include "PictureOpener.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
 #include "WindowMenus.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     computations_ = std::make_unique<ResultComputations>(ResultComputations::Shown{state_, derived_, computedTexts_},
                                                          *controlPanel_, dialogs_, *runner_, *progressView_, *views_,
                                                          *statusLine_);
+    pictureOpener_ = std::make_unique<PictureOpener>();
     ArrangeWindow();
 
     delayedApplyTimer_ = Named(new QTimer(this), "delayedApplyTimer");

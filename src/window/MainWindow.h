@@ -23,6 +23,7 @@ class CarpetView;
 class ChartHost;
 class ColourBar;
 class ComputationRunner;
+class PictureOpener;
 class ProgressView;
 class ResultComputations;
 class ResultExports;
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<WindowMenus> menus_;
     std::unique_ptr<ResultViews> views_;
     std::unique_ptr<ResultComputations> computations_;
+    std::unique_ptr<PictureOpener> pictureOpener_;
 };
 
 }  // namespace nivaro

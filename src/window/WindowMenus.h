@@ -30,6 +30,7 @@ public:
     // Enabled as the carpet menu opens.
     QAction& ClearDataFile() const { return *clearDataFile_; }
     QAction& AddToDataFile() const { return *addToDataFile_; }
+    QAction& OpenCarpet() const { return *openCarpet_; }
 
 signals:
     void saveViewRequested();
@@ -66,6 +67,7 @@ private:
     QAction* antialiasing_ = nullptr;
     QAction* clearDataFile_ = nullptr;
     QAction* addToDataFile_ = nullptr;
+    QAction* openCarpet_ = nullptr;
 };
 
 }  // namespace nivaro

@@ -1124,6 +1124,20 @@ TEST_F(ExportTest, ASweepRecordsAnAnimationAndComesBackToThePanelsSettings)
     EXPECT_EQ(charts.imageCount(), 2);
     EXPECT_EQ(charts.read().size(), chart->size());
 
+    // The same file again is replaced only when the user says so.
+    const auto written = QFileInfo(chartGif).lastModified();
+    dialogs.confirm = false;
+    Trigger("sweepAction");
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions.back().contains("charts.gif already exists")) << dialogs.questions.back().toStdString();
+    EXPECT_EQ(QFileInfo(chartGif).lastModified(), written);
+    EXPECT_EQ(QImageReader(chartGif).imageCount(), 2);
+    dialogs.confirm = true;
+    dialogs.sweep = SweepRequest{ParseSweepAxis("slits=2:4:3"), true, chartGif};
+    Trigger("sweepAction");
+    EXPECT_EQ(dialogs.questions.size(), 2);
+    EXPECT_EQ(QImageReader(chartGif).imageCount(), 3) << "replaced";
+
     // Cancelled at once: no frame was finished, so no file is left.
     const QString cancelled = QString::fromStdString((folder / "cancelled.gif").string());
     dialogs.sweep = SweepRequest{ParseSweepAxis("z0=0:1:5"), false, cancelled};
