@@ -224,6 +224,12 @@ void CarpetPage::ShowSession(const WindowSession& session)
     const QSignalBlocker quiet(contrastField_);  // no redraw before the first computation
     contrast_ = std::clamp(session.contrast, kLowestContrast, kHighestContrast);
     contrastField_->setText(QString::number(contrast_));
+    contentBox_->setCurrentIndex(session.quantumPotentialCarpet ? 1 : 0);
+    startModeBox_->setCurrentIndex(session.sampledStarts ? 1 : 0);
+    const int colour = highlightColourBox_->findText(Text(session.trajectoryColour));
+    if (colour >= 0) {
+        highlightColourBox_->setCurrentIndex(colour);
+    }
 }
 
 void CarpetPage::KeepSession(WindowSession& session) const
@@ -231,6 +237,9 @@ void CarpetPage::KeepSession(WindowSession& session) const
     session.trajectories = showTrajectoriesBox_->isChecked();
     session.dataFile = useDataFileBox_->isChecked();
     session.contrast = contrast_;
+    session.quantumPotentialCarpet = ShowsQuantumPotential();
+    session.sampledStarts = startModeBox_->currentIndex() == 1;
+    session.trajectoryColour = highlightColourBox_->currentText().toStdString();
 }
 
 // While the contrast is being typed ("", "-") nothing happens; a whole number

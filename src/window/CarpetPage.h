@@ -41,7 +41,7 @@ public:
     Rgb HighlightColour() const;
     QPushButton* ApplyButton() const { return applyButton_; }
 
-    // The check boxes and the contrast, as the last session left them.
+    // The check boxes, the contrast and the choices, as the last session left them.
     void ShowSession(const WindowSession& session);
     void KeepSession(WindowSession& session) const;
 

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "ComputationRunner.h"
 #include "CarpetView.h"
@@ -253,6 +254,10 @@ void MainWindow::ApplyParameters()
     }
     delayedApplyTimer_->stop();  // this Apply serves a pending delayed one
     computations_->ApplyParameters();
+    // The spectrum the last session ended with, once there is a psi again.
+    if (std::exchange(spectrumAtStart_, false) && state_.densityField.Rows() > 0 && !views_->SpectrumShown()) {
+        ToggleSpectrum();
+    }
 }
 
 void MainWindow::ApplyCarpet()
@@ -348,6 +353,7 @@ void MainWindow::ShowSession(const WindowSession& session)
     menus_->BlockLabels().setChecked(!session.nanometreLabels);
     menus_->Antialiasing().setChecked(session.antialiasing);
     SetAntialiasing();
+    spectrumAtStart_ = session.spectrum;
     if (!session.saveFolder.empty() && QFileInfo(Text(session.saveFolder)).isDir()) {
         exports_->SetSaveFolder(Text(session.saveFolder));
     }
@@ -383,6 +389,7 @@ void MainWindow::SaveSession() const
     session.nanometreLabels = menus_->NanometreLabels().isChecked();
     session.antialiasing = menus_->Antialiasing().isChecked();
     session.saveFolder = exports_->SaveFolder().toStdString();
+    session.spectrum = views_->SpectrumShown();
     const std::string path = ConfigurationPath();
     try {
         IniFile configuration = IniFile::Load(path);

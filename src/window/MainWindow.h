@@ -113,6 +113,7 @@ private:
     // Q, the sampled ensemble and the spectrum of the results shown.
     DerivedResults derived_;
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
+    bool spectrumAtStart_ = false;  // shown after the first computation, as the last session left it
 
     ParameterPanel* controlPanel_ = nullptr;
     QWidget* statusPanel_ = nullptr;

@@ -424,6 +424,7 @@ void ParameterPanel::ShowSession(const WindowSession& session)
 {
     SelectPage(session.carpetPage ? Page::Carpet : Page::Surface);
     showTrajectories3DBox_->setChecked(session.trajectories3D);
+    surfaceContentBox_->setCurrentIndex(session.quantumPotentialSurface ? 1 : 0);
     carpetPage_->ShowSession(session);
 }
 
@@ -431,6 +432,7 @@ void ParameterPanel::KeepSession(WindowSession& session) const
 {
     session.carpetPage = CurrentPage() == Page::Carpet;
     session.trajectories3D = showTrajectories3DBox_->isChecked();
+    session.quantumPotentialSurface = ShowsQuantumPotentialSurface();
     carpetPage_->KeepSession(session);
 }
 

@@ -55,7 +55,8 @@ public:
     bool ShowsQuantumPotentialSurface() const;
     CarpetPage& Carpet() const { return *carpetPage_; }
 
-    // The page, the check boxes and the contrast, as the last session left them.
+    // The page, the check boxes, the contrast and the choices, as the last
+    // session left them.
     void ShowSession(const WindowSession& session);
     void KeepSession(WindowSession& session) const;
 

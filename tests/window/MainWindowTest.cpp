@@ -671,12 +671,34 @@ TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
     window->DensityChart().View3DOptions().SetRotation(20);
     Find<QCheckBox>("showTrajectoriesBox")->setChecked(false);
     Find<QTabWidget>("pages")->setCurrentIndex(0);
+    Find<QComboBox>("surfaceContentBox")->setCurrentIndex(1);
+    Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
+    Find<QComboBox>("startModeBox")->setCurrentIndex(1);
+    Find<QComboBox>("highlightColourBox")->setCurrentText("Red");
+    Apply();
+    Trigger("spectrumAction");
+    ASSERT_TRUE(Find<QAction>("spectrumAction")->isChecked()) << dialogs.errors.join('\n').toStdString();
     window->close();
     const std::string file = ReadWholeFile(folder / "nivaro.ini");
     EXPECT_EQ(file.rfind("[PARAMETERS]\nslits=3\n", 0), 0u) << file;
-    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=700\n"}) {
+    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=700\n",
+                             "surfaceQ=1\n", "carpetQ=1\n", "sampledStarts=1\n", "trajectoryColour=Red\n",
+                             "spectrum=1\n"}) {
         EXPECT_NE(file.find(line), std::string::npos) << line << " in\n" << file;
     }
+
+    // The next run of the window opens as this one closed, the spectrum
+    // once its first computation has a psi to transform.
+    window.reset();
+    Start();
+    EXPECT_EQ(Find<QComboBox>("surfaceContentBox")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("carpetContentBox")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("startModeBox")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("highlightColourBox")->currentText(), "Red");
+    EXPECT_FALSE(Find<QAction>("spectrumAction")->isChecked());
+    Apply();
+    EXPECT_TRUE(Find<QAction>("spectrumAction")->isChecked());
+    EXPECT_EQ(window->DensityChart().LegendTitle().back(), "FFT2");
 }
 
 // A stored place beyond the screen is brought onto it, no larger than it.
