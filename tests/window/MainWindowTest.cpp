@@ -1022,15 +1022,28 @@ TEST_F(InteractionTest, ASampledEnsembleIsDrawnAndComparedWithTheDensity)
     auto* plot = window->findChild<HistogramPlot*>("histogramPlot");
     ASSERT_NE(plot, nullptr);
     EXPECT_TRUE(plot->isVisible());
-    EXPECT_TRUE(plot->Note().startsWith("column 299: total variation distance 0.")) << plot->Note().toStdString();
+    EXPECT_TRUE(plot->Note().startsWith("z = 59.8 nm (column 299): total variation distance 0."))
+        << plot->Note().toStdString();
+    EXPECT_TRUE(plot->windowTitle().endsWith("at z = 59.8 nm (column 299)")) << plot->windowTitle().toStdString();
+    // The density axis: tick labels and its title left of the bars.
+    const QImage drawn = plot->grab().toImage();
+    EXPECT_GT(CountPixels(drawn, QRect(0, 30, 50, drawn.height() - 120), [](QColor c) { return c.value() < 100; }), 30)
+        << "tick labels left of the plot";
 
     QTest::mouseClick(carpet, Qt::LeftButton, Qt::ShiftModifier, carpet->WidgetPointOf(QPoint(100, 150)));
     EXPECT_EQ(Find<QLineEdit>("histogramColumnField")->text(), "100");
-    EXPECT_TRUE(plot->Note().startsWith("column 100: ")) << plot->Note().toStdString();
+    EXPECT_TRUE(plot->Note().startsWith("z = 20.0 nm (column 100): ")) << plot->Note().toStdString();
 
     Find<QComboBox>("pathsBox")->setCurrentIndex(1);
     Find<QPushButton>("carpetApplyButton")->click();
     EXPECT_EQ(carpet->Picture().pixelColor(299, 0), QColor(Qt::white)) << "alone: the paths on white";
+
+    Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
+    Find<QPushButton>("carpetApplyButton")->click();
+    const auto* colourBar = Find<ColourBar>("colourBar");
+    ASSERT_TRUE(colourBar->isVisible()) << "Q's colours";
+    EXPECT_FALSE(QRect(colourBar->mapToGlobal(QPoint()), colourBar->size()).intersects(plot->frameGeometry()))
+        << "the plot leaves the colour bar in view";
 }
 
 TEST_F(InteractionTest, TheQuantumPotentialOnTheCarpetAndAsTheSurface)
