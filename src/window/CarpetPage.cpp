@@ -187,7 +187,7 @@ std::optional<QString> CarpetPage::TakeEnsembleChoices(EnsembleChoices& choices)
         }
         column = static_cast<int>(*typed);
     }
-    choices = {startModeBox_->currentIndex() == 1, {static_cast<int>(*count), seed}, pathsBox_->currentIndex() == 1,
+    choices = {SamplesStarts(), {static_cast<int>(*count), seed}, pathsBox_->currentIndex() == 1,
                static_cast<int>(*bins), column};
     return std::nullopt;
 }
@@ -210,6 +210,11 @@ void CarpetPage::ShowIntegrator(Integrator integrator)
 bool CarpetPage::ShowsQuantumPotential() const
 {
     return contentBox_->currentIndex() == 1;
+}
+
+bool CarpetPage::SamplesStarts() const
+{
+    return startModeBox_->currentIndex() == 1;
 }
 
 Rgb CarpetPage::HighlightColour() const
@@ -238,7 +243,7 @@ void CarpetPage::KeepSession(WindowSession& session) const
     session.dataFile = useDataFileBox_->isChecked();
     session.contrast = contrast_;
     session.quantumPotentialCarpet = ShowsQuantumPotential();
-    session.sampledStarts = startModeBox_->currentIndex() == 1;
+    session.sampledStarts = SamplesStarts();
     session.trajectoryColour = highlightColourBox_->currentText().toStdString();
 }
 

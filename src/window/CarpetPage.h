@@ -35,6 +35,8 @@ public:
     std::optional<QString> TakeEnsembleChoices(EnsembleChoices& choices) const;
     void SetHistogramColumn(int column);
     bool ShowsQuantumPotential() const;
+    // Starts drawn from |psi|^2 instead of the regular ones.
+    bool SamplesStarts() const;
     // How the carpet's paths are integrated.
     Integrator ChosenIntegrator() const;
     void ShowIntegrator(Integrator integrator);

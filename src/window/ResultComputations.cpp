@@ -12,11 +12,15 @@
 #include "UserDialogs.h"
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
+#include "WindowTexts.h"
+#include "engine/DensityGrid.h"
+#include "engine/GridCoverage.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/ParaxialValidity.h"
 #include "engine/RunDocument.h"
 #include "platform/FileError.h"
 #include "platform/IniFile.h"
+#include "platform/NumberText.h"
 #include "platform/SystemMemory.h"
 
 namespace nivaro {
@@ -166,6 +170,39 @@ void ResultComputations::ComputeAndShow(SimulationState& next, const std::option
     }
     views_.RefreshVisibility();
     ShowViewOfPage();
+    WarnOfEmptyViews();
+}
+
+// Regular trajectories drawn on a page shown or asked for.
+bool ResultComputations::RegularPathsAsked() const
+{
+    const CarpetOptions carpet = panel_.Carpet().CarpetSettings();
+    const bool onCarpet = panel_.CurrentPage() == ParameterPanel::Page::Carpet && carpet.showTrajectories &&
+                          !carpet.dataFile && !panel_.Carpet().SamplesStarts();
+    return onCarpet || panel_.ShowsTrajectories3D();
+}
+
+// A white carpet or one without paths, and no word why, would look like a
+// fault of the program rather than of a setting.
+void ResultComputations::WarnOfEmptyViews()
+{
+    const SimulationState& state = shown_.state;
+    const GridCoverage coverage = CheckGridCoverage(state);
+    QString warning;
+    if (!coverage.slitInGrid) {
+        warning = QStringLiteral("every slit lies outside the grid (x from %1 to %2 nm): check d and the slit width")
+                      .arg(RowPosition(state, 0) * 1e9, 0, 'f', 1)
+                      .arg(RowPosition(state, state.grid.nx - 1) * 1e9, 0, 'f', 1);
+    } else if (!coverage.startInSlit && RegularPathsAsked()) {
+        warning = QStringLiteral("no trajectory starts inside a slit (starts every %1 rows below nxb = %2 of nx = %3): "
+                                 "check nxb and dxb")
+                      .arg(Text(FloatToStr(state.grid.dxb)))
+                      .arg(state.grid.nxb)
+                      .arg(state.grid.nx);
+    }
+    if (!warning.isEmpty()) {
+        statusLine_.setText(statusLine_.text() + QStringLiteral("   \u26a0 Warning: ") + warning + QLatin1Char('.'));
+    }
 }
 
 void ResultComputations::WriteBackAndEchoConfiguration()
@@ -241,6 +278,7 @@ void ResultComputations::RenderCarpet()
     }
     views_.ShowCarpetResults();
     ShowViewOfPage();
+    WarnOfEmptyViews();
 }
 
 void ResultComputations::ShowViewOfPage()

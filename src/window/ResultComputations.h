@@ -65,6 +65,10 @@ private:
     // written; the legend then echoes the settings as they would have been
     // written.
     void WriteBackAndEchoConfiguration();
+    bool RegularPathsAsked() const;
+    // Says in the status line when no slit or no trajectory start lies in
+    // the grid.
+    void WarnOfEmptyViews();
 
     Shown shown_;
     ParameterPanel& panel_;

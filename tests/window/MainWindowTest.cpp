@@ -1393,5 +1393,31 @@ TEST_F(ExportTest, TheCarpetReadoutFollowsZoomPanAndSpectrum)
     EXPECT_EQ(status->text(), fitted) << "the density again";
 }
 
+// Settings that leave the views empty say so instead of showing white.
+TEST_F(MainWindowTest, SlitsOrStartsOutsideTheGridAreWarnedOf)
+{
+    Start();
+    auto* status = Find<QLabel>("statusLine");
+    Apply();
+    EXPECT_FALSE(status->text().contains("Warning")) << status->text().toStdString();
+
+    Find<QLineEdit>("periodField")->setText("101");
+    Apply();
+    EXPECT_TRUE(status->text().startsWith("time = ")) << "after the time taken";
+    EXPECT_TRUE(status->text().contains(
+        "Warning: every slit lies outside the grid (x from -30.0 to 29.8 nm): check d and the slit width."))
+        << status->text().toStdString();
+
+    Find<QLineEdit>("periodField")->setText("1E-8");
+    Find<QLineEdit>("nxbField")->setText("10");
+    Apply();
+    EXPECT_FALSE(status->text().contains("Warning")) << "no trajectories asked for: " << status->text().toStdString();
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    EXPECT_TRUE(status->text().contains("Warning: no trajectory starts inside a slit (starts every 0.5 rows below "
+                                        "nxb = 10 of nx = 300): check nxb and dxb."))
+        << status->text().toStdString();
+}
+
 }  // namespace
 }  // namespace nivaro
