@@ -72,7 +72,7 @@ const std::vector<SettingKey>& SettingKeys()
         {"P-scale", "", "height scale of the density, p:q", [](Target t, V v) { SetScale(t.state.scaleP, t.panel.scaleP, v); }},
         {"z0", "zt", "distance of the grid's first column from the grating, in Talbot lengths",
          [](Target t, V v) { t.state.parameters.z0 = StrToFloat(v); }},
-        {"nx", "rows", "grid rows across the beam", [](Target t, V v) { t.state.grid.nx = StrToInt(v); }},
+        {"nx", "rows", "grid rows across the beam", [](Target t, V v) { t.state.grid.SetRows(StrToInt(v)); }},
         {"nz", "columns", "grid columns along the beam", [](Target t, V v) { t.state.grid.nz = StrToInt(v); }},
         {"nxb", "rows", "trajectories start at rows below nxb", [](Target t, V v) { t.state.grid.nxb = StrToInt(v); }},
         {"dxb", "rows", "rows between neighbouring trajectory starts", [](Target t, V v) { t.state.grid.dxb = StrToFloat(v); }},

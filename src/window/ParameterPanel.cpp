@@ -272,6 +272,7 @@ void ParameterPanel::ConnectControls()
             applyButton_->click();
         });
     }
+    connect(nxField_, &QLineEdit::textEdited, this, &ParameterPanel::FollowRows);
     massBox_->installEventFilter(this);
     for (QLineEdit* field : {slitsField_, lambdaField_, periodField_, slitWidthField_,
                              sigma0Field_, nxField_, nzField_, nxbField_, dxbField_, stepField_,
@@ -294,7 +295,7 @@ void ParameterPanel::AddToolTips()
         {sigma0Field_, "Initial width sigma0 of the Gaussian packet leaving each slit, in metres."},
         {nxField_, "Grid rows across the beam (x), 0.2 nm apart before the X-scale."},
         {nzField_, "Grid columns along the beam (z), 0.2 nm apart before the Z-scale."},
-        {nxbField_, "Trajectories start at rows below nxb (0 to nx)."},
+        {nxbField_, "Trajectories start at rows below nxb (0 to nx); at half of nx it follows nx."},
         {dxbField_, "Rows between neighbouring trajectory starts on the carpet."},
         {stepField_, "Step length of the carpet's trajectory integration, in grid pixels."},
         {xScale_.field, "Magnification across the beam, as p:q (Enter or leaving the field applies)."},
@@ -345,6 +346,7 @@ void ParameterPanel::ShowGrid(const GridSettings& grid)
     nxField_->setText(QString::number(grid.nx));
     nzField_->setText(QString::number(grid.nz));
     nxbField_->setText(QString::number(grid.nxb));
+    rowsShown_ = grid.nx;
     dxbField_->setText(Text(FloatToStr(grid.dxb)));
     stepField_->setText(Text(FloatToStr(grid.step)));
     Carpet().ShowIntegrator(grid.integrator);
@@ -393,11 +395,8 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
     state.grid = takenGrid;
     state.grid.DeriveDecimation();
     std::vector<SettingProblem> problems = FindUnusableSettings(state);
-    // The engine lets a larger nxb stand for "every row"; on the panel both are
-    // in view, so a larger one is a typing error.
-    if (state.grid.nxb > state.grid.nx) {
-        problems.push_back(
-            {"nxb", std::to_string(state.grid.nxb), "must lie between 0 and nx (" + std::to_string(state.grid.nx) + ")"});
+    if (const std::optional<SettingProblem> beyond = NxbBeyondRows(state.grid)) {
+        problems.push_back(*beyond);
     }
     for (SettingProblem& problem : problems) {
         problem.key = SettingCaption(problem.key);  // as the field's caption says
@@ -447,6 +446,28 @@ void ParameterPanel::SelectPage(Page page)
 {
     const QSignalBlocker quiet(pages_);
     pages_->setCurrentIndex(page == Page::Surface ? 0 : 1);
+}
+
+// nxb follows nx as the configuration and --set have it follow: while it
+// is at half the rows it stays there; typed numbers are kept. Texts that
+// are no number yet ("", "-") change nothing.
+void ParameterPanel::FollowRows()
+{
+    const std::optional<int> rows = ParseWholeInteger(Text(nxField_));
+    const std::optional<int> nxb = ParseWholeInteger(Text(nxbField_));
+    if (!rows || *rows < 1) {
+        return;
+    }
+    if (nxb) {
+        GridSettings grid;
+        grid.nx = rowsShown_;
+        grid.nxb = *nxb;
+        grid.SetRows(*rows);
+        if (grid.nxb != *nxb) {
+            nxbField_->setText(QString::number(grid.nxb));
+        }
+    }
+    rowsShown_ = *rows;
 }
 
 void ParameterPanel::ApplyParticlePreset(int index)

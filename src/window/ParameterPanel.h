@@ -94,6 +94,7 @@ private:
     QTabWidget* BuildPages();
     void ConnectControls();
     void ApplyParticlePreset(int index);
+    void FollowRows();
     void CommitScaleField(ScaleControl& control);
     void StepScale(ScaleControl& control, ScaleDirection direction);
     bool ApplyOnMassEnter(QObject* watched, QEvent* event);
@@ -129,6 +130,7 @@ private:
     QLineEdit* sourceWidthField_ = nullptr;
     QLineEdit* coherenceSamplesField_ = nullptr;
     CarpetPage* carpetPage_ = nullptr;
+    int rowsShown_ = GridSettings{}.nx;  // nx before the edit under way
 };
 
 }  // namespace nivaro

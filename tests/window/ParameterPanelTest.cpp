@@ -300,5 +300,27 @@ TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
     }
 }
 
+// nxb at half the rows follows nx as it is typed; a typed nxb stays, and
+// one beyond nx is refused in the words of the file and --set.
+TEST_F(ParameterPanelTest, NxbFollowsNxUnlessTyped)
+{
+    auto* nx = Find<QLineEdit>("nxField");
+    auto* nxb = Find<QLineEdit>("nxbField");
+    nx->selectAll();
+    QTest::keyClicks(nx, "2000");
+    EXPECT_EQ(nxb->text(), "1000");
+    EXPECT_EQ(panel.TakeOverParameters(state), std::nullopt);
+    EXPECT_EQ(state.grid.nxb, 1000);
+
+    nxb->selectAll();
+    QTest::keyClicks(nxb, "400");
+    nx->selectAll();
+    QTest::keyClicks(nx, "300");
+    EXPECT_EQ(nxb->text(), "400") << "typed, so kept";
+    const std::optional<QString> refusal = panel.TakeOverParameters(state);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(*refusal, "nxb=400: must lie between 0 and nx (300)");
+}
+
 }  // namespace
 }  // namespace nivaro
