@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -58,8 +61,9 @@ QGridLayout* CompactGrid(QGroupBox* group)
     return grid;
 }
 
-// The panel scrolls in a low window: the wheel turns a choice only once
-// the choice has the focus, and otherwise scrolls the panel past it.
+// The panel scrolls in a low window: the wheel turns a choice, a number
+// box or the pages only once it has the focus, and otherwise scrolls the
+// panel past it.
 class WheelScrollsPast final : public QObject {
 public:
     using QObject::QObject;
@@ -97,9 +101,14 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     AddToolTips();
     ShowModel(WaveSettings{});
     auto* wheelGuard = new WheelScrollsPast(this);
-    for (QComboBox* box : findChildren<QComboBox*>()) {
-        box->setFocusPolicy(Qt::StrongFocus);
-        box->installEventFilter(wheelGuard);
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (qobject_cast<QComboBox*>(widget) || qobject_cast<QAbstractSpinBox*>(widget) ||
+            qobject_cast<QAbstractSlider*>(widget)) {
+            widget->setFocusPolicy(Qt::StrongFocus);  // not by the wheel
+            widget->installEventFilter(wheelGuard);
+        } else if (qobject_cast<QTabBar*>(widget)) {
+            widget->installEventFilter(wheelGuard);  // its focus comes by Tab alone
+        }
     }
     // 192 pixels at 96 dpi, wider only when the font needs it to show the
     // neutron mass whole.

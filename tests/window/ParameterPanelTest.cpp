@@ -281,6 +281,15 @@ TEST_F(ParameterPanelTest, EveryPageChangeOfTheUserCountsHoweverMade)
 TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
 {
     panel.show();
+    auto* tabs = Find<QTabWidget>("pages")->tabBar();
+    const int page = tabs->currentIndex();
+    for (const int delta : {120, -120}) {
+        QWheelEvent wheel(QPointF(5, 5), tabs->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tabs, &wheel);
+        EXPECT_EQ(tabs->currentIndex(), page) << "the wheel over the tabs keeps the page";
+        EXPECT_FALSE(wheel.isAccepted()) << "and goes on to the panel's scroll area";
+    }
     for (const char* name : {"massBox", "surfaceContentBox", "startModeBox", "highlightColourBox"}) {
         auto* box = Find<QComboBox>(name);
         const int before = box->currentIndex();
@@ -288,8 +297,9 @@ TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
             QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(box, &wheel);
+            return wheel.isAccepted();
         };
-        turn();
+        EXPECT_FALSE(turn()) << name << ": left to the scroll area";
         EXPECT_EQ(box->currentIndex(), before) << name;
         box->setFocus();
         QApplication::setActiveWindow(&panel);
