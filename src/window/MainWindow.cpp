@@ -167,7 +167,7 @@ void MainWindow::ArrangeWindow()
 void MainWindow::ConnectHandlers()
 {
     connect(controlPanel_->ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyParameters);
-    connect(controlPanel_->Carpet().ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyCarpet);
+    connect(&controlPanel_->Carpet(), &CarpetPage::redrawWanted, this, &MainWindow::ApplyCarpet);
     connect(controlPanel_->SweepButton(), &QPushButton::clicked, this, &MainWindow::RunSweep);
     connect(controlPanel_, &ParameterPanel::pageChosen, this, &MainWindow::ShowViewOfPage);
     connect(controlPanel_, &ParameterPanel::delayedApplyWanted, this, &MainWindow::ArmDelayedApply);

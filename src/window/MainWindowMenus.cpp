@@ -111,7 +111,7 @@ void MainWindow::ClearDataFile()
         return;
     }
     DeleteDataFile(kDataFileName);
-    controlPanel_->Carpet().ApplyButton()->click();
+    ApplyCarpet();
 }
 
 void MainWindow::SetLegendVisibility()

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,15 +32,16 @@
 namespace nivaro {
 namespace {
 
-// One labelled row of a group: caption, field, and a unit or stepper beside it.
-void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field, QWidget* side)
+// One labelled field of a group from the grid's column on: caption, field,
+// and a unit or stepper beside it.
+void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field, QWidget* side, int column = 0)
 {
     auto* label = new QLabel(QString::fromLatin1(caption), field->parentWidget());
     label->setBuddy(field);
-    grid->addWidget(label, row, 0, Qt::AlignRight);
-    grid->addWidget(field, row, 1);
+    grid->addWidget(label, row, column, Qt::AlignRight);
+    grid->addWidget(field, row, column + 1);
     if (side != nullptr) {
-        grid->addWidget(side, row, 2);
+        grid->addWidget(side, row, column + 2);
     }
 }
 
@@ -55,8 +57,9 @@ QLineEdit* AddLineField(QGroupBox* group, QGridLayout* grid, int row, const char
 QGridLayout* CompactGrid(QGroupBox* group)
 {
     auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setContentsMargins(4, 1, 4, 1);
     grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(2);
     grid->setColumnStretch(1, 1);
     return grid;
 }
@@ -90,7 +93,8 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     : QWidget(parent), xScale_{scaleX}, zScale_{scaleZ}, pScale_{scaleP}
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 7, 6, 7);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(2);
     layout->addWidget(BuildParameterGroup());
     layout->addWidget(BuildGridGroup());
     layout->addWidget(BuildModelGroup());
@@ -143,9 +147,11 @@ QGroupBox* ParameterPanel::BuildParameterGroup()
     AddFieldRow(grid, 4, "slit width:", slitWidthField_, unit("m"));
     AddFieldRow(grid, 5, "sigma0:", sigma0Field_, unit("m"));
     applyButton_ = Named(new QPushButton(QStringLiteral("Apply"), group), "applyButton");
-    grid->addWidget(applyButton_, 6, 0, 1, 3);
     sweepButton_ = Named(new QPushButton(QStringLiteral("Sweep..."), group), "sweepButton");
-    grid->addWidget(sweepButton_, 7, 0, 1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(applyButton_, 1);
+    buttons->addWidget(sweepButton_, 1);
+    grid->addLayout(buttons, 6, 0, 1, 3);
     setTabOrder(applyButton_, slitsField_);
     setTabOrder(slitsField_, massBox_);
     setTabOrder(massBox_, lambdaField_);
@@ -174,13 +180,24 @@ QGroupBox* ParameterPanel::BuildAxisGroup()
 
 QGroupBox* ParameterPanel::BuildGridGroup()
 {
+    // Two short numbers a row, their units in the tooltips, so that the
+    // panel fits the window's first size.
     auto* group = Named(new QGroupBox(QStringLiteral("Grid:"), this), "gridGroup");
     QGridLayout* grid = CompactGrid(group);
-    nxField_ = AddLineField(group, grid, 0, "nx:", "nxField", "rows");
-    nzField_ = AddLineField(group, grid, 1, "nz:", "nzField", "columns");
-    nxbField_ = AddLineField(group, grid, 2, "nxb:", "nxbField", "rows");
-    dxbField_ = AddLineField(group, grid, 3, "dxb:", "dxbField", "rows");
-    stepField_ = AddLineField(group, grid, 4, "step:", "stepField", "px");
+    grid->setColumnStretch(3, 1);
+    const auto addField = [&](int row, int column, const char* caption, const char* name) {
+        auto* field = Named(new QLineEdit(group), name);
+        // As wide as the column leaves, not as a line field asks: the panel keeps its width.
+        field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+        AddFieldRow(grid, row, caption, field, nullptr, column);
+        return field;
+    };
+    nxField_ = addField(0, 0, "nx:", "nxField");
+    nzField_ = addField(0, 2, "nz:", "nzField");
+    nxbField_ = addField(1, 0, "nxb:", "nxbField");
+    dxbField_ = addField(1, 2, "dxb:", "dxbField");
+    stepField_ = addField(2, 0, "step:", "stepField");
     return group;
 }
 
@@ -212,7 +229,31 @@ QGroupBox* ParameterPanel::BuildModelGroup()
     modelSummary_->setWordWrap(true);
     modelSummary_->hide();
     grid->addWidget(modelSummary_, 8, 0, 1, 3);
+    modelGrid_ = grid;
+    connect(modelBox_, &QComboBox::currentIndexChanged, this, &ParameterPanel::ShowModelRows);
+    connect(gratingBox_, &QComboBox::currentIndexChanged, this, &ParameterPanel::ShowModelRows);
     return group;
+}
+
+// The grating's rows matter only to the wave model, the file's only to the
+// file grating: a short panel without them fits a low window.
+void ParameterPanel::ShowModelRows()
+{
+    const bool wave = modelBox_->currentIndex() == static_cast<int>(FieldModel::Wave);
+    const bool file = gratingBox_->currentIndex() == static_cast<int>(GratingKind::File);
+    const std::pair<int, bool> rows[] = {{1, wave}, {2, wave}, {3, wave && file}};
+    for (int index = 0; index < modelGrid_->count(); ++index) {
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        modelGrid_->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+        for (const auto& [shownRow, shown] : rows) {
+            if (row == shownRow && modelGrid_->itemAt(index)->widget() != nullptr) {
+                modelGrid_->itemAt(index)->widget()->setVisible(shown);
+            }
+        }
+    }
 }
 
 void ParameterPanel::ShowModel(const WaveSettings& wave)
@@ -224,6 +265,7 @@ void ParameterPanel::ShowModel(const WaveSettings& wave)
     lambdaSpreadField_->setText(Text(FloatToStr(wave.lambdaSpread)));
     sourceWidthField_->setText(Text(FloatToStr(wave.sourceWidth)));
     coherenceSamplesField_->setText(QString::number(wave.coherenceSamples));
+    ShowModelRows();
 }
 
 void ParameterPanel::ShowModelSummary(const std::optional<std::string>& summary)
@@ -251,9 +293,12 @@ QTabWidget* ParameterPanel::BuildPages()
     surfaceContentBox_ = Named(new QComboBox(surfacePage), "surfaceContentBox");
     surfaceContentBox_->addItems({QStringLiteral("norm(PSI)"), QStringLiteral("quantum potential")});
     auto* surfaceLayout = new QVBoxLayout(surfacePage);
+    surfaceLayout->setContentsMargins(2, 2, 2, 2);
     surfaceLayout->addWidget(showTrajectories3DBox_);
-    surfaceLayout->addWidget(new QLabel(QStringLiteral("Surface:"), surfacePage));
-    surfaceLayout->addWidget(surfaceContentBox_);
+    auto* surfaceRow = new QHBoxLayout;
+    surfaceRow->addWidget(new QLabel(QStringLiteral("Surface:"), surfacePage));
+    surfaceRow->addWidget(surfaceContentBox_, 1);
+    surfaceLayout->addLayout(surfaceRow);
     surfaceLayout->addStretch(1);
 
     carpetPage_ = Named(new CarpetPage, "carpetPage");
@@ -304,7 +349,7 @@ void ParameterPanel::AddToolTips()
         {sigma0Field_, "Initial width sigma0 of the Gaussian packet leaving each slit, in metres."},
         {nxField_, "Grid rows across the beam (x), 0.2 nm apart before the X-scale."},
         {nzField_, "Grid columns along the beam (z), 0.2 nm apart before the Z-scale."},
-        {nxbField_, "Trajectories start at rows below nxb (0 to nx); at half of nx it follows nx."},
+        {nxbField_, "Trajectories start at rows below nxb (0 to nx rows); at half of nx it follows nx."},
         {dxbField_, "Rows between neighbouring trajectory starts on the carpet."},
         {stepField_, "Step length of the carpet's trajectory integration, in grid pixels."},
         {xScale_.field, "Magnification across the beam, as p:q (Enter or leaving the field applies)."},

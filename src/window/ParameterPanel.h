@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -95,6 +96,7 @@ private:
     void ConnectControls();
     void ApplyParticlePreset(int index);
     void FollowRows();
+    void ShowModelRows();
     void CommitScaleField(ScaleControl& control);
     void StepScale(ScaleControl& control, ScaleDirection direction);
     bool ApplyOnMassEnter(QObject* watched, QEvent* event);
@@ -130,6 +132,7 @@ private:
     QLineEdit* sourceWidthField_ = nullptr;
     QLineEdit* coherenceSamplesField_ = nullptr;
     CarpetPage* carpetPage_ = nullptr;
+    QGridLayout* modelGrid_ = nullptr;
     int rowsShown_ = GridSettings{}.nx;  // nx before the edit under way
 };
 

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <new>
 
 #include "ComputationRunner.h"
@@ -222,17 +223,17 @@ void ResultComputations::WriteBackAndEchoConfiguration()
 
 void ResultComputations::ApplyCarpet()
 {
-    QPushButton& apply = *panel_.Carpet().ApplyButton();
-    if (runner_.Busy() || !apply.isEnabled()) {
+    // A question asked on the way (the work limits) runs the event loop, where
+    // a second request must not start a second drawing.
+    if (runner_.Busy() || drawingCarpet_) {
         return;
     }
-    apply.setEnabled(false);
+    const QScopedValueRollback drawing(drawingCarpet_, true);
     try {
         RenderCarpet();
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
-    apply.setEnabled(true);
 }
 
 void ResultComputations::RenderCarpet()

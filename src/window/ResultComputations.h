@@ -80,6 +80,7 @@ private:
     // The document the last Apply dropped or replaced, for the next one.
     std::unique_ptr<SimulationState> spare_;
     std::string configurationPath_;
+    bool drawingCarpet_ = false;
 };
 
 }  // namespace nivaro

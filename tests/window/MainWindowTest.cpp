@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QCheckBox>
 #include <QComboBox>
@@ -320,7 +321,6 @@ TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << "no message box while the contrast is typed";
     EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("carpetApplyButton")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
@@ -431,6 +431,20 @@ TEST_F(MainWindowTest, ASmallWindowScrollsThePanelInsteadOfCrushingItsFields)
     auto* mass = Find<QComboBox>("massBox");
     EXPECT_GE(mass->lineEdit()->width(), mass->fontMetrics().horizontalAdvance("1.674927E-27"))
         << "the neutron mass shows whole";
+}
+
+// At the window's first size the whole panel shows, with one Apply.
+TEST_F(MainWindowTest, ThePanelFitsTheFirstWindowSizeWithOneApply)
+{
+    Start();
+    const int height = 796 - Find<QMenuBar>("menuBar")->sizeHint().height() - Find<QWidget>("statusPanel")->height();
+    auto* panel = Find<QWidget>("controlPanel");
+    EXPECT_LE(panel->sizeHint().height(), height);
+    int applies = 0;
+    for (const QPushButton* button : panel->findChildren<QPushButton*>()) {
+        applies += button->text() == "Apply";
+    }
+    EXPECT_EQ(applies, 1);
 }
 
 TEST_F(MainWindowTest, ScaleControlsArmOneDelayedApply)
@@ -1007,7 +1021,7 @@ TEST_F(InteractionTest, ASampledEnsembleIsDrawnAndComparedWithTheDensity)
     EXPECT_FALSE(Find<CarpetView>("carpetView")->HasPicture()) << "nothing computed";
 
     Find<QLineEdit>("ensembleSizeField")->setText("800");
-    Find<QPushButton>("carpetApplyButton")->click();
+    window->ApplyCarpet();
     auto* carpet = Find<CarpetView>("carpetView");
     ASSERT_TRUE(carpet->HasPicture());
     const QImage picture = carpet->Picture();
@@ -1035,11 +1049,11 @@ TEST_F(InteractionTest, ASampledEnsembleIsDrawnAndComparedWithTheDensity)
     EXPECT_TRUE(plot->Note().startsWith("z = 20.0 nm (column 100): ")) << plot->Note().toStdString();
 
     Find<QComboBox>("pathsBox")->setCurrentIndex(1);
-    Find<QPushButton>("carpetApplyButton")->click();
+    window->ApplyCarpet();
     EXPECT_EQ(carpet->Picture().pixelColor(299, 0), QColor(Qt::white)) << "alone: the paths on white";
 
     Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
-    Find<QPushButton>("carpetApplyButton")->click();
+    window->ApplyCarpet();
     const auto* colourBar = Find<ColourBar>("colourBar");
     ASSERT_TRUE(colourBar->isVisible()) << "Q's colours";
     EXPECT_FALSE(QRect(colourBar->mapToGlobal(QPoint()), colourBar->size()).intersects(plot->frameGeometry()))
