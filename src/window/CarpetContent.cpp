@@ -21,11 +21,14 @@ namespace {
 
 // Beside the main window where its screen has room, right then left, so
 // that the plot covers neither the carpet nor the colour bar at its right;
-// else over the carpet's lower left, no wider than half the carpet, away
-// from the colour bar that Q brings to its right.
-QRect PlaceBeside(const QWidget& window, const QWidget& view, QSize size)
+// else over the window's lower left, no wider than a third of the window,
+// away from the colour bar. The window's own geometry serves even while the
+// carpet is not laid out yet (the first computation of a session).
+QRect PlaceBeside(const QWidget& window, QSize size)
 {
     constexpr int kGap = 8;
+    constexpr int kNarrowest = 240;
+    constexpr int kStatusRoom = 48;
     const QRect frame = window.frameGeometry();
     const QRect screen = window.screen()->availableGeometry();
     const int top = std::clamp(frame.bottom() - size.height(), screen.top(), std::max(screen.top(), screen.bottom() - size.height()));
@@ -35,8 +38,8 @@ QRect PlaceBeside(const QWidget& window, const QWidget& view, QSize size)
     if (frame.left() - kGap - size.width() >= screen.left()) {
         return {QPoint(frame.left() - kGap - size.width(), top), size};
     }
-    const QSize inside(std::min(size.width(), view.width() / 2), size.height());
-    return {view.mapToGlobal(QPoint(kGap, view.height() - inside.height() - kGap)), inside};
+    const QSize inside(std::min(size.width(), std::max(kNarrowest, window.width() / 3)), size.height());
+    return {window.mapToGlobal(QPoint(kGap, window.height() - inside.height() - kStatusRoom)), inside};
 }
 
 }  // namespace
@@ -122,7 +125,7 @@ void CarpetContent::ShowHistogram()
     if (!histogramPlot_) {
         histogramPlot_ = std::make_unique<HistogramPlot>(&window_);
         histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
-        histogramPlot_->setGeometry(PlaceBeside(window_, view_, histogramPlot_->size()));
+        histogramPlot_->setGeometry(PlaceBeside(window_, histogramPlot_->size()));
     }
     histogramPlot_->ShowHistogram(histogram, state_.parameters.d, ColumnPosition(state_, column));
     histogramPlot_->show();

@@ -78,8 +78,9 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     DrawHorizontalTicks(painter, plot, from, to, 1e-9, true, QStringLiteral("x [nm]"));
     DrawHorizontalTicks(painter, plot, from, to, period_, false, QStringLiteral("x [d]"));
     DrawVerticalTicks(painter, plot, 0.0, top * 1.05 * 1e-9, QStringLiteral("probability density [1/nm]"));
-    painter.drawText(QRectF(plot.left(), plot.top() + 4, plot.width() - 6, metrics.height()), Qt::AlignRight,
-                     QStringLiteral("bars: ensemble   line: |psi|\u00b2"));
+    // Under the density axis's title, which a narrow window brings close.
+    painter.drawText(QRectF(plot.left(), plot.top() + 4 + metrics.height(), plot.width() - 6, metrics.height()),
+                     Qt::AlignRight, QStringLiteral("bars: ensemble   line: |psi|\u00b2"));
 }
 
 }  // namespace nivaro

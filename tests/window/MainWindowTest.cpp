@@ -1433,5 +1433,19 @@ TEST_F(MainWindowTest, SlitsOrStartsOutsideTheGridAreWarnedOf)
         << status->text().toStdString();
 }
 
+// A session that ends on sampled paths opens their histogram with the
+// first computation, before the carpet has been laid out: at a readable
+// size all the same.
+TEST_F(MainWindowTest, TheFirstHistogramOfASessionIsReadable)
+{
+    Start("[WINDOW]\npage=1\nsampledStarts=1\nmaximized=0\nwidth=760\nheight=560\n");
+    window->show();
+    Apply();
+    const auto* plot = window->findChild<HistogramPlot*>("histogramPlot");
+    ASSERT_NE(plot, nullptr);
+    EXPECT_GE(plot->width(), 240);
+    EXPECT_GE(plot->height(), 240);
+}
+
 }  // namespace
 }  // namespace nivaro
