@@ -77,11 +77,12 @@ public:
             }
         }
     }
-    void Refuse(const char* section, const char* key, const char* defaultText, const std::string& reason) const
+    void Refuse(const char* section, const char* key, const std::string& defaultText, const std::string& reason) const
     {
         messages_.push_back("The configuration value " + std::string(key) + "=" + Text(section, key, "") +
                             " cannot be used (" + reason + "); " + defaultText + " is used instead.");
     }
+    bool Has(const char* section, const char* key) const { return file_.HasKey(section, key); }
 
 private:
     const IniFile& file_;
@@ -169,7 +170,7 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
     GridSettings& grid = state.grid;
     grid.nx = reader.Integer(kGrid, "nx", "300");
     grid.nz = reader.Integer(kGrid, "nz", "300");
-    grid.nxb = reader.Integer(kGrid, "nxb", "150");
+    grid.nxb = reader.Integer(kGrid, "nxb", "-1");  // absent: follows nx below
     grid.dxb = reader.Real(kGrid, "dxb", "0.5");
     grid.step = reader.Real(kGrid, "step", "1");
     grid.tolerance = reader.Real(kGrid, "tolerance", "1e-06");
@@ -180,8 +181,14 @@ void ReadGrid(const ConfigurationReader& reader, SimulationState& state)
     const bool fits = GridBytes(grid.nx, grid.nz) <= state.gridMemoryLimit;
     reader.ReplaceUnless(fits, kGrid, "nx", grid.nx, kGridDefaults.nx);
     reader.ReplaceUnless(fits, kGrid, "nz", grid.nz, kGridDefaults.nz);
-    reader.ReplaceUnless(grid.nxb >= 0 && grid.nxb <= grid.nx, kGrid, "nxb", grid.nxb,
-                         std::min(kGridDefaults.nxb, grid.nx / 2));
+    const int defaultNxb = GridSettings::DefaultNxb(grid.nx);
+    if (!reader.Has(kGrid, "nxb")) {
+        grid.nxb = defaultNxb;
+    } else if (const std::optional<SettingProblem> beyond = NxbBeyondRows(grid)) {
+        grid.nxb = defaultNxb;
+        reader.Refuse(kGrid, "nxb", std::to_string(defaultNxb), beyond->reason);
+    }
+    reader.ReplaceUnless(grid.nxb >= 0, kGrid, "nxb", grid.nxb, defaultNxb);
     reader.ReplaceUnless(IsPositiveFinite(grid.dxb) && grid.dxb <= grid.nx, kGrid, "dxb", grid.dxb, kGridDefaults.dxb);
     reader.ReplaceUnless(IsTraceableStep(grid.step), kGrid, "step", grid.step, kGridDefaults.step);
     reader.ReplaceUnless(IsUsableTolerance(grid.tolerance), kGrid, "tolerance", grid.tolerance, kGridDefaults.tolerance);
@@ -225,16 +232,9 @@ OverriddenConfiguration LoadConfiguration(const IniFile& file, const SettingOver
             return result;
         }
     }
-    if (state.grid.nxb > state.grid.nx) {
-        const bool asked = std::any_of(overrides.begin(), overrides.end(), [](const auto& setting) {
-            return EqualsIgnoringCase(Trimmed(setting.first), "nxb");
-        });
-        if (asked) {
-            result.refusal = "nxb=" + std::to_string(state.grid.nxb) + ": must lie between 0 and nx (" +
-                             std::to_string(state.grid.nx) + ")";
-            return result;
-        }
-        state.grid.nxb = std::min(kGridDefaults.nxb, state.grid.nx / 2);
+    if (const std::optional<SettingProblem> beyond = NxbBeyondRows(state.grid)) {
+        result.refusal = beyond->Message();
+        return result;
     }
     state.grid.DeriveDecimation();
     return result;
@@ -289,6 +289,11 @@ std::vector<std::string> LegendEcho(const IniFile& file)
     std::vector<std::string> lines = file.SectionEntries(kParameters);
     const std::vector<std::string> axis = file.SectionEntries(kAxis);
     lines.insert(lines.end(), axis.begin(), axis.end());
+    for (std::string& line : lines) {
+        const std::size_t equals = line.find('=');
+        const std::string_view key = std::string_view(line).substr(0, equals);
+        line = std::string(SettingCaption(key)) + line.substr(std::min(equals, line.size()));
+    }
     return lines;
 }
 

@@ -26,19 +26,20 @@ struct LoadedConfiguration {
 // through the p:q rule (a text that does not parse keeps the scale and is
 // shown as read), z0, the 2D grid keys, then the decimation. Values are
 // converted as the C library does, with "." as decimal point; missing keys
-// take their defaults. Grid values the computations cannot use (nx or nz
-// below 1 or beyond the state's memory limit, nxb above nx, a start spacing
-// or step that is not positive, an integrator other than euler or adaptive,
-// a tolerance outside 1e-12 .. 1 pixel) are replaced by their defaults.
+// take their defaults; a missing nxb is half of nx. Grid values the
+// computations cannot use (nx or nz below 1 or beyond the state's memory
+// limit, nxb outside 0 .. nx, a start spacing or step that is not positive,
+// an integrator other than euler or adaptive, a tolerance outside
+// 1e-12 .. 1 pixel) are replaced by their defaults.
 LoadedConfiguration LoadConfiguration(const IniFile& file, SimulationState& state);
 
 using SettingOverrides = std::vector<std::pair<std::string, std::string>>;
 
 // The settings as the batch program and the Python module take them: the
 // configuration file's (as LoadConfiguration reads them), then each
-// (key, value) in order with ApplySetting, then the decimation. An nxb only
-// carried over from the file or the defaults follows a smaller nx, as the
-// reader does; one given beyond nx is refused. refusal holds the first
+// (key, value) in order with ApplySetting, then the decimation. An nxb at
+// half of nx follows a new nx (GridSettings::SetRows); an nxb beyond nx in
+// the end is refused as the panel refuses it. refusal holds the first
 // override that cannot be taken; the state is then not to be used.
 struct OverriddenConfiguration {
     LoadedConfiguration loaded;

@@ -64,12 +64,29 @@ std::string ChoiceList(const NamedChoice<Choice> (&choices)[N])
 // The names of the settings a user may change, in configuration file order.
 const std::vector<std::string_view>& SettingKeyNames();
 
+// A setting's name as the user reads it: its key, except "slit width" for
+// the key "slite width", which stored files keep.
+std::string_view SettingCaption(std::string_view key);
+
+// What a setting means and its unit ("m", "zt", "rows"; "1" for a pure
+// number, empty for a text or a choice); nothing for an unknown key.
+struct SettingDescription {
+    std::string_view unit;
+    std::string_view meaning;
+};
+std::optional<SettingDescription> DescribeSetting(std::string_view key);
+
+// The key a typed name stands for (the key or its caption, any case, blanks
+// around); nothing for an unknown name.
+std::optional<std::string_view> SettingKeyOf(std::string_view typed);
+
 // Sets one setting from a text as the panel's Apply reads it: integers and
 // reals strictly ("." as decimal point), scales by the p:q rule. Keys match
 // without regard to case. A panel field's text becomes the given text (a
 // scale's its display text). Returns "key=value: reason" when the key is
 // unknown or the text is not a value of its kind; range checks are left to
-// FindUnusableSettings, which sees all settings together.
+// FindUnusableSettings, which sees all settings together. The key may be
+// given as its caption.
 std::optional<std::string> ApplySetting(SimulationState& state, PanelTexts& panel, std::string_view key,
                                         std::string_view value);
 

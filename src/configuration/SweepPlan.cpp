@@ -67,9 +67,8 @@ SweepAxis ParseSweepAxis(std::string_view text)
         throw usage();
     }
     const std::string_view key = Trimmed(text.substr(0, equals));
-    const auto& names = SettingKeyNames();
-    const auto named = std::find_if(names.begin(), names.end(), [key](std::string_view name) { return EqualsIgnoringCase(name, key); });
-    if (named == names.end() || IsOneOf(*named, kRatioKeys)) {
+    const std::optional<std::string_view> named = SettingKeyOf(key);
+    if (!named || IsOneOf(*named, kRatioKeys)) {
         throw SweepError("--sweep takes a numeric setting (not a scale), got '" + std::string(key) + "'");
     }
     std::vector<std::string_view> parts;

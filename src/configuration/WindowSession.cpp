@@ -29,6 +29,11 @@ void ForEachValue(Session& session, Visit&& visit)
     visit("nanometreLabels", session.nanometreLabels);
     visit("antialiasing", session.antialiasing);
     visit("saveFolder", session.saveFolder);
+    visit("surfaceQ", session.quantumPotentialSurface);
+    visit("carpetQ", session.quantumPotentialCarpet);
+    visit("sampledStarts", session.sampledStarts);
+    visit("trajectoryColour", session.trajectoryColour);
+    visit("spectrum", session.spectrum);
 }
 
 }  // namespace
@@ -40,7 +45,9 @@ WindowSession ReadWindowSession(const IniFile& file)
         const std::string text = file.GetString(kSection, key, "");
         using Value = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<Value, std::string>) {
-            value = text;
+            if (file.HasKey(kSection, key)) {
+                value = text;
+            }
         } else if (const std::optional<int> number = ParseWholeInteger(text)) {
             if constexpr (std::is_same_v<Value, bool>) {
                 value = *number != 0;

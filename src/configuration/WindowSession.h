@@ -27,6 +27,11 @@ struct WindowSession {
     bool nanometreLabels = true;
     bool antialiasing = false;
     std::string saveFolder;
+    bool quantumPotentialSurface = false;  // the 3D page's Surface: Q instead of the density
+    bool quantumPotentialCarpet = false;   // the 2D page's Show: Q instead of the density
+    bool sampledStarts = false;            // the 2D page's Starts: sampled from |psi|^2
+    std::string trajectoryColour = "Blue"; // a clicked trajectory's colour, by its name
+    bool spectrum = false;                 // F11: the spectrum instead of the density
 };
 
 WindowSession ReadWindowSession(const IniFile& file);

@@ -8,4 +8,12 @@ void GridSettings::DeriveDecimation()
     decimationZ = DecimationFor(nz);
 }
 
+void GridSettings::SetRows(int rows)
+{
+    if (nxb == DefaultNxb(nx)) {
+        nxb = DefaultNxb(rows);
+    }
+    nx = rows;
+}
+
 }  // namespace nivaro

@@ -21,7 +21,7 @@ inline bool IsUsableTolerance(double tolerance)
 struct GridSettings {
     int nx = 300;
     int nz = 300;
-    int nxb = 150;
+    int nxb = DefaultNxb(300);
     double dxb = 0.5;
     // The built-in step is never seen by a user: start-up always replaces it,
     // by the configuration default kConfiguredStep when the key is absent.
@@ -35,6 +35,13 @@ struct GridSettings {
 
     // Rows and columns per 3D surface cell: 4 up to 300 samples, n / 64 above.
     void DeriveDecimation();
+    // Trajectories start below nxb, by default half the rows: the half of
+    // the grid on one side of the axis.
+    static int DefaultNxb(int rows) { return rows / 2; }
+    // Another number of rows. An nxb at the default of the old number
+    // follows to the new one's, so that a larger grid still has its
+    // trajectories; an nxb set to anything else stays.
+    void SetRows(int rows);
     static constexpr double kConfiguredStep = 1.0;
     static int DecimationFor(int samples) { return samples > 300 ? samples / 64 : 4; }
 };

@@ -107,6 +107,14 @@ void CheckDerivedQuantities(const SimulationState& state, ProblemList& problems)
 
 }  // namespace
 
+std::optional<SettingProblem> NxbBeyondRows(const GridSettings& grid)
+{
+    if (grid.nxb <= grid.nx) {
+        return std::nullopt;
+    }
+    return SettingProblem{"nxb", std::to_string(grid.nxb), "must lie between 0 and nx (" + std::to_string(grid.nx) + ")"};
+}
+
 std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state)
 {
     const SimulationParameters& p = state.parameters;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,6 +49,11 @@ struct SettingProblem {
 // the window) leave the range of a double. (Scales cannot be unusable:
 // AxisScale refuses them.)
 std::vector<SettingProblem> FindUnusableSettings(const SimulationState& state);
+
+// An nxb beyond nx. The computations take it for "every row", but where
+// the user gives nxb (the panel, the configuration file, --set) it is taken
+// for a typing error, the same one everywhere; nothing when nxb <= nx.
+std::optional<SettingProblem> NxbBeyondRows(const GridSettings& grid);
 
 // Thrown by the computations when FindUnusableSettings is not empty; the
 // message lists every problem on its own line.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "configuration/Configuration.h"
+#include "configuration/SettingKeys.h"
 #include "engine/DensityGrid.h"
 #include "engine/PhysicalConstants.h"
 #include "engine/QuantumPotential.h"
@@ -103,26 +104,16 @@ SettingAttributes AttributesOf(const PanelTexts& panel, const SimulationState& s
 
 namespace {
 
-// The unit of each numeric setting; scales, choices and file names stay
-// text attributes alone.
-constexpr std::pair<std::string_view, const char*> kSettingUnits[] = {
-    {"slits", "1"},        {"mass", "kg"},           {"lambda", "m"},      {"d", "m"},
-    {"slite width", "m"},  {"sigma0", "m"},          {"z0", "zt"},         {"nx", "rows"},
-    {"nz", "columns"},     {"nxb", "rows"},          {"dxb", "rows"},      {"step", "pixels"},
-    {"tolerance", "pixels"}, {"edge width", "m"},    {"phase depth", "rad"}, {"lambda spread", "1"},
-    {"source width", "rad"}, {"coherence samples", "1"},
-};
-
 // Beside the settings' text attributes (kept for the readers of earlier
 // files), each numeric setting as a float64 under /settings with its unit.
 void WriteNumericSettings(Hdf5Writer& run, const SettingAttributes& attributes)
 {
     for (const auto& [key, text] : attributes) {
-        const auto unit = std::find_if(std::begin(kSettingUnits), std::end(kSettingUnits),
-                                       [&key = key](const auto& entry) { return entry.first == key; });
+        // Scales, choices and file names have no unit and stay text attributes alone.
+        const std::optional<SettingDescription> setting = DescribeSetting(key);
         const std::optional<double> value = ParseWholeReal(text);
-        if (unit != std::end(kSettingUnits) && value) {
-            run.WriteVector("settings/" + key, {*value}, unit->second);
+        if (setting && !setting->unit.empty() && value) {
+            run.WriteVector("settings/" + key, {*value}, std::string(setting->unit));
         }
     }
 }

@@ -1,6 +1,8 @@
 #include "CarpetContent.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <algorithm>
 
 #include "figure/CarpetPicture.h"
 #include "ComputationRunner.h"
@@ -15,6 +17,32 @@
 #include "platform/FileError.h"
 
 namespace nivaro {
+namespace {
+
+// Beside the main window where its screen has room, right then left, so
+// that the plot covers neither the carpet nor the colour bar at its right;
+// else over the window's lower left, no wider than a third of the window,
+// away from the colour bar. The window's own geometry serves even while the
+// carpet is not laid out yet (the first computation of a session).
+QRect PlaceBeside(const QWidget& window, QSize size)
+{
+    constexpr int kGap = 8;
+    constexpr int kNarrowest = 240;
+    constexpr int kStatusRoom = 48;
+    const QRect frame = window.frameGeometry();
+    const QRect screen = window.screen()->availableGeometry();
+    const int top = std::clamp(frame.bottom() - size.height(), screen.top(), std::max(screen.top(), screen.bottom() - size.height()));
+    if (frame.right() + kGap + size.width() <= screen.right()) {
+        return {QPoint(frame.right() + kGap, top), size};
+    }
+    if (frame.left() - kGap - size.width() >= screen.left()) {
+        return {QPoint(frame.left() - kGap - size.width(), top), size};
+    }
+    const QSize inside(std::min(size.width(), std::max(kNarrowest, window.width() / 3)), size.height());
+    return {window.mapToGlobal(QPoint(kGap, window.height() - inside.height() - kStatusRoom)), inside};
+}
+
+}  // namespace
 
 CarpetContent::CarpetContent(QWidget& window, CarpetView& view, QLabel& statusLine, ComputationRunner& runner,
                              ProgressView& progress, SimulationState& state, DerivedResults& derived)
@@ -97,11 +125,9 @@ void CarpetContent::ShowHistogram()
     if (!histogramPlot_) {
         histogramPlot_ = std::make_unique<HistogramPlot>(&window_);
         histogramPlot_->setObjectName(QStringLiteral("histogramPlot"));
-        // Over the lower right of the carpet, clear of the panel.
-        const QPoint corner = view_.mapToGlobal(QPoint(view_.width(), view_.height()));
-        histogramPlot_->move(corner - QPoint(histogramPlot_->width() + 16, histogramPlot_->height() + 48));
+        histogramPlot_->setGeometry(PlaceBeside(window_, histogramPlot_->size()));
     }
-    histogramPlot_->ShowHistogram(histogram, state_.parameters.d);
+    histogramPlot_->ShowHistogram(histogram, state_.parameters.d, ColumnPosition(state_, column));
     histogramPlot_->show();
     statusLine_.setText(histogramPlot_->Note());
 }

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 #include <algorithm>
 #include <climits>
 #include <initializer_list>
@@ -47,20 +46,22 @@ CarpetPage::CarpetPage(QWidget* parent) : QWidget(parent)
     contrastField_ = Named(new QLineEdit(QStringLiteral("1"), this), "contrastField");
     contrastStepper_ = Named(new Stepper(this), "contrastStepper");
     highlightColourBox_ = Named(new QComboBox(this), "highlightColourBox");
-    applyButton_ = Named(new QPushButton(QStringLiteral("Apply"), this), "carpetApplyButton");
     auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setVerticalSpacing(2);
     layout->addWidget(showTrajectoriesBox_, 0, 0, 1, 3);
     layout->addWidget(useDataFileBox_, 1, 0, 1, 3);
-    layout->addWidget(Named(new QLabel(QStringLiteral("Contrast:"), this), "contrastCaption"), 2, 0);
+    layout->addWidget(Named(new QLabel(QStringLiteral("Contrast:"), this), "contrastCaption"), 2, 0, Qt::AlignRight);
     layout->addWidget(contrastField_, 2, 1);
     layout->addWidget(contrastStepper_, 2, 2);
-    layout->addWidget(Named(new QLabel(QStringLiteral("Change color:"), this), "highlightColourCaption"), 3, 0, 1, 3);
-    layout->addWidget(highlightColourBox_, 4, 0, 1, 3);
-    layout->addWidget(applyButton_, 5, 0, 1, 3);
-    AddEnsembleControls(layout, 6);
+    layout->addWidget(Named(new QLabel(QStringLiteral("Change color:"), this), "highlightColourCaption"), 3, 0,
+                      Qt::AlignRight);
+    layout->addWidget(highlightColourBox_, 3, 1, 1, 2);
+    AddEnsembleControls(layout, 4);
     FillHighlightColours();
     ConnectControls();
     AddToolTips();
+    ShowEnsembleFields();
 }
 
 void CarpetPage::AddEnsembleControls(QGridLayout* layout, int firstRow)
@@ -88,10 +89,21 @@ void CarpetPage::AddEnsembleControls(QGridLayout* layout, int firstRow)
              {"Paths:", pathsBox_},
              {"bins:", binsField_},
              {"column:", histogramColumnField_}}) {
-        layout->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0, Qt::AlignRight);
+        auto* label = new QLabel(QString::fromLatin1(caption), this);
+        layout->addWidget(label, row, 0, Qt::AlignRight);
         layout->addWidget(field, row++, 1, 1, 2);
+        if (row - firstRow > 3) {
+            ensembleRows_.insert(ensembleRows_.end(), {label, field});
+        }
     }
     layout->setRowStretch(row, 1);
+}
+
+void CarpetPage::ShowEnsembleFields()
+{
+    for (QWidget* widget : ensembleRows_) {
+        widget->setVisible(SamplesStarts());
+    }
 }
 
 void CarpetPage::FillHighlightColours()
@@ -107,14 +119,15 @@ void CarpetPage::FillHighlightColours()
 void CarpetPage::ConnectControls()
 {
     for (QCheckBox* box : {showTrajectoriesBox_, useDataFileBox_}) {
-        connect(box, &QCheckBox::clicked, applyButton_, &QPushButton::click);
+        connect(box, &QCheckBox::clicked, this, &CarpetPage::redrawWanted);
     }
     connect(contrastField_, &QLineEdit::textChanged, this, &CarpetPage::TakeContrast);
+    connect(startModeBox_, &QComboBox::currentIndexChanged, this, &CarpetPage::ShowEnsembleFields);
     for (QComboBox* box : {integratorBox_, contentBox_, startModeBox_, pathsBox_}) {
-        connect(box, qOverload<int>(&QComboBox::activated), applyButton_, &QPushButton::click);
+        connect(box, qOverload<int>(&QComboBox::activated), this, &CarpetPage::redrawWanted);
     }
     for (QLineEdit* field : {ensembleSizeField_, seedField_, binsField_, histogramColumnField_}) {
-        connect(field, &QLineEdit::returnPressed, applyButton_, &QPushButton::click);
+        connect(field, &QLineEdit::returnPressed, this, &CarpetPage::redrawWanted);
     }
     contrastStepper_->Bind(contrastField_, kLowestContrast, kHighestContrast);
 }
@@ -124,7 +137,6 @@ void CarpetPage::AddToolTips()
     const std::pair<QWidget*, const char*> tips[] = {
         {contrastField_, "Square roots taken of the density on the carpet (0 to 5): higher shows faint fringes."},
         {highlightColourBox_, "Colour of a trajectory clicked on the carpet."},
-        {applyButton_, "Draw the carpet again with these options."},
         {integratorBox_, "How the regular paths of the carpet and the 3D view are integrated: fixed steps of the "
                          "step length along the path (fast; off by up to a pixel or two far from the grating), or "
                          "adaptive steps that keep each step within the configured tolerance (1e-6 pixels by "
@@ -187,7 +199,7 @@ std::optional<QString> CarpetPage::TakeEnsembleChoices(EnsembleChoices& choices)
         }
         column = static_cast<int>(*typed);
     }
-    choices = {startModeBox_->currentIndex() == 1, {static_cast<int>(*count), seed}, pathsBox_->currentIndex() == 1,
+    choices = {SamplesStarts(), {static_cast<int>(*count), seed}, pathsBox_->currentIndex() == 1,
                static_cast<int>(*bins), column};
     return std::nullopt;
 }
@@ -212,6 +224,11 @@ bool CarpetPage::ShowsQuantumPotential() const
     return contentBox_->currentIndex() == 1;
 }
 
+bool CarpetPage::SamplesStarts() const
+{
+    return startModeBox_->currentIndex() == 1;
+}
+
 Rgb CarpetPage::HighlightColour() const
 {
     return highlightColourBox_->currentData().value<Rgb>();
@@ -224,6 +241,12 @@ void CarpetPage::ShowSession(const WindowSession& session)
     const QSignalBlocker quiet(contrastField_);  // no redraw before the first computation
     contrast_ = std::clamp(session.contrast, kLowestContrast, kHighestContrast);
     contrastField_->setText(QString::number(contrast_));
+    contentBox_->setCurrentIndex(session.quantumPotentialCarpet ? 1 : 0);
+    startModeBox_->setCurrentIndex(session.sampledStarts ? 1 : 0);
+    const int colour = highlightColourBox_->findText(Text(session.trajectoryColour));
+    if (colour >= 0) {
+        highlightColourBox_->setCurrentIndex(colour);
+    }
 }
 
 void CarpetPage::KeepSession(WindowSession& session) const
@@ -231,6 +254,9 @@ void CarpetPage::KeepSession(WindowSession& session) const
     session.trajectories = showTrajectoriesBox_->isChecked();
     session.dataFile = useDataFileBox_->isChecked();
     session.contrast = contrast_;
+    session.quantumPotentialCarpet = ShowsQuantumPotential();
+    session.sampledStarts = SamplesStarts();
+    session.trajectoryColour = highlightColourBox_->currentText().toStdString();
 }
 
 // While the contrast is being typed ("", "-") nothing happens; a whole number
@@ -246,7 +272,7 @@ void CarpetPage::TakeContrast()
         contrastField_->setText(QString::number(contrast_));
         return;  // the corrected text comes back here
     }
-    QMetaObject::invokeMethod(applyButton_, &QPushButton::click, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &CarpetPage::redrawWanted, Qt::QueuedConnection);
 }
 
 }  // namespace nivaro

@@ -43,7 +43,7 @@ void CarpetView::ShowPicture(QImage picture)
     if (!sameSize) {
         FitToWindow();
     }
-    update();
+    ViewChanged();
 }
 
 void CarpetView::Clear()
@@ -92,7 +92,7 @@ QPointF CarpetView::Origin() const
 void CarpetView::FitToWindow()
 {
     fitted_ = true;
-    update();
+    ViewChanged();
 }
 
 // One screen pixel per grid point, with the slits (column 0, the middle row)
@@ -104,7 +104,7 @@ void CarpetView::ShowActualSize()
     zoom_ = 1.0;
     origin_ = QPointF(0.0, picture_.height() / 2.0 - plot.height() / 2);
     ClampOrigin();
-    update();
+    ViewChanged();
 }
 
 void CarpetView::ZoomBy(double factor)
@@ -126,7 +126,7 @@ void CarpetView::ZoomAbout(double factor, QPointF widgetPoint)
     zoom_ = after;
     origin_ = anchor - (widgetPoint - plot.topLeft()) / after;
     ClampOrigin();
-    update();
+    ViewChanged();
 }
 
 void CarpetView::ClampOrigin()
@@ -139,9 +139,14 @@ void CarpetView::ClampOrigin()
     origin_.setY(clamp(origin_.y(), picture_.height(), plot.height() / zoom_));
 }
 
+int CarpetView::ShownRow(int row) const
+{
+    return picture_.height() - 1 - row;
+}
+
 QPoint CarpetView::WidgetPointOf(QPoint picturePixel) const
 {
-    const QPointF inPicture(picturePixel.x() + 0.5, picturePixel.y() + 0.5);
+    const QPointF inPicture(picturePixel.x() + 0.5, ShownRow(picturePixel.y()) + 0.5);
     const QPointF at = PlotArea().topLeft() + (inPicture - Origin()) * Zoom();
     // The point at the centre, unless that lies in the pixel before (a pixel
     // of fewer than two widget points): then its first point, so that both
@@ -161,11 +166,11 @@ std::optional<QPoint> CarpetView::PicturePixelAt(QPointF widgetPoint) const
         return std::nullopt;
     }
     const QPointF inPicture = Origin() + (widgetPoint - plot.topLeft()) / Zoom();
-    const QPoint pixel(static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y())));
-    if (!picture_.rect().contains(pixel)) {
+    const QPoint shown(static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y())));
+    if (!picture_.rect().contains(shown)) {
         return std::nullopt;
     }
-    return pixel;
+    return QPoint(shown.x(), ShownRow(shown.y()));
 }
 
 void CarpetView::paintEvent(QPaintEvent*)
@@ -182,12 +187,15 @@ void CarpetView::paintEvent(QPaintEvent*)
     painter.translate(plot.topLeft());
     painter.scale(zoom, zoom);
     painter.translate(-Origin());
+    painter.translate(0, picture_.height());
+    painter.scale(1, -1);
     painter.drawImage(QPointF(0, 0), picture_);
     painter.restore();
     DrawAxes(painter, plot);
 }
 
-// Ticks at round values of x (left) and z (below) over the visible part.
+// Ticks at round values of x (left, growing upwards) and z (below) over the
+// visible part, each axis with its title beside its tick labels.
 void CarpetView::DrawAxes(QPainter& painter, const QRectF& plot) const
 {
     const double zoom = Zoom();
@@ -195,32 +203,37 @@ void CarpetView::DrawAxes(QPainter& painter, const QRectF& plot) const
     const QRectF drawn(plot.topLeft() - origin * zoom, QSizeF(picture_.size()) * zoom);
     const QRectF frame = drawn.intersected(plot);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawRect(frame);
+    painter.drawRect(frame.adjusted(-1, -1, 0, 0));  // around the picture's edge pixels, not over them
     const QFontMetrics metrics = painter.fontMetrics();
 
+    // The widest label drawn, for the title beside them.
     const auto drawTicks = [&](bool across) {
         const double perPixel = across ? axes_.xPerRow : axes_.zPerColumn;
         const double start = across ? axes_.xAtRow0 : axes_.zAtColumn0;
         const double low = across ? frame.top() : frame.left();
         const double high = across ? frame.bottom() : frame.right();
+        // Picture coordinates from shown ones and back: the rows are shown bottom up.
+        const auto flip = [&](double shown) { return across ? picture_.height() - shown : shown; };
         const auto valueAt = [&](double screen) {
-            const double pixel = across ? origin.y() + (screen - plot.top()) / zoom : origin.x() + (screen - plot.left()) / zoom;
-            return start + pixel * perPixel;
+            const double shown = across ? origin.y() + (screen - plot.top()) / zoom : origin.x() + (screen - plot.left()) / zoom;
+            return start + flip(shown) * perPixel;
         };
         const auto screenOf = [&](double value) {
-            const double pixel = (value - start) / perPixel;
-            return across ? plot.top() + (pixel - origin.y()) * zoom : plot.left() + (pixel - origin.x()) * zoom;
+            const double shown = flip((value - start) / perPixel);
+            return across ? plot.top() + (shown - origin.y()) * zoom : plot.left() + (shown - origin.x()) * zoom;
         };
         const double first = std::min(valueAt(low), valueAt(high));
         const double last = std::max(valueAt(low), valueAt(high));
         const int room = std::max(2, static_cast<int>((high - low) / (across ? 40 : 80)));
+        int widest = 0;
         if (!(last > first) || perPixel == 0) {
-            return;
+            return widest;
         }
         const double step = RoundStep((last - first) / room);
         for (const double value : RoundTicks(first, last, step)) {
             const double at = screenOf(value);
             const QString text = TickText(value, step);
+            widest = std::max(widest, metrics.horizontalAdvance(text));
             if (across) {
                 painter.drawLine(QPointF(frame.left() - 4, at), QPointF(frame.left(), at));
                 painter.drawText(QRectF(0, at - 10, frame.left() - 6, 20), Qt::AlignRight | Qt::AlignVCenter, text);
@@ -229,21 +242,40 @@ void CarpetView::DrawAxes(QPainter& painter, const QRectF& plot) const
                 painter.drawText(QRectF(at - 50, frame.bottom() + 5, 100, metrics.height()), Qt::AlignHCenter, text);
             }
         }
+        return widest;
     };
-    drawTicks(true);
+    const int widestX = drawTicks(true);
     drawTicks(false);
-    painter.drawText(QRectF(plot.left(), height() - metrics.height() - 2, plot.width(), metrics.height()),
+    painter.drawText(QRectF(frame.left(), frame.bottom() + 5 + metrics.height(), frame.width(), metrics.height()),
                      Qt::AlignHCenter, axes_.zTitle);
     painter.save();
-    painter.translate(metrics.height() / 2.0 + 2, plot.center().y());
+    const double titleMiddle = std::max(metrics.height() / 2.0 + 2, frame.left() - 8 - widestX - metrics.height() / 2.0);
+    painter.translate(titleMiddle, frame.center().y());
     painter.rotate(-90);
     painter.drawText(QRectF(-plot.height() / 2, -metrics.height() / 2.0, plot.height(), metrics.height()),
                      Qt::AlignHCenter, axes_.xTitle);
     painter.restore();
 }
 
+// The readout follows what lies under the mouse now, not what lay there
+// before the picture moved under it.
+void CarpetView::ViewChanged()
+{
+    update();
+    if (mouseAt_) {
+        emit hovered(PicturePixelAt(*mouseAt_).value_or(QPoint(-1, -1)));
+    }
+}
+
+void CarpetView::leaveEvent(QEvent* event)
+{
+    mouseAt_.reset();
+    QWidget::leaveEvent(event);
+}
+
 void CarpetView::mouseMoveEvent(QMouseEvent* event)
 {
+    mouseAt_ = event->position();
     if (panFrom_) {
         const QPointF moved = event->position() - *panFrom_;
         panFrom_ = event->position();
@@ -285,6 +317,7 @@ void CarpetView::mouseReleaseEvent(QMouseEvent* event)
 
 void CarpetView::wheelEvent(QWheelEvent* event)
 {
+    mouseAt_ = event->position();
     const QPoint steps = event->angleDelta() / 120;
     if (event->modifiers() & Qt::ControlModifier) {
         ZoomAbout(std::pow(kZoomStep, steps.y()), event->position());
@@ -294,13 +327,19 @@ void CarpetView::wheelEvent(QWheelEvent* event)
         zoom_ = Zoom();
         fitted_ = false;
         ClampOrigin();
-        update();
+        ViewChanged();
     }
     event->accept();
 }
 
 void CarpetView::keyPressEvent(QKeyEvent* event)
 {
+    // Only bare keys are the carpet's: with Ctrl, Alt or Meta (Ctrl+1 and
+    // Ctrl+2 choose the page) they go on to the window.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:

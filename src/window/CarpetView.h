@@ -21,7 +21,8 @@ struct CarpetAxes {
     QString zTitle = QStringLiteral("column");
 };
 
-// The carpet picture with an x axis on the left and a z axis below. It opens
+// The carpet picture with an x axis on the left, growing upwards (the
+// picture's first row at the foot), and a z axis below. It opens
 // fitted to the window; Ctrl+wheel, + and - zoom about the mouse or the
 // middle, 1 shows one screen pixel per grid point, 0 fits again; the wheel
 // and the middle button pan. It reports where the mouse hovers and where the
@@ -68,8 +69,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    // Repaints, and reports the pixel now under the mouse.
+    void ViewChanged();
+    // x grows upwards: picture row r is shown as row height - 1 - r (and back).
+    int ShownRow(int row) const;
     // The picture point at the plot area's top-left corner and the zoom, as
     // they are drawn now (fitted or as the user left them).
     QPointF Origin() const;
@@ -85,6 +91,7 @@ private:
     double zoom_ = 1.0;
     QPointF origin_;
     std::optional<QPointF> panFrom_;
+    std::optional<QPointF> mouseAt_;  // while the mouse is over the view
 };
 
 }  // namespace nivaro

@@ -14,6 +14,7 @@ namespace {
 // The note below the plot: the occupied range's line and the whole line's,
 // each wrapping to two lines in a narrow window.
 constexpr int kNoteLines = 4;
+constexpr int kLeftMargin = 56;  // room for the density's tick labels
 
 }  // namespace
 
@@ -22,18 +23,19 @@ HistogramPlot::HistogramPlot(QWidget* parent) : QWidget(parent, Qt::Tool)
     MakePlotWindow(*this, QStringLiteral("Ensemble against |psi|\u00b2"), 480, 320);
 }
 
-void HistogramPlot::ShowHistogram(const EnsembleHistogram& histogram, double period)
+void HistogramPlot::ShowHistogram(const EnsembleHistogram& histogram, double period, double z)
 {
     histogram_ = histogram;
     period_ = period;
-    note_ = QStringLiteral("column %1: total variation distance %2; %3 counted, %4 left the grid, %5 stopped")
-                .arg(histogram.column)
+    const QString where = QStringLiteral("z = %1 nm (column %2)").arg(z * 1e9, 0, 'f', 1).arg(histogram.column);
+    note_ = QStringLiteral("%1: total variation distance %2; %3 counted, %4 left the grid, %5 stopped")
+                .arg(where)
                 .arg(histogram.totalVariation, 0, 'f', 4)
                 .arg(histogram.counted)
                 .arg(histogram.leftGrid)
                 .arg(histogram.stopped) +
             '\n' + QString::fromStdString(EscapeSummary(histogram));
-    setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2 at column %1").arg(histogram.column));
+    setWindowTitle(QStringLiteral("Ensemble against |psi|\u00b2 at %1").arg(where));
     update();
 }
 
@@ -41,7 +43,7 @@ void HistogramPlot::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QFontMetrics metrics = painter.fontMetrics();
-    const QRectF plot = PlotAreaOverNote(painter, *this, kPlotMargin, kNoteLines, note_);
+    const QRectF plot = PlotAreaOverNote(painter, *this, kLeftMargin, kNoteLines, note_);
     const std::size_t bins = histogram_.counts.size();
     if (bins == 0 || histogram_.counted == 0 || plot.width() < 20 || plot.height() < 20) {
         return;
@@ -75,8 +77,10 @@ void HistogramPlot::paintEvent(QPaintEvent*)
     painter.drawRect(plot);
     DrawHorizontalTicks(painter, plot, from, to, 1e-9, true, QStringLiteral("x [nm]"));
     DrawHorizontalTicks(painter, plot, from, to, period_, false, QStringLiteral("x [d]"));
-    painter.drawText(QRectF(plot.left() + 6, plot.top() + 4, plot.width(), metrics.height()), Qt::AlignLeft,
-                     QStringLiteral("bars: ensemble   line: |psi|\u00b2"));
+    DrawVerticalTicks(painter, plot, 0.0, top * 1.05 * 1e-9, QStringLiteral("probability density [1/nm]"));
+    // Under the density axis's title, which a narrow window brings close.
+    painter.drawText(QRectF(plot.left(), plot.top() + 4 + metrics.height(), plot.width() - 6, metrics.height()),
+                     Qt::AlignRight, QStringLiteral("bars: ensemble   line: |psi|\u00b2"));
 }
 
 }  // namespace nivaro

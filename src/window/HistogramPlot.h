@@ -7,17 +7,19 @@
 namespace nivaro {
 
 // The ensemble's positions at one column against |psi|^2 there: bars for
-// the histogram (as a probability density), a line for |psi|^2, x in nm
-// below and in units of d above, and the total variation distance with what
-// happened to the trajectories not counted underneath.
+// the histogram (as a probability density in 1/nm, on the left axis), a
+// line for |psi|^2, x in nm below and in units of d above, and the total
+// variation distance with what happened to the trajectories not counted
+// underneath. The column is named by its z in nm.
 class HistogramPlot final : public QWidget {
     Q_OBJECT
 
 public:
     explicit HistogramPlot(QWidget* parent = nullptr);
 
-    // period is d in metres, for the upper axis.
-    void ShowHistogram(const EnsembleHistogram& histogram, double period);
+    // period is d in metres, for the upper axis; z is where the column lies,
+    // in metres.
+    void ShowHistogram(const EnsembleHistogram& histogram, double period, double z);
     const QString& Note() const { return note_; }
 
 protected:

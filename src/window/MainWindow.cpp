@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QKeyEvent>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -18,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "ComputationRunner.h"
 #include "CarpetView.h"
@@ -27,6 +30,7 @@
 #include "ResultExports.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
+#include "PictureOpener.h"
 #include "ProgressView.h"
 #include "UserDialogs.h"
 #include "WindowMenus.h"
@@ -81,6 +85,7 @@ MainWindow::MainWindow(SimulationState& state, UserDialogs& dialogs, QWidget* pa
     computations_ = std::make_unique<ResultComputations>(ResultComputations::Shown{state_, derived_, computedTexts_},
                                                          *controlPanel_, dialogs_, *runner_, *progressView_, *views_,
                                                          *statusLine_);
+    pictureOpener_ = std::make_unique<PictureOpener>();
     ArrangeWindow();
 
     delayedApplyTimer_ = Named(new QTimer(this), "delayedApplyTimer");
@@ -163,7 +168,7 @@ void MainWindow::ArrangeWindow()
 void MainWindow::ConnectHandlers()
 {
     connect(controlPanel_->ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyParameters);
-    connect(controlPanel_->Carpet().ApplyButton(), &QPushButton::clicked, this, &MainWindow::ApplyCarpet);
+    connect(&controlPanel_->Carpet(), &CarpetPage::redrawWanted, this, &MainWindow::ApplyCarpet);
     connect(controlPanel_->SweepButton(), &QPushButton::clicked, this, &MainWindow::RunSweep);
     connect(controlPanel_, &ParameterPanel::pageChosen, this, &MainWindow::ShowViewOfPage);
     connect(controlPanel_, &ParameterPanel::delayedApplyWanted, this, &MainWindow::ArmDelayedApply);
@@ -250,6 +255,10 @@ void MainWindow::ApplyParameters()
     }
     delayedApplyTimer_->stop();  // this Apply serves a pending delayed one
     computations_->ApplyParameters();
+    // The spectrum the last session ended with, once there is a psi again.
+    if (std::exchange(spectrumAtStart_, false) && state_.densityField.Rows() > 0 && !views_->SpectrumShown()) {
+        ToggleSpectrum();
+    }
 }
 
 void MainWindow::ApplyCarpet()
@@ -266,9 +275,28 @@ void MainWindow::ToggleSpectrum()
 {
     if (Busy()) {
         menus_->Spectrum().setChecked(views_->SpectrumShown());
-    } else if (views_->ToggleSpectrum()) {
-        ShowViewOfPage();  // draws the carpet when the 2D page is shown
+    } else {
+        if (views_->ToggleSpectrum()) {
+            ShowViewOfPage();  // draws the carpet when the 2D page is shown
+        }
+        HoverChartAtCursor();
     }
+}
+
+// The chart's readout otherwise names the cell of the surface before F11
+// until the mouse moves; the carpet refreshes its own.
+void MainWindow::HoverChartAtCursor()
+{
+    if (!chartView_->isVisible()) {
+        return;
+    }
+    const QPoint at = chartView_->mapFromGlobal(QCursor::pos());
+    if (!chartView_->rect().contains(at)) {
+        return;
+    }
+    chartView_->repaint();  // the new surface is fitted before the cell under the mouse is sought
+    QMouseEvent move(QEvent::MouseMove, at, chartView_->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(chartView_.get(), &move);
 }
 
 void MainWindow::PickHistogramColumn(int column)
@@ -326,6 +354,7 @@ void MainWindow::ShowSession(const WindowSession& session)
     menus_->BlockLabels().setChecked(!session.nanometreLabels);
     menus_->Antialiasing().setChecked(session.antialiasing);
     SetAntialiasing();
+    spectrumAtStart_ = session.spectrum;
     if (!session.saveFolder.empty() && QFileInfo(Text(session.saveFolder)).isDir()) {
         exports_->SetSaveFolder(Text(session.saveFolder));
     }
@@ -361,6 +390,7 @@ void MainWindow::SaveSession() const
     session.nanometreLabels = menus_->NanometreLabels().isChecked();
     session.antialiasing = menus_->Antialiasing().isChecked();
     session.saveFolder = exports_->SaveFolder().toStdString();
+    session.spectrum = views_->SpectrumShown();
     const std::string path = ConfigurationPath();
     try {
         IniFile configuration = IniFile::Load(path);

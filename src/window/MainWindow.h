@@ -23,6 +23,7 @@ class CarpetView;
 class ChartHost;
 class ColourBar;
 class ComputationRunner;
+class PictureOpener;
 class ProgressView;
 class ResultComputations;
 class ResultExports;
@@ -86,6 +87,7 @@ private:
     void ShowPage(ParameterPanel::Page page);
     void PickHistogramColumn(int column);
     void ClickCarpet(QPoint pixel);
+    void HoverChartAtCursor();
     void SetAntialiasing();
     void SetLegendVisibility();
     void ShowShortcuts();
@@ -111,6 +113,7 @@ private:
     // Q, the sampled ensemble and the spectrum of the results shown.
     DerivedResults derived_;
     PanelTexts computedTexts_;  // the panel as the grids were computed with it
+    bool spectrumAtStart_ = false;  // shown after the first computation, as the last session left it
 
     ParameterPanel* controlPanel_ = nullptr;
     QWidget* statusPanel_ = nullptr;
@@ -125,6 +128,7 @@ private:
     std::unique_ptr<WindowMenus> menus_;
     std::unique_ptr<ResultViews> views_;
     std::unique_ptr<ResultComputations> computations_;
+    std::unique_ptr<PictureOpener> pictureOpener_;
 };
 
 }  // namespace nivaro

@@ -1,18 +1,17 @@
 #include "MainWindow.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 
 #include "CarpetView.h"
 #include "ChartHost.h"
 #include "HelpTexts.h"
 #include "CarpetPage.h"
 #include "ParameterPanel.h"
+#include "PictureOpener.h"
 #include "ResultComputations.h"
 #include "ResultExports.h"
 #include "SweepRecorder.h"
@@ -98,6 +97,7 @@ void MainWindow::EnableCarpetMenuItems()
 {
     menus_->ClearDataFile().setEnabled(DataFileIsWritable(kDataFileName));
     menus_->AddToDataFile().setEnabled(state_.hoveredStart != kNoHoveredStart);
+    menus_->OpenCarpet().setEnabled(carpetView_->HasPicture());
 }
 
 // The automatic data file stays silent when it cannot be written.
@@ -114,7 +114,7 @@ void MainWindow::ClearDataFile()
         return;
     }
     DeleteDataFile(kDataFileName);
-    controlPanel_->Carpet().ApplyButton()->click();
+    ApplyCarpet();
 }
 
 void MainWindow::SetLegendVisibility()
@@ -123,9 +123,13 @@ void MainWindow::SetLegendVisibility()
     chartView_->RequestFit();
 }
 
+// What is on screen (Q, the spectrum, the sampled paths), as Save and Copy
+// take it, not the grey carpet of "out.bmp".
 void MainWindow::OpenCarpetPicture()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromLatin1(kImageFileName))));
+    if (const std::optional<QString> failure = pictureOpener_->Open(carpetView_->Picture())) {
+        dialogs_.ShowError(*failure);
+    }
 }
 
 // Afterwards the window computes the panel's settings again.
@@ -135,7 +139,11 @@ void MainWindow::RunSweep()
         return;
     }
     const std::optional<SweepRequest> request = dialogs_.AskSweep(QDir(exports_->SaveFolder()).absolutePath() + QLatin1Char('/'));
-    if (!request) {
+    // The dialog offers the last sweep's file again: a second sweep would
+    // replace it unseen.
+    if (!request || (QFileInfo::exists(request->file) &&
+                     !dialogs_.Confirm(QStringLiteral("%1 already exists. Replace it with this sweep?")
+                                           .arg(QDir::toNativeSeparators(request->file))))) {
         return;
     }
     exports_->SetSaveFolder(QFileInfo(request->file).absolutePath());

@@ -5,10 +5,14 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +23,7 @@
 #include "CarpetPage.h"
 #include "Stepper.h"
 #include "WindowTexts.h"
+#include "configuration/SettingKeys.h"
 #include "configuration/TransmissionFile.h"
 #include "engine/SettingsValidation.h"
 #include "platform/FileError.h"
@@ -27,15 +32,16 @@
 namespace nivaro {
 namespace {
 
-// One labelled row of a group: caption, field, and a unit or stepper beside it.
-void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field, QWidget* side)
+// One labelled field of a group from the grid's column on: caption, field,
+// and a unit or stepper beside it.
+void AddFieldRow(QGridLayout* grid, int row, const char* caption, QWidget* field, QWidget* side, int column = 0)
 {
     auto* label = new QLabel(QString::fromLatin1(caption), field->parentWidget());
     label->setBuddy(field);
-    grid->addWidget(label, row, 0, Qt::AlignRight);
-    grid->addWidget(field, row, 1);
+    grid->addWidget(label, row, column, Qt::AlignRight);
+    grid->addWidget(field, row, column + 1);
     if (side != nullptr) {
-        grid->addWidget(side, row, 2);
+        grid->addWidget(side, row, column + 2);
     }
 }
 
@@ -51,14 +57,16 @@ QLineEdit* AddLineField(QGroupBox* group, QGridLayout* grid, int row, const char
 QGridLayout* CompactGrid(QGroupBox* group)
 {
     auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setContentsMargins(4, 1, 4, 1);
     grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(2);
     grid->setColumnStretch(1, 1);
     return grid;
 }
 
-// The panel scrolls in a low window: the wheel turns a choice only once
-// the choice has the focus, and otherwise scrolls the panel past it.
+// The panel scrolls in a low window: the wheel turns a choice, a number
+// box or the pages only once it has the focus, and otherwise scrolls the
+// panel past it.
 class WheelScrollsPast final : public QObject {
 public:
     using QObject::QObject;
@@ -85,7 +93,8 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     : QWidget(parent), xScale_{scaleX}, zScale_{scaleZ}, pScale_{scaleP}
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 7, 6, 7);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(2);
     layout->addWidget(BuildParameterGroup());
     layout->addWidget(BuildGridGroup());
     layout->addWidget(BuildModelGroup());
@@ -96,9 +105,14 @@ ParameterPanel::ParameterPanel(AxisScale& scaleX, AxisScale& scaleZ, AxisScale& 
     AddToolTips();
     ShowModel(WaveSettings{});
     auto* wheelGuard = new WheelScrollsPast(this);
-    for (QComboBox* box : findChildren<QComboBox*>()) {
-        box->setFocusPolicy(Qt::StrongFocus);
-        box->installEventFilter(wheelGuard);
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (qobject_cast<QComboBox*>(widget) || qobject_cast<QAbstractSpinBox*>(widget) ||
+            qobject_cast<QAbstractSlider*>(widget)) {
+            widget->setFocusPolicy(Qt::StrongFocus);  // not by the wheel
+            widget->installEventFilter(wheelGuard);
+        } else if (qobject_cast<QTabBar*>(widget)) {
+            widget->installEventFilter(wheelGuard);  // its focus comes by Tab alone
+        }
     }
     // 192 pixels at 96 dpi, wider only when the font needs it to show the
     // neutron mass whole.
@@ -133,9 +147,11 @@ QGroupBox* ParameterPanel::BuildParameterGroup()
     AddFieldRow(grid, 4, "slit width:", slitWidthField_, unit("m"));
     AddFieldRow(grid, 5, "sigma0:", sigma0Field_, unit("m"));
     applyButton_ = Named(new QPushButton(QStringLiteral("Apply"), group), "applyButton");
-    grid->addWidget(applyButton_, 6, 0, 1, 3);
     sweepButton_ = Named(new QPushButton(QStringLiteral("Sweep..."), group), "sweepButton");
-    grid->addWidget(sweepButton_, 7, 0, 1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(applyButton_, 1);
+    buttons->addWidget(sweepButton_, 1);
+    grid->addLayout(buttons, 6, 0, 1, 3);
     setTabOrder(applyButton_, slitsField_);
     setTabOrder(slitsField_, massBox_);
     setTabOrder(massBox_, lambdaField_);
@@ -164,13 +180,24 @@ QGroupBox* ParameterPanel::BuildAxisGroup()
 
 QGroupBox* ParameterPanel::BuildGridGroup()
 {
+    // Two short numbers a row, their units in the tooltips, so that the
+    // panel fits the window's first size.
     auto* group = Named(new QGroupBox(QStringLiteral("Grid:"), this), "gridGroup");
     QGridLayout* grid = CompactGrid(group);
-    nxField_ = AddLineField(group, grid, 0, "nx:", "nxField", "rows");
-    nzField_ = AddLineField(group, grid, 1, "nz:", "nzField", "columns");
-    nxbField_ = AddLineField(group, grid, 2, "nxb:", "nxbField", "rows");
-    dxbField_ = AddLineField(group, grid, 3, "dxb:", "dxbField", "rows");
-    stepField_ = AddLineField(group, grid, 4, "step:", "stepField", "px");
+    grid->setColumnStretch(3, 1);
+    const auto addField = [&](int row, int column, const char* caption, const char* name) {
+        auto* field = Named(new QLineEdit(group), name);
+        // As wide as the column leaves, not as a line field asks: the panel keeps its width.
+        field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+        AddFieldRow(grid, row, caption, field, nullptr, column);
+        return field;
+    };
+    nxField_ = addField(0, 0, "nx:", "nxField");
+    nzField_ = addField(0, 2, "nz:", "nzField");
+    nxbField_ = addField(1, 0, "nxb:", "nxbField");
+    dxbField_ = addField(1, 2, "dxb:", "dxbField");
+    stepField_ = addField(2, 0, "step:", "stepField");
     return group;
 }
 
@@ -202,7 +229,31 @@ QGroupBox* ParameterPanel::BuildModelGroup()
     modelSummary_->setWordWrap(true);
     modelSummary_->hide();
     grid->addWidget(modelSummary_, 8, 0, 1, 3);
+    modelGrid_ = grid;
+    connect(modelBox_, &QComboBox::currentIndexChanged, this, &ParameterPanel::ShowModelRows);
+    connect(gratingBox_, &QComboBox::currentIndexChanged, this, &ParameterPanel::ShowModelRows);
     return group;
+}
+
+// The grating's rows matter only to the wave model, the file's only to the
+// file grating: a short panel without them fits a low window.
+void ParameterPanel::ShowModelRows()
+{
+    const bool wave = modelBox_->currentIndex() == static_cast<int>(FieldModel::Wave);
+    const bool file = gratingBox_->currentIndex() == static_cast<int>(GratingKind::File);
+    const std::pair<int, bool> rows[] = {{1, wave}, {2, wave}, {3, wave && file}};
+    for (int index = 0; index < modelGrid_->count(); ++index) {
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        modelGrid_->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+        for (const auto& [shownRow, shown] : rows) {
+            if (row == shownRow && modelGrid_->itemAt(index)->widget() != nullptr) {
+                modelGrid_->itemAt(index)->widget()->setVisible(shown);
+            }
+        }
+    }
 }
 
 void ParameterPanel::ShowModel(const WaveSettings& wave)
@@ -214,6 +265,7 @@ void ParameterPanel::ShowModel(const WaveSettings& wave)
     lambdaSpreadField_->setText(Text(FloatToStr(wave.lambdaSpread)));
     sourceWidthField_->setText(Text(FloatToStr(wave.sourceWidth)));
     coherenceSamplesField_->setText(QString::number(wave.coherenceSamples));
+    ShowModelRows();
 }
 
 void ParameterPanel::ShowModelSummary(const std::optional<std::string>& summary)
@@ -241,9 +293,12 @@ QTabWidget* ParameterPanel::BuildPages()
     surfaceContentBox_ = Named(new QComboBox(surfacePage), "surfaceContentBox");
     surfaceContentBox_->addItems({QStringLiteral("norm(PSI)"), QStringLiteral("quantum potential")});
     auto* surfaceLayout = new QVBoxLayout(surfacePage);
+    surfaceLayout->setContentsMargins(2, 2, 2, 2);
     surfaceLayout->addWidget(showTrajectories3DBox_);
-    surfaceLayout->addWidget(new QLabel(QStringLiteral("Surface:"), surfacePage));
-    surfaceLayout->addWidget(surfaceContentBox_);
+    auto* surfaceRow = new QHBoxLayout;
+    surfaceRow->addWidget(new QLabel(QStringLiteral("Surface:"), surfacePage));
+    surfaceRow->addWidget(surfaceContentBox_, 1);
+    surfaceLayout->addLayout(surfaceRow);
     surfaceLayout->addStretch(1);
 
     carpetPage_ = Named(new CarpetPage, "carpetPage");
@@ -271,6 +326,7 @@ void ParameterPanel::ConnectControls()
             applyButton_->click();
         });
     }
+    connect(nxField_, &QLineEdit::textEdited, this, &ParameterPanel::FollowRows);
     massBox_->installEventFilter(this);
     for (QLineEdit* field : {slitsField_, lambdaField_, periodField_, slitWidthField_,
                              sigma0Field_, nxField_, nzField_, nxbField_, dxbField_, stepField_,
@@ -293,7 +349,7 @@ void ParameterPanel::AddToolTips()
         {sigma0Field_, "Initial width sigma0 of the Gaussian packet leaving each slit, in metres."},
         {nxField_, "Grid rows across the beam (x), 0.2 nm apart before the X-scale."},
         {nzField_, "Grid columns along the beam (z), 0.2 nm apart before the Z-scale."},
-        {nxbField_, "Trajectories start at rows below nxb (0 to nx)."},
+        {nxbField_, "Trajectories start at rows below nxb (0 to nx rows); at half of nx it follows nx."},
         {dxbField_, "Rows between neighbouring trajectory starts on the carpet."},
         {stepField_, "Step length of the carpet's trajectory integration, in grid pixels."},
         {xScale_.field, "Magnification across the beam, as p:q (Enter or leaving the field applies)."},
@@ -344,6 +400,7 @@ void ParameterPanel::ShowGrid(const GridSettings& grid)
     nxField_->setText(QString::number(grid.nx));
     nzField_->setText(QString::number(grid.nz));
     nxbField_->setText(QString::number(grid.nxb));
+    rowsShown_ = grid.nx;
     dxbField_->setText(Text(FloatToStr(grid.dxb)));
     stepField_->setText(Text(FloatToStr(grid.step)));
     Carpet().ShowIntegrator(grid.integrator);
@@ -392,11 +449,11 @@ std::optional<QString> ParameterPanel::TakeOverParameters(SimulationState& state
     state.grid = takenGrid;
     state.grid.DeriveDecimation();
     std::vector<SettingProblem> problems = FindUnusableSettings(state);
-    // The engine lets a larger nxb stand for "every row"; on the panel both are
-    // in view, so a larger one is a typing error.
-    if (state.grid.nxb > state.grid.nx) {
-        problems.push_back(
-            {"nxb", std::to_string(state.grid.nxb), "must lie between 0 and nx (" + std::to_string(state.grid.nx) + ")"});
+    if (const std::optional<SettingProblem> beyond = NxbBeyondRows(state.grid)) {
+        problems.push_back(*beyond);
+    }
+    for (SettingProblem& problem : problems) {
+        problem.key = SettingCaption(problem.key);  // as the field's caption says
     }
     if (!problems.empty()) {
         state.parameters = previous;
@@ -420,6 +477,7 @@ void ParameterPanel::ShowSession(const WindowSession& session)
 {
     SelectPage(session.carpetPage ? Page::Carpet : Page::Surface);
     showTrajectories3DBox_->setChecked(session.trajectories3D);
+    surfaceContentBox_->setCurrentIndex(session.quantumPotentialSurface ? 1 : 0);
     carpetPage_->ShowSession(session);
 }
 
@@ -427,6 +485,7 @@ void ParameterPanel::KeepSession(WindowSession& session) const
 {
     session.carpetPage = CurrentPage() == Page::Carpet;
     session.trajectories3D = showTrajectories3DBox_->isChecked();
+    session.quantumPotentialSurface = ShowsQuantumPotentialSurface();
     carpetPage_->KeepSession(session);
 }
 
@@ -441,6 +500,28 @@ void ParameterPanel::SelectPage(Page page)
 {
     const QSignalBlocker quiet(pages_);
     pages_->setCurrentIndex(page == Page::Surface ? 0 : 1);
+}
+
+// nxb follows nx as the configuration and --set have it follow: while it
+// is at half the rows it stays there; typed numbers are kept. Texts that
+// are no number yet ("", "-") change nothing.
+void ParameterPanel::FollowRows()
+{
+    const std::optional<int> rows = ParseWholeInteger(Text(nxField_));
+    const std::optional<int> nxb = ParseWholeInteger(Text(nxbField_));
+    if (!rows || *rows < 1) {
+        return;
+    }
+    if (nxb) {
+        GridSettings grid;
+        grid.nx = rowsShown_;
+        grid.nxb = *nxb;
+        grid.SetRows(*rows);
+        if (grid.nxb != *nxb) {
+            nxbField_->setText(QString::number(grid.nxb));
+        }
+    }
+    rowsShown_ = *rows;
 }
 
 void ParameterPanel::ApplyParticlePreset(int index)

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -55,7 +56,8 @@ public:
     bool ShowsQuantumPotentialSurface() const;
     CarpetPage& Carpet() const { return *carpetPage_; }
 
-    // The page, the check boxes and the contrast, as the last session left them.
+    // The page, the check boxes, the contrast and the choices, as the last
+    // session left them.
     void ShowSession(const WindowSession& session);
     void KeepSession(WindowSession& session) const;
 
@@ -93,6 +95,8 @@ private:
     QTabWidget* BuildPages();
     void ConnectControls();
     void ApplyParticlePreset(int index);
+    void FollowRows();
+    void ShowModelRows();
     void CommitScaleField(ScaleControl& control);
     void StepScale(ScaleControl& control, ScaleDirection direction);
     bool ApplyOnMassEnter(QObject* watched, QEvent* event);
@@ -128,6 +132,8 @@ private:
     QLineEdit* sourceWidthField_ = nullptr;
     QLineEdit* coherenceSamplesField_ = nullptr;
     CarpetPage* carpetPage_ = nullptr;
+    QGridLayout* modelGrid_ = nullptr;
+    int rowsShown_ = GridSettings{}.nx;  // nx before the edit under way
 };
 
 }  // namespace nivaro

@@ -14,6 +14,7 @@ namespace nivaro {
 namespace {
 
 constexpr int kTickMilliseconds = 250;
+const QString kComputing = QStringLiteral("Computing...");
 
 }  // namespace
 
@@ -29,7 +30,7 @@ QString TimeLeftText(double elapsedSeconds, int percent)
 
 ProgressView::ProgressView(QLabel& statusLine, QWidget* parent) : QWidget(parent), statusLine_(statusLine)
 {
-    caption_ = new QLabel(QStringLiteral("Loading..."), this);
+    caption_ = new QLabel(kComputing, this);
     caption_->setObjectName(QStringLiteral("progressCaption"));
     QFont big(QStringLiteral("Arial"));
     big.setPixelSize(16);
@@ -74,7 +75,7 @@ void ProgressView::Begin()
     preview_->clear();
     preview_->hide();
     bar_->setValue(0);
-    caption_->setText(QStringLiteral("Loading..."));
+    caption_->setText(kComputing);
     percent_ = 0;
     timeLeft_->setText(TimeLeftText(0.0, 0));
     ticker_->start();
@@ -108,25 +109,21 @@ void ProgressView::Show(const ProgressReport& report)
     timeLeft_->setText(TimeLeftText(clock_.elapsed() / 1000.0, percent_));
     const QString minutes = QString::number(report.elapsedSeconds / 60.0, 'f', 1);
     const QString time = QStringLiteral("time = %1 sec (%2 min)").arg(report.elapsedSeconds).arg(minutes);
+    const QString percent = QStringLiteral("%1%").arg(report.percent);
+    const QString gap = report.kind == ProgressKind::DensityColumns ? QStringLiteral("  ") : QStringLiteral(" ");
+    caption_->setText(report.kind == ProgressKind::SweepFrames ? QStringLiteral("Sweep... ") + percent
+                                                               : kComputing + gap + percent);
     switch (report.kind) {
     case ProgressKind::DensityColumns:
-        caption_->setText(QStringLiteral("Loading...  %1%").arg(report.percent));
+    case ProgressKind::EnsembleTrajectories:
+    case ProgressKind::QuantumPotentialColumns:
         statusLine_.setText(time);
         break;
     case ProgressKind::CarpetDataFileStarts:
-        caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         statusLine_.setText(time + QLatin1Char('\n'));
         break;
-    case ProgressKind::EnsembleTrajectories:
-    case ProgressKind::QuantumPotentialColumns:
-        caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
-        statusLine_.setText(time);
-        break;
     case ProgressKind::SweepFrames:
-        caption_->setText(QStringLiteral("Sweep... %1%").arg(report.percent));
-        break;
     case ProgressKind::CarpetRegularStarts:
-        caption_->setText(QStringLiteral("Loading... %1%").arg(report.percent));
         break;
     }
 }

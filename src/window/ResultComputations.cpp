@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <new>
 
 #include "ComputationRunner.h"
@@ -12,11 +13,15 @@
 #include "UserDialogs.h"
 #include "carpet/DataFile.h"
 #include "configuration/Configuration.h"
+#include "WindowTexts.h"
+#include "engine/DensityGrid.h"
+#include "engine/GridCoverage.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/ParaxialValidity.h"
 #include "engine/RunDocument.h"
 #include "platform/FileError.h"
 #include "platform/IniFile.h"
+#include "platform/NumberText.h"
 #include "platform/SystemMemory.h"
 
 namespace nivaro {
@@ -166,6 +171,39 @@ void ResultComputations::ComputeAndShow(SimulationState& next, const std::option
     }
     views_.RefreshVisibility();
     ShowViewOfPage();
+    WarnOfEmptyViews();
+}
+
+// Regular trajectories drawn on a page shown or asked for.
+bool ResultComputations::RegularPathsAsked() const
+{
+    const CarpetOptions carpet = panel_.Carpet().CarpetSettings();
+    const bool onCarpet = panel_.CurrentPage() == ParameterPanel::Page::Carpet && carpet.showTrajectories &&
+                          !carpet.dataFile && !panel_.Carpet().SamplesStarts();
+    return onCarpet || panel_.ShowsTrajectories3D();
+}
+
+// A white carpet or one without paths, and no word why, would look like a
+// fault of the program rather than of a setting.
+void ResultComputations::WarnOfEmptyViews()
+{
+    const SimulationState& state = shown_.state;
+    const GridCoverage coverage = CheckGridCoverage(state);
+    QString warning;
+    if (!coverage.slitInGrid) {
+        warning = QStringLiteral("every slit lies outside the grid (x from %1 to %2 nm): check d and the slit width")
+                      .arg(RowPosition(state, 0) * 1e9, 0, 'f', 1)
+                      .arg(RowPosition(state, state.grid.nx - 1) * 1e9, 0, 'f', 1);
+    } else if (!coverage.startInSlit && RegularPathsAsked()) {
+        warning = QStringLiteral("no trajectory starts inside a slit (starts every %1 rows below nxb = %2 of nx = %3): "
+                                 "check nxb and dxb")
+                      .arg(Text(FloatToStr(state.grid.dxb)))
+                      .arg(state.grid.nxb)
+                      .arg(state.grid.nx);
+    }
+    if (!warning.isEmpty()) {
+        statusLine_.setText(statusLine_.text() + QStringLiteral("   \u26a0 Warning: ") + warning + QLatin1Char('.'));
+    }
 }
 
 void ResultComputations::WriteBackAndEchoConfiguration()
@@ -185,17 +223,17 @@ void ResultComputations::WriteBackAndEchoConfiguration()
 
 void ResultComputations::ApplyCarpet()
 {
-    QPushButton& apply = *panel_.Carpet().ApplyButton();
-    if (runner_.Busy() || !apply.isEnabled()) {
+    // A question asked on the way (the work limits) runs the event loop, where
+    // a second request must not start a second drawing.
+    if (runner_.Busy() || drawingCarpet_) {
         return;
     }
-    apply.setEnabled(false);
+    const QScopedValueRollback drawing(drawingCarpet_, true);
     try {
         RenderCarpet();
     } catch (const std::exception& error) {
         dialogs_.ShowError(QString::fromUtf8(error.what()));
     }
-    apply.setEnabled(true);
 }
 
 void ResultComputations::RenderCarpet()
@@ -241,6 +279,7 @@ void ResultComputations::RenderCarpet()
     }
     views_.ShowCarpetResults();
     ShowViewOfPage();
+    WarnOfEmptyViews();
 }
 
 void ResultComputations::ShowViewOfPage()

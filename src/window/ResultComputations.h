@@ -65,6 +65,10 @@ private:
     // written; the legend then echoes the settings as they would have been
     // written.
     void WriteBackAndEchoConfiguration();
+    bool RegularPathsAsked() const;
+    // Says in the status line when no slit or no trajectory start lies in
+    // the grid.
+    void WarnOfEmptyViews();
 
     Shown shown_;
     ParameterPanel& panel_;
@@ -76,6 +80,7 @@ private:
     // The document the last Apply dropped or replaced, for the next one.
     std::unique_ptr<SimulationState> spare_;
     std::string configurationPath_;
+    bool drawingCarpet_ = false;
 };
 
 }  // namespace nivaro

@@ -6,6 +6,7 @@
 #include "configuration/SweepPlan.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -19,8 +20,9 @@ struct SweepRequest {
     QString file;
 };
 
-// The small dialog that asks for a sweep: key, from, to, count, what to
-// record and the file. OK is taken only when the fields make a sweep.
+// The small dialog that asks for a sweep: key, from, to (in the key's
+// unit), count, what to record and the file. OK is taken only when the
+// fields make a sweep.
 class SweepDialog final : public QDialog {
     Q_OBJECT
 
@@ -33,9 +35,13 @@ public:
     void accept() override;
 
 private:
+    void DescribeKey();
+
     QComboBox* keyBox_ = nullptr;
     QLineEdit* fromField_ = nullptr;
     QLineEdit* toField_ = nullptr;
+    QLabel* fromUnit_ = nullptr;
+    QLabel* toUnit_ = nullptr;
     QSpinBox* countBox_ = nullptr;
     QComboBox* recordBox_ = nullptr;
     QLineEdit* fileField_ = nullptr;

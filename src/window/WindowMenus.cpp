@@ -90,7 +90,7 @@ void WindowMenus::BuildPopupMenus(ResultExports& exports)
 
     AddItem(carpetMenu_, "copyCarpetAction", "Copy to Clipboard", [&exports] { exports.CopyCarpet(); });
     addSaveItems(carpetMenu_, "Carpet", [&exports](ChartFileFormat format) { exports.SaveCarpet(format); });
-    AddItem(carpetMenu_, "openCarpetAction", "Open with...", &WindowMenus::openCarpetRequested);
+    openCarpet_ = AddItem(carpetMenu_, "openCarpetAction", "Open with...", &WindowMenus::openCarpetRequested);
     carpetMenu_->addSeparator();
     AddItem(carpetMenu_, "saveCarpetDensityTableAction", "norm(PSI) to File", [&exports] { exports.SaveDensityTable(); });
     carpetMenu_->addSeparator();

@@ -36,6 +36,7 @@ public:
     // Enabled as the carpet menu opens.
     QAction& ClearDataFile() const { return *clearDataFile_; }
     QAction& AddToDataFile() const { return *addToDataFile_; }
+    QAction& OpenCarpet() const { return *openCarpet_; }
 
 signals:
     void saveViewRequested();
@@ -77,6 +78,7 @@ private:
     std::vector<QAction*> colourMaps_;  // in the order of ColourMapKinds()
     QAction* clearDataFile_ = nullptr;
     QAction* addToDataFile_ = nullptr;
+    QAction* openCarpet_ = nullptr;
 };
 
 }  // namespace nivaro

@@ -125,6 +125,45 @@ TEST(Configuration, UnusableGridValuesAreReplacedByTheirDefaults)
     EXPECT_EQ(narrow.grid.nxb, 20);
 }
 
+// nxb follows nx wherever nx changes, unless it was set to something else,
+// and one beyond nx is refused in the panel's words.
+TEST(Configuration, NxbFollowsNxInTheFileAndInOverrides)
+{
+    const struct {
+        const char* file;
+        SettingOverrides overrides;
+        int nxb;
+        const char* refusal;
+    } cases[] = {
+        {"[2D]\nnx=2000\n", {}, 1000, nullptr},
+        {"[2D]\nnx=2000\nnxb=150\n", {}, 150, nullptr},
+        {"", {{"nx", "2000"}}, 1000, nullptr},
+        {"[2D]\nnx=300\nnxb=150\n", {{"nx", "2000"}}, 1000, nullptr},
+        {"[2D]\nnx=300\nnxb=100\n", {{"nx", "2000"}}, 100, nullptr},
+        {"", {{"nxb", "40"}, {"nx", "2000"}}, 40, nullptr},
+        {"", {{"nx", "2000"}, {"nxb", "40"}}, 40, nullptr},
+        {"", {{"nxb", "500"}}, 0, "nxb=500: must lie between 0 and nx (300)"},
+        {"[2D]\nnx=300\nnxb=200\n", {{"nx", "100"}}, 0, "nxb=200: must lie between 0 and nx (100)"},
+    };
+    for (const auto& c : cases) {
+        SimulationState state;
+        const OverriddenConfiguration loaded = LoadConfiguration(ProfileOf(c.file), c.overrides, state);
+        EXPECT_TRUE(loaded.loaded.replacedValues.empty()) << c.file;
+        if (c.refusal != nullptr) {
+            EXPECT_EQ(loaded.refusal, c.refusal) << c.file;
+        } else {
+            EXPECT_EQ(loaded.refusal, std::nullopt) << c.file;
+            EXPECT_EQ(state.grid.nxb, c.nxb) << c.file;
+        }
+    }
+    SimulationState state;
+    const LoadedConfiguration beyond = LoadConfiguration(ProfileOf("[2D]\nnx=300\nnxb=500\n"), state);
+    EXPECT_EQ(state.grid.nxb, 150);
+    ASSERT_EQ(beyond.replacedValues.size(), 1u);
+    EXPECT_EQ(beyond.replacedValues[0], "The configuration value nxb=500 cannot be used (must lie between 0 and nx "
+                                        "(300)); 150 is used instead.");
+}
+
 TEST(Configuration, WriteBackKeepsOtherKeysAndAppendsNewOnesInOrder)
 {
     IniFile file = ProfileOf("; comment\n[AXIS]\nz0=1\nX-scale=3:2\n\n[Other]\nkeep=me\n[2D]\ndzb=\n");
@@ -211,8 +250,11 @@ TEST(Configuration, TheModelSectionIsReadCheckedAndWrittenOnlyWhenUsed)
 
 TEST(Configuration, LegendEchoListsParametersThenAxis)
 {
-    const IniFile file = ProfileOf("[AXIS]\nX-scale=1:1\nz0=0\n[2D]\nnx=300\n[PARAMETERS]\nslits=2\nmass=9.1095E-31\n");
-    EXPECT_EQ(LegendEcho(file), (std::vector<std::string>{"slits=2", "mass=9.1095E-31", "X-scale=1:1", "z0=0"}));
+    const IniFile file = ProfileOf(
+        "[AXIS]\nX-scale=1:1\nz0=0\n[2D]\nnx=300\n[PARAMETERS]\nslits=2\nmass=9.1095E-31\nslite width=1E-8\n");
+    EXPECT_EQ(LegendEcho(file), (std::vector<std::string>{"slits=2", "mass=9.1095E-31", "slit width=1E-8", "X-scale=1:1",
+                                                          "z0=0"}))
+        << "the slit width as the user reads it, not as the file's key spells it";
 }
 
 TEST(Configuration, ObsoleteDzbIsDetectedOnlyWithAValue)

@@ -28,6 +28,13 @@ TEST(SettingKeys, ApplySettingReadsEachKindStrictlyAndKeepsTheTypedText)
     EXPECT_EQ(state.parameters.z0, 0.5);
     EXPECT_EQ(state.grid.integrator, Integrator::Adaptive);
     EXPECT_EQ(state.grid.tolerance, 1e-8);
+
+    EXPECT_FALSE(ApplySetting(state, panel, " Slit Width ", "3E-9")) << "the caption stands for the key";
+    EXPECT_EQ(state.parameters.slitWidth, 3e-9);
+    EXPECT_EQ(SettingKeyOf("slit width"), "slite width");
+    EXPECT_EQ(SettingCaption("slite width"), "slit width");
+    EXPECT_EQ(SettingCaption("sigma0"), "sigma0");
+    EXPECT_EQ(SettingKeyOf("slitwidth"), std::nullopt);
 }
 
 TEST(SettingKeys, RefusedTextsNameKeyValueAndReasonAndChangeNothing)

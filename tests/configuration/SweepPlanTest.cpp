@@ -13,6 +13,7 @@ TEST(SweepPlan, AxesFormAGridWithTheLastFastestAndWholeKeysDeduplicated)
     EXPECT_EQ(runs[1].settings[1].second, "2");
     EXPECT_EQ(runs[2].settings[0].second, "0.5");
     EXPECT_EQ(runs[5].index, 5);
+    EXPECT_EQ(ParseSweepAxis("slit width=1e-9:2e-9:2").key, "slite width") << "the caption names the key";
     EXPECT_EQ(PlanSweep({ParseSweepAxis("lambda=1e-8:1e-8:1")}).front().settings.front().second, "1E-8")
         << "values as the configuration stores them";
 }

@@ -19,6 +19,11 @@ TEST(WindowSession, RoundTripsInItsOwnSectionAndKeepsEveryOtherKey)
     session.trajectories = false;
     session.nanometreLabels = false;
     session.saveFolder = "/home/a user/figures";
+    session.quantumPotentialSurface = true;
+    session.quantumPotentialCarpet = true;
+    session.sampledStarts = true;
+    session.trajectoryColour = "Red";
+    session.spectrum = true;
     WriteWindowSession(file, session);
     EXPECT_EQ(file.Text().rfind("; settings\n[PARAMETERS]\nslits=5\n\n[2D]\nnx=400\n", 0), 0u) << file.Text();
 
@@ -33,6 +38,11 @@ TEST(WindowSession, RoundTripsInItsOwnSectionAndKeepsEveryOtherKey)
     EXPECT_FALSE(read.trajectories);
     EXPECT_FALSE(read.nanometreLabels);
     EXPECT_EQ(read.saveFolder, "/home/a user/figures");
+    EXPECT_TRUE(read.quantumPotentialSurface);
+    EXPECT_TRUE(read.quantumPotentialCarpet);
+    EXPECT_TRUE(read.sampledStarts);
+    EXPECT_EQ(read.trajectoryColour, "Red");
+    EXPECT_TRUE(read.spectrum);
 }
 
 TEST(WindowSession, ValuesThatDoNotReadKeepTheirDefaults)
@@ -43,6 +53,7 @@ TEST(WindowSession, ValuesThatDoNotReadKeepTheirDefaults)
     EXPECT_EQ(read.rotation, defaults.rotation);
     EXPECT_EQ(read.contrast, defaults.contrast);
     EXPECT_TRUE(read.maximized);
+    EXPECT_EQ(read.trajectoryColour, "Blue") << "a text the file does not hold";
 }
 
 }  // namespace

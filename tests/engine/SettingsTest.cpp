@@ -39,6 +39,34 @@ TEST(GridSettings, DecimationIsFourUpTo300AndOneSixtyFourthAbove)
     EXPECT_EQ(grid.decimationZ, 4);
 }
 
+// An nxb at half the rows (the default) follows a new nx; any other stays,
+// and one beyond nx is named in one wording for the panel, file and --set.
+TEST(GridSettings, NxbAtHalfTheRowsFollowsThem)
+{
+    const struct {
+        int nx;
+        int nxb;
+        int rows;
+        int followed;
+    } cases[] = {{300, 150, 2000, 1000}, {300, 100, 2000, 100}, {301, 150, 41, 20}, {2000, 1000, 300, 150},
+                 {1, 0, 10, 5},          {300, 0, 2000, 0}};
+    for (const auto& c : cases) {
+        GridSettings grid;
+        grid.nx = c.nx;
+        grid.nxb = c.nxb;
+        grid.SetRows(c.rows);
+        EXPECT_EQ(grid.nx, c.rows);
+        EXPECT_EQ(grid.nxb, c.followed) << c.nx << " " << c.nxb << " -> " << c.rows;
+    }
+    GridSettings grid;
+    EXPECT_EQ(grid.nxb, grid.nx / 2);
+    grid.nxb = grid.nx;
+    EXPECT_EQ(NxbBeyondRows(grid), std::nullopt) << "nx itself: every row";
+    grid.nxb = grid.nx + 1;
+    ASSERT_TRUE(NxbBeyondRows(grid));
+    EXPECT_EQ(NxbBeyondRows(grid)->Message(), "nxb=301: must lie between 0 and nx (300)");
+}
+
 TEST(SettingsValidation, TheDefaultsAreUsable)
 {
     EXPECT_TRUE(FindUnusableSettings(SimulationState{}).empty());

@@ -49,6 +49,23 @@ TEST_F(CarpetViewTest, OpensFittedAndZoomsToWholeGridPoints)
     EXPECT_FALSE(view.HasPicture());
 }
 
+// x grows upwards as on a plot: the picture's first row (the smallest x)
+// at the foot, its last at the top; the picture itself keeps its rows.
+TEST_F(CarpetViewTest, XGrowsUpwards)
+{
+    const QRectF plot = view.PlotArea();
+    const QPoint first = view.WidgetPointOf(QPoint(39, 0));
+    const QPoint last = view.WidgetPointOf(QPoint(39, 29));
+    EXPECT_GT(first.y(), last.y());
+    EXPECT_LT(last.y(), plot.center().y()) << "the last row in the upper half";
+    const QImage shown = view.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(last), QColor(Qt::blue));
+    EXPECT_EQ(shown.pixelColor(first), QColor(Qt::gray));
+    EXPECT_EQ(view.PicturePixelAt(last), QPoint(39, 29));
+    EXPECT_EQ(view.PicturePixelAt(first), QPoint(39, 0));
+    EXPECT_EQ(view.Picture().pixelColor(39, 29), QColor(Qt::blue)) << "the rows as computed";
+}
+
 TEST_F(CarpetViewTest, CtrlWheelZoomsAboutTheMouseAndTheWheelPans)
 {
     view.show();

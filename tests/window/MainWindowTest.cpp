@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <clocale>
 #include <cstdio>
 #include <functional>
@@ -319,7 +321,6 @@ TEST_F(MainWindowTest, CarpetFailuresLeaveTheBusyState)
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << "no message box while the contrast is typed";
     EXPECT_TRUE(Find<QWidget>("controlPanel")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("carpetApplyButton")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(window->CurrentView(), ViewMode::Image);
 }
@@ -430,6 +431,20 @@ TEST_F(MainWindowTest, ASmallWindowScrollsThePanelInsteadOfCrushingItsFields)
     auto* mass = Find<QComboBox>("massBox");
     EXPECT_GE(mass->lineEdit()->width(), mass->fontMetrics().horizontalAdvance("1.674927E-27"))
         << "the neutron mass shows whole";
+}
+
+// At the window's first size the whole panel shows, with one Apply.
+TEST_F(MainWindowTest, ThePanelFitsTheFirstWindowSizeWithOneApply)
+{
+    Start();
+    const int height = 796 - Find<QMenuBar>("menuBar")->sizeHint().height() - Find<QWidget>("statusPanel")->height();
+    auto* panel = Find<QWidget>("controlPanel");
+    EXPECT_LE(panel->sizeHint().height(), height);
+    int applies = 0;
+    for (const QPushButton* button : panel->findChildren<QPushButton*>()) {
+        applies += button->text() == "Apply";
+    }
+    EXPECT_EQ(applies, 1);
 }
 
 TEST_F(MainWindowTest, ScaleControlsArmOneDelayedApply)
@@ -589,14 +604,14 @@ TEST_F(CancelTest, ACancelAfterTheDensityOfA2DApplyChangesNothing)
     Find<QLineEdit>("slitsField")->setText("5");
     Find<QComboBox>("startModeBox")->setCurrentIndex(1);
     Find<QLineEdit>("ensembleSizeField")->setText("100000");
-    // The density reports as "Loading...  N%", the carpet and the ensemble
-    // after it as "Loading... N%".
+    // The density reports as "Computing...  N%", the carpet and the ensemble
+    // after it as "Computing... N%".
     bool densitySeen = false;
     QTimer watcher;
     watcher.setInterval(1);
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        static const QRegularExpression density(QStringLiteral("^Loading\\.\\.\\.  \\d+%$"));
-        static const QRegularExpression afterDensity(QStringLiteral("^Loading\\.\\.\\. \\d+%$"));
+        static const QRegularExpression density(QStringLiteral("^Computing\\.\\.\\.  \\d+%$"));
+        static const QRegularExpression afterDensity(QStringLiteral("^Computing\\.\\.\\. \\d+%$"));
         const QString caption = Find<QLabel>("progressCaption")->text();
         densitySeen = densitySeen || density.match(caption).hasMatch();
         if (densitySeen && afterDensity.match(caption).hasMatch()) {
@@ -670,12 +685,34 @@ TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
     window->DensityChart().View3DOptions().SetRotation(20);
     Find<QCheckBox>("showTrajectoriesBox")->setChecked(false);
     Find<QTabWidget>("pages")->setCurrentIndex(0);
+    Find<QComboBox>("surfaceContentBox")->setCurrentIndex(1);
+    Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
+    Find<QComboBox>("startModeBox")->setCurrentIndex(1);
+    Find<QComboBox>("highlightColourBox")->setCurrentText("Red");
+    Apply();
+    Trigger("spectrumAction");
+    ASSERT_TRUE(Find<QAction>("spectrumAction")->isChecked()) << dialogs.errors.join('\n').toStdString();
     window->close();
     const std::string file = ReadWholeFile(folder / "nivaro.ini");
     EXPECT_EQ(file.rfind("[PARAMETERS]\nslits=3\n", 0), 0u) << file;
-    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=700\n"}) {
+    for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=700\n",
+                             "surfaceQ=1\n", "carpetQ=1\n", "sampledStarts=1\n", "trajectoryColour=Red\n",
+                             "spectrum=1\n"}) {
         EXPECT_NE(file.find(line), std::string::npos) << line << " in\n" << file;
     }
+
+    // The next run of the window opens as this one closed, the spectrum
+    // once its first computation has a psi to transform.
+    window.reset();
+    Start();
+    EXPECT_EQ(Find<QComboBox>("surfaceContentBox")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("carpetContentBox")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("startModeBox")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("highlightColourBox")->currentText(), "Red");
+    EXPECT_FALSE(Find<QAction>("spectrumAction")->isChecked());
+    Apply();
+    EXPECT_TRUE(Find<QAction>("spectrumAction")->isChecked());
+    EXPECT_EQ(window->DensityChart().LegendTitle().back(), "FFT2");
 }
 
 // A stored place beyond the screen is brought onto it, no larger than it.
@@ -990,7 +1027,7 @@ TEST_F(InteractionTest, ASampledEnsembleIsDrawnAndComparedWithTheDensity)
     EXPECT_FALSE(Find<CarpetView>("carpetView")->HasPicture()) << "nothing computed";
 
     Find<QLineEdit>("ensembleSizeField")->setText("800");
-    Find<QPushButton>("carpetApplyButton")->click();
+    window->ApplyCarpet();
     auto* carpet = Find<CarpetView>("carpetView");
     ASSERT_TRUE(carpet->HasPicture());
     const QImage picture = carpet->Picture();
@@ -1005,15 +1042,28 @@ TEST_F(InteractionTest, ASampledEnsembleIsDrawnAndComparedWithTheDensity)
     auto* plot = window->findChild<HistogramPlot*>("histogramPlot");
     ASSERT_NE(plot, nullptr);
     EXPECT_TRUE(plot->isVisible());
-    EXPECT_TRUE(plot->Note().startsWith("column 299: total variation distance 0.")) << plot->Note().toStdString();
+    EXPECT_TRUE(plot->Note().startsWith("z = 59.8 nm (column 299): total variation distance 0."))
+        << plot->Note().toStdString();
+    EXPECT_TRUE(plot->windowTitle().endsWith("at z = 59.8 nm (column 299)")) << plot->windowTitle().toStdString();
+    // The density axis: tick labels and its title left of the bars.
+    const QImage drawn = plot->grab().toImage();
+    EXPECT_GT(CountPixels(drawn, QRect(0, 30, 50, drawn.height() - 120), [](QColor c) { return c.value() < 100; }), 30)
+        << "tick labels left of the plot";
 
     QTest::mouseClick(carpet, Qt::LeftButton, Qt::ShiftModifier, carpet->WidgetPointOf(QPoint(100, 150)));
     EXPECT_EQ(Find<QLineEdit>("histogramColumnField")->text(), "100");
-    EXPECT_TRUE(plot->Note().startsWith("column 100: ")) << plot->Note().toStdString();
+    EXPECT_TRUE(plot->Note().startsWith("z = 20.0 nm (column 100): ")) << plot->Note().toStdString();
 
     Find<QComboBox>("pathsBox")->setCurrentIndex(1);
-    Find<QPushButton>("carpetApplyButton")->click();
+    window->ApplyCarpet();
     EXPECT_EQ(carpet->Picture().pixelColor(299, 0), QColor(Qt::white)) << "alone: the paths on white";
+
+    Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
+    window->ApplyCarpet();
+    const auto* colourBar = Find<ColourBar>("colourBar");
+    ASSERT_TRUE(colourBar->isVisible()) << "Q's colours";
+    EXPECT_FALSE(QRect(colourBar->mapToGlobal(QPoint()), colourBar->size()).intersects(plot->frameGeometry()))
+        << "the plot leaves the colour bar in view";
 }
 
 TEST_F(InteractionTest, TheQuantumPotentialOnTheCarpetAndAsTheSurface)
@@ -1140,6 +1190,20 @@ TEST_F(ExportTest, ASweepRecordsAnAnimationAndComesBackToThePanelsSettings)
     QImageReader charts(chartGif);
     EXPECT_EQ(charts.imageCount(), 2);
     EXPECT_EQ(charts.read().size(), chart->size());
+
+    // The same file again is replaced only when the user says so.
+    const auto written = QFileInfo(chartGif).lastModified();
+    dialogs.confirm = false;
+    Trigger("sweepAction");
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions.back().contains("charts.gif already exists")) << dialogs.questions.back().toStdString();
+    EXPECT_EQ(QFileInfo(chartGif).lastModified(), written);
+    EXPECT_EQ(QImageReader(chartGif).imageCount(), 2);
+    dialogs.confirm = true;
+    dialogs.sweep = SweepRequest{ParseSweepAxis("slits=2:4:3"), true, chartGif};
+    Trigger("sweepAction");
+    EXPECT_EQ(dialogs.questions.size(), 2);
+    EXPECT_EQ(QImageReader(chartGif).imageCount(), 3) << "replaced";
 
     // Cancelled at once: no frame was finished, so no file is left.
     const QString cancelled = QString::fromStdString((folder / "cancelled.gif").string());
@@ -1326,6 +1390,117 @@ TEST_F(MainWindowTest, ClosingRequestsAStopAndTheLegendCanBeHidden)
     window->show();
     window->close();
     EXPECT_TRUE(state.stopRequested.load());
+}
+
+// The carpet takes bare keys (1, 0, +, -) for its zoom; the window's
+// shortcuts still reach the window while it has the focus.
+TEST_F(ExportTest, PageShortcutsWorkWhileTheCarpetHasTheFocus)
+{
+    StartShown();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* carpet = Find<CarpetView>("carpetView");
+    ShowCarpet();
+    carpet->setFocus();
+    ASSERT_TRUE(carpet->hasFocus());
+    for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::KeypadModifier}) {
+        carpet->setFocus();
+        QTest::keyClick(carpet, Qt::Key_1, modifiers);
+        EXPECT_EQ(window->CurrentView(), ViewMode::Chart) << "Ctrl+1 " << modifiers;
+        EXPECT_TRUE(carpet->Fitted()) << "the carpet's own 1 did not act";
+        QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+        ASSERT_EQ(window->CurrentView(), ViewMode::Image) << "Ctrl+2";
+    }
+    carpet->setFocus();
+    QTest::keyClick(carpet, Qt::Key_F11);
+    EXPECT_TRUE(Find<QAction>("spectrumAction")->isChecked()) << "F11";
+    QTest::keyClick(carpet, Qt::Key_1);
+    EXPECT_FALSE(carpet->Fitted()) << "a bare 1 is still the carpet's";
+}
+
+// The status line reads the pixel under the mouse after the picture moved
+// under it: a zoom by key, a pan, the actual size, and F11.
+TEST_F(ExportTest, TheCarpetReadoutFollowsZoomPanAndSpectrum)
+{
+    StartShown();
+    ShowCarpet();
+    auto* carpet = Find<CarpetView>("carpetView");
+    auto* status = Find<QLabel>("statusLine");
+    const QPoint mouse = carpet->PlotArea().center().toPoint() + QPoint(40, 30);
+    QTest::mouseMove(carpet, mouse);
+    const auto readsPixelUnderMouse = [&] {
+        const std::optional<QPoint> pixel = carpet->PicturePixelAt(mouse);
+        return pixel && status->text().startsWith(QStringLiteral("x = %1, z = %2,").arg(pixel->y()).arg(pixel->x()));
+    };
+    ASSERT_TRUE(readsPixelUnderMouse()) << status->text().toStdString();
+    const QString fitted = status->text();
+    const auto wheel = [&](QPoint delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(mouse, carpet->mapToGlobal(mouse), {}, delta, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(carpet, &event);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> moves = {
+        {"+ key", [&] { QTest::keyClick(carpet, Qt::Key_Plus); }},
+        {"Ctrl+wheel", [&] {
+             wheel(QPoint(0, 240), Qt::ControlModifier);
+             QTest::keyClick(carpet, Qt::Key_Plus);
+         }},
+        {"wheel pan", [&] { wheel(QPoint(0, -120), Qt::NoModifier); }},
+        {"Shift+wheel pan", [&] { wheel(QPoint(0, -120), Qt::ShiftModifier); }},
+        {"- key", [&] { QTest::keyClick(carpet, Qt::Key_Minus); }},
+        {"actual size", [&] { QTest::keyClick(carpet, Qt::Key_1); }},
+    };
+    for (const auto& [name, move] : moves) {
+        const QString before = status->text();
+        move();
+        EXPECT_NE(status->text().toStdString(), before.toStdString()) << name;
+        EXPECT_TRUE(readsPixelUnderMouse()) << name << ": " << status->text().toStdString();
+    }
+    QTest::keyClick(carpet, Qt::Key_0);
+    EXPECT_EQ(status->text(), fitted) << "fitted again";
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    EXPECT_TRUE(status->text().startsWith("FFT2: ")) << status->text().toStdString();
+    QTest::keyClick(window.get(), Qt::Key_F11);
+    EXPECT_EQ(status->text(), fitted) << "the density again";
+}
+
+// Settings that leave the views empty say so instead of showing white.
+TEST_F(MainWindowTest, SlitsOrStartsOutsideTheGridAreWarnedOf)
+{
+    Start();
+    auto* status = Find<QLabel>("statusLine");
+    Apply();
+    EXPECT_FALSE(status->text().contains("Warning")) << status->text().toStdString();
+
+    Find<QLineEdit>("periodField")->setText("101");
+    Apply();
+    EXPECT_TRUE(status->text().startsWith("time = ")) << "after the time taken";
+    EXPECT_TRUE(status->text().contains(
+        "Warning: every slit lies outside the grid (x from -30.0 to 29.8 nm): check d and the slit width."))
+        << status->text().toStdString();
+
+    Find<QLineEdit>("periodField")->setText("1E-8");
+    Find<QLineEdit>("nxbField")->setText("10");
+    Apply();
+    EXPECT_FALSE(status->text().contains("Warning")) << "no trajectories asked for: " << status->text().toStdString();
+    Find<QTabWidget>("pages")->setCurrentIndex(1);
+    window->ShowViewOfPage();
+    EXPECT_TRUE(status->text().contains("Warning: no trajectory starts inside a slit (starts every 0.5 rows below "
+                                        "nxb = 10 of nx = 300): check nxb and dxb."))
+        << status->text().toStdString();
+}
+
+// A session that ends on sampled paths opens their histogram with the
+// first computation, before the carpet has been laid out: at a readable
+// size all the same.
+TEST_F(MainWindowTest, TheFirstHistogramOfASessionIsReadable)
+{
+    Start("[WINDOW]\npage=1\nsampledStarts=1\nmaximized=0\nwidth=760\nheight=560\n");
+    window->show();
+    Apply();
+    const auto* plot = window->findChild<HistogramPlot*>("histogramPlot");
+    ASSERT_NE(plot, nullptr);
+    EXPECT_GE(plot->width(), 240);
+    EXPECT_GE(plot->height(), 240);
 }
 
 }  // namespace

@@ -87,6 +87,7 @@ TEST_F(ParameterPanelTest, ParametersAreTakenOverAllTogetherOrNotAtAll)
         {"lambdaField", "abc", "'abc' is not a valid floating point value"},
         {"slitsField", "0", "slits=0"},
         {"periodField", "-1E-8", "d=-1e-08: must be a positive finite number"},
+        {"slitWidthField", "0", "slit width=0: must be a positive finite number"},
         {"nzField", "0", "nz=0"},
         {"nxbField", "641", "nxb=641"},
         {"dxbField", "x", "'x' is not a valid floating point value"},
@@ -185,7 +186,7 @@ TEST_F(ParameterPanelTest, ScaleSteppersChangeTheScaleAndAskForADelayedApply)
 
 TEST_F(ParameterPanelTest, CarpetOptionsRedrawTheCarpet)
 {
-    QSignalSpy carpetApply(Find<QPushButton>("carpetApplyButton"), &QPushButton::clicked);
+    QSignalSpy carpetApply(&panel.Carpet(), &CarpetPage::redrawWanted);
     Find<QCheckBox>("useDataFileBox")->click();
     EXPECT_EQ(carpetApply.count(), 1) << "a check box redraws at once";
     Find<QLineEdit>("contrastField")->setText("3");
@@ -202,7 +203,7 @@ TEST_F(ParameterPanelTest, CarpetOptionsRedrawTheCarpet)
 
 TEST_F(ParameterPanelTest, TheContrastWaitsWhileTypedAndStaysWithinItsRange)
 {
-    QSignalSpy carpetApply(Find<QPushButton>("carpetApplyButton"), &QPushButton::clicked);
+    QSignalSpy carpetApply(&panel.Carpet(), &CarpetPage::redrawWanted);
     auto* contrast = Find<QLineEdit>("contrastField");
     for (const char* typing : {"", "-", "x"}) {
         contrast->setText(QString::fromLatin1(typing));
@@ -280,6 +281,15 @@ TEST_F(ParameterPanelTest, EveryPageChangeOfTheUserCountsHoweverMade)
 TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
 {
     panel.show();
+    auto* tabs = Find<QTabWidget>("pages")->tabBar();
+    const int page = tabs->currentIndex();
+    for (const int delta : {120, -120}) {
+        QWheelEvent wheel(QPointF(5, 5), tabs->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tabs, &wheel);
+        EXPECT_EQ(tabs->currentIndex(), page) << "the wheel over the tabs keeps the page";
+        EXPECT_FALSE(wheel.isAccepted()) << "and goes on to the panel's scroll area";
+    }
     for (const char* name : {"massBox", "surfaceContentBox", "startModeBox", "highlightColourBox"}) {
         auto* box = Find<QComboBox>(name);
         const int before = box->currentIndex();
@@ -287,8 +297,9 @@ TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
             QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(box, &wheel);
+            return wheel.isAccepted();
         };
-        turn();
+        EXPECT_FALSE(turn()) << name << ": left to the scroll area";
         EXPECT_EQ(box->currentIndex(), before) << name;
         box->setFocus();
         QApplication::setActiveWindow(&panel);
@@ -297,6 +308,28 @@ TEST_F(ParameterPanelTest, TheWheelTurnsOnlyAChoiceWithTheFocus)
             EXPECT_NE(box->currentIndex(), before) << name << " with the focus";
         }
     }
+}
+
+// nxb at half the rows follows nx as it is typed; a typed nxb stays, and
+// one beyond nx is refused in the words of the file and --set.
+TEST_F(ParameterPanelTest, NxbFollowsNxUnlessTyped)
+{
+    auto* nx = Find<QLineEdit>("nxField");
+    auto* nxb = Find<QLineEdit>("nxbField");
+    nx->selectAll();
+    QTest::keyClicks(nx, "2000");
+    EXPECT_EQ(nxb->text(), "1000");
+    EXPECT_EQ(panel.TakeOverParameters(state), std::nullopt);
+    EXPECT_EQ(state.grid.nxb, 1000);
+
+    nxb->selectAll();
+    QTest::keyClicks(nxb, "400");
+    nx->selectAll();
+    QTest::keyClicks(nx, "300");
+    EXPECT_EQ(nxb->text(), "400") << "typed, so kept";
+    const std::optional<QString> refusal = panel.TakeOverParameters(state);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(*refusal, "nxb=400: must lie between 0 and nx (300)");
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+#include "GridCoverage.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "DensityGrid.h"
+
+namespace nivaro {
+namespace {
+
+// Whether a start row j dxb below nxb lies strictly between the rows low and
+// high; solved for j rather than stepped through, since a slit metres away
+// lies some 1e10 rows off.
+bool StartBetween(const GridSettings& grid, double low, double high)
+{
+    const double first = low < 0.0 ? 0.0 : (std::floor(low / grid.dxb) + 1.0) * grid.dxb;
+    return first < high && first < grid.nxb;
+}
+
+}  // namespace
+
+GridCoverage CheckGridCoverage(const SimulationState& state)
+{
+    const SimulationParameters& p = state.parameters;
+    const GridSettings& grid = state.grid;
+    const double rowSpacing = grid.dx / state.scaleX.Factor();
+    const double top = RowPosition(state, 0);
+    const double bottom = RowPosition(state, grid.nx - 1);
+    // The start rule measures x from the integer half of nx.
+    const double middleRow = grid.nx / 2;
+    GridCoverage coverage;
+    for (int slit = 0; slit < p.slits && !(coverage.slitInGrid && coverage.startInSlit); ++slit) {
+        const double centre = ((p.slits - 1) * 0.5 - slit) * p.d;
+        const double half = p.slitWidth * 0.5;
+        coverage.slitInGrid = coverage.slitInGrid || (centre + half >= top && centre - half <= bottom);
+        coverage.startInSlit = coverage.startInSlit || StartBetween(grid, (centre - half) / rowSpacing + middleRow,
+                                                                    (centre + half) / rowSpacing + middleRow);
+    }
+    return coverage;
+}
+
+}  // namespace nivaro
