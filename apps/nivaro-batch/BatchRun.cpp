@@ -21,6 +21,7 @@
 #include "configuration/Configuration.h"
 #include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
+#include "engine/GridCoverage.h"
 #include "engine/OrderedBlocks.h"
 #include "engine/ParaxialValidity.h"
 #include "engine/QuantumPotential.h"
@@ -338,6 +339,13 @@ RunResult RunOnce(const BatchOptions& options, SimulationState& state, std::ostr
             err << "nivaro-batch: " << *summary << '\n';
         }
         if (const std::optional<std::string> warning = ParaxialWarning(state)) {
+            err << "nivaro-batch: warning: " << *warning << '\n';
+        }
+        const bool regularPaths = ((options.carpetFile || frame == FrameKind::Carpet) && options.carpetTrajectories &&
+                                   !options.dataFile) ||
+                                  ((options.chartFile || frame == FrameKind::Chart) && options.chartTrajectories) ||
+                                  options.trajectoriesFile;
+        if (const std::optional<std::string> warning = GridCoverageWarning(state, regularPaths)) {
             err << "nivaro-batch: warning: " << *warning << '\n';
         }
     }

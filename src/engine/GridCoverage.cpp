@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "DensityGrid.h"
 
@@ -37,6 +38,26 @@ GridCoverage CheckGridCoverage(const SimulationState& state)
                                                                     (centre + half) / rowSpacing + middleRow);
     }
     return coverage;
+}
+
+std::optional<std::string> GridCoverageWarning(const SimulationState& state, bool regularPathsDrawn)
+{
+    const GridCoverage coverage = CheckGridCoverage(state);
+    char text[240];
+    if (!coverage.slitInGrid) {
+        std::snprintf(text, sizeof text,
+                      "every slit lies outside the grid (x from %.1f to %.1f nm): check d and the slit width",
+                      RowPosition(state, 0) * 1e9, RowPosition(state, state.grid.nx - 1) * 1e9);
+        return text;
+    }
+    if (!coverage.startInSlit && regularPathsDrawn) {
+        std::snprintf(text, sizeof text,
+                      "no trajectory starts inside a slit (starts every %g rows below nxb = %d of nx = %d): "
+                      "check nxb and dxb",
+                      state.grid.dxb, state.grid.nxb, state.grid.nx);
+        return text;
+    }
+    return std::nullopt;
 }
 
 }  // namespace nivaro

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "engine/SimulationState.h"
 
 namespace nivaro {
@@ -19,5 +22,9 @@ struct GridCoverage {
 
 // Settings that FindUnusableSettings accepts; nothing is computed.
 GridCoverage CheckGridCoverage(const SimulationState& state);
+
+// What the front ends say when the grid misses every slit, or (when regular
+// trajectories are drawn) every start misses the slits; nothing otherwise.
+std::optional<std::string> GridCoverageWarning(const SimulationState& state, bool regularPathsDrawn);
 
 }  // namespace nivaro

@@ -187,22 +187,9 @@ bool ResultComputations::RegularPathsAsked() const
 // fault of the program rather than of a setting.
 void ResultComputations::WarnOfEmptyViews()
 {
-    const SimulationState& state = shown_.state;
-    const GridCoverage coverage = CheckGridCoverage(state);
-    QString warning;
-    if (!coverage.slitInGrid) {
-        warning = QStringLiteral("every slit lies outside the grid (x from %1 to %2 nm): check d and the slit width")
-                      .arg(RowPosition(state, 0) * 1e9, 0, 'f', 1)
-                      .arg(RowPosition(state, state.grid.nx - 1) * 1e9, 0, 'f', 1);
-    } else if (!coverage.startInSlit && RegularPathsAsked()) {
-        warning = QStringLiteral("no trajectory starts inside a slit (starts every %1 rows below nxb = %2 of nx = %3): "
-                                 "check nxb and dxb")
-                      .arg(Text(FloatToStr(state.grid.dxb)))
-                      .arg(state.grid.nxb)
-                      .arg(state.grid.nx);
-    }
-    if (!warning.isEmpty()) {
-        statusLine_.setText(statusLine_.text() + QStringLiteral("   \u26a0 Warning: ") + warning + QLatin1Char('.'));
+    if (const std::optional<std::string> warning = GridCoverageWarning(shown_.state, RegularPathsAsked())) {
+        statusLine_.setText(statusLine_.text() + QStringLiteral("   \u26a0 Warning: ") + Text(*warning) +
+                            QLatin1Char('.'));
     }
 }
 

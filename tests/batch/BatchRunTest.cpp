@@ -776,6 +776,27 @@ TEST(Batch, FiguresOfEveryViewWithTheirScales)
     }
 }
 
+// A forgotten exponent or a start row below every slit would give an empty
+// picture without a word.
+TEST(Batch, AGridThatMissesTheSlitsOrTheStartsIsWarnedOf)
+{
+    const ScratchFolder folder;
+    const auto carpet = (folder / "c.png").string();
+    const struct {
+        std::vector<std::string> settings;
+        const char* warning;
+    } cases[] = {{{"--set", "d=101"}, "warning: every slit lies outside the grid"},
+                 {{"--set", "nx=2000", "--set", "nxb=1"}, "warning: no trajectory starts inside a slit"}};
+    for (const auto& [settings, warning] : cases) {
+        std::vector<std::string> arguments = settings;
+        arguments.insert(arguments.end(), {"--carpet", carpet});
+        const BatchResult result = Batch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_NE(result.err.find(warning), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(Batch({"--carpet", carpet}).err.find("warning: every slit"), std::string::npos);
+}
+
 // A sweep's figures carry the swept value in their titles.
 TEST(BatchSweep, AnAnimationOfFigures)
 {
