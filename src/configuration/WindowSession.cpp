@@ -34,6 +34,8 @@ void ForEachValue(Session& session, Visit&& visit)
     visit("sampledStarts", session.sampledStarts);
     visit("trajectoryColour", session.trajectoryColour);
     visit("spectrum", session.spectrum);
+    visit("colourMap", session.colourMap);
+    visit("logarithmicSpectrum", session.logarithmicSpectrum);
 }
 
 }  // namespace

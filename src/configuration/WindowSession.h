@@ -32,6 +32,8 @@ struct WindowSession {
     bool sampledStarts = false;            // the 2D page's Starts: sampled from |psi|^2
     std::string trajectoryColour = "Blue"; // a clicked trajectory's colour, by its name
     bool spectrum = false;                 // F11: the spectrum instead of the density
+    std::string colourMap = "green-red";   // View > Colour map, by its name
+    bool logarithmicSpectrum = true;       // the spectrum surface's height
 };
 
 WindowSession ReadWindowSession(const IniFile& file);

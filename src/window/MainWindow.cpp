@@ -355,6 +355,10 @@ void MainWindow::ShowSession(const WindowSession& session)
     menus_->Antialiasing().setChecked(session.antialiasing);
     SetAntialiasing();
     spectrumAtStart_ = session.spectrum;
+    menus_->LogarithmicSpectrum().setChecked(session.logarithmicSpectrum);
+    const ColourMapKind colourMap = ColourMapNamed(session.colourMap).value_or(ColourMapKind::GreenRed);
+    menus_->SetColourMap(colourMap);
+    views_->ApplyColourMap(colourMap);
     if (!session.saveFolder.empty() && QFileInfo(Text(session.saveFolder)).isDir()) {
         exports_->SetSaveFolder(Text(session.saveFolder));
     }
@@ -391,6 +395,8 @@ void MainWindow::SaveSession() const
     session.antialiasing = menus_->Antialiasing().isChecked();
     session.saveFolder = exports_->SaveFolder().toStdString();
     session.spectrum = views_->SpectrumShown();
+    session.colourMap = ColourMapName(menus_->ColourMap());
+    session.logarithmicSpectrum = menus_->LogarithmicSpectrum().isChecked();
     const std::string path = ConfigurationPath();
     try {
         IniFile configuration = IniFile::Load(path);

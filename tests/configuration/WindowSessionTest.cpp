@@ -24,6 +24,8 @@ TEST(WindowSession, RoundTripsInItsOwnSectionAndKeepsEveryOtherKey)
     session.sampledStarts = true;
     session.trajectoryColour = "Red";
     session.spectrum = true;
+    session.colourMap = "cividis";
+    session.logarithmicSpectrum = false;
     WriteWindowSession(file, session);
     EXPECT_EQ(file.Text().rfind("; settings\n[PARAMETERS]\nslits=5\n\n[2D]\nnx=400\n", 0), 0u) << file.Text();
 
@@ -43,6 +45,8 @@ TEST(WindowSession, RoundTripsInItsOwnSectionAndKeepsEveryOtherKey)
     EXPECT_TRUE(read.sampledStarts);
     EXPECT_EQ(read.trajectoryColour, "Red");
     EXPECT_TRUE(read.spectrum);
+    EXPECT_EQ(read.colourMap, "cividis");
+    EXPECT_FALSE(read.logarithmicSpectrum);
 }
 
 TEST(WindowSession, ValuesThatDoNotReadKeepTheirDefaults)

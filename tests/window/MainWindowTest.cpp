@@ -689,6 +689,8 @@ TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
     Find<QComboBox>("carpetContentBox")->setCurrentIndex(1);
     Find<QComboBox>("startModeBox")->setCurrentIndex(1);
     Find<QComboBox>("highlightColourBox")->setCurrentText("Red");
+    Trigger("greyMapAction");
+    Trigger("logarithmicSpectrumAction");
     Apply();
     Trigger("spectrumAction");
     ASSERT_TRUE(Find<QAction>("spectrumAction")->isChecked()) << dialogs.errors.join('\n').toStdString();
@@ -697,7 +699,7 @@ TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
     EXPECT_EQ(file.rfind("[PARAMETERS]\nslits=3\n", 0), 0u) << file;
     for (const char* line : {"rotation=20\n", "page=0\n", "trajectories=0\n", "contrast=3\n", "width=700\n",
                              "surfaceQ=1\n", "carpetQ=1\n", "sampledStarts=1\n", "trajectoryColour=Red\n",
-                             "spectrum=1\n"}) {
+                             "spectrum=1\n", "colourMap=grey\n", "logarithmicSpectrum=0\n"}) {
         EXPECT_NE(file.find(line), std::string::npos) << line << " in\n" << file;
     }
 
@@ -709,6 +711,10 @@ TEST_F(MainWindowTest, TheSessionIsRememberedInItsOwnSection)
     EXPECT_EQ(Find<QComboBox>("carpetContentBox")->currentIndex(), 1);
     EXPECT_EQ(Find<QComboBox>("startModeBox")->currentIndex(), 1);
     EXPECT_EQ(Find<QComboBox>("highlightColourBox")->currentText(), "Red");
+    EXPECT_TRUE(Find<QAction>("greyMapAction")->isChecked());
+    const auto& surface = dynamic_cast<const SurfaceSeries&>(window->DensityChart().GetSeries(0));
+    EXPECT_EQ(surface.Palette().front().Color, RgbColor(255, 255, 255)) << "grey's light end";
+    EXPECT_FALSE(Find<QAction>("logarithmicSpectrumAction")->isChecked());
     EXPECT_FALSE(Find<QAction>("spectrumAction")->isChecked());
     Apply();
     EXPECT_TRUE(Find<QAction>("spectrumAction")->isChecked());
