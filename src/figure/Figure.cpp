@@ -127,16 +127,50 @@ void PaintPictureView(QPainter& painter, const Figure& figure, const QRectF& are
     PaintAxisLeft(painter, figure.vertical, view);
 }
 
-// The chart without its legend: the figure's title says what it would.
+// A chart's axis title without the scales in parentheses ("x [nm]" of
+// "x [nm]   (d = 10 nm)").
+std::string WithoutScales(const std::string& title)
+{
+    return title.substr(0, title.find("   ("));
+}
+
+// The chart as a figure shows it for a while: no legend, and axis titles
+// without their scales; the figure's title says what they would.
+class FigureChartLook {
+public:
+    explicit FigureChartLook(Chart& chart)
+        : chart_(chart), legend_(chart.LegendVisible()), across_(chart.BottomAxis.Title), along_(chart.DepthAxis.Title)
+    {
+        chart_.SetLegendVisible(false);
+        chart_.BottomAxis.Title = WithoutScales(across_);
+        chart_.DepthAxis.Title = WithoutScales(along_);
+    }
+    FigureChartLook(const FigureChartLook&) = delete;
+    FigureChartLook& operator=(const FigureChartLook&) = delete;
+    ~FigureChartLook()
+    {
+        chart_.BottomAxis.Title = across_;
+        chart_.DepthAxis.Title = along_;
+        chart_.SetLegendVisible(legend_);
+    }
+
+private:
+    Chart& chart_;
+    const bool legend_;
+    const std::string across_;
+    const std::string along_;
+};
+
 void PaintChartView(QPainter& painter, Chart& chart, const QRectF& area, const FigurePage& page)
 {
     const int textScale = TextScale(page);
     const int width = std::max(1, static_cast<int>(area.width()) / textScale);
     const int height = std::max(1, static_cast<int>(area.height()) / textScale);
-    const bool legend = chart.LegendVisible();
-    chart.SetLegendVisible(false);
-    const QPicture recorded = RecordChart(chart, width, height, {textScale, true, true});
-    chart.SetLegendVisible(legend);
+    QPicture recorded;
+    {
+        const FigureChartLook look(chart);
+        recorded = RecordChart(chart, width, height, {textScale, true, true});
+    }
     // A picture replays scaled by the target's resolution over its own; the
     // chart was laid out in the page's pixels, so that is undone.
     const double unscale = static_cast<double>(recorded.logicalDpiX()) / painter.device()->logicalDpiX();

@@ -129,8 +129,9 @@ Figure SpectrumFigure(const SimulationState& state, const RealMatrixT& spectrum,
 std::string SettingsTitle(const SimulationState& state)
 {
     const SimulationParameters& p = state.parameters;
-    return std::to_string(p.slits) + " slits,  lambda = " + ShortNumber(p.lambda * 1e9) +
-           " nm,  d = " + ShortNumber(p.d * 1e9) + " nm,  slit width = " + ShortNumber(p.slitWidth * 1e9) + " nm";
+    return std::to_string(p.slits) + " slits,  lambda = " + ShortNumber(p.lambda * 1e9) + " nm,  d = " +
+           ShortNumber(p.d * 1e9) + " nm,  slit width = " + ShortNumber(p.slitWidth * 1e9) +
+           " nm,  zt = " + ShortNumber(p.TalbotLength() * 1e9) + " nm";
 }
 
 }  // namespace nivaro

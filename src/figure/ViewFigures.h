@@ -32,8 +32,8 @@ Figure ChartFigure(MainChart& chart, const SimulationState& state, SurfaceKind k
 Figure CarpetFigure(const SimulationState& state, const QImage& picture, FigureColourScale scale);
 Figure SpectrumFigure(const SimulationState& state, const RealMatrixT& spectrum, ColourMapKind kind);
 
-// One line of the settings that make a figure: slits, lambda, d, the slit
-// width, the model, for a figure's title.
+// One line of the settings that make a figure, for its title: slits,
+// lambda, d, the slit width and the Talbot length zt.
 std::string SettingsTitle(const SimulationState& state);
 
 }  // namespace nivaro
