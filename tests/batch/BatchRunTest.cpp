@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -677,22 +676,36 @@ TEST(Batch, ChartPicturesAsTheWindowDrawsThem)
     EXPECT_EQ(Batch({"--chart", (folder / "chart.gif").string()}).status, 2);
 }
 
+// The value of every attribute name="..." in the text, in order.
+std::vector<std::string> AttributeValues(const std::string& text, const std::string& name)
+{
+    std::vector<std::string> values;
+    const std::string opening = " " + name + "=\"";
+    for (std::size_t at = text.find(opening); at != std::string::npos; at = text.find(opening, at + 1)) {
+        const std::size_t start = at + opening.size();
+        values.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return values;
+}
+
 // Every coordinate an SVG drawing places: the points of its polylines and
-// paths and the anchors of its texts.
+// paths ("x,y" pairs, path letters aside) and the anchors of its texts.
 std::vector<std::pair<double, double>> SvgCoordinates(const std::string& svg)
 {
     std::vector<std::pair<double, double>> points;
-    const std::regex pair(R"((-?[0-9.]+),(-?[0-9.]+))");
-    const std::regex shape(R"re((?:points|d)="([^"]*)")re");
-    for (std::sregex_iterator at(svg.begin(), svg.end(), shape), end; at != end; ++at) {
-        const std::string list = (*at)[1];
-        for (std::sregex_iterator p(list.begin(), list.end(), pair); p != end; ++p) {
-            points.emplace_back(std::stod((*p)[1]), std::stod((*p)[2]));
+    for (const char* name : {"points", "d"}) {
+        for (std::string list : AttributeValues(svg, name)) {
+            std::replace_if(list.begin(), list.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }, ' ');
+            std::istringstream pairs(list);
+            for (std::string pair; pairs >> pair;) {
+                const std::size_t comma = pair.find(',');
+                points.emplace_back(std::stod(pair.substr(0, comma)), std::stod(pair.substr(comma + 1)));
+            }
         }
     }
-    const std::regex text(R"re(<text[^>]* x="(-?[0-9.]+)" y="(-?[0-9.]+)")re");
-    for (std::sregex_iterator at(svg.begin(), svg.end(), text), end; at != end; ++at) {
-        points.emplace_back(std::stod((*at)[1]), std::stod((*at)[2]));
+    for (std::size_t at = svg.find("<text"); at != std::string::npos; at = svg.find("<text", at + 1)) {
+        const std::string tag = svg.substr(at, svg.find('>', at) - at);
+        points.emplace_back(std::stod(AttributeValues(tag, "x").at(0)), std::stod(AttributeValues(tag, "y").at(0)));
     }
     return points;
 }
