@@ -77,17 +77,26 @@ std::uint8_t GreyLevel(double scaled)
 // The square root is monotone, so the largest value after the contrast is
 // the contrast of the largest density, and no working copy of the grid is
 // needed; the scaling is the matrix scaling's extended-precision product.
+CarpetGreyScale::CarpetGreyScale(double largest, int contrast, double scaleP) : contrast_(contrast)
+{
+    const double maximum = WithContrast(largest, contrast);
+    blank_ = !(maximum > 0.0);
+    factor_ = blank_ ? 1.0 : 255 * scaleP / maximum;
+}
+
+std::uint8_t CarpetGreyScale::Level(double value) const
+{
+    return blank_ ? 255 : GreyLevel(static_cast<double>(factor_ * WithContrast(value, contrast_)));
+}
+
 void FillGreyCarpet(const RealMatrixT& density, int contrast, double scaleP, CarpetPlanesRef planes, int rows,
                     int columns)
 {
-    const double maximum = WithContrast(density.MaxElement(), contrast);
-    const bool blank = !(maximum > 0.0);
-    const long double factor = blank ? 1.0 : 255 * scaleP / maximum;
+    const CarpetGreyScale grey(density.MaxElement(), contrast, scaleP);
     for (int i = 0; i < rows; ++i) {
         const double* values = density[i];
         for (int j = 0; j < columns; ++j) {
-            const double scaled = static_cast<double>(factor * WithContrast(values[j], contrast));
-            const std::uint8_t level = blank ? 255 : GreyLevel(scaled);
+            const std::uint8_t level = grey.Level(values[j]);
             planes.red[i][j] = level;
             planes.green[i][j] = level;
             planes.blue[i][j] = level;

@@ -44,4 +44,17 @@ void InterleaveRgbRow(const UcharMatrix& red, const UcharMatrix& green, const Uc
 void FillGreyCarpet(const RealMatrixT& density, int contrast, double scaleP, CarpetPlanesRef planes, int rows,
                     int columns);
 
+// That rule for single values, for a scale beside the carpet: the grey level
+// of a density value when the grid's largest density is largest.
+class CarpetGreyScale {
+public:
+    CarpetGreyScale(double largest, int contrast, double scaleP);
+    std::uint8_t Level(double value) const;
+
+private:
+    int contrast_;
+    bool blank_;
+    long double factor_;
+};
+
 }  // namespace nivaro

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "carpet/CarpetPixels.h"
 #include "chart/MainChart.h"
 #include "engine/DensityGrid.h"
 #include "engine/SurfaceData.h"
@@ -25,15 +26,6 @@ std::string SurfaceTitle(SurfaceKind kind)
         break;
     }
     return "norm(PSI)";
-}
-
-// The square root taken contrast times.
-double AfterContrast(double value, int contrast)
-{
-    for (int k = 0; k < contrast; ++k) {
-        value = std::sqrt(value);
-    }
-    return value;
 }
 
 }  // namespace
@@ -68,10 +60,9 @@ FigureColourScale CarpetScale(const SimulationState& state, int contrast)
     const RealMatrixT& density = state.densityField;
     const double largest = density.Rows() > 0 && density.Cols() > 0 ? density.MaxElement() : 0.0;
     const double scaleP = state.scaleP.Factor();
-    const double top = AfterContrast(largest, contrast);
-    FigureColourScale scale{[top, scaleP, contrast](double value) {
-                                const double h = top > 0 ? 255 * scaleP * AfterContrast(std::max(0.0, value), contrast) / top : 0;
-                                const int level = h < 255 ? 255 - static_cast<int>(std::floor(h)) : 0;
+    const CarpetGreyScale grey(largest, contrast, scaleP);
+    FigureColourScale scale{[grey](double value) {
+                                const int level = grey.Level(std::max(0.0, value));
                                 return QColor(level, level, level);
                             },
                             0.0, largest, "norm(PSI)", std::nullopt};

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "TestFiles.h"
+#include "engine/CarpetPass.h"
 #include "engine/DensityGrid.h"
 #include "figure/Figure.h"
 #include "figure/ViewFigures.h"
@@ -88,6 +89,7 @@ TEST(Figure, TheCarpetRisesUpwardsOverItsGreyScale)
     state.grid.nx = state.grid.nz = 40;
     SilentProgress progress;
     ComputeDensityGrid(state, progress);
+    RenderCarpet(state, CarpetOptions{1, false, std::nullopt}, progress);
     QImage picture(40, 40, QImage::Format_RGB32);
     picture.fill(Qt::white);
     for (int column = 0; column < 40; ++column) {
@@ -102,7 +104,10 @@ TEST(Figure, TheCarpetRisesUpwardsOverItsGreyScale)
     EXPECT_EQ(scale.highest, state.densityField.MaxElement());
     EXPECT_FALSE(scale.clippedAbove.has_value());
     EXPECT_EQ(scale.colourOf(0.0), QColor(255, 255, 255));
-    EXPECT_EQ(scale.colourOf(scale.highest), QColor(0, 0, 0));
+    for (const int row : {0, 10, 20}) {
+        const int level = state.carpetRed[row][5];
+        EXPECT_EQ(scale.colourOf(state.densityField[row][5]), QColor(level, level, level)) << "the carpet's own grey, row " << row;
+    }
 }
 
 }  // namespace
