@@ -47,7 +47,7 @@ void WithFigure(const BatchOptions& options, const SimulationState& state, std::
     switch (options.figureView) {
     case FigureView::Chart:
         FillChart(chart, options, state, std::move(legend));
-        figure = ChartFigure(chart, state, SurfaceKind::Density, DerivedResults{});
+        figure = ChartFigure(chart, SurfaceColourScale(chart, state, SurfaceKind::Density, DerivedResults{}));
         break;
     case FigureView::Carpet:
         figure = CarpetFigure(state, CarpetPlanesPicture(state), CarpetScale(state, options.contrast));

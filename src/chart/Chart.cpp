@@ -240,8 +240,12 @@ void Chart::Paint(DrawingDevice& device, bool outline)
     PaintPanel(panel);
     NotifyTools(ToolEvent::BeforeDraw);
     const std::vector<ChartSeries*> active = ActiveSeries();
-    for (ChartSeries* series : active) {
-        series->DoBeforeDrawChart();
+    // The outline reads only the points; their colours and grid index are
+    // the next paint's business, not each of a fit's forty measurements'.
+    if (!outline) {
+        for (ChartSeries* series : active) {
+            series->DoBeforeDrawChart();
+        }
     }
     DrawLegend(panel);
     CalcDepth(active);

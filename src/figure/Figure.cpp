@@ -120,7 +120,12 @@ void PaintPictureView(QPainter& painter, const Figure& figure, const QRectF& are
     const double left = metrics.horizontalAdvance("-0.000") + metrics.height() * 2.5;
     const QRectF view(area.left() + left, area.top() + metrics.height() / 2, area.width() - left - metrics.height(),
                       area.height() - below - metrics.height() / 2);
-    painter.drawImage(view, figure.picture);
+    // A grid of thousands of points is averaged down to twice the view's
+    // pixels: a page shows no more, and its file need not hold the rest.
+    const QSize most = (view.size() * 2).toSize();
+    const bool larger = figure.picture.width() > most.width() || figure.picture.height() > most.height();
+    painter.drawImage(view, larger ? figure.picture.scaled(most, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                   : figure.picture);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(view);
     PaintAxisBelow(painter, figure.horizontal, view);

@@ -20,8 +20,7 @@ QImage SpectrumPicture(const RealMatrixT& magnitudes, ColourMapKind kind)
             const double magnitude = source[(column + columns / 2) % columns];
             const double depth =
                 largest > 0 && magnitude > 0 ? std::log10(magnitude / largest) / kSpectrumDecades + 1 : 0;
-            line[column] = ToQColor(ColourMapAt(kind == ColourMapKind::GreenRed ? ColourMapKind::Grey : kind,
-                                                std::clamp(depth, 0.0, 1.0)))
+            line[column] = ToQColor(ColourMapAt(SpectrumMap(kind), std::clamp(depth, 0.0, 1.0)))
                                .rgb();
         }
     }

@@ -15,4 +15,10 @@ QImage SpectrumPicture(const RealMatrixT& magnitudes, ColourMapKind kind = Colou
 
 inline constexpr double kSpectrumDecades = 6.0;
 
+// The map the spectrum is drawn in: green-red keeps the spectrum grey.
+inline ColourMapKind SpectrumMap(ColourMapKind kind)
+{
+    return kind == ColourMapKind::GreenRed ? ColourMapKind::Grey : kind;
+}
+
 }  // namespace nivaro

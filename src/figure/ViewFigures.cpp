@@ -15,13 +15,13 @@
 namespace nivaro {
 namespace {
 
-std::string SurfaceTitle(SurfaceKind kind)
+std::string SurfaceTitle(SurfaceKind kind, SpectrumHeight height)
 {
     switch (kind) {
     case SurfaceKind::QuantumPotential:
         return "Q [eV]";
     case SurfaceKind::Spectrum:
-        return "log10(|F| / |F|max)";
+        return height == SpectrumHeight::Logarithmic ? "log10(|F| / |F|max)" : "|F|";
     case SurfaceKind::Density:
         break;
     }
@@ -31,7 +31,7 @@ std::string SurfaceTitle(SurfaceKind kind)
 }  // namespace
 
 FigureColourScale SurfaceColourScale(MainChart& chart, const SimulationState& state, SurfaceKind kind,
-                                     const DerivedResults& derived)
+                                     const DerivedResults& derived, SpectrumHeight height)
 {
     if (kind == SurfaceKind::QuantumPotential && derived.HasQuantumPotential()) {
         return QuantumPotentialScale(*derived.quantumPotentialRange, chart.ColourMap());
@@ -42,7 +42,7 @@ FigureColourScale SurfaceColourScale(MainChart& chart, const SimulationState& st
     const double highest = heights.Count() > 0 ? heights.MaxValue() : 0.0;
     FigureColourScale scale{
         [&surface, lowest, highest](double value) { return ToQColor(surface.ColourInSpan(value, lowest, highest)); },
-        lowest, highest, SurfaceTitle(kind), std::nullopt};
+        lowest, highest, SurfaceTitle(kind, height), std::nullopt};
     if (state.scaleP.Factor() > 1 && kind != SurfaceKind::QuantumPotential) {
         scale.clippedAbove = highest;
     }
@@ -75,16 +75,16 @@ FigureColourScale CarpetScale(const SimulationState& state, int contrast)
 
 FigureColourScale SpectrumScale(ColourMapKind kind)
 {
-    const ColourMapKind shown = kind == ColourMapKind::GreenRed ? ColourMapKind::Grey : kind;
+    const ColourMapKind shown = SpectrumMap(kind);
     return {[shown](double value) { return ToQColor(ColourMapAt(shown, 1 + value / kSpectrumDecades)); },
-            -kSpectrumDecades, 0.0, SurfaceTitle(SurfaceKind::Spectrum), std::nullopt};
+            -kSpectrumDecades, 0.0, SurfaceTitle(SurfaceKind::Spectrum, SpectrumHeight::Logarithmic), std::nullopt};
 }
 
-Figure ChartFigure(MainChart& chart, const SimulationState& state, SurfaceKind kind, const DerivedResults& derived)
+Figure ChartFigure(MainChart& chart, FigureColourScale scale)
 {
     Figure figure;
     figure.chart = &chart.Plot();
-    figure.colourScale = SurfaceColourScale(chart, state, kind, derived);
+    figure.colourScale = std::move(scale);
     return figure;
 }
 

@@ -6,6 +6,7 @@
 #include "chart/ColourMap.h"
 #include "engine/DerivedResults.h"
 #include "engine/SimulationState.h"
+#include "engine/SurfaceData.h"
 #include "figure/Figure.h"
 #include "figure/SurfaceLabels.h"
 
@@ -17,9 +18,10 @@ class MainChart;
 // them, each with its axes in nanometres and its colour scale.
 
 // The chart's surface colours over its heights; the P-scale's cut, when it
-// cut anything, is marked as clipped.
+// cut anything, is marked as clipped. A spectrum is titled by its height.
 FigureColourScale SurfaceColourScale(MainChart& chart, const SimulationState& state, SurfaceKind kind,
-                                     const DerivedResults& derived);
+                                     const DerivedResults& derived,
+                                     SpectrumHeight height = SpectrumHeight::Logarithmic);
 // Q's colours over its clip range.
 FigureColourScale QuantumPotentialScale(const ValueRange& range, ColourMapKind kind);
 // The carpet's grey over norm(PSI), after its contrast and P-scale.
@@ -27,7 +29,8 @@ FigureColourScale CarpetScale(const SimulationState& state, int contrast);
 // The spectrum's colours over six decades below its largest magnitude.
 FigureColourScale SpectrumScale(ColourMapKind kind);
 
-Figure ChartFigure(MainChart& chart, const SimulationState& state, SurfaceKind kind, const DerivedResults& derived);
+// The chart with the scale of what its surface shows.
+Figure ChartFigure(MainChart& chart, FigureColourScale scale);
 // picture: the carpet as shown (grey or Q, with any paths), row i grid row i.
 Figure CarpetFigure(const SimulationState& state, const QImage& picture, FigureColourScale scale);
 Figure SpectrumFigure(const SimulationState& state, const RealMatrixT& spectrum, ColourMapKind kind);

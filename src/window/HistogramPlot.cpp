@@ -69,12 +69,7 @@ void HistogramPlot::paintEvent(QPaintEvent*)
         const QPointF point(xAt(histogram_.centres[b]), yAt(histogram_.density[b]));
         b == 0 ? line.moveTo(point) : line.lineTo(point);
     }
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(200, 0, 0), 2));
-    painter.drawPath(line);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawRect(plot);
+    DrawCurveInFrame(painter, *this, line, QColor(200, 0, 0), plot);
     DrawHorizontalTicks(painter, plot, from, to, 1e-9, true, QStringLiteral("x [nm]"));
     DrawHorizontalTicks(painter, plot, from, to, period_, false, QStringLiteral("x [d]"));
     DrawVerticalTicks(painter, plot, 0.0, top * 1.05 * 1e-9, QStringLiteral("probability density [1/nm]"));

@@ -68,4 +68,15 @@ void DrawVerticalTicks(QPainter& painter, const QRectF& plot, double from, doubl
     painter.drawText(QRectF(plot.left() + 6, plot.top() + 4, plot.width(), metrics.height()), Qt::AlignLeft, title);
 }
 
+void DrawCurveInFrame(QPainter& painter, const QWidget& widget, const QPainterPath& curve, const QColor& colour,
+                      const QRectF& plot)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(colour, 2));
+    painter.drawPath(curve);
+    painter.setPen(widget.palette().color(QPalette::WindowText));
+    painter.drawRect(plot);
+}
+
 }  // namespace nivaro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
 
@@ -24,6 +26,10 @@ QRectF PlotAreaOverNote(QPainter& painter, const QWidget& widget, int left, int 
 inline constexpr int kPlotMargin = 28;
 
 // Ticks along the left edge for values from `from` to `to`, bottom to top.
+// The curve in its colour, smooth, and the frame of the plot around it in
+// the widget's text colour.
+void DrawCurveInFrame(QPainter& painter, const QWidget& widget, const QPainterPath& curve, const QColor& colour,
+                      const QRectF& plot);
 void DrawVerticalTicks(QPainter& painter, const QRectF& plot, double from, double to, const QString& title);
 
 }  // namespace nivaro

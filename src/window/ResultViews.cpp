@@ -144,8 +144,7 @@ Figure ResultViews::CurrentFigure()
     const ColourMapKind kind = widgets_.chart.ColourMap();
     Figure figure;
     if (view_ == ViewMode::Chart) {
-        figure = ChartFigure(widgets_.chart, state_, surface_.Kind(), derived_);
-        figure.colourScale = surface_.ColourScale();
+        figure = ChartFigure(widgets_.chart, surface_.ColourScale());
     } else if (spectrumShown_) {
         figure = SpectrumFigure(state_, derived_.spectrum, kind);
     } else {

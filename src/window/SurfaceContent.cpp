@@ -77,11 +77,7 @@ void SurfaceContent::Relabel(bool nanometres)
 
 FigureColourScale SurfaceContent::ColourScale() const
 {
-    FigureColourScale scale = SurfaceColourScale(chart_, state_, kind_, derived_);
-    if (kind_ == SurfaceKind::Spectrum && spectrumHeight_ == SpectrumHeight::Linear) {
-        scale.title = "|F|";
-    }
-    return scale;
+    return SurfaceColourScale(chart_, state_, kind_, derived_, spectrumHeight_);
 }
 
 }  // namespace nivaro

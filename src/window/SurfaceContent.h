@@ -32,7 +32,6 @@ public:
     // The spectrum of the results, its height on a logarithmic scale or not.
     void ShowSpectrum(std::vector<std::string> legend, SpectrumHeight height);
     SurfaceKind Kind() const { return kind_; }
-    SpectrumHeight ShownSpectrumHeight() const { return spectrumHeight_; }
 
     // The axis labels in nanometres (1/nm for the spectrum) or in grid
     // blocks.

@@ -135,7 +135,7 @@ std::optional<QString> SweepRecorder::Record(const SweepRequest& request, const 
                 const SurfaceBlockCounts counts = SurfaceBlocks(frameState->grid);
                 chart_.FillSurface(counts.x, counts.z, blocks);
                 LabelSurfaceAxes(chart_.Plot(), *frameState, SurfaceKind::Density, true);
-                figure = ChartFigure(chart_, *frameState, SurfaceKind::Density, DerivedResults{});
+                figure = ChartFigure(chart_, SurfaceColourScale(chart_, *frameState, SurfaceKind::Density, DerivedResults{}));
             } else {
                 figure = CarpetFigure(*frameState, CarpetPlanesPicture(*frameState), CarpetScale(*frameState, carpet.contrast));
             }

@@ -51,11 +51,7 @@ void VisibilityPlot::paintEvent(QPaintEvent*)
         drawing ? line.lineTo(at(point)) : line.moveTo(at(point));
         drawing = true;
     }
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 80, 200), 2));
-    painter.drawPath(line);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawRect(plot);
+    DrawCurveInFrame(painter, *this, line, QColor(30, 80, 200), plot);
     DrawHorizontalTicks(painter, plot, from, to, 1e-9, true, QStringLiteral("z [nm]"));
     DrawHorizontalTicks(painter, plot, from, to, talbotLength_, false, QStringLiteral("z [zt]"));
     DrawVerticalTicks(painter, plot, 0.0, 1.0, QStringLiteral("visibility (max - min) / (max + min)"));
